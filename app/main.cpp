@@ -1,0 +1,3 @@
+#include "app/viewer.h"
+
+int main(int argc, char** argv) { return orvex::app::runViewer(argc, argv); }

@@ -1,0 +1,39 @@
+// The viewer's settings: compiled-in defaults, then "orvex.cfg", then the command line.
+#pragma once
+
+#include <string>
+
+namespace orvex::app {
+
+struct Settings {
+  std::string dataDir;  // where model files are looked up; see defaultDataDir()
+  double extendRate = 0.06;
+  int width = 300;
+  std::string title = "noname";
+  std::string modelName = "c8";
+  int fillType = 0;  // 1 draws frames, any other value solid cells
+  int clip = 0;      // nonzero enables the clip plane
+  double clipPlane[4] = {1.0, -1.0, -1.0, 0.0};
+  int hidePoly = 0;  // cells with exactly this many polygons are not drawn
+};
+
+/// Applies one configuration line: tokens split at " ,=\n", the first a case-sensitive
+/// key, the rest its values (atoi/atof). Unknown keys and key lines missing a value
+/// leave the settings unchanged.
+void applyConfigLine(const std::string& line, Settings* settings);
+
+/// Applies every line of the configuration file at path. A missing file changes
+/// nothing; returns whether the file was read.
+bool readConfigFile(const std::string& path, Settings* settings);
+
+enum class CommandLineAction { kRun, kHelp, kVersion };
+
+/// Applies the arguments after argv[0]: "-c" clip, "-h" frames, "-s" solid, "-n TITLE",
+/// anything not starting with '-' is the model name (the last wins). Switches are judged
+/// by their second character; "--help" and "--version" ask for those instead of a run.
+CommandLineAction applyCommandLine(int argc, const char* const* argv, Settings* settings);
+
+/// The usage text printed by --help.
+std::string usageText(const std::string& defaultDataDir);
+
+}  // namespace orvex::app

@@ -1,0 +1,106 @@
+#include "app/viewer.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdio>
+#include <iostream>
+#include <thread>
+
+#include "app/data_dir.h"
+#include "app/frame_pacer.h"
+#include "app/settings.h"
+#include "model/loader.h"
+#include "render/cell_walk.h"
+#include "render/gl_sink.h"
+#include "render/scene.h"
+#include "view4d/view_state.h"
+
+namespace orvex::app {
+namespace {
+
+// The process-wide objects, constructed in this order before the program runs and
+// destroyed in reverse at exit.
+model::Model theModel;
+model::Vec3List projectedVertices;
+view4d::OrthoProjector viewTransform;
+model::Vec3 eye = render::kEye;
+view4d::OrthoProjector rotationTransform;
+view4d::ViewState viewState(rotationTransform, viewTransform);
+Settings settings;
+
+// About one frame of a 60 Hz display.
+FramePacer spinPacer(std::chrono::microseconds(16667));
+
+void display() {
+  render::clearFrame();
+  render::DrawSettings draw;
+  draw.fillType = settings.fillType;
+  draw.hidePoly = settings.hidePoly;
+  draw.extendRate = settings.extendRate;
+  render::GlSink sink;
+  render::drawCells(theModel, viewTransform, eye, draw, &projectedVertices, &sink);
+  glutSwapBuffers();
+}
+
+void onIdle();
+
+void onMouse(int button, int state, int x, int y) {
+  view4d::onMouse(viewState, button, state, x, y);
+  // Only a button event can start a spin, so idle calls are wanted again from here.
+  spinPacer.reset();
+  glutIdleFunc(onIdle);
+}
+
+void onMotion(int x, int y) { view4d::onMotion(viewState, x, y, display); }
+
+void onIdle() {
+  if (view4d::idleIsInert(viewState)) {
+    // GLUT calls an idle function continuously; without one it sleeps until events.
+    glutIdleFunc(nullptr);
+    return;
+  }
+  // No vsync here: pace the spin to the display rate instead of turning it into a blur.
+  std::this_thread::sleep_for(spinPacer.nextFrame(FramePacer::Clock::now()));
+  view4d::onIdle(viewState, display);
+}
+
+}  // namespace
+
+int runViewer(int argc, char** argv) {
+  settings.dataDir = defaultDataDir();
+  readConfigFile("orvex.cfg", &settings);
+  switch (applyCommandLine(argc, argv, &settings)) {
+    case CommandLineAction::kHelp:
+      std::cout << usageText(defaultDataDir());
+      return 0;
+    case CommandLineAction::kVersion:
+      std::cout << "orvex " << ORVEX_VERSION << "\n";
+      return 0;
+    case CommandLineAction::kRun:
+      break;
+  }
+
+  std::string error;
+  if (!model::loadModel(settings.dataDir, settings.modelName, &theModel, &projectedVertices,
+                        &error)) {
+    std::cerr << error << std::endl;
+    return 1;
+  }
+
+  glutInit(&argc, argv);
+  glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
+  glutInitWindowSize(settings.width, settings.width);
+  glutCreateWindow(settings.title.c_str());
+  glutDisplayFunc(display);
+  glutMouseFunc(onMouse);
+  glutMotionFunc(onMotion);
+  glutIdleFunc(onIdle);
+  render::SceneSettings scene;
+  scene.clip = settings.clip;
+  for (int k = 0; k < 4; ++k) scene.clipPlane[k] = settings.clipPlane[k];
+  render::setupScene(scene, eye);
+  glutMainLoop();
+  return 0;
+}
+
+}  // namespace orvex::app

@@ -1,0 +1,111 @@
+#include "model/incidence.h"
+
+#include <cmath>
+#include <vector>
+
+namespace orvex::model {
+
+double supportValue(const Vec4& n, const Vec4List& vertices) {
+  double h = dot(n, vertices[0]);
+  for (int i = 0; i < vertices.count; ++i) {
+    double d = dot(n, vertices[i]);
+    if (d > h) h = d;
+  }
+  return h;
+}
+
+namespace {
+
+// The support set with the dot products kept from the first pass: the same doubles as
+// computing them twice, at half the cost.
+void gatherSupportSet(const Vec4& n, const Vec4List& vertices, std::vector<double>* dots,
+                      std::vector<int>* scratch, IndexList* out) {
+  scratch->clear();
+  if (vertices.count == 0) {
+    *out = IndexList();
+    return;
+  }
+  dots->resize(vertices.count);
+  double h = dot(n, vertices[0]);
+  for (int i = 0; i < vertices.count; ++i) {
+    double d = dot(n, vertices[i]);
+    (*dots)[i] = d;
+    if (d > h) h = d;
+  }
+  for (int i = 0; i < vertices.count; ++i) {
+    if (std::fabs(h - (*dots)[i]) < kIncidenceTolerance) scratch->push_back(i);
+  }
+  IndexList result(static_cast<int>(scratch->size()));
+  for (int j = 0; j < result.count; ++j) result[j] = (*scratch)[j];
+  *out = std::move(result);
+}
+
+}  // namespace
+
+IndexList supportSet(const Vec4& n, const Vec4List& vertices) {
+  std::vector<double> dots;
+  std::vector<int> scratch;
+  IndexList out;
+  gatherSupportSet(n, vertices, &dots, &scratch, &out);
+  return out;
+}
+
+void deriveCellVertices(const Vec4List& normals, const Vec4List& vertices,
+                        IndexListArray* result) {
+  const int cells = normals.count;
+  result->resize(cells);
+  std::vector<double> dots;
+  std::vector<int> scratch;
+  scratch.reserve(vertices.count);
+  for (int c = 0; c < cells; ++c) {
+    if (c % 100 == 0 && result->progress(c * 100 / cells) != 0) return;
+    gatherSupportSet(normals[c], vertices, &dots, &scratch, &(*result)[c]);
+  }
+}
+
+void deriveCellPolygons(const IndexListArray& polygons, const IndexListArray& cellVertices,
+                        int markSize, IndexListArray* result) {
+  const int cells = cellVertices.count;
+  result->resize(cells);
+  if (markSize == 0) {
+    int greatest = 0;
+    for (int c = 0; c < cells; ++c) {
+      const IndexList& l = cellVertices[c];
+      for (int i = 0; i < l.count; ++i) {
+        if (l[i] > greatest) greatest = l[i];
+      }
+    }
+    markSize = greatest + 1;
+  }
+  std::vector<char> marks(markSize, 0);
+  // Sized for the worst case once, so no cell's list grows element by element.
+  IndexList scratch(polygons.count);
+  for (int c = 0; c < cells; ++c) {
+    if (c % 100 == 0 && result->progress(c * 100 / cells) != 0) return;
+    const IndexList& onCell = cellVertices[c];
+    for (int i = 0; i < onCell.count; ++i) {
+      if (onCell[i] >= 0 && onCell[i] < markSize) marks[onCell[i]] = 1;
+    }
+    int j = 0;
+    for (int k = 0; k < polygons.count; ++k) {
+      const IndexList& polygon = polygons[k];
+      bool taken = true;
+      for (int i = 0; i < polygon.count; ++i) {
+        int v = polygon[i];
+        if (v < 0 || v >= markSize || !marks[v]) {
+          taken = false;
+          break;
+        }
+      }
+      if (taken) scratch[j++] = k;
+    }
+    IndexList entry(j);
+    for (int i = 0; i < j; ++i) entry[i] = scratch[i];
+    (*result)[c] = std::move(entry);
+    for (int i = 0; i < onCell.count; ++i) {
+      if (onCell[i] >= 0 && onCell[i] < markSize) marks[onCell[i]] = 0;
+    }
+  }
+}
+
+}  // namespace orvex::model

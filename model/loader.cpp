@@ -1,0 +1,119 @@
+#include "model/loader.h"
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "model/incidence.h"
+#include "model/model_text_check.h"
+
+namespace orvex::model {
+namespace {
+
+// The whole file as text; false when it cannot be opened.
+bool slurp(const std::string& path, std::string* text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream all;
+  all << in.rdbuf();
+  *text = all.str();
+  // A directory opens on Linux but cannot be read.
+  return !in.bad();
+}
+
+bool cannotOpen(const std::string& path, std::string* error) {
+  *error = "Cannot open file" + path;
+  return false;
+}
+
+bool refuse(const std::string& path, const std::string& problem, std::string* error) {
+  *error = path + ": " + problem;
+  return false;
+}
+
+}  // namespace
+
+std::string vertexFilePath(const std::string& dataDir, const std::string& name) {
+  return dataDir + "/" + name + ".poi";
+}
+
+std::string polygonFilePath(const std::string& dataDir, const std::string& name) {
+  return dataDir + "/f" + name + ".cel";
+}
+
+std::string normalsFilePath(const std::string& dataDir, const std::string& word) {
+  return dataDir + "/" + word;
+}
+
+bool loadModel(const std::string& dataDir, const std::string& name, Model* model,
+               Vec3List* projectedVertices, std::string* error) {
+  std::string text, problem;
+
+  const std::string vertexPath = vertexFilePath(dataDir, name);
+  if (!slurp(vertexPath, &text)) return cannotOpen(vertexPath, error);
+  int vertexCount = 0;
+  if (!checkVertexText(text, &vertexCount, &problem)) return refuse(vertexPath, problem, error);
+  std::string normalsWord;
+  {
+    std::istringstream in(text);
+    model->vertices.reset();
+    model->vertices = std::make_unique<Vec4Table>();
+    model->vertices->read(in);
+    in >> normalsWord;
+  }
+
+  const std::string polygonPath = polygonFilePath(dataDir, name);
+  if (!slurp(polygonPath, &text)) return cannotOpen(polygonPath, error);
+  if (!checkPolygonText(text, vertexCount, &problem)) return refuse(polygonPath, problem, error);
+  {
+    std::istringstream in(text);
+    model->polygons.reset();
+    model->polygons = std::make_unique<IndexListArray>();
+    model->polygons->read(in);
+  }
+
+  const std::string normalsPath = normalsFilePath(dataDir, normalsWord);
+  if (!slurp(normalsPath, &text)) return cannotOpen(normalsPath, error);
+  if (!checkNormalsText(text, &problem)) return refuse(normalsPath, problem, error);
+  {
+    std::istringstream in(text);
+    model->cellNormals.reset();
+    model->cellNormals = std::make_unique<Vec4Table>();
+    model->cellNormals->read(in);
+  }
+
+  // Lengths whose squares underflow or overflow would scale everything to zero or
+  // infinity: a wrong picture, so such files are refused like a zero length.
+  Vec4Table& vertices = *model->vertices;
+  const double squared = dot(vertices[0], vertices[0]);
+  if (!(squared > 0.0 && std::isfinite(squared))) {
+    return refuse(vertexPath, "vertex 0 is at the origin or too far from it to scale", error);
+  }
+  Vec4Table& normals = *model->cellNormals;
+  for (int c = 0; c < normals.count; ++c) {
+    const double n2 = dot(normals[c], normals[c]);
+    if (!(n2 > 0.0 && std::isfinite(n2))) {
+      return refuse(normalsPath, "the normal of cell " + std::to_string(c) +
+                                     " is too short or too long to scale", error);
+    }
+  }
+  const double s = 1.0 / std::sqrt(squared);
+  for (int i = 0; i < vertices.count; ++i) vertices[i].scale(s);
+
+  projectedVertices->resize(vertices.count);
+
+  // Incidence runs on the normals as written: their lengths scale its tolerance.
+  model->cellVertices.reset();
+  model->cellVertices = std::make_unique<IndexListArray>();
+  deriveCellVertices(*model->cellNormals, vertices, model->cellVertices.get());
+  model->cellPolygons.reset();
+  model->cellPolygons = std::make_unique<IndexListArray>();
+  deriveCellPolygons(*model->polygons, *model->cellVertices, 0, model->cellPolygons.get());
+
+  for (int c = 0; c < normals.count; ++c) {
+    normals[c].scale(1.0 / std::sqrt(dot(normals[c], normals[c])));
+  }
+  return true;
+}
+
+}  // namespace orvex::model

@@ -1,0 +1,25 @@
+// Reading a polytope's three files from the data directory into a Model.
+#pragma once
+
+#include <string>
+
+#include "model/model.h"
+
+namespace orvex::model {
+
+/// The three paths of a model: "<dir>/<name>.poi", "<dir>/f<name>.cel", and the
+/// normals file "<dir>/<word>" named by the word after the vertices.
+std::string vertexFilePath(const std::string& dataDir, const std::string& name);
+std::string polygonFilePath(const std::string& dataDir, const std::string& name);
+std::string normalsFilePath(const std::string& dataDir, const std::string& word);
+
+/// Loads model `name` from dataDir into *model and sizes *projectedVertices to one zero
+/// entry per vertex. Scales the vertices so vertex 0 has length 1, derives cellVertices
+/// and cellPolygons from the normals as written, then scales the normals to length 1.
+/// On failure returns false with *error set to one line: "Cannot open file<path>" when a
+/// file cannot be opened, otherwise "<path>: <problem>". Files read before the failure
+/// stay in *model.
+bool loadModel(const std::string& dataDir, const std::string& name, Model* model,
+               Vec3List* projectedVertices, std::string* error);
+
+}  // namespace orvex::model

@@ -1,0 +1,22 @@
+// The polytope as loaded: vertices, polygons, cell normals and the derived incidence.
+#pragma once
+
+#include <memory>
+
+#include "model/lists.h"
+
+namespace orvex::model {
+
+/// Owns every structure of one polytope. Cells are numbered by their place in
+/// cellNormals; cellVertices and cellPolygons have one entry per cell in that order.
+struct Model {
+  virtual ~Model() = default;
+
+  std::unique_ptr<Vec4Table> vertices;           // vertex 0 has length 1 after loading
+  std::unique_ptr<IndexListArray> polygons;      // 0-based vertex numbers, boundary order
+  std::unique_ptr<IndexListArray> cellVertices;  // ascending vertex numbers per cell
+  std::unique_ptr<Vec4Table> cellNormals;        // unit outward normals after loading
+  std::unique_ptr<IndexListArray> cellPolygons;  // ascending polygon numbers per cell
+};
+
+}  // namespace orvex::model

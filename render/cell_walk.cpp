@@ -1,0 +1,110 @@
+#include "render/cell_walk.h"
+
+namespace orvex::render {
+
+using model::Vec3;
+
+const float cellColors[11][3] = {
+    {1.0f, 0.6f, 1.0f},  {0.87f, 0.87f, 0.3f}, {0.3f, 1.0f, 1.0f}, {1.0f, 0.6f, 0.4f},
+    {0.5f, 1.0f, 0.5f},  {0.7f, 0.7f, 1.0f},   {1.0f, 0.8f, 0.4f}, {0.4f, 0.8f, 1.0f},
+    {0.85f, 0.6f, 1.0f}, {1.0f, 0.4f, 0.8f},   {0.4f, 1.0f, 0.8f},
+};
+
+namespace {
+
+constexpr double kOuterWeight = 0.65;
+constexpr double kCentreWeight = 0.35;
+
+void drawSolidPolygon(const model::IndexList& polygon, const model::Vec3List& p,
+                      const Vec3& offset, DrawSink* sink) {
+  sink->begin(Primitive::kTriangleFan);
+  for (int i = 0; i < polygon.count; ++i) sink->vertex(p[polygon[i]] + offset);
+  sink->end();
+}
+
+void drawFramePolygon(const model::IndexList& polygon, const model::Vec3List& p,
+                      const Vec3& offset, DrawSink* sink) {
+  const int m = polygon.count;
+  Vec3 centre;
+  for (int i = 0; i < m; ++i) centre = centre + p[polygon[i]];
+  centre = (1.0 / m) * centre + offset;
+  sink->begin(Primitive::kTriangleStrip);
+  for (int i = 0; i <= m; ++i) {
+    // i == m closes the ring on the first vertex again.
+    const Vec3 outer = p[polygon[i % m]] + offset;
+    sink->vertex(outer);
+    sink->vertex(kOuterWeight * outer + kCentreWeight * centre);
+  }
+  sink->end();
+}
+
+template <typename PolygonDrawer>
+void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3& eye,
+               const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink,
+               PolygonDrawer drawPolygon) {
+  const model::Vec4Table& vertices = *m.vertices;
+  model::Vec3List& p = *projected;
+  for (int i = 0; i < vertices.count; ++i) p[i] = view.project(vertices[i]);
+
+  const model::IndexListArray& polygons = *m.polygons;
+  const model::IndexListArray& cellPolygons = *m.cellPolygons;
+  const model::Vec4Table& normals = *m.cellNormals;
+  int lastMaterialCount = 0;
+  for (int c = 0; c < cellPolygons.count; ++c) {
+    const model::Vec4& n = normals[c];
+    if (!(view.apply(3, n) > 0.0)) continue;
+    const model::IndexList& cell = cellPolygons[c];
+    const int k = cell.count;
+    if (k == settings.hidePoly) continue;
+    if (k != lastMaterialCount) {
+      lastMaterialCount = k;
+      const float* rgb = cellColors[k % 11];
+      const float rgba[4] = {rgb[0], rgb[1], rgb[2], 1.0f};
+      sink->material(rgba);
+    }
+    const Vec3 offset = settings.extendRate * view.project(n);
+    for (int j = 0; j < k; ++j) {
+      const model::IndexList& polygon = polygons[cell[j]];
+      sink->normal(faceNormal(p[polygon[0]], p[polygon[1]], p[polygon[2]], eye));
+      drawPolygon(polygon, p, offset, sink);
+    }
+  }
+}
+
+}  // namespace
+
+Vec3 faceNormal(const Vec3& q1, const Vec3& q2, const Vec3& q3, const Vec3& eye) {
+  const Vec3 n = model::cross(q2 - q1, q3 - q1);
+  const double len = model::length(n);
+  const Vec3 toEye = eye - q1;
+  if (len > 0.0 && std::isfinite(len)) {
+    // Zero included: a polygon seen exactly edge-on keeps the flipped normal.
+    const double s = model::dot(toEye, n) > 0.0 ? 1.0 / len : -1.0 / len;
+    return s * n;
+  }
+  // Edge-on while turning: light it as if it faced the viewer.
+  const double toEyeLength = model::length(toEye);
+  if (toEyeLength > 0.0) return (1.0 / toEyeLength) * toEye;
+  return {0.0, 0.0, 1.0};
+}
+
+void drawSolidCells(const model::Model& m, const view4d::Transform4& view, const Vec3& eye,
+                    const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink) {
+  walkCells(m, view, eye, settings, projected, sink, drawSolidPolygon);
+}
+
+void drawFrameCells(const model::Model& m, const view4d::Transform4& view, const Vec3& eye,
+                    const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink) {
+  walkCells(m, view, eye, settings, projected, sink, drawFramePolygon);
+}
+
+void drawCells(const model::Model& m, const view4d::Transform4& view, const Vec3& eye,
+               const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink) {
+  if (settings.fillType == 1) {
+    drawFrameCells(m, view, eye, settings, projected, sink);
+  } else {
+    drawSolidCells(m, view, eye, settings, projected, sink);
+  }
+}
+
+}  // namespace orvex::render

@@ -1,0 +1,40 @@
+// One frame's walk over the cells: project every vertex, draw each cell that faces the
+// viewer in four-space, pushed out along its projected normal, in its class colour.
+#pragma once
+
+#include "model/model.h"
+#include "render/draw_sink.h"
+#include "view4d/transform4.h"
+
+namespace orvex::render {
+
+/// RGB of the eleven colour classes; a cell with k polygons takes class k mod 11.
+extern const float cellColors[11][3];
+
+/// The settings a frame reads.
+struct DrawSettings {
+  int fillType = 0;  // 1: frames, anything else: solid
+  int hidePoly = 0;  // cells with exactly this many polygons are skipped
+  double extendRate = 0.06;
+};
+
+/// The unit normal of a polygon whose first three projected vertices are q1, q2, q3,
+/// oriented to the side where eye lies. A degenerate polygon (collinear or coincident
+/// vertices) gets the unit vector from q1 towards eye instead of a NaN.
+model::Vec3 faceNormal(const model::Vec3& q1, const model::Vec3& q2, const model::Vec3& q3,
+                       const model::Vec3& eye);
+
+/// The walk with triangle fans: every polygon filled.
+void drawSolidCells(const model::Model& m, const view4d::Transform4& view, const model::Vec3& eye,
+                    const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink);
+
+/// The walk with triangle strips: every polygon a band around an open centre, the inner
+/// edge the polygon scaled to 0.65 about its vertex mean.
+void drawFrameCells(const model::Model& m, const view4d::Transform4& view, const model::Vec3& eye,
+                    const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink);
+
+/// drawFrameCells when settings.fillType is 1, drawSolidCells otherwise.
+void drawCells(const model::Model& m, const view4d::Transform4& view, const model::Vec3& eye,
+               const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink);
+
+}  // namespace orvex::render

@@ -1,0 +1,23 @@
+// The one seam through which the cell walk draws: the real sink issues immediate-mode
+// OpenGL, a recording one lets tests see the exact primitives.
+#pragma once
+
+#include "model/vec.h"
+
+namespace orvex::render {
+
+enum class Primitive { kTriangleFan, kTriangleStrip };
+
+class DrawSink {
+ public:
+  virtual ~DrawSink() = default;
+  /// Ambient and diffuse colour of front and back faces, RGBA.
+  virtual void material(const float rgba[4]) = 0;
+  /// The normal of the polygon that follows.
+  virtual void normal(const model::Vec3& n) = 0;
+  virtual void begin(Primitive primitive) = 0;
+  virtual void vertex(const model::Vec3& v) = 0;
+  virtual void end() = 0;
+};
+
+}  // namespace orvex::render
