@@ -56,22 +56,13 @@ void ViewerGuiTest::SetUp() {
   ASSERT_TRUE(x_->connected()) << "cannot connect to " << display();
 }
 
+
 void ViewerGuiTest::TearDown() {
-  for (auto& viewer : viewers_) {
-    // A viewer never quits by itself: gone means crashed (or a sanitizer stopped it).
-    if (!viewer->expectedToExit && viewer->process.pid() >= 0 && !viewer->process.running()) {
-      int status = 0;
-      viewer->process.waitForExit(Clock::now(), &status);
-      ADD_FAILURE() << "the viewer ended during the test (" << describeStatus(status)
-                    << "); stderr:\n"
-                    << readFile(viewer->stderrPath);
-    }
-    viewer->process.kill();
-  }
+  for (auto& viewer : viewers_) retire(*viewer);
   viewers_.clear();
   x_.reset();
   // The pointer buttons are server state: release them so no test leaks a held button.
-  if (xvfb_ && !xdotoolPath_.empty() && !HasFatalFailure()) {
+  if (xvfb_ && !xdotoolPath_.empty()) {
     for (const char* button : {"1", "2", "3"}) {
       std::string error;
       ChildOptions options;
@@ -92,7 +83,22 @@ void ViewerGuiTest::writeConfig(const std::string& text) {
   ASSERT_TRUE(out.good()) << "cannot write orvex.cfg";
 }
 
+void ViewerGuiTest::retire(Viewer& viewer) {
+  // A viewer never quits by itself: gone means crashed (or a sanitizer stopped it).
+  if (!viewer.expectedToExit && viewer.process.pid() >= 0 && !viewer.process.running()) {
+    int status = 0;
+    viewer.process.waitForExit(Clock::now(), &status);
+    ADD_FAILURE() << "the viewer ended during the test (" << describeStatus(status)
+                  << "); stderr:\n"
+                  << readFile(viewer.stderrPath);
+  }
+  viewer.process.kill();
+}
+
 Viewer& ViewerGuiTest::launch(const std::vector<std::string>& args) {
+  // One viewer at a time: windows open at the same place and show what lies beneath
+  // until their first frame, so an older window would pass for a new one's picture.
+  for (auto& older : viewers_) retire(*older);
   auto viewer = std::make_unique<Viewer>();
   viewer->stderrPath = workDir_ + "/viewer-" + std::to_string(viewers_.size()) + ".stderr";
   std::vector<std::string> argv{ORVEX_BIN};

@@ -47,10 +47,14 @@ class ViewerGuiTest : public ::testing::Test {
   void writeConfig(const std::string& text);
 
   /// Starts orvex with args in the working directory without waiting for anything.
+  /// Earlier viewers of the test are retired first.
   Viewer& launch(const std::vector<std::string>& args);
   /// Starts orvex and waits for its window titled title; window is 0 (with a failure
   /// recorded, stderr included) if none appeared.
   Viewer& launchWindow(const std::vector<std::string>& args, const std::string& title);
+
+  /// Records a failure if the viewer died unexpectedly, then kills it.
+  void retire(Viewer& viewer);
 
   /// Polls the window's pixels until ready holds; records a failure (saving the last
   /// capture beside the test's files) and returns the last capture if it never does.

@@ -16,11 +16,12 @@ std::unique_ptr<XvfbServer> XvfbServer::start(const std::string& xvfbPath,
   }
   ChildOptions options;
   options.extraFd = fds[1];
-  // -noreset: the server would otherwise reset (and drop state) whenever the last
-  // viewer of a test disconnects.
+  // -noreset: the server would otherwise reset whenever the last viewer of a test
+  // disconnects. -br: a black root, so a window not yet drawn never looks like the
+  // grey of a cleared frame.
   ChildProcess process = ChildProcess::start(
       {xvfbPath, "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24",
-       "-nolisten", "tcp", "-noreset"},
+       "-nolisten", "tcp", "-noreset", "-br"},
       options, error);
   close(fds[1]);
   if (process.pid() < 0) {
