@@ -40,10 +40,10 @@ int Image::drawnPixels() const {
 namespace {
 
 template <typename Pixel>
-std::vector<std::pair<int, int>> runs(int from, int to, Pixel pixel) {
-  std::vector<std::pair<int, int>> out;
+Image::Runs runs(int from, int to, bool (*pass)(const Rgb&), Pixel pixel) {
+  Image::Runs out;
   for (int i = from; i < to; ++i) {
-    if (isBackground(pixel(i))) continue;
+    if (!pass(pixel(i))) continue;
     if (!out.empty() && out.back().second == i - 1) {
       out.back().second = i;
     } else {
@@ -55,12 +55,12 @@ std::vector<std::pair<int, int>> runs(int from, int to, Pixel pixel) {
 
 }  // namespace
 
-std::vector<std::pair<int, int>> Image::drawnRunsInRow(int y) const {
-  return runs(left_, left_ + columns_, [&](int x) { return at(x, y); });
+Image::Runs Image::runsInRow(int y, bool (*pass)(const Rgb&)) const {
+  return runs(left_, left_ + columns_, pass, [&](int x) { return at(x, y); });
 }
 
-std::vector<std::pair<int, int>> Image::drawnRunsInColumn(int x) const {
-  return runs(top_, top_ + rows_, [&](int y) { return at(x, y); });
+Image::Runs Image::runsInColumn(int x, bool (*pass)(const Rgb&)) const {
+  return runs(top_, top_ + rows_, pass, [&](int y) { return at(x, y); });
 }
 
 bool Image::writePpm(const std::string& path) const {
@@ -71,5 +71,12 @@ bool Image::writePpm(const std::string& path) const {
   }
   return static_cast<bool>(out);
 }
+
+void PrintTo(const Image& image, std::ostream* out) {
+  *out << image.windowWidth() << "x" << image.windowHeight() << " picture with "
+       << image.drawnPixels() << " drawn pixels";
+}
+
+void PrintTo(const Rgb& c, std::ostream* out) { *out << toString(c); }
 
 }  // namespace orvex::gui_test

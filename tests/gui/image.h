@@ -1,7 +1,7 @@
 // A screenshot of a window in window coordinates, and the colour tests the GUI tests use.
 #pragma once
 
-#include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,6 +23,7 @@ constexpr Rgb kBackground{153, 153, 153};
 
 /// Background within one step of rounding: what "nothing drawn here" looks like.
 inline bool isBackground(const Rgb& c) { return near(c, kBackground, 1); }
+inline bool isDrawn(const Rgb& c) { return !isBackground(c); }
 
 /// A window's pixels. Only the part of the window that lies on the screen can be read
 /// (a window without a window manager may sit at -1,-1), so the image covers window
@@ -49,10 +50,14 @@ class Image {
   /// How many readable pixels are not background.
   int drawnPixels() const;
 
-  /// Maximal runs of non-background pixels along row y, as [first, last] columns.
-  std::vector<std::pair<int, int>> drawnRunsInRow(int y) const;
+  using Runs = std::vector<std::pair<int, int>>;
+  /// Maximal runs of pixels that pass, along row y, as [first, last] columns.
+  Runs runsInRow(int y, bool (*pass)(const Rgb&)) const;
   /// The same along column x, as [first, last] rows.
-  std::vector<std::pair<int, int>> drawnRunsInColumn(int x) const;
+  Runs runsInColumn(int x, bool (*pass)(const Rgb&)) const;
+  /// Runs of drawn (non-background) pixels.
+  Runs drawnRunsInRow(int y) const { return runsInRow(y, isDrawn); }
+  Runs drawnRunsInColumn(int x) const { return runsInColumn(x, isDrawn); }
 
   /// Writes a binary PPM, for looking at a failure.
   bool writePpm(const std::string& path) const;
@@ -63,5 +68,9 @@ class Image {
   int left_ = 0, top_ = 0, columns_ = 0, rows_ = 0;
   std::vector<Rgb> pixels_;
 };
+
+/// For GoogleTest's messages: a summary, not the pixels.
+void PrintTo(const Image& image, std::ostream* out);
+void PrintTo(const Rgb& c, std::ostream* out);
 
 }  // namespace orvex::gui_test

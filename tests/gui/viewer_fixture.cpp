@@ -158,16 +158,22 @@ Image ViewerGuiTest::firstFrame(Viewer& viewer) {
 }
 
 Image ViewerGuiTest::steadyFrame(Viewer& viewer) {
+  // Captures a frame gap apart, never back to back: two quick captures between the
+  // frames of a spin would look steady.
+  const auto deadline = Clock::now() + kPatience;
   Image previous = x_->capture(viewer.window);
-  return waitForImage(
-      viewer,
-      [&](const Image& image) {
-        const bool same = image == previous;
-        previous = image;
-        if (!same) std::this_thread::sleep_for(kFrameGap);
-        return same;
-      },
-      "a steady picture");
+  for (;;) {
+    std::this_thread::sleep_for(kFrameGap);
+    Image next = x_->capture(viewer.window);
+    if (!next.empty() && next == previous) return next;
+    previous = std::move(next);
+    if (Clock::now() >= deadline || !viewer.process.running()) break;
+  }
+  saveForInspection(previous, "timeout");
+  ADD_FAILURE() << "gave up waiting for a steady picture; the viewer is "
+                << (viewer.process.running() ? "still running" : "gone") << "; stderr:\n"
+                << readFile(viewer.stderrPath);
+  return previous;
 }
 
 Image ViewerGuiTest::changedFrame(Viewer& viewer, const Image& before, const std::string& what) {
