@@ -24,8 +24,8 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
   return *this;
 }
 
-ChildProcess ChildProcess::start(const std::vector<std::string>& argv,
-                                 const ChildOptions& options, std::string* error) {
+ChildProcess ChildProcess::start(const std::vector<std::string>& argv, const ChildOptions& options,
+                                 std::string* error) {
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);

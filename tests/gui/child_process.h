@@ -14,7 +14,7 @@ namespace orvex::gui_test {
 using Clock = std::chrono::steady_clock;
 
 struct ChildOptions {
-  std::string workingDir;                                  // empty: the test's own
+  std::string workingDir;                                // empty: the test's own
   std::vector<std::pair<std::string, std::string>> env;  // added to the inherited ones
   std::string stdoutPath = "/dev/null";
   std::string stderrPath = "/dev/null";

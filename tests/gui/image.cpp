@@ -26,9 +26,8 @@ size_t Image::index(int x, int y) const {
 Rgb Image::at(int x, int y) const { return pixels_[index(x, y)]; }
 
 bool Image::operator==(const Image& o) const {
-  return windowWidth_ == o.windowWidth_ && windowHeight_ == o.windowHeight_ &&
-         left_ == o.left_ && top_ == o.top_ && columns_ == o.columns_ && rows_ == o.rows_ &&
-         pixels_ == o.pixels_;
+  return windowWidth_ == o.windowWidth_ && windowHeight_ == o.windowHeight_ && left_ == o.left_ &&
+         top_ == o.top_ && columns_ == o.columns_ && rows_ == o.rows_ && pixels_ == o.pixels_;
 }
 
 int Image::drawnPixels() const {

@@ -32,8 +32,13 @@ class Image {
  public:
   Image() = default;
   Image(int windowWidth, int windowHeight, int left, int top, int columns, int rows)
-      : windowWidth_(windowWidth), windowHeight_(windowHeight), left_(left), top_(top),
-        columns_(columns), rows_(rows), pixels_(static_cast<size_t>(columns) * rows) {}
+      : windowWidth_(windowWidth),
+        windowHeight_(windowHeight),
+        left_(left),
+        top_(top),
+        columns_(columns),
+        rows_(rows),
+        pixels_(static_cast<size_t>(columns) * rows) {}
 
   int windowWidth() const { return windowWidth_; }
   int windowHeight() const { return windowHeight_; }

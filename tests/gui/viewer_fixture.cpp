@@ -56,7 +56,6 @@ void ViewerGuiTest::SetUp() {
   ASSERT_TRUE(x_->connected()) << "cannot connect to " << display();
 }
 
-
 void ViewerGuiTest::TearDown() {
   for (auto& viewer : viewers_) retire(*viewer);
   viewers_.clear();
@@ -67,8 +66,7 @@ void ViewerGuiTest::TearDown() {
       std::string error;
       ChildOptions options;
       options.env = {{"DISPLAY", display()}};
-      runToCompletion({xdotoolPath_, "mouseup", button}, options, Clock::now() + kPatience,
-                      &error);
+      runToCompletion({xdotoolPath_, "mouseup", button}, options, Clock::now() + kPatience, &error);
     }
   }
   if (!workDir_.empty()) {
@@ -202,8 +200,9 @@ bool ViewerGuiTest::drag(const Viewer& viewer, int button, const std::vector<Poi
   if (path.empty()) return false;
   const std::string window = std::to_string(viewer.window);
   const std::string b = std::to_string(button);
-  std::vector<std::string> args{"mousemove", "--window", window, std::to_string(path[0].x),
-                                std::to_string(path[0].y), "mousedown", b};
+  std::vector<std::string> args{
+      "mousemove", "--window", window, std::to_string(path[0].x), std::to_string(path[0].y),
+      "mousedown", b};
   for (size_t i = 1; i < path.size(); ++i) {
     args.insert(args.end(), {"mousemove", "--window", window, std::to_string(path[i].x),
                              std::to_string(path[i].y)});

@@ -72,8 +72,8 @@ bool XClient::geometry(WindowId window, WindowGeometry* out) {
   XWindowAttributes attributes;
   if (XGetWindowAttributes(display_, window, &attributes) == 0) return false;
   Window child = 0;
-  if (!XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &out->x,
-                             &out->y, &child)) {
+  if (!XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &out->x, &out->y,
+                             &child)) {
     return false;
   }
   out->width = attributes.width;
@@ -98,9 +98,9 @@ Image XClient::capture(WindowId window) {
   for (int y = top; y < bottom; ++y) {
     for (int x = left; x < right; ++x) {
       const unsigned long p = XGetPixel(shot, x - left, y - top);
-      image.set(x, y,
-                {channel(p, shot->red_mask), channel(p, shot->green_mask),
-                 channel(p, shot->blue_mask)});
+      image.set(
+          x, y,
+          {channel(p, shot->red_mask), channel(p, shot->green_mask), channel(p, shot->blue_mask)});
     }
   }
   XDestroyImage(shot);

@@ -19,10 +19,10 @@ std::unique_ptr<XvfbServer> XvfbServer::start(const std::string& xvfbPath,
   // -noreset: the server would otherwise reset whenever the last viewer of a test
   // disconnects. -br: a black root, so a window not yet drawn never looks like the
   // grey of a cleared frame.
-  ChildProcess process = ChildProcess::start(
-      {xvfbPath, "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24",
-       "-nolisten", "tcp", "-noreset", "-br"},
-      options, error);
+  ChildProcess process =
+      ChildProcess::start({xvfbPath, "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                           "1024x768x24", "-nolisten", "tcp", "-noreset", "-br"},
+                          options, error);
   close(fds[1]);
   if (process.pid() < 0) {
     close(fds[0]);
@@ -31,8 +31,8 @@ std::unique_ptr<XvfbServer> XvfbServer::start(const std::string& xvfbPath,
   // The server writes the display number and a newline once it is ready for clients.
   std::string number;
   while (number.empty() || number.back() != '\n') {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     pollfd p{fds[0], POLLIN, 0};
     if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) {
       *error = "Xvfb did not report a display in time";

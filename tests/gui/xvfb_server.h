@@ -12,8 +12,8 @@ class XvfbServer {
  public:
   /// Starts Xvfb on a free display (chosen by the server itself through -displayfd) and
   /// waits, at most until deadline, until it accepts clients. nullptr with *error on failure.
-  static std::unique_ptr<XvfbServer> start(const std::string& xvfbPath,
-                                           Clock::time_point deadline, std::string* error);
+  static std::unique_ptr<XvfbServer> start(const std::string& xvfbPath, Clock::time_point deadline,
+                                           std::string* error);
 
   /// ":N", for DISPLAY.
   const std::string& display() const { return display_; }
