@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,6 +52,8 @@ ChildProcess ChildProcess::start(const std::vector<std::string>& argv, const Chi
       (void)ignored;
       _exit(127);
     };
+    // Dies with the test program, even when that crashes before its destructors run.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (!options.workingDir.empty() && chdir(options.workingDir.c_str()) != 0) fail();
     for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
     const int out = open(options.stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

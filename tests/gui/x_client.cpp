@@ -11,7 +11,7 @@ namespace {
 
 // A window that vanishes between two requests must fail that request, not end the tests
 // (Xlib's default handler exits the process).
-int recordError(Display*, XErrorEvent*) { return 0; }
+int ignoreError(Display*, XErrorEvent*) { return 0; }
 
 int shiftOf(unsigned long mask) {
   int shift = 0;
@@ -31,7 +31,7 @@ int channel(unsigned long pixel, unsigned long mask) {
 }  // namespace
 
 XClient::XClient(const std::string& display) {
-  XSetErrorHandler(recordError);
+  XSetErrorHandler(ignoreError);
   display_ = XOpenDisplay(display.c_str());
 }
 
