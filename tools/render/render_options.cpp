@@ -168,8 +168,9 @@ std::string frameFileName(const std::string& output, int number) {
   std::snprintf(suffix, sizeof suffix, "-%04d", number);
   const size_t slash = output.rfind('/');
   const size_t dot = output.rfind('.');
-  const bool hasExtension =
-      dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+  const size_t baseStart = slash == std::string::npos ? 0 : slash + 1;
+  // A leading dot names a hidden file; it does not start an extension.
+  const bool hasExtension = dot != std::string::npos && dot > baseStart;
   if (!hasExtension) return output + suffix;
   return output.substr(0, dot) + suffix + output.substr(dot);
 }
