@@ -100,10 +100,11 @@ struct RunResult {
 };
 
 /// Runs a program to its end in cwd, which also receives its ".out" and ".err" files.
-inline RunResult runProgram(const std::vector<std::string>& argv, const std::string& cwd) {
+inline RunResult runProgram(const std::vector<std::string>& argv, const std::string& cwd,
+                            const std::vector<std::string>& extraEnv = {}) {
   const std::string outFile = cwd + "/.out", errFile = cwd + "/.err";
   RunResult r;
-  const pid_t pid = startProcess(argv, cwd, outFile, errFile);
+  const pid_t pid = startProcess(argv, cwd, outFile, errFile, extraEnv);
   if (pid < 0) return r;
   r.status = waitForExit(pid);
   r.out = readText(outFile);
