@@ -123,7 +123,8 @@ class ViewerMatchTest : public ::testing::Test {
     argv.insert(argv.end(), args.begin(), args.end());
     argv.insert(argv.end(), {"-n", "orvex-match"});
     viewer_ = testing::startProcess(argv, dir_.path(), dir_.file("viewer.out"),
-                                    dir_.file("viewer.err"), {x_.displayEnv()});
+                                    dir_.file("viewer.err"),
+                                    {x_.displayEnv(), testing::glChildAsanOptions()});
     std::string window;
     const auto deadline = Clock::now() + 20s;
     while (window.empty() && viewer_.running() && Clock::now() < deadline) {
