@@ -30,7 +30,7 @@ void quad(float x0, float y0, float x1, float y1, float z) {
 }
 
 TEST(OffscreenContextTest, DrawsWithDepthAndReadsRowsTopFirst) {
-  MesaLeakPause pause;
+  [[maybe_unused]] MesaLeakPause pause;
   std::string error;
   auto context = OffscreenContext::create(64, 48, &error);
   ASSERT_NE(context, nullptr) << error;
@@ -63,7 +63,7 @@ TEST(OffscreenContextTest, DrawsWithDepthAndReadsRowsTopFirst) {
 }
 
 TEST(OffscreenContextTest, RefusesSizesItCannotMake) {
-  MesaLeakPause pause;
+  [[maybe_unused]] MesaLeakPause pause;
   std::string error;
   EXPECT_EQ(OffscreenContext::create(0, 10, &error), nullptr);
   EXPECT_EQ(error, "offscreen OpenGL: size 0x10 is not positive");
