@@ -1,0 +1,26 @@
+// 8-bit RGB PNG files: written atomically, read back for comparisons.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvex::offscreen {
+
+/// An RGB picture, rows top to bottom, three bytes a pixel.
+struct RgbImage {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> pixels;
+};
+
+/// Writes image to path through a temporary file in the same directory renamed into
+/// place, so path either keeps its old content or holds the whole new picture. On
+/// failure returns false with *error one line naming the path, and leaves no file.
+bool writePng(const std::string& path, const RgbImage& image, std::string* error);
+
+/// Reads any 8- or 16-bit PNG and converts it to RGB (alpha and 16-bit precision
+/// dropped, greyscale and palettes expanded). On failure returns false with *error set.
+bool readPng(const std::string& path, RgbImage* image, std::string* error);
+
+}  // namespace orvex::offscreen

@@ -1,0 +1,100 @@
+#include "tools/render/render_tool.h"
+
+#include <iostream>
+
+#include "app/data_dir.h"
+#include "model/loader.h"
+#include "render/cell_walk.h"
+#include "render/gl_sink.h"
+#include "render/scene.h"
+#include "tools/render/projections.h"
+
+namespace orvex::offscreen {
+namespace {
+
+int fail(const std::string& message) {
+  std::cerr << "orvex-render: " << message << std::endl;
+  return 1;
+}
+
+}  // namespace
+
+void applyTurns(const std::vector<TurnStep>& turns, view4d::Transform4* rotation) {
+  for (const TurnStep& step : turns) {
+    for (int r = 0; r < step.repeat; ++r) rotation->rotate(step.increment);
+  }
+}
+
+RgbImage renderFrame(const OffscreenContext& context, const model::Model& model,
+                     const view4d::Transform4& view, const app::Settings& settings,
+                     model::Vec3List* projected) {
+  render::clearFrame();
+  render::DrawSettings draw;
+  draw.fillType = settings.fillType;
+  draw.hidePoly = settings.hidePoly;
+  draw.extendRate = settings.extendRate;
+  render::GlSink sink;
+  render::drawCells(model, view, render::kEye, draw, projected, &sink);
+  RgbImage image;
+  image.width = context.width();
+  image.height = context.height();
+  image.pixels = context.readRgb();
+  return image;
+}
+
+int runRender(int argc, char** argv) {
+  RenderOptions options;
+  options.settings.dataDir = app::defaultDataDir();
+  app::readConfigFile("orvex.cfg", &options.settings);
+  std::string error;
+  switch (parseRenderOptions(argc, argv, &options, &error)) {
+    case RenderAction::kHelp:
+      std::cout << renderUsageText(app::defaultDataDir());
+      return 0;
+    case RenderAction::kVersion:
+      std::cout << "orvex-render " << ORVEX_VERSION << "\n";
+      return 0;
+    case RenderAction::kError:
+      return fail(error);
+    case RenderAction::kRun:
+      break;
+  }
+
+  model::Model model;
+  model::Vec3List projected;
+  if (!model::loadModel(options.settings.dataDir, options.settings.modelName, &model, &projected,
+                        &error)) {
+    return fail(error);
+  }
+
+  std::unique_ptr<OffscreenContext> context =
+      OffscreenContext::create(options.size, options.size, &error);
+  if (!context) return fail(error);
+  render::SceneSettings scene;
+  scene.clip = options.settings.clip;
+  for (int k = 0; k < 4; ++k) scene.clipPlane[k] = options.settings.clipPlane[k];
+  render::setupScene(scene, render::kEye);
+
+  view4d::OrthoProjector rotation;
+  applyTurns(options.turns, &rotation);
+  std::unique_ptr<view4d::Transform4> view = makeView(options.projection);
+  assignView(rotation, options.distance, view.get());
+
+  if (options.frames == 0) {
+    const RgbImage image = renderFrame(*context, model, *view, options.settings, &projected);
+    if (!writePng(options.output, image, &error)) return fail(error);
+    return 0;
+  }
+  const view4d::PlaneAngles& spin = options.turns.back().increment;
+  for (int frame = 1; frame <= options.frames; ++frame) {
+    if (frame > 1) {
+      rotation.rotate(spin);
+      assignView(rotation, options.distance, view.get());
+    }
+    const RgbImage image = renderFrame(*context, model, *view, options.settings, &projected);
+    if (!writePng(frameFileName(options.output, frame), image, &error)) return fail(error);
+  }
+  return 0;
+}
+
+}  // namespace orvex::offscreen

@@ -1,0 +1,135 @@
+// orvex-render run as users run it: the real binary in a scratch directory.
+#include <gtest/gtest.h>
+
+#include "tools/render/image_diff.h"
+#include "tools/render/png_io.h"
+#include "tools/render/test_support.h"
+
+namespace orvex::offscreen {
+namespace {
+
+using testing::renderBinary;
+using testing::runProgram;
+using testing::ScratchDir;
+
+RgbImage load(const std::string& path) {
+  RgbImage image;
+  std::string error;
+  EXPECT_TRUE(readPng(path, &image, &error)) << error;
+  return image;
+}
+
+std::vector<std::string> render(std::vector<std::string> args) {
+  args.insert(args.begin(), renderBinary());
+  return args;
+}
+
+TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;  // the whole stderr
+  };
+  const std::string models = std::string(ORVEX_MODELS_DIR);
+  const std::vector<Case> cases = {
+      {{"--bogus"}, "orvex-render: unknown option '--bogus' (see --help)\n"},
+      {{"--size", "-4"}, "orvex-render: --size needs a whole number of pixels from 1 to 16384, "
+                         "not '-4'\n"},
+      {{"--frames", "2"}, "orvex-render: --frames needs a --turn to spin by\n"},
+      {{"nosuch"}, "orvex-render: Cannot open file" + std::string(ORVEX_BIN_DIR) +
+                       "/../share/orvex/models/nosuch.poi\n"},
+      {{"c8", "-o", "no/such/dir/x.png"}, ""},
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    testing::writeText(dir.file("keep.png"), "old content");
+    std::vector<std::string> args = c.args;
+    if (c.args[0] != "c8") args.insert(args.end(), {"-o", "keep.png"});
+    const testing::RunResult r = runProgram(render(args), dir.path());
+    EXPECT_EQ(r.status, 1) << c.args[0];
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    if (!c.message.empty()) {
+      EXPECT_EQ(r.err, c.message);
+    } else {
+      EXPECT_EQ(r.err.rfind("orvex-render: no/such/dir/x.png: ", 0), 0u) << r.err;
+    }
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.png"}) << "no stray file";
+    EXPECT_EQ(testing::readText(dir.file("keep.png")), "old content");
+  }
+}
+
+TEST(RenderToolTest, NoUsableOpenGlIsAClearFailureNotAnEmptyPicture) {
+  ScratchDir dir;
+  // Without a vendor library glvnd's EGL has no platform at all.
+  const testing::RunResult r = runProgram(render({"c8"}), dir.path(),
+                                          {"__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("orvex-render: offscreen OpenGL: ", 0), 0u) << r.err;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST(RenderToolTest, ReadsTheConfigurationFileLikeTheViewer) {
+  ScratchDir configured, plain;
+  testing::writeText(configured.file("orvex.cfg"), "Width 120\nFillType 1\nExtendRate 0.2\n");
+  ASSERT_EQ(runProgram(render({"--turn", "0,0.3,0.2,0.4,0,0"}), configured.path()).status, 0);
+  const RgbImage fromFile = load(configured.file("orvex.png"));
+  EXPECT_EQ(fromFile.width, 120);
+  EXPECT_EQ(fromFile.height, 120);
+
+  // The same settings from the command line (-h is FillType 1).
+  testing::writeText(plain.file("orvex.cfg"), "ExtendRate 0.2\n");
+  ASSERT_EQ(runProgram(render({"-h", "--size", "120", "--turn", "0,0.3,0.2,0.4,0,0"}),
+                       plain.path()).status, 0);
+  EXPECT_EQ(compareImages(fromFile, load(plain.file("orvex.png")), 0).differingPixels, 0);
+
+  // And without the ExtendRate the picture changes.
+  ScratchDir bare;
+  ASSERT_EQ(runProgram(render({"-h", "--size", "120", "--turn", "0,0.3,0.2,0.4,0,0"}),
+                       bare.path()).status, 0);
+  EXPECT_GT(compareImages(fromFile, load(bare.file("orvex.png")), 8).differingPixels, 100);
+}
+
+TEST(RenderToolTest, FramesAreTheSpinOfTheLastTurn) {
+  ScratchDir dir;
+  const std::string drag = "0,-0.1,0.05,0,0,0", spin = "0,0,0,0.15,-0.05,0";
+  ASSERT_EQ(runProgram(render({"--size", "96", "--turn", drag, "--turn", spin, "--frames", "3",
+                               "-o", "spin.png"}),
+                       dir.path()).status, 0);
+  EXPECT_EQ(dir.entries(),
+            (std::vector<std::string>{"spin-0001.png", "spin-0002.png", "spin-0003.png"}));
+  // Frame 3 has the spin applied three times, exactly as one picture asks for it.
+  ASSERT_EQ(runProgram(render({"--size", "96", "--turn", drag, "--turn", spin, "--repeat", "3",
+                               "-o", "still.png"}),
+                       dir.path()).status, 0);
+  const RgbImage third = load(dir.file("spin-0003.png"));
+  EXPECT_EQ(compareImages(third, load(dir.file("still.png")), 0).differingPixels, 0);
+  EXPECT_GT(compareImages(third, load(dir.file("spin-0001.png")), 8).differingPixels, 50)
+      << "the spin must move the picture";
+}
+
+TEST(RenderToolTest, ProjectionExtensionsDrawSomethingElse) {
+  ScratchDir dir;
+  const std::string turn = "0,0.2,0.1,0.5,0.3,0";
+  ASSERT_EQ(runProgram(render({"--size", "96", "--turn", turn, "-o", "ortho.png"}), dir.path())
+                .status, 0);
+  const RgbImage ortho = load(dir.file("ortho.png"));
+  for (const std::string kind : {"perspective", "angle", "stereographic"}) {
+    ASSERT_EQ(runProgram(render({"--size", "96", "--turn", turn, "--projection", kind, "-o",
+                                 kind + ".png"}),
+                         dir.path()).status, 0) << kind;
+    const RgbImage other = load(dir.file(kind + ".png"));
+    EXPECT_GT(compareImages(ortho, other, 8).differingPixels, 50) << kind;
+    long nonGrey = 0;
+    for (size_t i = 0; i < other.pixels.size(); i += 3) {
+      nonGrey += other.pixels[i] != other.pixels[i + 2];  // the background is grey
+    }
+    EXPECT_GT(nonGrey, 200) << kind << " drew no cells";
+  }
+  const testing::RunResult help = runProgram(render({"--help"}), dir.path());
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--projection"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orvex::offscreen
