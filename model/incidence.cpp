@@ -1,5 +1,6 @@
 #include "model/incidence.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -78,29 +79,61 @@ void deriveCellPolygons(const IndexListArray& polygons, const IndexListArray& ce
     markSize = greatest + 1;
   }
   std::vector<char> marks(markSize, 0);
-  // Sized for the worst case once, so no cell's list grows element by element.
-  IndexList scratch(polygons.count);
+
+  // Every polygon on a cell has its first vertex on the cell, so indexing polygons by
+  // their first vertex visits each candidate once instead of every polygon per cell.
+  // Polygons without vertices lie on every cell; a first vertex outside the marks on none.
+  std::vector<int> firstStart(markSize + 1, 0), byFirst, empty;
+  for (int k = 0; k < polygons.count; ++k) {
+    const IndexList& polygon = polygons[k];
+    if (polygon.count == 0) {
+      empty.push_back(k);
+    } else if (polygon[0] >= 0 && polygon[0] < markSize) {
+      ++firstStart[polygon[0] + 1];
+    }
+  }
+  for (int v = 0; v < markSize; ++v) firstStart[v + 1] += firstStart[v];
+  byFirst.resize(firstStart[markSize]);
+  {
+    std::vector<int> fill(firstStart.begin(), firstStart.end() - 1);
+    for (int k = 0; k < polygons.count; ++k) {
+      const IndexList& polygon = polygons[k];
+      if (polygon.count > 0 && polygon[0] >= 0 && polygon[0] < markSize) {
+        byFirst[fill[polygon[0]]++] = k;
+      }
+    }
+  }
+
+  std::vector<int> scratch;
+  scratch.reserve(polygons.count);
   for (int c = 0; c < cells; ++c) {
     if (c % 100 == 0 && result->progress(c * 100 / cells) != 0) return;
     const IndexList& onCell = cellVertices[c];
     for (int i = 0; i < onCell.count; ++i) {
       if (onCell[i] >= 0 && onCell[i] < markSize) marks[onCell[i]] = 1;
     }
-    int j = 0;
-    for (int k = 0; k < polygons.count; ++k) {
-      const IndexList& polygon = polygons[k];
-      bool taken = true;
-      for (int i = 0; i < polygon.count; ++i) {
-        int v = polygon[i];
-        if (v < 0 || v >= markSize || !marks[v]) {
-          taken = false;
-          break;
+    scratch.assign(empty.begin(), empty.end());
+    for (int i = 0; i < onCell.count; ++i) {
+      const int v = onCell[i];
+      if (v < 0 || v >= markSize) continue;
+      for (int e = firstStart[v]; e < firstStart[v + 1]; ++e) {
+        const IndexList& polygon = polygons[byFirst[e]];
+        bool taken = true;
+        for (int j = 1; j < polygon.count; ++j) {
+          const int u = polygon[j];
+          if (u < 0 || u >= markSize || !marks[u]) {
+            taken = false;
+            break;
+          }
         }
+        if (taken) scratch.push_back(byFirst[e]);
       }
-      if (taken) scratch[j++] = k;
     }
-    IndexList entry(j);
-    for (int i = 0; i < j; ++i) entry[i] = scratch[i];
+    // A vertex listed twice in a cell would find its polygons twice.
+    std::sort(scratch.begin(), scratch.end());
+    scratch.erase(std::unique(scratch.begin(), scratch.end()), scratch.end());
+    IndexList entry(static_cast<int>(scratch.size()));
+    for (int i = 0; i < entry.count; ++i) entry[i] = scratch[i];
     (*result)[c] = std::move(entry);
     for (int i = 0; i < onCell.count; ++i) {
       if (onCell[i] >= 0 && onCell[i] < markSize) marks[onCell[i]] = 0;

@@ -106,11 +106,13 @@ TEST(IncidenceTest, PolygonOffTheCellOrOutsideTheMarksIsNotTaken) {
   cellVertices.read(cells);
   // The second polygon has vertex 4 off the cell; the third names vertex 9, beyond the
   // marks, which must count as off the cell rather than be read out of bounds.
-  std::istringstream text("3 3 1 2 3 3 1 2 4 3 1 2 9");
+  // The fourth has no vertices and so lies on every cell; the fifth starts on the cell
+  // but leaves it.
+  std::istringstream text("5 3 1 2 3 3 1 2 4 3 1 2 9 0 3 3 2 4");
   polygons.read(text);
   deriveCellPolygons(polygons, cellVertices, 0, &result);
   ASSERT_EQ(result.count, 1);
-  EXPECT_EQ(numbers(result[0]), (std::vector<int>{0}));
+  EXPECT_EQ(numbers(result[0]), (std::vector<int>{0, 3}));
 }
 
 class CountingArray : public IndexListArray {
