@@ -87,6 +87,21 @@ CommandLineAction applyCommandLine(int argc, const char* const* argv, Settings* 
   return CommandLineAction::kRun;
 }
 
+render::DrawSettings drawSettingsOf(const Settings& settings) {
+  render::DrawSettings draw;
+  draw.fillType = settings.fillType;
+  draw.hidePoly = settings.hidePoly;
+  draw.extendRate = settings.extendRate;
+  return draw;
+}
+
+render::SceneSettings sceneSettingsOf(const Settings& settings) {
+  render::SceneSettings scene;
+  scene.clip = settings.clip;
+  for (int k = 0; k < 4; ++k) scene.clipPlane[k] = settings.clipPlane[k];
+  return scene;
+}
+
 std::string usageText(const std::string& defaultDataDir) {
   return "usage: orvex [MODEL] [-c] [-h] [-s] [-n TITLE]\n"
          "  MODEL      model name (default c8); the last one given wins\n"

@@ -3,6 +3,9 @@
 
 #include <string>
 
+#include "render/cell_walk.h"
+#include "render/scene.h"
+
 namespace orvex::app {
 
 struct Settings {
@@ -32,6 +35,10 @@ enum class CommandLineAction { kRun, kHelp, kVersion };
 /// anything not starting with '-' is the model name (the last wins). Switches are judged
 /// by their second character; "--help" and "--version" ask for those instead of a run.
 CommandLineAction applyCommandLine(int argc, const char* const* argv, Settings* settings);
+
+/// What a frame and the scene read of the settings.
+render::DrawSettings drawSettingsOf(const Settings& settings);
+render::SceneSettings sceneSettingsOf(const Settings& settings);
 
 /// The usage text printed by --help.
 std::string usageText(const std::string& defaultDataDir);

@@ -10,8 +10,6 @@
 #include "app/frame_pacer.h"
 #include "app/settings.h"
 #include "model/loader.h"
-#include "render/cell_walk.h"
-#include "render/gl_sink.h"
 #include "render/scene.h"
 #include "view4d/view_state.h"
 
@@ -32,13 +30,7 @@ Settings settings;
 FramePacer spinPacer(std::chrono::microseconds(16667));
 
 void display() {
-  render::clearFrame();
-  render::DrawSettings draw;
-  draw.fillType = settings.fillType;
-  draw.hidePoly = settings.hidePoly;
-  draw.extendRate = settings.extendRate;
-  render::GlSink sink;
-  render::drawCells(theModel, viewTransform, eye, draw, &projectedVertices, &sink);
+  render::drawFrame(theModel, viewTransform, eye, drawSettingsOf(settings), &projectedVertices);
   glutSwapBuffers();
 }
 
@@ -95,10 +87,7 @@ int runViewer(int argc, char** argv) {
   glutMouseFunc(onMouse);
   glutMotionFunc(onMotion);
   glutIdleFunc(onIdle);
-  render::SceneSettings scene;
-  scene.clip = settings.clip;
-  for (int k = 0; k < 4; ++k) scene.clipPlane[k] = settings.clipPlane[k];
-  render::setupScene(scene, eye);
+  render::setupScene(sceneSettingsOf(settings), eye);
   glutMainLoop();
   return 0;
 }

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "render/gl_sink.h"
+
 namespace orvex::render {
 
 void setupScene(const SceneSettings& settings, const model::Vec3& eye) {
@@ -44,5 +46,12 @@ void setupScene(const SceneSettings& settings, const model::Vec3& eye) {
 }
 
 void clearFrame() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
+
+void drawFrame(const model::Model& m, const view4d::Transform4& view, const model::Vec3& eye,
+               const DrawSettings& settings, model::Vec3List* projected) {
+  clearFrame();
+  GlSink sink;
+  drawCells(m, view, eye, settings, projected, &sink);
+}
 
 }  // namespace orvex::render

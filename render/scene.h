@@ -2,7 +2,10 @@
 // grey fog and the optional clip plane. Set once per context.
 #pragma once
 
+#include "model/model.h"
 #include "model/vec.h"
+#include "render/cell_walk.h"
+#include "view4d/transform4.h"
 
 namespace orvex::render {
 
@@ -20,5 +23,10 @@ void setupScene(const SceneSettings& settings, const model::Vec3& eye);
 
 /// Clears colour and depth: the start of every frame.
 void clearFrame();
+
+/// One whole frame on the current context: clear, then the cell walk into OpenGL.
+/// The caller swaps or reads back.
+void drawFrame(const model::Model& m, const view4d::Transform4& view, const model::Vec3& eye,
+               const DrawSettings& settings, model::Vec3List* projected);
 
 }  // namespace orvex::render

@@ -4,8 +4,6 @@
 
 #include "app/data_dir.h"
 #include "model/loader.h"
-#include "render/cell_walk.h"
-#include "render/gl_sink.h"
 #include "render/scene.h"
 #include "tools/render/projections.h"
 
@@ -28,13 +26,7 @@ void applyTurns(const std::vector<TurnStep>& turns, view4d::Transform4* rotation
 RgbImage renderFrame(const OffscreenContext& context, const model::Model& model,
                      const view4d::Transform4& view, const app::Settings& settings,
                      model::Vec3List* projected) {
-  render::clearFrame();
-  render::DrawSettings draw;
-  draw.fillType = settings.fillType;
-  draw.hidePoly = settings.hidePoly;
-  draw.extendRate = settings.extendRate;
-  render::GlSink sink;
-  render::drawCells(model, view, render::kEye, draw, projected, &sink);
+  render::drawFrame(model, view, render::kEye, app::drawSettingsOf(settings), projected);
   RgbImage image;
   image.width = context.width();
   image.height = context.height();
@@ -70,10 +62,7 @@ int runRender(int argc, char** argv) {
   std::unique_ptr<OffscreenContext> context =
       OffscreenContext::create(options.size, options.size, &error);
   if (!context) return fail(error);
-  render::SceneSettings scene;
-  scene.clip = options.settings.clip;
-  for (int k = 0; k < 4; ++k) scene.clipPlane[k] = options.settings.clipPlane[k];
-  render::setupScene(scene, render::kEye);
+  render::setupScene(app::sceneSettingsOf(options.settings), render::kEye);
 
   view4d::OrthoProjector rotation;
   applyTurns(options.turns, &rotation);
