@@ -98,12 +98,13 @@ std::string cellKindName(const int sides[], int maxSides) {
   for (const auto& named : kNamed) {
     if (named.first == s) return named.second;
   }
+  static const char* const kGons[] = {"triangular", "square",     "pentagonal", "hexagonal",
+                                       "heptagonal", "octagonal",  "enneagonal", "decagonal"};
   for (const auto& [k, count] : s) {
-    if (k == 4 || count != 2) continue;
-    if (s.size() == 2 && s.count(4) && s.at(4) == k) return std::to_string(k) + "-gonal prism";
-    if (s.size() == 2 && s.count(3) && s.at(3) == 2 * k) {
-      return std::to_string(k) + "-gonal antiprism";
-    }
+    if (k == 4 || count != 2 || s.size() != 2) continue;
+    std::string gon = k <= 10 ? kGons[k - 3] : std::to_string(k) + "-gonal";
+    if (s.count(4) && s.at(4) == k) return gon + " prism";
+    if (s.count(3) && s.at(3) == 2 * k) return gon + " antiprism";
   }
   return "";
 }
