@@ -194,7 +194,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir,
     std::vector<Vec4> points;
     must(readPointsFile(rest[0], &points, &error), error);
     Polytope result;
-    must(convexHull(points, &result, &error), rest[0] + ": " + error);
+    if (!convexHull(points, &result, &error)) throw Failure{rest[0] + ": " + error};
     write(dir, rest[1], result, out);
   } else if (command == "points") {
     expect(2, "SET FILE");

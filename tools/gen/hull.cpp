@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -21,7 +22,8 @@ bool readPointsFile(const std::string& path, std::vector<Vec4>* points, std::str
   std::ifstream in(path, std::ios::binary);
   std::ostringstream all;
   if (in) all << in.rdbuf();
-  if (!in || in.bad()) {
+  // A directory opens on Linux but reads as nothing.
+  if (!in || in.bad() || std::filesystem::is_directory(path)) {
     *error = "Cannot open " + path;
     return false;
   }

@@ -130,9 +130,17 @@ bool checkModel(const std::string& dataDir, const std::string& name, ModelReport
   const int V = vertices.count, F = polygons.count, C = written.count;
 
   std::set<std::pair<int, int>> edges;
+  std::map<std::vector<int>, int> polygonTwins;
   for (int f = 0; f < F; ++f) {
     std::string problem = polygonProblem(polygons[f], vertices);
     if (!problem.empty()) return fail("polygon " + std::to_string(f) + " " + problem);
+    std::vector<int> sorted(polygons[f].data.get(), polygons[f].data.get() + polygons[f].count);
+    std::sort(sorted.begin(), sorted.end());
+    auto twin = polygonTwins.emplace(sorted, f);
+    if (!twin.second) {
+      return fail("polygon " + std::to_string(f) + " repeats polygon " +
+                  std::to_string(twin.first->second));
+    }
     for (int i = 0; i < polygons[f].count; ++i) {
       int a = polygons[f][i], b = polygons[f][(i + 1) % polygons[f].count];
       edges.insert({std::min(a, b), std::max(a, b)});
@@ -147,7 +155,8 @@ bool checkModel(const std::string& dataDir, const std::string& name, ModelReport
   for (int f = 0; f < F; ++f) {
     if (cellsOfPolygon[f] != 2) {
       return fail("polygon " + std::to_string(f) + " lies in " +
-                  std::to_string(cellsOfPolygon[f]) + " cells, not 2");
+                  std::to_string(cellsOfPolygon[f]) +
+                  (cellsOfPolygon[f] == 1 ? " cell" : " cells") + ", not 2");
     }
   }
   if (V - E + F - C != 0) {

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -121,7 +122,8 @@ bool readOff4File(const std::string& path, Off4* off, std::string* error) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
   if (in) text << in.rdbuf();
-  if (!in || in.bad()) {
+  // A directory opens on Linux but reads as nothing.
+  if (!in || in.bad() || std::filesystem::is_directory(path)) {
     *error = "Cannot open " + path;
     return false;
   }
@@ -157,13 +159,13 @@ std::string formatOff4(const Off4& off) {
 Off4 off4FromModel(const model::Model& m) {
   Off4 off;
   for (int i = 0; i < m.vertices->count; ++i) off.vertices.push_back((*m.vertices)[i]);
-  for (const auto* lists : {m.polygons.get(), m.cellPolygons.get()}) {
-    auto& rows = lists == m.polygons.get() ? off.polygons : off.cells;
-    for (int i = 0; i < lists->count; ++i) {
-      const model::IndexList& l = (*lists)[i];
-      rows.emplace_back(l.data.get(), l.data.get() + l.count);
+  auto copy = [](const model::IndexListArray& lists, std::vector<std::vector<int>>* rows) {
+    for (int i = 0; i < lists.count; ++i) {
+      rows->emplace_back(lists[i].data.get(), lists[i].data.get() + lists[i].count);
     }
-  }
+  };
+  copy(*m.polygons, &off.polygons);
+  copy(*m.cellPolygons, &off.cells);
   return off;
 }
 
@@ -185,17 +187,17 @@ bool polytopeFromOff4(const Off4& off, const std::string& path, Polytope* out,
       *error = path + ": cell " + std::to_string(c) + " " + problem;
       return false;
     };
-    if (affineRank(corners, tol) != 3) return fail("does not span three dimensions");
+    if (affineRank(corners, tol) < 3) return fail("spans fewer than three dimensions");
     double values[4];
     Vec4 axes[4];
     principalAxes(corners, values, axes);
     Vec4 n = axes[0];
     const Vec4 middle = centroid(corners);
     if (dot(n, middle - centre) < 0) n = -1.0 * n;
-    if (!(dot(n, middle - centre) > tol)) return fail("has the polytope's centre on its plane");
     for (const Vec4& p : corners) {
       if (std::fabs(dot(n, p - middle)) > tol) return fail("is not flat");
     }
+    if (!(dot(n, middle - centre) > tol)) return fail("has the polytope's centre on its plane");
     result.normals.push_back(n);
     result.cellVertices.emplace_back(own.begin(), own.end());
   }
