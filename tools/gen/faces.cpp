@@ -41,24 +41,21 @@ void orderPolygon(const std::vector<Vec4>& points, std::vector<int>* polygon) {
 }
 
 bool buildFaces(const std::vector<Vec4>& points, const std::vector<Vec4>& directions,
-                Polytope* out, std::string* error) {
+                double tolerance, Polytope* out, std::string* error) {
   double scale = 0.0;
   for (const Vec4& p : points) scale = std::max(scale, norm(p));
   if (!(scale > 0.0) || !std::isfinite(scale)) {
     *error = "the points are all at the origin or not finite";
     return false;
   }
-  const double tol = 1e-9 * scale;
+  const double tol = tolerance * scale;
   const int n = static_cast<int>(points.size());
 
   std::vector<Vec4> normals;
   std::vector<std::vector<int>> supports;
   std::map<std::vector<int>, int> seen;
   std::vector<double> dots(n);
-  for (const Vec4& d : directions) {
-    double len = norm(d);
-    if (!(len > 0.0)) continue;
-    Vec4 u = (1.0 / len) * d;
+  auto supportOf = [&](const Vec4& u) {
     double h = -INFINITY;
     for (int i = 0; i < n; ++i) {
       dots[i] = dot(u, points[i]);
@@ -68,21 +65,31 @@ bool buildFaces(const std::vector<Vec4>& points, const std::vector<Vec4>& direct
     for (int i = 0; i < n; ++i) {
       if (h - dots[i] < tol) support.push_back(i);
     }
-    if (seen.count(support)) continue;
-    seen[support] = 0;
-    std::vector<Vec4> corners;
-    for (int i : support) corners.push_back(points[i]);
-    if (affineRank(corners, tol) < 3) continue;
-    // The best-fitting hyperplane through the cell's own points is more accurate than
-    // the direction it was found by (a merged hull facet, say).
-    double values[4];
-    Vec4 axes[4];
-    principalAxes(corners, values, axes);
-    Vec4 refit = dot(axes[0], u) < 0 ? -1.0 * axes[0] : axes[0];
-    double hc = dot(refit, centroid(corners));
-    bool supportsAll = true;
-    for (int i = 0; i < n && supportsAll; ++i) supportsAll = dot(refit, points[i]) < hc + tol;
-    normals.push_back(supportsAll ? refit : u);
+    return support;
+  };
+  for (const Vec4& d : directions) {
+    double len = norm(d);
+    if (!(len > 0.0)) continue;
+    Vec4 u = (1.0 / len) * d;
+    std::vector<int> support = supportOf(u);
+    // Refit the normal to the cell's own points, which is more accurate than the
+    // direction it was found by, and take the support again along the refit.
+    bool flat = false;
+    for (int round = 0; round < 2; ++round) {
+      std::vector<Vec4> corners;
+      for (int i : support) corners.push_back(points[i]);
+      flat = affineRank(corners, tol) >= 3;
+      if (!flat) break;
+      double values[4];
+      Vec4 axes[4];
+      principalAxes(corners, values, axes);
+      Vec4 refit = dot(axes[0], u) < 0 ? -1.0 * axes[0] : axes[0];
+      if (norm(refit - u) < 1e-12) break;
+      u = refit;
+      support = supportOf(u);
+    }
+    if (!flat || !seen.emplace(support, 0).second) continue;
+    normals.push_back(u);
     supports.push_back(std::move(support));
   }
   if (normals.size() < 5) {
@@ -101,7 +108,7 @@ bool buildFaces(const std::vector<Vec4>& points, const std::vector<Vec4>& direct
   for (int i = 0; i < n; ++i) {
     std::vector<Vec4> around;
     for (int c : pointCells[i]) around.push_back(normals[c]);
-    if (around.size() >= 4 && linearRank(around, 1e-6) == 4) {
+    if (around.size() >= 4 && linearRank(around, std::max(1e-6, tolerance)) == 4) {
       renumber[i] = static_cast<int>(result.vertices.size());
       result.vertices.push_back(points[i]);
     }

@@ -11,14 +11,15 @@
 namespace orvex::gen {
 
 /// Builds *out from candidate points and candidate cell directions (need not be unit,
-/// may repeat). Each direction's support set (the points within 1e-9 × the greatest
-/// point length of the greatest dot product) becomes a cell when it spans three
-/// dimensions; repeats of a cell are dropped and its normal is refitted to its
-/// vertices. Points that are not corners of the cells (inside a cell, a polygon or an
+/// may repeat). Each direction's support set (the points within tolerance × the
+/// greatest point length of the greatest dot product) becomes a cell when it spans
+/// three dimensions; its normal is refitted to those points and the set taken again, so
+/// a direction that is slightly off (a piece of a cell from rounded input) still finds
+/// the whole cell. Repeats of a cell are dropped. Points that are not corners of the cells (inside a cell, a polygon or an
 /// edge, or off every cell) are dropped, and the vertices keep the order of points.
 /// Fails with a message when fewer than five cells result.
 bool buildFaces(const std::vector<Vec4>& points, const std::vector<Vec4>& directions,
-                Polytope* out, std::string* error);
+                double tolerance, Polytope* out, std::string* error);
 
 /// Orders the vertices of one flat convex polygon around its boundary, starting at
 /// the first. Each entry of polygon numbers a point in points.

@@ -105,15 +105,31 @@ bool convexHull(const std::vector<Vec4>& input, Polytope* out, std::string* erro
   // qhull reports through a FILE; its words go to a scratch file, our message to the user.
   FILE* messages = std::tmpfile();
   qh_zero(qh, messages);
-  char options[] = "qhull";
+  // Pre-merging facets that are coplanar within the tolerance keeps a cell of rounded
+  // points in one piece.
+  char options[64];
+  std::snprintf(options, sizeof options, "qhull C-%.3g", kHullTolerance * scale);
   int status = qh_new_qhull(qh, 4, static_cast<int>(points.size()), coords.data(), False,
                             options, nullptr, messages);
   std::vector<Vec4> directions;
   if (status == 0) {
     facetT* facet;
     FORALLfacets {
-      directions.emplace_back(facet->normal[0], facet->normal[1], facet->normal[2],
-                              facet->normal[3]);
+      Vec4 normal(facet->normal[0], facet->normal[1], facet->normal[2], facet->normal[3]);
+      // A merged facet's normal is one piece's; the fit through all its vertices is the cell's.
+      std::vector<Vec4> corners;
+      vertexT *vertex, **vertexp;
+      FOREACHvertex_(facet->vertices) {
+        int id = qh_pointid(qh, vertex->point);
+        if (id >= 0 && id < static_cast<int>(points.size())) corners.push_back(points[id]);
+      }
+      if (corners.size() >= 4) {
+        double values[4];
+        Vec4 axes[4];
+        principalAxes(corners, values, axes);
+        normal = dot(axes[0], normal) < 0 ? -1.0 * axes[0] : axes[0];
+      }
+      directions.push_back(normal);
     }
   }
   qh_freeqhull(qh, !qh_ALL);
@@ -125,7 +141,9 @@ bool convexHull(const std::vector<Vec4>& input, Polytope* out, std::string* erro
              " (the points may be too close to degenerate)";
     return false;
   }
-  return buildFaces(points, directions, out, error);
+  // Cells are taken wider than qhull's rounding, so points given to six digits still
+  // fall on their cells.
+  return buildFaces(points, directions, kHullTolerance, out, error);
 }
 
 }  // namespace orvex::gen

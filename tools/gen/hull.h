@@ -12,6 +12,10 @@ namespace orvex::gen {
 /// vertices). On failure "<path>: <problem>" or "Cannot open <path>".
 bool readPointsFile(const std::string& path, std::vector<Vec4>* points, std::string* error);
 
+/// Points within this fraction of the greatest point length of a cell's hyperplane
+/// count as on the cell.
+constexpr double kHullTolerance = 5e-6;
+
 /// The hull of points: cells from qhull's merged facets, polygons where cells meet.
 /// Duplicate points and points that are not corners of the hull are dropped. Fails
 /// with a message for fewer than five points, a coordinate that is not finite, or

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <set>
+#include <tuple>
 
 #include "tools/gen/geometry.h"
 #include "tools/gen/test_support.h"
@@ -39,6 +42,29 @@ TEST(HullTest, AgreesWithWythoffOnTheSamePoints) {
       ASSERT_NE(same, w.cellVertices.end());
       EXPECT_LT(norm(h.normals[c] - w.normals[same - w.cellVertices.begin()]), 1e-9);
     }
+  }
+}
+
+// Points typed in or exported by other programs carry six digits; each cell must still
+// come out whole rather than as many slightly tilted pieces.
+TEST(HullTest, KeepsCellsWholeForPointsRoundedToSixDigits) {
+  for (auto [group, rings, cells] : {std::tuple{"H4", "1000", 120}, {"H4", "0001", 600},
+                                     {"F4", "1001", 240}}) {
+    std::vector<Vec4> rounded;
+    for (Vec4 v : testing::wythoffOf(group, rings).vertices) {
+      v = (1.0 / norm(v)) * v;
+      for (int k = 0; k < 4; ++k) {
+        char digits[32];
+        std::snprintf(digits, sizeof digits, "%.6g", v[k]);
+        v[k] = std::atof(digits);
+      }
+      rounded.push_back(v);
+    }
+    Polytope p;
+    std::string error;
+    ASSERT_TRUE(convexHull(rounded, &p, &error)) << error;
+    EXPECT_EQ(p.vertices.size(), rounded.size()) << group << " " << rings;
+    EXPECT_EQ(p.cells(), cells) << group << " " << rings;
   }
 }
 

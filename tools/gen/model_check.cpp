@@ -14,8 +14,10 @@
 namespace orvex::gen {
 namespace {
 
-// Geometry is checked at this tolerance on the loaded model (circumradius about 1).
-constexpr double kFlat = 1e-8;
+// Geometry is checked at this tolerance on the loaded model (circumradius about 1): half
+// the viewer's incidence tolerance, and coarse enough for hulls of points given to six
+// digits.
+constexpr double kFlat = 5e-6;
 
 std::vector<Vec4> cornersOf(const model::IndexList& list, const model::Vec4Table& vertices) {
   std::vector<Vec4> corners;

@@ -23,7 +23,7 @@ constexpr double kRequiredMargin = 1e-3;
 /// three or more distinct vertices and is flat and convex in boundary order, and lies
 /// in exactly two cells; V - E + F - C = 0; every cell spans three dimensions, has its
 /// polygons closing up, a normal pointing away from the centre, no twin, the same
-/// vertices under the viewer's rule as under a strict one, and a margin of at least
+/// vertices under the viewer's rule as under a strict one (5e-6), and a margin of at least
 /// kRequiredMargin. On failure returns false with one line: "<name>: <problem>" (or the
 /// loader's message).
 bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,

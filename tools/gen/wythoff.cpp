@@ -99,7 +99,7 @@ bool wythoff(const CoxeterGroup& group, const bool rings[4], Polytope* out,
     for (const Vec4& n : orbit(group, weight, 1e-7)) normals.push_back(n);
   }
   Polytope result;
-  if (!buildFaces(vertices, normals, &result, error)) return false;
+  if (!buildFaces(vertices, normals, 1e-9, &result, error)) return false;
   if (result.vertices.size() != vertices.size()) {
     *error = "internal error: " + std::to_string(vertices.size() - result.vertices.size()) +
              " mirror images of the Wythoff point are not corners";
