@@ -1,6 +1,7 @@
 #include "model/loader.h"
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -10,14 +11,16 @@
 namespace orvex::model {
 namespace {
 
-// The whole file as text; false when it cannot be opened.
+// The whole file as text; false when it cannot be opened as a regular file. Directories
+// and pipes are refused before opening: one cannot be read, the other could block.
 bool slurp(const std::string& path, std::string* text) {
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(path, ignored)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::ostringstream all;
   all << in.rdbuf();
   *text = all.str();
-  // A directory opens on Linux but cannot be read.
   return !in.bad();
 }
 

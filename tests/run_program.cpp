@@ -1,0 +1,57 @@
+#include "tests/run_program.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace orvex::testing {
+namespace {
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+}  // namespace
+
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& cwd) {
+  const std::string outPath = cwd + "/.stdout", errPath = cwd + "/.stderr";
+  ProgramResult result;
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(cwd.c_str()) != 0) _exit(127);
+    int in = open("/dev/null", O_RDONLY);
+    int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    unsetenv("DISPLAY");
+    // The sanitizer build must not fail a run over leaks inside GL libraries.
+    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
+  result.out = slurp(outPath);
+  result.err = slurp(errPath);
+  std::remove(outPath.c_str());
+  std::remove(errPath.c_str());
+  return result;
+}
+
+}  // namespace orvex::testing

@@ -1,0 +1,20 @@
+// Runs one of the built programs as a subprocess and collects what it printed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orvex::testing {
+
+struct ProgramResult {
+  int exitStatus = -1;  // -1 when it did not exit normally
+  std::string out;
+  std::string err;
+};
+
+/// Runs the program with args in directory cwd, with DISPLAY removed from its
+/// environment so that nothing can open a window. Standard input is empty.
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& cwd);
+
+}  // namespace orvex::testing
