@@ -11,9 +11,9 @@ using testing::runGen;
 using testing::ScratchDir;
 
 TEST(CliTest, HelpNamesEverySubcommand) {
-  ScratchDir scratch("help");
+  ScratchDir scratch;
   auto r = runGen({"--help"}, scratch);
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.exitStatus, 0);
   for (const char* sub : {"wythoff GROUP RINGS NAME", "duoprism P Q NAME", "antiprism-prism P NAME",
                           "hull POINTS-FILE NAME", "import FILE.4off NAME",
                           "export NAME FILE.4off", "check NAME", "list", "library TABLE"}) {
@@ -23,18 +23,18 @@ TEST(CliTest, HelpNamesEverySubcommand) {
 }
 
 TEST(CliTest, WritesChecksAndListsModels) {
-  ScratchDir scratch("write");
+  ScratchDir scratch;
   const std::string d = scratch.path();
   auto r = runGen({"-d", d, "wythoff", "H3A1", "1001", "dp"}, scratch);
-  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_EQ(r.out, "wrote dp to " + d + ": 40 vertices, 54 polygons, 14 cells\n");
-  ASSERT_EQ(runGen({"duoprism", "3", "4", "dq", "--data-dir", d}, scratch).status, 0);
-  ASSERT_EQ(runGen({"-d", d, "antiprism-prism", "3", "ap"}, scratch).status, 0);
+  ASSERT_EQ(runGen({"duoprism", "3", "4", "dq", "--data-dir", d}, scratch).exitStatus, 0);
+  ASSERT_EQ(runGen({"-d", d, "antiprism-prism", "3", "ap"}, scratch).exitStatus, 0);
   testing::writeText(scratch.file("p.txt"), "6\n1 0 0 0\n-1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n0 0 0 -1\n");
-  ASSERT_EQ(runGen({"-d", d, "hull", scratch.file("p.txt"), "h"}, scratch).status, 0);
+  ASSERT_EQ(runGen({"-d", d, "hull", scratch.file("p.txt"), "h"}, scratch).exitStatus, 0);
 
   r = runGen({"-d", d, "check", "dp"}, scratch);
-  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_EQ(r.out.substr(0, r.out.find("; incidence")),
             "dp: V 40, E 80, F 54, C 14; cells: 12 pentagonal prisms, 2 dodecahedra");
   r = runGen({"-d", d, "check", "ap"}, scratch);  // the triangular antiprism is an octahedron
@@ -45,7 +45,7 @@ TEST(CliTest, WritesChecksAndListsModels) {
   EXPECT_EQ(poi.substr(poi.size() - 7), "dp.nor\n");
 
   r = runGen({"-d", d, "list"}, scratch);
-  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_NE(r.out.find("dp                                        40      54      14"),
             std::string::npos)
       << r.out;
@@ -54,7 +54,7 @@ TEST(CliTest, WritesChecksAndListsModels) {
 
 // Every fault a user can make: exit status 1 and exactly one line on stderr, saying what.
 TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
-  ScratchDir scratch("bad");
+  ScratchDir scratch;
   const std::string d = scratch.path();
   testing::writeText(scratch.file("flat.txt"), "5\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n1 1 1 0\n");
   testing::writeText(scratch.file("nan.txt"), "5\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 nan 1\n");
@@ -104,14 +104,14 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
     auto r = runGen(args, scratch);
     std::string shown;
     for (const auto& a : c.args) shown += a + " ";
-    EXPECT_EQ(r.status, 1) << shown;
+    EXPECT_EQ(r.exitStatus, 1) << shown;
     ASSERT_FALSE(r.err.empty()) << shown;
     EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << shown << ": " << r.err;
     EXPECT_EQ(r.err.rfind("orvex-gen: " + c.message, 0), 0u) << shown << ": " << r.err;
     EXPECT_EQ(r.out, "") << shown;
   }
   auto r = runGen({"-d", scratch.file("flat.txt"), "wythoff", "A4", "1000", "x"}, scratch);
-  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.exitStatus, 1);
   EXPECT_NE(r.err.find(flat + ": cannot create the directory"), std::string::npos) << r.err;
 }
 

@@ -120,7 +120,7 @@ TEST(HullTest, RefusesDegenerateInput) {
 }
 
 TEST(HullTest, ReadsPointFilesAndNamesTheirFaults) {
-  testing::ScratchDir scratch("points");
+  testing::ScratchDir scratch;
   std::vector<Vec4> points;
   std::string error;
   testing::writeText(scratch.file("ok.txt"), "2\n1 2 3 4\n-1e-3 0 .5 7\n");

@@ -39,7 +39,7 @@ TEST_P(LibraryRowTest, GeneratesTheTableCountsAndPassesCheck) {
   EXPECT_GE(shipped.smallestMargin, kRequiredMargin);
 
   if (row.vertices > 2400) return;
-  testing::ScratchDir scratch("row");
+  testing::ScratchDir scratch;
   Polytope built;
   ASSERT_TRUE(buildLibraryEntry(row, &built, &error)) << error;
   ASSERT_TRUE(writeModel(scratch.path(), row.name, built, &error)) << error;
@@ -72,7 +72,7 @@ TEST(LibraryTest, TableCoversEveryFamilyAndReadmeListsEveryRow) {
 }
 
 TEST(LibraryTest, RefusesMalformedTablesAndUnknownConstructions) {
-  testing::ScratchDir scratch("table");
+  testing::ScratchDir scratch;
   std::vector<LibraryEntry> rows;
   std::string error;
   EXPECT_FALSE(readLibraryTable(scratch.file("none.tsv"), &rows, &error));

@@ -15,7 +15,7 @@ namespace {
 // Writes the tesseract, lets edit spoil one file's text, and checks the spoiled model.
 class SpoiledTesseract {
  public:
-  SpoiledTesseract() : scratch_("spoil") {
+  SpoiledTesseract() {
     std::string error;
     EXPECT_TRUE(writeModel(scratch_.path(), "t", testing::wythoffOf("B4", "1000"), &error));
   }
@@ -131,9 +131,9 @@ TEST(ModelCheckTest, FindsEachKindOfFault) {
 }
 
 TEST(ModelCheckTest, MarginOfFinePolygonsFallsBelowTheLimit) {
-  testing::ScratchDir scratch("fine");
+  testing::ScratchDir scratch;
   auto r = testing::runGen({"-d", scratch.path(), "duoprism", "250", "3", "d"}, scratch);
-  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
   ModelReport report;
   std::string error;
   EXPECT_FALSE(checkModel(scratch.path(), "d", &report, &error));

@@ -31,18 +31,18 @@ void expectSameLists(const model::IndexListArray& a, const model::IndexListArray
 // Export and import run as the real binary on real files; the model that comes back
 // must be the one that went out, down to the order of vertices, polygons and cells.
 TEST(Off4Test, ExportThenImportGivesTheSameModel) {
-  testing::ScratchDir scratch("roundtrip");
+  testing::ScratchDir scratch;
   for (const std::vector<std::string>& make :
        {std::vector<std::string>{"wythoff", "B4", "0110", "a"},
         std::vector<std::string>{"antiprism-prism", "5", "a"},
         std::vector<std::string>{"wythoff", "H3A1", "1011", "a"}}) {
     std::vector<std::string> args{"-d", scratch.path()};
     args.insert(args.end(), make.begin(), make.end());
-    ASSERT_EQ(testing::runGen(args, scratch).status, 0);
+    ASSERT_EQ(testing::runGen(args, scratch).exitStatus, 0);
     auto r = testing::runGen({"-d", scratch.path(), "export", "a", scratch.file("a.4off")}, scratch);
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
     r = testing::runGen({"-d", scratch.path(), "import", scratch.file("a.4off"), "b"}, scratch);
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
 
     Loaded a, b;
     load(scratch.path(), "a", &a);
