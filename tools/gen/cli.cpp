@@ -43,8 +43,7 @@ void must(bool ok, const std::string& error) {
   if (!ok) throw Failure{error};
 }
 
-void write(const std::string& dir, const std::string& name, const Polytope& p,
-           std::ostream& out) {
+void write(const std::string& dir, const std::string& name, const Polytope& p, std::ostream& out) {
   std::string error;
   must(writeModel(dir, name, p, &error), error);
   out << "wrote " << name << " to " << dir << ": " << p.vertices.size() << " vertices, "
@@ -68,8 +67,8 @@ void list(const std::string& dir, std::ostream& out) {
     }
   }
   std::sort(names.begin(), names.end());
-  out << std::left << std::setw(36) << "name" << std::right << std::setw(8) << "V"
-      << std::setw(8) << "F" << std::setw(8) << "C" << '\n';
+  out << std::left << std::setw(36) << "name" << std::right << std::setw(8) << "V" << std::setw(8)
+      << "F" << std::setw(8) << "C" << '\n';
   for (const std::string& name : names) {
     // The counts lead each file, so listing stays fast for the big models.
     std::ifstream poi(model::vertexFilePath(dir, name));
@@ -135,8 +134,7 @@ void library(const std::vector<std::string>& rest, const std::string& dir, std::
   out << "wrote " << written << " models to " << dir << '\n';
 }
 
-int run(const std::vector<std::string>& args, const std::string& defaultDir,
-        std::ostream& out) {
+int run(const std::vector<std::string>& args, const std::string& defaultDir, std::ostream& out) {
   std::string dir = defaultDir;
   std::vector<std::string> words;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -215,8 +213,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir,
     checkName(rest[1]);
     Off4 off;
     Polytope p;
-    must(readOff4File(rest[0], &off, &error) && polytopeFromOff4(off, rest[0], &p, &error),
-         error);
+    must(readOff4File(rest[0], &off, &error) && polytopeFromOff4(off, rest[0], &p, &error), error);
     write(dir, rest[1], p, out);
   } else if (command == "export") {
     expect(2, "NAME FILE.4off");

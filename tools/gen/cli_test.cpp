@@ -15,8 +15,8 @@ TEST(CliTest, HelpNamesEverySubcommand) {
   auto r = runGen({"--help"}, scratch);
   EXPECT_EQ(r.exitStatus, 0);
   for (const char* sub : {"wythoff GROUP RINGS NAME", "duoprism P Q NAME", "antiprism-prism P NAME",
-                          "hull POINTS-FILE NAME", "import FILE.4off NAME",
-                          "export NAME FILE.4off", "check NAME", "list", "library TABLE"}) {
+                          "hull POINTS-FILE NAME", "import FILE.4off NAME", "export NAME FILE.4off",
+                          "check NAME", "list", "library TABLE"}) {
     EXPECT_NE(r.out.find(sub), std::string::npos) << sub;
   }
   EXPECT_EQ(r.err, "");
@@ -30,7 +30,8 @@ TEST(CliTest, WritesChecksAndListsModels) {
   EXPECT_EQ(r.out, "wrote dp to " + d + ": 40 vertices, 54 polygons, 14 cells\n");
   ASSERT_EQ(runGen({"duoprism", "3", "4", "dq", "--data-dir", d}, scratch).exitStatus, 0);
   ASSERT_EQ(runGen({"-d", d, "antiprism-prism", "3", "ap"}, scratch).exitStatus, 0);
-  testing::writeText(scratch.file("p.txt"), "6\n1 0 0 0\n-1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n0 0 0 -1\n");
+  testing::writeText(scratch.file("p.txt"),
+                     "6\n1 0 0 0\n-1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n0 0 0 -1\n");
   ASSERT_EQ(runGen({"-d", d, "hull", scratch.file("p.txt"), "h"}, scratch).exitStatus, 0);
 
   r = runGen({"-d", d, "check", "dp"}, scratch);
@@ -72,8 +73,7 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
       {{"--verbose", "list"}, "unknown option '--verbose' (see --help)"},
       {{"list", "-d"}, "-d needs a directory"},
       {{"wythoff", "B4", "1000"}, "wythoff takes GROUP RINGS NAME (see --help)"},
-      {{"wythoff", "E6", "1000", "x"},
-       "unknown group 'E6' (known: A4 B4 D4 F4 H4 A3A1 B3A1 H3A1)"},
+      {{"wythoff", "E6", "1000", "x"}, "unknown group 'E6' (known: A4 B4 D4 F4 H4 A3A1 B3A1 H3A1)"},
       {{"wythoff", "B4", "0000", "x"},
        "ring pattern '0000' leaves a part of the B4 diagram without a ring, so the result is flat"},
       {{"wythoff", "B4", "10x0", "x"}, "ring pattern '10x0' is not four digits 0 or 1"},
@@ -84,15 +84,15 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
       {{"antiprism-prism", "99999999999", "x"},
        "P must be a whole number from 3 to 1000, got '99999999999'"},
       {{"hull", none, "x"}, "Cannot open " + none},
-      {{"hull", flat, "x"}, flat + ": all points lie in one hyperplane, so they bound no 4D polytope"},
+      {{"hull", flat, "x"},
+       flat + ": all points lie in one hyperplane, so they bound no 4D polytope"},
       {{"hull", nan, "x"}, nan + ": point 4 has a coordinate that is not finite"},
       {{"hull", off, "x"}, off + ":3: vertex 0 is not four finite numbers"},
       {{"import", off, "x"}, off + ":3: vertex 0 is not four finite numbers"},
       {{"import", none, "x"}, "Cannot open " + none},
       {{"export", "missing", scratch.file("o.4off")}, "Cannot open file" + d + "/missing.poi"},
       {{"check", "missing"}, "Cannot open file" + d + "/missing.poi"},
-      {{"check", "spoiled"},
-       d + "/spoiled.poi: " },
+      {{"check", "spoiled"}, d + "/spoiled.poi: "},
       {{"points", "pentagram", scratch.file("p")},
        "unknown point set 'pentagram' (known: snub-24-cell, grand-antiprism, snub-cubic-prism, "
        "snub-dodecahedral-prism)"},

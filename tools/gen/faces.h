@@ -15,9 +15,9 @@ namespace orvex::gen {
 /// greatest point length of the greatest dot product) becomes a cell when it spans
 /// three dimensions; its normal is refitted to those points and the set taken again, so
 /// a direction that is slightly off (a piece of a cell from rounded input) still finds
-/// the whole cell. Repeats of a cell are dropped. Points that are not corners of the cells (inside a cell, a polygon or an
-/// edge, or off every cell) are dropped, and the vertices keep the order of points.
-/// Fails with a message when fewer than five cells result.
+/// the whole cell. Repeats of a cell are dropped. Points that are not corners of the cells (inside
+/// a cell, a polygon or an edge, or off every cell) are dropped, and the vertices keep the order of
+/// points. Fails with a message when fewer than five cells result.
 bool buildFaces(const std::vector<Vec4>& points, const std::vector<Vec4>& directions,
                 double tolerance, Polytope* out, std::string* error);
 

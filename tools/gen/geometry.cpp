@@ -144,8 +144,8 @@ int PointIndex::find(const Vec4& p) const {
     if (it == cells_.end()) continue;
     for (const auto& entry : it->second) {
       Vec4 d = entry.first - p;
-      if (std::fabs(d.x) < cellSize_ && std::fabs(d.y) < cellSize_ &&
-          std::fabs(d.z) < cellSize_ && std::fabs(d.w) < cellSize_) {
+      if (std::fabs(d.x) < cellSize_ && std::fabs(d.y) < cellSize_ && std::fabs(d.z) < cellSize_ &&
+          std::fabs(d.w) < cellSize_) {
         return entry.second;
       }
     }

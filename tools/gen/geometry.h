@@ -11,8 +11,8 @@
 
 namespace orvex::gen {
 
-using model::Vec4;
 using model::dot;
+using model::Vec4;
 
 inline Vec4 operator+(const Vec4& a, const Vec4& b) {
   return {a.x + b.x, a.y + b.y, a.z + b.z, a.w + b.w};

@@ -109,8 +109,8 @@ bool convexHull(const std::vector<Vec4>& input, Polytope* out, std::string* erro
   // points in one piece.
   char options[64];
   std::snprintf(options, sizeof options, "qhull C-%.3g", kHullTolerance * scale);
-  int status = qh_new_qhull(qh, 4, static_cast<int>(points.size()), coords.data(), False,
-                            options, nullptr, messages);
+  int status = qh_new_qhull(qh, 4, static_cast<int>(points.size()), coords.data(), False, options,
+                            nullptr, messages);
   std::vector<Vec4> directions;
   if (status == 0) {
     facetT* facet;

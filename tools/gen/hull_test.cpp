@@ -27,8 +27,11 @@ std::set<std::vector<int>> vertexSets(const std::vector<std::vector<int>>& lists
 // The hull keeps the points' order, so both constructions number the vertices alike and
 // their cells and polygons must be the same vertex sets, with the same normals.
 TEST(HullTest, AgreesWithWythoffOnTheSamePoints) {
-  for (auto [group, rings] : {std::pair{"B4", "1011"}, {"F4", "0110"}, {"H4", "1000"},
-                              {"A4", "1101"}, {"H3A1", "0111"}}) {
+  for (auto [group, rings] : {std::pair{"B4", "1011"},
+                              {"F4", "0110"},
+                              {"H4", "1000"},
+                              {"A4", "1101"},
+                              {"H3A1", "0111"}}) {
     Polytope w = testing::wythoffOf(group, rings);
     Polytope h;
     std::string error;
@@ -48,8 +51,8 @@ TEST(HullTest, AgreesWithWythoffOnTheSamePoints) {
 // Points typed in or exported by other programs carry six digits; each cell must still
 // come out whole rather than as many slightly tilted pieces.
 TEST(HullTest, KeepsCellsWholeForPointsRoundedToSixDigits) {
-  for (auto [group, rings, cells] : {std::tuple{"H4", "1000", 120}, {"H4", "0001", 600},
-                                     {"F4", "1001", 240}}) {
+  for (auto [group, rings, cells] :
+       {std::tuple{"H4", "1000", 120}, {"H4", "0001", 600}, {"F4", "1001", 240}}) {
     std::vector<Vec4> rounded;
     for (Vec4 v : testing::wythoffOf(group, rings).vertices) {
       v = (1.0 / norm(v)) * v;
@@ -74,11 +77,11 @@ TEST(HullTest, DropsPointsThatAreNotCorners) {
     points.emplace_back(i & 1 ? 1 : -1, i & 2 ? 1 : -1, i & 4 ? 1 : -1, i & 8 ? 1 : -1);
   }
   const size_t corners = points.size();
-  points.push_back(points[3]);                 // a duplicate
-  points.emplace_back(0, 0, 0, 0);             // inside
-  points.emplace_back(1, 0, -1, -1);           // middle of an edge
-  points.emplace_back(1, 0.5, 0.25, -1);       // inside a polygon
-  points.emplace_back(1, 0.1, 0.2, 0.3);       // inside a cell
+  points.push_back(points[3]);            // a duplicate
+  points.emplace_back(0, 0, 0, 0);        // inside
+  points.emplace_back(1, 0, -1, -1);      // middle of an edge
+  points.emplace_back(1, 0.5, 0.25, -1);  // inside a polygon
+  points.emplace_back(1, 0.1, 0.2, 0.3);  // inside a cell
   Polytope p;
   std::string error;
   ASSERT_TRUE(convexHull(points, &p, &error)) << error;

@@ -78,7 +78,8 @@ TEST(LibraryTest, RefusesMalformedTablesAndUnknownConstructions) {
   EXPECT_FALSE(readLibraryTable(scratch.file("none.tsv"), &rows, &error));
   EXPECT_EQ(error, "Cannot open " + scratch.file("none.tsv"));
 
-  testing::writeText(scratch.file("t.tsv"), "# header\nc5\tregular\twythoff A4 1000\t5\t10\tx\t5\n");
+  testing::writeText(scratch.file("t.tsv"),
+                     "# header\nc5\tregular\twythoff A4 1000\t5\t10\tx\t5\n");
   EXPECT_FALSE(readLibraryTable(scratch.file("t.tsv"), &rows, &error));
   EXPECT_EQ(error, scratch.file("t.tsv") +
                        ":2: expected name, family, construction and four counts, tab-separated");

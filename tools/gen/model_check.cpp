@@ -100,8 +100,8 @@ std::string cellKindName(const int sides[], int maxSides) {
   for (const auto& named : kNamed) {
     if (named.first == s) return named.second;
   }
-  static const char* const kGons[] = {"triangular", "square",     "pentagonal", "hexagonal",
-                                       "heptagonal", "octagonal",  "enneagonal", "decagonal"};
+  static const char* const kGons[] = {"triangular", "square",    "pentagonal", "hexagonal",
+                                      "heptagonal", "octagonal", "enneagonal", "decagonal"};
   for (const auto& [k, count] : s) {
     if (k == 4 || count != 2 || s.size() != 2) continue;
     std::string gon = k <= 10 ? kGons[k - 3] : std::to_string(k) + "-gonal";
@@ -156,8 +156,7 @@ bool checkModel(const std::string& dataDir, const std::string& name, ModelReport
   }
   for (int f = 0; f < F; ++f) {
     if (cellsOfPolygon[f] != 2) {
-      return fail("polygon " + std::to_string(f) + " lies in " +
-                  std::to_string(cellsOfPolygon[f]) +
+      return fail("polygon " + std::to_string(f) + " lies in " + std::to_string(cellsOfPolygon[f]) +
                   (cellsOfPolygon[f] == 1 ? " cell" : " cells") + ", not 2");
     }
   }
@@ -224,8 +223,8 @@ bool checkModel(const std::string& dataDir, const std::string& name, ModelReport
     }
     for (const auto& [edge, uses] : cellEdges) {
       if (uses != 2) {
-        return fail(cell + ": its polygons do not close up at edge " +
-                    std::to_string(edge.first) + "-" + std::to_string(edge.second));
+        return fail(cell + ": its polygons do not close up at edge " + std::to_string(edge.first) +
+                    "-" + std::to_string(edge.second));
       }
     }
     std::string kind = cellKindName(sides, maxSides);

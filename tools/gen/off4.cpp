@@ -35,14 +35,14 @@ bool parseCount(const std::string& word, long* v) {
 }
 
 // Reads rows of "k i0 ... i(k-1)" whose entries number items below limit.
-bool parseIndexRows(const std::vector<Line>& lines, size_t* at, long rows, long limit,
-                    int least, const char* what, const char* itemWhat, const std::string& path,
+bool parseIndexRows(const std::vector<Line>& lines, size_t* at, long rows, long limit, int least,
+                    const char* what, const char* itemWhat, const std::string& path,
                     std::vector<std::vector<int>>* out, std::string* error) {
   for (long r = 0; r < rows; ++r, ++*at) {
     auto fail = [&](const std::string& problem) {
       int number = *at < lines.size() ? lines[*at].number : lines.back().number;
-      *error = path + ":" + std::to_string(number) + ": " + what + " " + std::to_string(r) +
-               " " + problem;
+      *error = path + ":" + std::to_string(number) + ": " + what + " " + std::to_string(r) + " " +
+               problem;
       return false;
     };
     if (*at >= lines.size()) return fail("is missing");
@@ -70,8 +70,7 @@ bool parseIndexRows(const std::vector<Line>& lines, size_t* at, long rows, long 
 
 }  // namespace
 
-bool parseOff4(const std::string& text, const std::string& path, Off4* off,
-               std::string* error) {
+bool parseOff4(const std::string& text, const std::string& path, Off4* off, std::string* error) {
   std::vector<Line> lines;
   std::istringstream in(text);
   std::string raw;
@@ -110,8 +109,8 @@ bool parseOff4(const std::string& text, const std::string& path, Off4* off,
   }
   if (!parseIndexRows(lines, &at, counts[1], counts[0], 3, "polygon", "vertex", path,
                       &result.polygons, error) ||
-      !parseIndexRows(lines, &at, counts[3], counts[1], 4, "cell", "polygon", path,
-                      &result.cells, error)) {
+      !parseIndexRows(lines, &at, counts[3], counts[1], 4, "cell", "polygon", path, &result.cells,
+                      error)) {
     return false;
   }
   *off = std::move(result);
@@ -169,8 +168,7 @@ Off4 off4FromModel(const model::Model& m) {
   return off;
 }
 
-bool polytopeFromOff4(const Off4& off, const std::string& path, Polytope* out,
-                      std::string* error) {
+bool polytopeFromOff4(const Off4& off, const std::string& path, Polytope* out, std::string* error) {
   Polytope result;
   result.vertices = off.vertices;
   result.polygons = off.polygons;

@@ -20,8 +20,7 @@ struct Off4 {
 
 /// Parses 4OFF text. On failure returns false with "<path>:<line>: <problem>"; path
 /// only names the text in messages. The E count is read but not trusted.
-bool parseOff4(const std::string& text, const std::string& path, Off4* off,
-               std::string* error);
+bool parseOff4(const std::string& text, const std::string& path, Off4* off, std::string* error);
 
 /// Reads and parses the file at path; "Cannot open <path>" when it cannot be read.
 bool readOff4File(const std::string& path, Off4* off, std::string* error);
@@ -36,7 +35,6 @@ Off4 off4FromModel(const model::Model& model);
 /// with the outward normal of the hyperplane through the cell's vertices. Fails with a
 /// message naming the cell when a cell is not flat, spans fewer than three dimensions
 /// or has the polytope's centre on its outer side.
-bool polytopeFromOff4(const Off4& off, const std::string& path, Polytope* out,
-                      std::string* error);
+bool polytopeFromOff4(const Off4& off, const std::string& path, Polytope* out, std::string* error);
 
 }  // namespace orvex::gen

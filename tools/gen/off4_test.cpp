@@ -39,7 +39,8 @@ TEST(Off4Test, ExportThenImportGivesTheSameModel) {
     std::vector<std::string> args{"-d", scratch.path()};
     args.insert(args.end(), make.begin(), make.end());
     ASSERT_EQ(testing::runGen(args, scratch).exitStatus, 0);
-    auto r = testing::runGen({"-d", scratch.path(), "export", "a", scratch.file("a.4off")}, scratch);
+    auto r =
+        testing::runGen({"-d", scratch.path(), "export", "a", scratch.file("a.4off")}, scratch);
     ASSERT_EQ(r.exitStatus, 0) << r.err;
     r = testing::runGen({"-d", scratch.path(), "import", scratch.file("a.4off"), "b"}, scratch);
     ASSERT_EQ(r.exitStatus, 0) << r.err;

@@ -14,7 +14,8 @@ const double kPhi = (1.0 + std::sqrt(5.0)) / 2.0;
 std::vector<Vec4> prismOver(const std::vector<Vec4>& solid) {
   double shortest = INFINITY;
   for (size_t i = 0; i < solid.size(); ++i) {
-    for (size_t j = i + 1; j < solid.size(); ++j) shortest = std::min(shortest, norm(solid[i] - solid[j]));
+    for (size_t j = i + 1; j < solid.size(); ++j)
+      shortest = std::min(shortest, norm(solid[i] - solid[j]));
   }
   std::vector<Vec4> points;
   for (double w : {-shortest / 2, shortest / 2}) {

@@ -70,8 +70,7 @@ bool parseRings(const std::string& text, bool rings[4], std::string* error) {
   return ok;
 }
 
-bool wythoff(const CoxeterGroup& group, const bool rings[4], Polytope* out,
-             std::string* error) {
+bool wythoff(const CoxeterGroup& group, const bool rings[4], Polytope* out, std::string* error) {
   const bool all[4] = {true, true, true, true};
   std::string pattern;
   for (int i = 0; i < 4; ++i) pattern += rings[i] ? '1' : '0';

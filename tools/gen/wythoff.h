@@ -18,7 +18,6 @@ bool parseRings(const std::string& text, bool rings[4], std::string* error);
 /// kind for each node whose removal leaves every part of the diagram with a ring.
 /// Fails with a message when some part of the diagram has no ring (the result would be
 /// flat).
-bool wythoff(const CoxeterGroup& group, const bool rings[4], Polytope* out,
-             std::string* error);
+bool wythoff(const CoxeterGroup& group, const bool rings[4], Polytope* out, std::string* error);
 
 }  // namespace orvex::gen

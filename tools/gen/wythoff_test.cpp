@@ -105,8 +105,9 @@ TEST(WythoffTest, RefusesFlatPatternsAndMalformedRings) {
   ASSERT_TRUE(coxeterGroup("h4", &g));  // names are case-insensitive
   ASSERT_TRUE(parseRings("0000", r, &error));
   EXPECT_FALSE(wythoff(g, r, &p, &error));
-  EXPECT_EQ(error, "ring pattern '0000' leaves a part of the H4 diagram without a ring, so "
-                   "the result is flat");
+  EXPECT_EQ(error,
+            "ring pattern '0000' leaves a part of the H4 diagram without a ring, so "
+            "the result is flat");
   ASSERT_TRUE(coxeterGroup("B3A1", &g));
   ASSERT_TRUE(parseRings("0110", r, &error));
   EXPECT_FALSE(wythoff(g, r, &p, &error));
