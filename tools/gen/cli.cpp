@@ -23,6 +23,7 @@ namespace orvex::gen {
 namespace {
 
 constexpr int kMaxPolygonSides = 1000;
+constexpr int kMaxDuoprismVertices = 40000;
 
 struct Failure {
   std::string message;
@@ -175,6 +176,11 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
     expect(3, "P Q NAME");
     int p = wholeNumber("P", rest[0], 3, kMaxPolygonSides);
     int q = wholeNumber("Q", rest[1], 3, kMaxPolygonSides);
+    // Past this the hull takes minutes and the viewer's incidence margin is long gone.
+    if (p * q > kMaxDuoprismVertices) {
+      throw Failure{"P × Q must be at most " + std::to_string(kMaxDuoprismVertices) + ", got " +
+                    std::to_string(p * q)};
+    }
     checkName(rest[2]);
     Polytope result;
     must(convexHull(duoprismPoints(p, q), &result, &error), error);
@@ -256,7 +262,8 @@ subcommands:
                              (4-3-3), D4 (node 1 central), F4 (3-4-3), H4 (5-3-3), A3A1,
                              B3A1 or H3A1 (the A1 node last); RINGS four bits, node 0
                              first: B4 1000 is the tesseract, H4 0001 the 600-cell
-  duoprism P Q NAME          the P-gon x Q-gon duoprism (3 <= P, Q <= 1000)
+  duoprism P Q NAME          the P-gon x Q-gon duoprism (3 <= P, Q <= 1000,
+                             P x Q <= 40000)
   antiprism-prism P NAME     the P-gonal antiprism x segment (3 <= P <= 1000)
   hull POINTS-FILE NAME      convex hull of 4D points: a count, then rows "x y z w", or a
                              4OFF file; points not on the hull's corners are dropped

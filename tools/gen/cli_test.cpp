@@ -81,6 +81,7 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
        "model name 'a/b' must be a plain file name (no '/', no spaces, not starting with '-')"},
       {{"duoprism", "2", "5", "x"}, "P must be a whole number from 3 to 1000, got '2'"},
       {{"duoprism", "3", "5x", "x"}, "Q must be a whole number from 3 to 1000, got '5x'"},
+      {{"duoprism", "300", "200", "x"}, "P × Q must be at most 40000, got 60000"},
       {{"antiprism-prism", "99999999999", "x"},
        "P must be a whole number from 3 to 1000, got '99999999999'"},
       {{"hull", none, "x"}, "Cannot open " + none},
