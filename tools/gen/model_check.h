@@ -1,0 +1,36 @@
+// Validating a model as the viewer will see it: loaded by the viewer's own loader and
+// incidence rule, then checked for a closed, convex, consistent boundary.
+#pragma once
+
+#include <string>
+
+namespace orvex::gen {
+
+/// What checkModel found in a model that passed.
+struct ModelReport {
+  int vertices = 0, edges = 0, polygons = 0, cells = 0;
+  /// The cells by kind, most numerous first: "120 dodecahedra" or "24 × 6-face, ...".
+  std::string cellKinds;
+  /// The smallest gap, over all cells, between the cell's vertices and the next layer
+  /// of vertices, in the units of the incidence rule (times the normal's written length).
+  double smallestMargin = 0.0;
+};
+
+/// The margin checkModel demands: 100 times the incidence tolerance.
+constexpr double kRequiredMargin = 1e-3;
+
+/// Loads model `name` from dataDir with model::loadModel and checks: every polygon has
+/// three or more distinct vertices and is flat and convex in boundary order, and lies
+/// in exactly two cells; V - E + F - C = 0; every cell spans three dimensions, has its
+/// polygons closing up, a normal pointing away from the centre, no twin, the same
+/// vertices under the viewer's rule as under a strict one (5e-6), and a margin of at least
+/// kRequiredMargin. On failure returns false with one line: "<name>: <problem>" (or the
+/// loader's message).
+bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,
+                std::string* error);
+
+/// The name of a cell kind from its polygons: sidesCount[k] polygons with k sides.
+/// "dodecahedron", "pentagonal prism", ..., or "" when it has no name here.
+std::string cellKindName(const int sidesCount[], int maxSides);
+
+}  // namespace orvex::gen
