@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <vector>
 
 namespace orvex::app {
@@ -12,9 +13,9 @@ std::string defaultDataDir() {
     ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
     if (n < 0) return ORVEX_INSTALL_MODELS_DIR;
     if (static_cast<size_t>(n) < buffer.size()) {
-      std::string exe(buffer.data(), static_cast<size_t>(n));
-      size_t slash = exe.rfind('/');
-      return exe.substr(0, slash) + "/../share/orvex/models";
+      // The link is already resolved, so dropping "bin/.." lexically is exact.
+      const std::filesystem::path exe(std::string(buffer.data(), static_cast<size_t>(n)));
+      return (exe.parent_path() / ".." / "share" / "orvex" / "models").lexically_normal();
     }
     buffer.resize(buffer.size() * 2);
   }

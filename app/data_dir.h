@@ -5,7 +5,7 @@
 
 namespace orvex::app {
 
-/// "<directory of the running executable>/../share/orvex/models": the models installed
+/// "<directory of the running executable>/../share/orvex/models", normalised: the models installed
 /// beside it, in an installed tree and in a build tree alike. Falls back to the
 /// compiled-in install location when the executable's path cannot be read.
 std::string defaultDataDir();

@@ -80,8 +80,9 @@ TEST_F(StartUpGuiTest, MissingModelIsReportedExactlyAndNoWindowOpens) {
   ASSERT_NE(realpath(ORVEX_BIN, binDir), nullptr);
   std::string bin(binDir);
   bin.erase(bin.rfind('/'));
+  const std::string prefix = bin.substr(0, bin.rfind('/'));
   const Case cases[] = {
-      {"", bin + "/../share/orvex/models/nosuchmodel.poi"},
+      {"", prefix + "/share/orvex/models/nosuchmodel.poi"},
       {"DataDir " + workDir() + "\n", workDir() + "/nosuchmodel.poi"},
   };
   for (const Case& c : cases) {

@@ -35,8 +35,7 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
       {{"--size", "-4"}, "orvex-render: --size needs a whole number of pixels from 1 to 16384, "
                          "not '-4'\n"},
       {{"--frames", "2"}, "orvex-render: --frames needs a --turn to spin by\n"},
-      {{"nosuch"}, "orvex-render: Cannot open file" + std::string(ORVEX_BIN_DIR) +
-                       "/../share/orvex/models/nosuch.poi\n"},
+      {{"nosuch"}, "orvex-render: Cannot open file" + models + "/nosuch.poi\n"},
       {{"c8", "-o", "no/such/dir/x.png"}, ""},
   };
   for (const Case& c : cases) {
