@@ -105,8 +105,18 @@ bool ChildProcess::waitForExit(Clock::time_point deadline, int* status) {
 void ChildProcess::kill() {
   if (pid_ < 0) return;
   if (!exited_) {
-    ::kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
+    // A polite end first: an X server killed outright leaves its lock file behind, and
+    // two servers starting at once can both claim such a stale display.
+    ::kill(pid_, SIGTERM);
+    const auto deadline = Clock::now() + std::chrono::seconds(2);
+    while (waitpid(pid_, nullptr, WNOHANG) == 0) {
+      if (Clock::now() >= deadline) {
+        ::kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
   }
   pid_ = -1;
   exited_ = false;
