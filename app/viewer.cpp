@@ -6,7 +6,7 @@
 #include <iostream>
 #include <thread>
 
-#include "app/data_dir.h"
+#include "model/data_dir.h"
 #include "app/frame_pacer.h"
 #include "app/settings.h"
 #include "model/loader.h"
@@ -59,11 +59,11 @@ void onIdle() {
 }  // namespace
 
 int runViewer(int argc, char** argv) {
-  settings.dataDir = defaultDataDir();
+  settings.dataDir = model::defaultDataDir();
   readConfigFile("orvex.cfg", &settings);
   switch (applyCommandLine(argc, argv, &settings)) {
     case CommandLineAction::kHelp:
-      std::cout << usageText(defaultDataDir());
+      std::cout << usageText(model::defaultDataDir());
       return 0;
     case CommandLineAction::kVersion:
       std::cout << "orvex " << ORVEX_VERSION << "\n";

@@ -27,7 +27,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
-#include "app/data_dir.h"
+#include "model/data_dir.h"
 #include "model/loader.h"
 #include "render/cell_walk.h"
 #include "render/gl_sink.h"
@@ -255,7 +255,7 @@ int benchModel(const std::string& dataDir, const std::string& name, double budge
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string dataDir = app::defaultDataDir();
+  std::string dataDir = model::defaultDataDir();
   std::string only;
   double budget = 1.0;
   for (int i = 1; i < argc; ++i) {

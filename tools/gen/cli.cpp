@@ -1,6 +1,5 @@
 #include "tools/gen/cli.h"
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -296,19 +295,6 @@ int runCommandLine(const std::vector<std::string>& args, const std::string& defa
     err << "orvex-gen: out of memory\n";
   }
   return 1;
-}
-
-std::string defaultModelsDir() {
-  std::vector<char> buffer(4096);
-  for (;;) {
-    ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (n < 0) return "../share/orvex/models";
-    if (static_cast<size_t>(n) < buffer.size()) {
-      std::string exe(buffer.data(), static_cast<size_t>(n));
-      return exe.substr(0, exe.rfind('/')) + "/../share/orvex/models";
-    }
-    buffer.resize(buffer.size() * 2);
-  }
 }
 
 }  // namespace orvex::gen

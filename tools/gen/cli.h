@@ -16,7 +16,4 @@ std::string usageText();
 int runCommandLine(const std::vector<std::string>& args, const std::string& defaultDataDir,
                    std::ostream& out, std::ostream& err);
 
-/// "<directory of the running executable>/../share/orvex/models", the viewer's default.
-std::string defaultModelsDir();
-
 }  // namespace orvex::gen

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "app/data_dir.h"
+#include "model/data_dir.h"
 #include "model/loader.h"
 #include "render/scene.h"
 #include "tools/render/projections.h"
@@ -36,12 +36,12 @@ RgbImage renderFrame(const OffscreenContext& context, const model::Model& model,
 
 int runRender(int argc, char** argv) {
   RenderOptions options;
-  options.settings.dataDir = app::defaultDataDir();
+  options.settings.dataDir = model::defaultDataDir();
   app::readConfigFile("orvex.cfg", &options.settings);
   std::string error;
   switch (parseRenderOptions(argc, argv, &options, &error)) {
     case RenderAction::kHelp:
-      std::cout << renderUsageText(app::defaultDataDir());
+      std::cout << renderUsageText(model::defaultDataDir());
       return 0;
     case RenderAction::kVersion:
       std::cout << "orvex-render " << ORVEX_VERSION << "\n";

@@ -1,11 +1,11 @@
-#include "app/data_dir.h"
+#include "model/data_dir.h"
 
 #include <unistd.h>
 
 #include <filesystem>
 #include <vector>
 
-namespace orvex::app {
+namespace orvex::model {
 
 std::string defaultDataDir() {
   std::vector<char> buffer(4096);
@@ -21,4 +21,4 @@ std::string defaultDataDir() {
   }
 }
 
-}  // namespace orvex::app
+}  // namespace orvex::model
