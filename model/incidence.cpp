@@ -17,24 +17,38 @@ double supportValue(const Vec4& n, const Vec4List& vertices) {
 
 namespace {
 
+// The vertices coordinate by coordinate, so that one normal's dot products with all of
+// them run as straight vector loops. Each product is still x·x + y·y + z·z + w·w in that
+// order, so the doubles are the same as dot() gives.
+struct VertexColumns {
+  explicit VertexColumns(const Vec4List& v) : x(v.count), y(v.count), z(v.count), w(v.count) {
+    for (int i = 0; i < v.count; ++i) {
+      x[i] = v[i].x;
+      y[i] = v[i].y;
+      z[i] = v[i].z;
+      w[i] = v[i].w;
+    }
+  }
+  std::vector<double> x, y, z, w;
+};
+
 // The support set with the dot products kept from the first pass: the same doubles as
 // computing them twice, at half the cost.
-void gatherSupportSet(const Vec4& n, const Vec4List& vertices, std::vector<double>* dots,
+void gatherSupportSet(const Vec4& n, const VertexColumns& v, std::vector<double>* dots,
                       std::vector<int>* scratch, IndexList* out) {
+  const int count = static_cast<int>(v.x.size());
   scratch->clear();
-  if (vertices.count == 0) {
+  if (count == 0) {
     *out = IndexList();
     return;
   }
-  dots->resize(vertices.count);
-  double h = dot(n, vertices[0]);
-  for (int i = 0; i < vertices.count; ++i) {
-    double d = dot(n, vertices[i]);
-    (*dots)[i] = d;
-    if (d > h) h = d;
-  }
-  for (int i = 0; i < vertices.count; ++i) {
-    if (std::fabs(h - (*dots)[i]) < kIncidenceTolerance) scratch->push_back(i);
+  dots->resize(count);
+  double* d = dots->data();
+  for (int i = 0; i < count; ++i) d[i] = n.x * v.x[i] + n.y * v.y[i] + n.z * v.z[i] + n.w * v.w[i];
+  double h = d[0];
+  for (int i = 0; i < count; ++i) h = d[i] > h ? d[i] : h;
+  for (int i = 0; i < count; ++i) {
+    if (std::fabs(h - d[i]) < kIncidenceTolerance) scratch->push_back(i);
   }
   IndexList result(static_cast<int>(scratch->size()));
   for (int j = 0; j < result.count; ++j) result[j] = (*scratch)[j];
@@ -47,7 +61,7 @@ IndexList supportSet(const Vec4& n, const Vec4List& vertices) {
   std::vector<double> dots;
   std::vector<int> scratch;
   IndexList out;
-  gatherSupportSet(n, vertices, &dots, &scratch, &out);
+  gatherSupportSet(n, VertexColumns(vertices), &dots, &scratch, &out);
   return out;
 }
 
@@ -55,12 +69,13 @@ void deriveCellVertices(const Vec4List& normals, const Vec4List& vertices,
                         IndexListArray* result) {
   const int cells = normals.count;
   result->resize(cells);
+  const VertexColumns columns(vertices);
   std::vector<double> dots;
   std::vector<int> scratch;
   scratch.reserve(vertices.count);
   for (int c = 0; c < cells; ++c) {
     if (c % 100 == 0 && result->progress(c * 100 / cells) != 0) return;
-    gatherSupportSet(normals[c], vertices, &dots, &scratch, &(*result)[c]);
+    gatherSupportSet(normals[c], columns, &dots, &scratch, &(*result)[c]);
   }
 }
 
