@@ -60,7 +60,9 @@ class Child {
   pid_t pid_;
 };
 
-// Xvfb on a display it picks itself, reported through -displayfd.
+// Xvfb on a display it picks itself, reported through -displayfd. -noreset: the server
+// otherwise resets when its last client leaves, and a viewer connecting just then (after
+// a quick xdotool query, on a loaded machine) is refused.
 class PrivateXServer {
  public:
   bool start(const std::string& xvfb, const ScratchDir& dir, std::string* why) {
@@ -70,7 +72,7 @@ class PrivateXServer {
       return false;
     }
     server_ = testing::startProcess({xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                                     "640x480x24", "-nolisten", "tcp"},
+                                     "640x480x24", "-nolisten", "tcp", "-noreset"},
                                     dir.path(), dir.file("xvfb.out"), dir.file("xvfb.err"), {},
                                     fds[1]);
     close(fds[1]);
