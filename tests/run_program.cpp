@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 namespace orvex::testing {
 namespace {
@@ -22,7 +23,7 @@ std::string slurp(const std::string& path) {
 }  // namespace
 
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& cwd) {
+                         const std::string& cwd, const std::vector<std::string>& extraEnv) {
   const std::string outPath = cwd + "/.stdout", errPath = cwd + "/.stderr";
   ProgramResult result;
   pid_t pid = fork();
@@ -35,8 +36,12 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
     dup2(out, 1);
     dup2(err, 2);
     unsetenv("DISPLAY");
-    // The sanitizer build must not fail a run over leaks inside GL libraries.
-    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    // The sanitizer build must not fail a run over leaks inside GL libraries; the rest of
+    // what ASan checks stays as configured.
+    const char* asan = getenv("ASAN_OPTIONS");
+    std::string options = asan != nullptr && *asan != '\0' ? std::string(asan) + ":" : "";
+    setenv("ASAN_OPTIONS", (options + "detect_leaks=0").c_str(), 1);
+    for (const std::string& entry : extraEnv) putenv(const_cast<char*>(entry.c_str()));
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

@@ -13,8 +13,10 @@ struct ProgramResult {
 };
 
 /// Runs the program with args in directory cwd, with DISPLAY removed from its
-/// environment so that nothing can open a window. Standard input is empty.
+/// environment so that nothing can open a window, leak checks off (GL drivers leak at
+/// exit where no suppression reaches) and the "NAME=value" entries of extraEnv added.
+/// Standard input is empty.
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& cwd);
+                         const std::string& cwd, const std::vector<std::string>& extraEnv = {});
 
 }  // namespace orvex::testing

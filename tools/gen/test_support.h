@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,22 +14,9 @@
 
 namespace orvex::gen::testing {
 
-/// A fresh directory for one test, removed with everything in it afterwards.
-class ScratchDir : public orvex::testing::TempDir {
- public:
-  std::string file(const std::string& name) const { return path() + "/" + name; }
-};
-
-inline std::string readText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
-inline void writeText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
+using ScratchDir = ::orvex::testing::TempDir;
+using ::orvex::testing::readText;
+using ::orvex::testing::writeText;
 
 /// Runs the built orvex-gen with args in the scratch directory.
 inline orvex::testing::ProgramResult runGen(const std::vector<std::string>& args,

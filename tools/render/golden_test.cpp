@@ -28,7 +28,7 @@ TEST_P(GoldenTest, RenderMatchesTheKeptPicture) {
   if (!testing::modelAvailable(c.model)) {
     GTEST_SKIP() << "model " << c.model << " is not in " << ORVEX_MODELS_DIR;
   }
-  testing::ScratchDir dir;
+  testing::TempDir dir;
   std::vector<std::string> argv{testing::renderBinary(), c.model, "--size", "200", "-o", "out.png"};
   argv.insert(argv.end(), c.args.begin(), c.args.end());
   const testing::RunResult r = testing::runProgram(argv, dir.path());

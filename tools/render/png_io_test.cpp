@@ -8,7 +8,7 @@
 namespace orvex::offscreen {
 namespace {
 
-using testing::ScratchDir;
+using testing::TempDir;
 
 RgbImage gradient(int width, int height) {
   RgbImage image{width, height, std::vector<std::uint8_t>(size_t(width) * height * 3)};
@@ -24,7 +24,7 @@ RgbImage gradient(int width, int height) {
 }
 
 TEST(PngIoTest, WritesWholePicturesThatReadBackExactly) {
-  ScratchDir dir;
+  TempDir dir;
   const RgbImage written = gradient(37, 11);  // odd width: rows are not 4-byte aligned
   std::string error;
   ASSERT_TRUE(writePng(dir.file("a.png"), written, &error)) << error;
@@ -42,7 +42,7 @@ TEST(PngIoTest, WritesWholePicturesThatReadBackExactly) {
 }
 
 TEST(PngIoTest, FailuresNameThePathAndLeaveNoFile) {
-  ScratchDir dir;
+  TempDir dir;
   std::string error;
   EXPECT_FALSE(writePng(dir.file("missing/a.png"), gradient(4, 4), &error));
   EXPECT_EQ(error.rfind(dir.file("missing/a.png") + ": ", 0), 0u) << error;

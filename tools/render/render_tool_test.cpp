@@ -10,7 +10,7 @@ namespace {
 
 using testing::renderBinary;
 using testing::runProgram;
-using testing::ScratchDir;
+using testing::TempDir;
 
 RgbImage load(const std::string& path) {
   RgbImage image;
@@ -39,7 +39,7 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
       {{"c8", "-o", "no/such/dir/x.png"}, ""},
   };
   for (const Case& c : cases) {
-    ScratchDir dir;
+    TempDir dir;
     testing::writeText(dir.file("keep.png"), "old content");
     std::vector<std::string> args = c.args;
     if (c.args[0] != "c8") args.insert(args.end(), {"-o", "keep.png"});
@@ -58,7 +58,7 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
 }
 
 TEST(RenderToolTest, NoUsableOpenGlIsAClearFailureNotAnEmptyPicture) {
-  ScratchDir dir;
+  TempDir dir;
   // Without a vendor library glvnd's EGL has no platform at all.
   const testing::RunResult r = runProgram(render({"c8"}), dir.path(),
                                           {"__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json"});
@@ -69,7 +69,7 @@ TEST(RenderToolTest, NoUsableOpenGlIsAClearFailureNotAnEmptyPicture) {
 }
 
 TEST(RenderToolTest, ReadsTheConfigurationFileLikeTheViewer) {
-  ScratchDir configured, plain;
+  TempDir configured, plain;
   testing::writeText(configured.file("orvex.cfg"), "Width 120\nFillType 1\nExtendRate 0.2\n");
   ASSERT_EQ(runProgram(render({"--turn", "0,0.3,0.2,0.4,0,0"}), configured.path()).status, 0);
   const RgbImage fromFile = load(configured.file("orvex.png"));
@@ -83,14 +83,14 @@ TEST(RenderToolTest, ReadsTheConfigurationFileLikeTheViewer) {
   EXPECT_EQ(compareImages(fromFile, load(plain.file("orvex.png")), 0).differingPixels, 0);
 
   // And without the ExtendRate the picture changes.
-  ScratchDir bare;
+  TempDir bare;
   ASSERT_EQ(runProgram(render({"-h", "--size", "120", "--turn", "0,0.3,0.2,0.4,0,0"}),
                        bare.path()).status, 0);
   EXPECT_GT(compareImages(fromFile, load(bare.file("orvex.png")), 8).differingPixels, 100);
 }
 
 TEST(RenderToolTest, FramesAreTheSpinOfTheLastTurn) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string drag = "0,-0.1,0.05,0,0,0", spin = "0,0,0,0.15,-0.05,0";
   ASSERT_EQ(runProgram(render({"--size", "96", "--turn", drag, "--turn", spin, "--frames", "3",
                                "-o", "spin.png"}),
@@ -108,7 +108,7 @@ TEST(RenderToolTest, FramesAreTheSpinOfTheLastTurn) {
 }
 
 TEST(RenderToolTest, ProjectionExtensionsDrawSomethingElse) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string turn = "0,0.2,0.1,0.5,0.3,0";
   ASSERT_EQ(runProgram(render({"--size", "96", "--turn", turn, "-o", "ortho.png"}), dir.path())
                 .status, 0);
