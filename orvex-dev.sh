@@ -8,8 +8,8 @@ cd "$(dirname "$0")"
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl-mesa0 libpng-dev libqhull-dev
-  libgtest-dev libbenchmark-dev
-  libx11-dev xvfb xdotool x11-utils imagemagick
+  libgtest-dev
+  libx11-dev xvfb xdotool x11-utils
 )
 
 as_root() {
