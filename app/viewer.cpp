@@ -2,13 +2,12 @@
 
 #include <GL/freeglut.h>
 
-#include <cstdio>
 #include <iostream>
 #include <thread>
 
-#include "model/data_dir.h"
 #include "app/frame_pacer.h"
 #include "app/settings.h"
+#include "model/data_dir.h"
 #include "model/loader.h"
 #include "render/scene.h"
 #include "view4d/view_state.h"

@@ -9,8 +9,8 @@ namespace orvex::model {
 struct Vec4 {
   double x = 0.0, y = 0.0, z = 0.0, w = 0.0;
 
-  Vec4() = default;
-  Vec4(double x_, double y_, double z_, double w_) : x(x_), y(y_), z(z_), w(w_) {}
+  constexpr Vec4() = default;
+  constexpr Vec4(double x_, double y_, double z_, double w_) : x(x_), y(y_), z(z_), w(w_) {}
 
   /// Coordinate k, 0..3 for x, y, z, w. No range check.
   double& operator[](int k) { return (&x)[k]; }
@@ -34,8 +34,8 @@ inline double dot(const Vec4& p, const Vec4& q) {
 struct Vec3 {
   double x = 0.0, y = 0.0, z = 0.0;
 
-  Vec3() = default;
-  Vec3(double x_, double y_, double z_) : x(x_), y(y_), z(z_) {}
+  constexpr Vec3() = default;
+  constexpr Vec3(double x_, double y_, double z_) : x(x_), y(y_), z(z_) {}
 
   void set(double x_, double y_, double z_) {
     x = x_;

@@ -10,7 +10,7 @@
 namespace orvex::render {
 
 /// The camera position; also the side every face normal is turned towards.
-inline const model::Vec3 kEye{0.0, 0.0, 3.5};
+inline constexpr model::Vec3 kEye{0.0, 0.0, 3.5};
 
 struct SceneSettings {
   int clip = 0;
