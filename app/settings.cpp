@@ -87,6 +87,15 @@ CommandLineAction applyCommandLine(int argc, const char* const* argv, Settings* 
   return CommandLineAction::kRun;
 }
 
+bool checkSettings(const Settings& settings, std::string* error) {
+  if (settings.width > kMaxWidth) {
+    *error = "orvex.cfg: Width " + std::to_string(settings.width) +
+             " is wider than the largest window, " + std::to_string(kMaxWidth) + " pixels";
+    return false;
+  }
+  return true;
+}
+
 render::DrawSettings drawSettingsOf(const Settings& settings) {
   render::DrawSettings draw;
   draw.fillType = settings.fillType;

@@ -36,6 +36,14 @@ enum class CommandLineAction { kRun, kHelp, kVersion };
 /// by their second character; "--help" and "--version" ask for those instead of a run.
 CommandLineAction applyCommandLine(int argc, const char* const* argv, Settings* settings);
 
+/// The widest window the viewer opens: the largest framebuffer Mesa's renderers make.
+constexpr int kMaxWidth = 16384;
+
+/// False, with *error one line naming the configuration file, for a setting the window
+/// cannot be made with: a Width above kMaxWidth (beyond it the GL stack crashes).
+/// A Width of 0 or less is passed on; GLUT then keeps its default window size.
+bool checkSettings(const Settings& settings, std::string* error);
+
 /// What a frame and the scene read of the settings.
 render::DrawSettings drawSettingsOf(const Settings& settings);
 render::SceneSettings sceneSettingsOf(const Settings& settings);

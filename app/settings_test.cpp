@@ -71,6 +71,18 @@ TEST(ConfigFileTest, ReadsEveryLineAndAcceptsADataDirOfAnyLength) {
   EXPECT_EQ(untouched.width, 300);
 }
 
+TEST(SettingsCheckTest, RefusesOnlyWindowsWiderThanTheLargestFramebuffer) {
+  Settings s;
+  std::string error;
+  for (int width : {-5, 0, 300, kMaxWidth}) {
+    s.width = width;
+    EXPECT_TRUE(checkSettings(s, &error)) << width;
+  }
+  s.width = kMaxWidth + 1;
+  EXPECT_FALSE(checkSettings(s, &error));
+  EXPECT_EQ(error, "orvex.cfg: Width 16385 is wider than the largest window, 16384 pixels");
+}
+
 CommandLineAction apply(std::initializer_list<const char*> args, Settings* s) {
   std::vector<const char*> argv = {"orvex"};
   argv.insert(argv.end(), args.begin(), args.end());

@@ -72,6 +72,10 @@ int runViewer(int argc, char** argv) {
   }
 
   std::string error;
+  if (!checkSettings(settings, &error)) {
+    std::cerr << error << std::endl;
+    return 1;
+  }
   if (!model::loadModel(settings.dataDir, settings.modelName, &theModel, &projectedVertices,
                         &error)) {
     std::cerr << error << std::endl;

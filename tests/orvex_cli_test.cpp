@@ -57,6 +57,14 @@ TEST(ViewerCommandLineTest, MalformedModelIsRefusedWithOneLine) {
                                 "numbered 1 to 2\n");
 }
 
+TEST(ViewerCommandLineTest, AWindowTooWideIsRefusedBeforeAnyWindow) {
+  TempDir dir;
+  dir.write("orvex.cfg", "Width 100000\n");
+  ProgramResult r = runProgram(kViewer, {}, dir.path());
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "orvex.cfg: Width 100000 is wider than the largest window, 16384 pixels\n");
+}
+
 TEST(ViewerCommandLineTest, DefaultModelLoadsFromTheShippedDirectory) {
   TempDir dir;
   // A good model gets as far as the window, which cannot open without a display: the
