@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and either opens the viewer or runs every test.
 #   ./orvex-dev.sh view [orvex arguments...]   open the viewer (default model c8)
-#   ./orvex-dev.sh test                        unit, tool and GUI tests, Release and ASan+UBSan
+#   ./orvex-dev.sh test                        unit, tool, GUI and package tests, Release and ASan+UBSan
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -10,6 +10,7 @@ PACKAGES=(
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl-mesa0 libpng-dev libqhull-dev
   libgtest-dev
   libx11-dev xvfb xdotool x11-utils
+  dpkg-dev file lintian desktop-file-utils
 )
 
 as_root() {
