@@ -32,8 +32,8 @@ TEST(SectionDrawingTest, FacesAreLitTowardsTheEyeInTheirCellsColourWithoutOffset
   drawSection(s, m, kEye, solid, &fans);
   // Every cell is a cube: one colour, set once, class 6.
   ASSERT_EQ(fans.materials.size(), 1u);
-  EXPECT_EQ(fans.materials[0], (std::vector<float>{cellColors[6][0], cellColors[6][1],
-                                                   cellColors[6][2], 1.0f}));
+  EXPECT_EQ(fans.materials[0],
+            (std::vector<float>{cellColors[6][0], cellColors[6][1], cellColors[6][2], 1.0f}));
   ASSERT_EQ(fans.primitives.size(), s.faces.size());
   for (size_t i = 0; i < s.faces.size(); ++i) {
     const RecordingSink::Primitive& p = fans.primitives[i];

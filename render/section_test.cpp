@@ -75,26 +75,27 @@ Counts crossedFaces(const model::Model& m, const view4d::Transform4& view, doubl
   return c;
 }
 
-view4d::OrthoProjector turned(const view4d::PlaneAngles& angles) {
-  view4d::OrthoProjector rotation, view;
+void turn(const view4d::PlaneAngles& angles, view4d::OrthoProjector* view) {
+  view4d::OrthoProjector rotation;
   rotation.rotate(angles);
-  view.assignTranspose(rotation);
-  return view;
+  view->assignTranspose(rotation);
 }
 
 // The start-up view and a turn in all six planes.
-std::vector<view4d::OrthoProjector> someViews() {
+void someViews(view4d::OrthoProjector (&views)[2]) {
   view4d::PlaneAngles a;
   const double angles[6] = {0.31, -0.52, 0.17, 0.73, -0.41, 0.29};
   std::copy(angles, angles + 6, a.a);
-  return {view4d::OrthoProjector(), turned(a)};
+  turn(a, &views[1]);
 }
 
 TEST(SectionTest, CountsAreThePolytopesFacesThatTheHyperplaneCrossesOrContains) {
   for (const char* name : {"c8", "c24", "c120", "c600", "truncated-tesseract"}) {
     model::Model m;
     if (!loadShipped(name, &m)) continue;
-    for (const view4d::OrthoProjector& view : someViews()) {
+    view4d::OrthoProjector views[2];
+    someViews(views);
+    for (const view4d::OrthoProjector& view : views) {
       std::vector<double> heights;
       for (int v = 0; v < m.vertices->count; ++v)
         heights.push_back(view.apply(3, (*m.vertices)[v]));
@@ -117,7 +118,9 @@ TEST(SectionTest, EverySectionIsAClosedConvexPolyhedronOrWhatTheHyperplaneTouche
     model::Model m;
     if (!loadShipped(name, &m)) continue;
     int solids = 0, touches = 0;
-    for (const view4d::OrthoProjector& view : someViews()) {
+    view4d::OrthoProjector views[2];
+    someViews(views);
+    for (const view4d::OrthoProjector& view : views) {
       std::vector<double> cuts{1.5, -1.5};  // misses: the vertices have length 1
       for (int v = 0; v < m.vertices->count; ++v) {
         const double h = view.apply(3, (*m.vertices)[v]);
@@ -153,7 +156,9 @@ TEST(SectionTest, EverySectionIsAClosedConvexPolyhedronOrWhatTheHyperplaneTouche
           }
         }
         for (const auto& [edge, faces] : sides) {
-          if (s.faceCount() >= 4) ASSERT_EQ(faces, 2) << edge.first << "-" << edge.second;
+          if (s.faceCount() >= 4) {
+            ASSERT_EQ(faces, 2) << edge.first << "-" << edge.second;
+          }
         }
       }
     }
@@ -186,7 +191,8 @@ TEST(SectionTest, TesseractCutsThroughCellsVerticesAndNothing) {
   a[3] = std::atan(1.0);                   // xw
   a[4] = std::atan(1.0 / std::sqrt(2.0));  // yw
   a[5] = std::atan(1.0 / std::sqrt(3.0));  // zw
-  const view4d::OrthoProjector view = turned(a);
+  view4d::OrthoProjector view;
+  turn(a, &view);
   ASSERT_NEAR(view.apply(3, Vec4(0.5, 0.5, 0.5, 0.5)), 1.0, 1e-12) << "turn signs";
   const struct {
     double w;
