@@ -42,15 +42,16 @@ bool writeSectionSweep(const OffscreenContext& context, const model::Model& mode
   const SectionOptions& sweep = options.section;
   const int last = options.frames - 1;
   for (int i = 0; i <= last; ++i) {
-    // The ends exactly as given; the fraction first, so that evenly spaced decimal
-    // steps come out as the decimals they are meant to be.
+    // The ends exactly as given; between them the weighted mean, which keeps evenly
+    // spaced decimal steps the decimals they are meant to be more often than adding
+    // multiples of the step does.
     double w = sweep.from;
     std::string text = sweep.fromText;
     if (i == last && last > 0) {
       w = sweep.to;
       text = sweep.toText;
     } else if (i > 0) {
-      w = sweep.from + (sweep.to - sweep.from) * (static_cast<double>(i) / last);
+      w = (sweep.from * (last - i) + sweep.to * i) / last;
       text = shortestText(w);
     }
     std::string line;
