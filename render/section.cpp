@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -73,15 +74,30 @@ Section computeSection(const model::Model& m, const view4d::Transform4& view, do
     height[v] = view.apply(3, p);
     largest = std::max(largest, model::dot(p, p));
   }
-  const double tolerance = kSectionTolerance * std::sqrt(largest);
+  const double scale = std::sqrt(largest);
   const double zeroArea = 1e-14 * largest;
+
+  // Judging each vertex against a band around the hyperplane would give sign patterns no
+  // plane can have (a polygon nearly parallel to it, half in the band). Moving the plane
+  // onto the nearest vertex within the tolerance keeps the cut a true plane; only heights
+  // equal but for rounding (the files' 15 digits, the dot product) then count as equal.
+  double nearest = w, nearestGap = std::numeric_limits<double>::infinity();
+  for (int v = 0; v < vertexCount; ++v) {
+    const double gap = std::abs(height[v] - w);
+    if (gap < nearestGap) {
+      nearestGap = gap;
+      nearest = height[v];
+    }
+  }
+  if (nearestGap <= kSectionTolerance * scale) w = nearest;
+  const double rounding = 1e-10 * scale;
 
   // Each vertex is judged once, so every polygon and cell through it agrees.
   std::vector<signed char> side(vertexCount);
   std::vector<int> vertexPoint(vertexCount, -1);
   for (int v = 0; v < vertexCount; ++v) {
     const double d = height[v] - w;
-    side[v] = d > tolerance ? 1 : d < -tolerance ? -1 : 0;
+    side[v] = d > rounding ? 1 : d < -rounding ? -1 : 0;
     if (side[v] == 0) {
       vertexPoint[v] = static_cast<int>(s.points.size());
       s.points.push_back(position[v]);

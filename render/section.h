@@ -27,18 +27,19 @@ struct Section {
   int faceCount() const { return static_cast<int>(faces.size()); }
 };
 
-/// How far from the hyperplane, relative to the model's size, a vertex still counts as
-/// lying on it: the loader's incidence tolerance, so what the model treats as one flat
-/// cell the section treats as one flat face.
+/// How near a vertex, relative to the model's size, the hyperplane passes through it: the
+/// loader's incidence tolerance, so what the model treats as lying in one cell's
+/// hyperplane the section treats as lying in the cutting one.
 constexpr double kSectionTolerance = 0.00001;
 
 /// Computes the section of m, turned by view (row k gives view coordinate k), with the
-/// hyperplane whose fourth view coordinate is w. Each vertex is judged above, on or below
-/// once, within kSectionTolerance times the largest vertex length; a vertex on the
-/// hyperplane is one point however many edges meet there, an edge crossing it strictly is
-/// one point, and a polygon or cell lying in it is kept whole. A hyperplane that only
-/// touches the polytope gives that vertex, edge or polygon; one that misses it gives an
-/// empty section.
+/// hyperplane whose fourth view coordinate is w. A hyperplane passing within
+/// kSectionTolerance times the largest vertex length of a vertex is moved onto the nearest
+/// such vertex; then each vertex is judged above, on or below once, equal heights but for
+/// rounding being on. A vertex on the hyperplane is one point however many edges meet
+/// there, an edge crossing it strictly is one point, and a polygon or cell lying in it is
+/// kept whole. A hyperplane that only touches the polytope gives that vertex, edge or
+/// polygon; one that misses it gives an empty section.
 Section computeSection(const model::Model& m, const view4d::Transform4& view, double w);
 
 }  // namespace orvex::render
