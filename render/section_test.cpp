@@ -62,12 +62,17 @@ TEST(SectionTest, CutsAnywhereAreThePolytopesCrossedFacesAndClosedPolyhedra) {
     model::Vec3List projected;
     std::string error;
     ASSERT_TRUE(model::loadModel(ORVEX_MODELS_DIR, name, &m, &projected, &error)) << error;
-    view4d::OrthoProjector views[2], rotation;  // at rest, and turned in all six planes
-    const double angles[6] = {0.31, -0.52, 0.17, 0.73, -0.41, 0.29};
-    view4d::PlaneAngles turn;
-    std::copy(angles, angles + 6, turn.a);
-    rotation.rotate(turn);
-    views[1].assignTranspose(rotation);
+    // At rest, turned in all six planes, and turned so little that cells at rest parallel
+    // to the cut are nearly so.
+    view4d::OrthoProjector views[3];
+    const double angles[2][6] = {{0.31, -0.52, 0.17, 0.73, -0.41, 0.29}, {0, 0, 0, 1e-5, 3e-6, 0}};
+    for (int k = 0; k < 2; ++k) {
+      view4d::OrthoProjector rotation;
+      view4d::PlaneAngles turn;
+      std::copy(angles[k], angles[k] + 6, turn.a);
+      rotation.rotate(turn);
+      views[k + 1].assignTranspose(rotation);
+    }
     for (const view4d::OrthoProjector& view : views) {
       // Through every vertex, halfway between levels, past them all, and so near a vertex
       // that the cut goes through it: there only the shape is checked.
