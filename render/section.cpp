@@ -75,7 +75,6 @@ Section computeSection(const model::Model& m, const view4d::Transform4& view, do
     largest = std::max(largest, model::dot(p, p));
   }
   const double scale = std::sqrt(largest);
-  const double zeroArea = 1e-14 * largest;
 
   // Judging each vertex against a band around the hyperplane would give sign patterns no
   // plane can have (a polygon nearly parallel to it, half in the band). Moving the plane
@@ -172,7 +171,9 @@ Section computeSection(const model::Model& m, const view4d::Transform4& view, do
     if (face.corners.size() < 3) continue;
     const Vec4& n = (*m.cellNormals)[c];
     orderAround(s.points, {view.apply(0, n), view.apply(1, n), view.apply(2, n)}, &face.corners);
-    if (polygonArea(s.points, face.corners) <= zeroArea) continue;
+    // A cell crossed strictly has a section of some area, however small near a vertex;
+    // dropping a small one would open the solid. Only a face with no area at all goes.
+    if (!(polygonArea(s.points, face.corners) > 0.0)) continue;
     s.faces.push_back(std::move(face));
   }
 
@@ -193,7 +194,7 @@ Section computeSection(const model::Model& m, const view4d::Transform4& view, do
       face.cell = sectionOf[f];
       const model::IndexList& polygon = polygons[f];
       for (int i = 0; i < polygon.count; ++i) face.corners.push_back(vertexPoint[polygon[i]]);
-      if (polygonArea(s.points, face.corners) <= zeroArea) continue;
+      if (!(polygonArea(s.points, face.corners) > 0.0)) continue;
       s.faces.push_back(std::move(face));
     }
   }
