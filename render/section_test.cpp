@@ -56,7 +56,7 @@ Counts crossedFaces(const model::Model& m, const view4d::Transform4& view, doubl
 
 TEST(SectionTest, CutsAnywhereAreThePolytopesCrossedFacesAndClosedPolyhedra) {
   int touches = 0;
-  for (const char* name : {"c8", "c24", "c120", "c600", "truncated-tesseract", "snub-24-cell"}) {
+  for (const char* name : {"c8", "c24", "c120", "c600", "cantellated-24-cell", "snub-24-cell"}) {
     if (!std::filesystem::exists(std::string(ORVEX_MODELS_DIR) + "/" + name + ".poi")) continue;
     model::Model m;
     model::Vec3List projected;
