@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -13,13 +14,7 @@
 namespace orvex::render {
 namespace {
 
-struct Counts {
-  int v = 0, e = 0, f = 0;
-  bool operator==(const Counts& o) const { return v == o.v && e == o.e && f == o.f; }
-};
-std::ostream& operator<<(std::ostream& out, const Counts& c) {
-  return out << c.v << " vertices, " << c.e << " edges, " << c.f << " faces";
-}
+using Counts = std::array<int, 3>;  // vertices, edges, faces
 Counts countsOf(const Section& s) { return {s.vertexCount(), s.edgeCount(), s.faceCount()}; }
 
 // Straight from the polytope: a face of the section is a face of the polytope that the
@@ -36,22 +31,22 @@ Counts crossedFaces(const model::Model& m, const view4d::Transform4& view, doubl
     *contained += seen == 2;
     return seen & 1 && seen & 4 ? 1 : 0;
   };
-  Counts c;
-  std::set<std::pair<int, int>> edges;
-  for (int f = 0; f < m.polygons->count; ++f) {
-    const model::IndexList& p = (*m.polygons)[f];
-    for (int i = 0; i < p.count; ++i) edges.insert(std::minmax(p[i], p[(i + 1) % p.count]));
-    c.e += crosses(p, &c.f);
+  int vertices = static_cast<int>(std::count(side.begin(), side.end(), 0)), edges = 0, faces = 0;
+  std::set<std::pair<int, int>> polytopeEdges;
+  for (int k = 0; k < m.polygons->count; ++k) {
+    const model::IndexList& p = (*m.polygons)[k];
+    for (int i = 0; i < p.count; ++i) polytopeEdges.insert(std::minmax(p[i], p[(i + 1) % p.count]));
+    edges += crosses(p, &faces);
   }
-  c.v = static_cast<int>(std::count(side.begin(), side.end(), 0));
-  for (const auto& [a, b] : edges) {
-    c.v += side[a] * side[b] < 0;
-    c.e += side[a] == 0 && side[b] == 0;
+  for (const auto& [a, b] : polytopeEdges) {
+    vertices += side[a] * side[b] < 0;
+    edges += side[a] == 0 && side[b] == 0;
   }
   int cellsContained = 0;
-  for (int k = 0; k < m.cellVertices->count; ++k)
-    c.f += crosses((*m.cellVertices)[k], &cellsContained);
-  return c;
+  for (int k = 0; k < m.cellVertices->count; ++k) {
+    faces += crosses((*m.cellVertices)[k], &cellsContained);
+  }
+  return {vertices, edges, faces};
 }
 
 TEST(SectionTest, CutsAnywhereAreThePolytopesCrossedFacesAndClosedPolyhedra) {
@@ -135,7 +130,7 @@ TEST(SectionTest, TesseractCutThroughACellIsTheCellAndThroughVerticesHasEachOnce
       EXPECT_EQ((*m.cellNormals)[face.cell].w, 0.0) << "the section of a neighbour, not the cell";
     }
   }
-  EXPECT_EQ(countsOf(computeSection(m, rest, 0.5 + 3 * kSectionTolerance)), Counts{});
+  EXPECT_EQ(countsOf(computeSection(m, rest, 0.5 + 3 * kSectionTolerance)), (Counts{0, 0, 0}));
 
   // Turned, by rounding turns, so that (1, 1, 1, 1)/2 points along w.
   view4d::PlaneAngles a;
