@@ -7,7 +7,8 @@
 // (Mesa, llvmpipe on a machine without a GPU), glFinish included, with the view turned
 // a little every frame as a spin does. "floor" draws the same triangles, normals and
 // colours from one client vertex array with one glDrawArrays: what immediate mode
-// could approach.
+// could approach. "section" computes and draws the cut w = 0 of the same turned view
+// instead of the projection, as orvex-render --section does.
 #include <GL/gl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -32,6 +33,8 @@ extern "C" {
 #include "render/cell_walk.h"
 #include "render/gl_sink.h"
 #include "render/scene.h"
+#include "render/section.h"
+#include "render/section_drawing.h"
 #include "tools/render/image_diff.h"
 #include "tools/render/offscreen_context.h"
 #include "view4d/transform4.h"
@@ -132,7 +135,7 @@ double qhullSeconds(const model::Vec4Table& vertices, double budget) {
 }
 
 struct FrameFigures {
-  double frame = 0, floor = 0;  // seconds
+  double frame = 0, floor = 0, section = 0;  // seconds
   int triangles = 0;
   bool samePicture = false;
   std::string difference;
@@ -202,6 +205,12 @@ FrameFigures measureFrames(const model::Model& m, model::Vec3List* projected, in
     view.assignTranspose(rotation);
     frame();
   });
+  f.section = medianSeconds(budget, 20, [&] {
+    rotation.rotate(spin);
+    view.assignTranspose(rotation);
+    render::drawSectionFrame(render::computeSection(m, view, 0.0), m, render::kEye, draw);
+    glFinish();
+  });
   return f;
 }
 
@@ -238,8 +247,8 @@ int benchModel(const std::string& dataDir, const std::string& name, double budge
               m.vertices->count, m.cellNormals->count, m.polygons->count, frames[1].triangles,
               load * 1e3, hull * 1e3, hull > 0 ? load / hull : 0.0, walk * 1e3);
   for (const FrameFigures& f : frames) {
-    std::printf(" %6.2f (%5.0f) | %6.2f | %4.2f |", f.frame * 1e3, 1.0 / f.frame, f.floor * 1e3,
-                f.frame / f.floor);
+    std::printf(" %6.2f (%5.0f) | %6.2f | %4.2f | %6.2f | %4.2f |", f.frame * 1e3, 1.0 / f.frame,
+                f.floor * 1e3, f.frame / f.floor, f.section * 1e3, f.section / f.frame);
   }
   std::printf(" %6.1f |\n", peakKiB() / 1024.0);
   for (int s = 0; s < 2; ++s) {
@@ -285,9 +294,9 @@ int main(int argc, char** argv) {
   }
   std::printf(
       "| model                  | verts | cells| polys | tris   | load ms  | qhull ms | "
-      "ratio | walk ms| 300² frame ms (fps) | floor  | ×floor | 800² frame ms (fps) | floor  "
-      "| ×floor | peak MiB |\n"
-      "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|\n");
+      "ratio | walk ms| 300² frame ms (fps) | floor  | ×floor | section | ×frame | "
+      "800² frame ms (fps) | floor  | ×floor | section | ×frame | peak MiB |\n"
+      "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|\n");
   std::fflush(stdout);
   std::vector<std::string> missing;
   for (const char* name : kModels) {
@@ -317,6 +326,8 @@ int main(int argc, char** argv) {
       "vertices (libqhull_r, \"qhull Qt\"); ratio: load/qhull; walk: the cell walk alone\n"
       "(projection, facing test, normals) into a sink that draws nothing; frame: clear,\n"
       "walk with immediate-mode GL, glFinish; floor: clear, one glDrawArrays of the same\n"
-      "triangles, glFinish; times are medians; peak: ru_maxrss of the model's process.\n");
+      "triangles, glFinish; section: compute and draw the cut w = 0 of the spinning view,\n"
+      "glFinish, and ×frame its time over the frame's; times are medians; peak: ru_maxrss\n"
+      "of the model's process.\n");
   return 0;
 }

@@ -12,9 +12,6 @@ const float cellColors[11][3] = {
 
 namespace {
 
-constexpr double kOuterWeight = 0.65;
-constexpr double kCentreWeight = 0.35;
-
 void drawSolidPolygon(const model::IndexList& polygon, const model::Vec3List& p,
                       const Vec3& offset, DrawSink* sink) {
   sink->begin(Primitive::kTriangleFan);
@@ -33,7 +30,7 @@ void drawFramePolygon(const model::IndexList& polygon, const model::Vec3List& p,
     // i == m closes the ring on the first vertex again.
     const Vec3 outer = p[polygon[i % m]] + offset;
     sink->vertex(outer);
-    sink->vertex(kOuterWeight * outer + kCentreWeight * centre);
+    sink->vertex(kFrameOuterWeight * outer + kFrameCentreWeight * centre);
   }
   sink->end();
 }

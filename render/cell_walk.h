@@ -11,6 +11,11 @@ namespace orvex::render {
 /// RGB of the eleven colour classes; a cell with k polygons takes class k mod 11.
 extern const float cellColors[11][3];
 
+/// A frame band's inner edge is the polygon's corners weighted so against its vertex
+/// mean: the polygon scaled to 0.65 about that mean.
+constexpr double kFrameOuterWeight = 0.65;
+constexpr double kFrameCentreWeight = 0.35;
+
 /// The settings a frame reads.
 struct DrawSettings {
   int fillType = 0;  // 1: frames, anything else: solid

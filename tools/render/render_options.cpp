@@ -136,6 +136,14 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
       if (!parseReal(value, &options->distance) || options->distance <= 1.0) {
         return refuse("a real greater than 1");
       }
+    } else if (arg == "--section" || arg == "--section-to") {
+      if (!takeValue(&value)) return RenderAction::kError;
+      const bool to = arg == "--section-to";
+      if (!parseReal(value, to ? &options->section.to : &options->section.from)) {
+        return refuse("a real number, the w of the cutting hyperplane");
+      }
+      (to ? options->section.toText : options->section.fromText) = value;
+      (to ? options->section.sweep : options->section.on) = true;
     } else if (!arg.empty() && arg[0] == '-') {
       *error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
       return RenderAction::kError;
@@ -146,7 +154,19 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
       viewerArgs.push_back(argv[i]);
     }
   }
-  if (options->frames > 0 && options->turns.empty()) {
+  if (options->section.sweep && !options->section.on) {
+    *error = "--section-to needs a --section to start from";
+    return RenderAction::kError;
+  }
+  if (options->section.sweep && options->frames == 0) {
+    *error = "--section-to needs --frames N, the number of pictures in the sweep";
+    return RenderAction::kError;
+  }
+  if (options->section.on && options->projection != Projection::kOrtho) {
+    *error = "--section draws the cut in view coordinates; it takes no --projection";
+    return RenderAction::kError;
+  }
+  if (options->frames > 0 && options->turns.empty() && !options->section.sweep) {
     *error = "--frames needs a --turn to spin by";
     return RenderAction::kError;
   }
@@ -179,6 +199,7 @@ std::string renderUsageText(const std::string& defaultDataDir) {
   return "usage: orvex-render [MODEL] [-h|-s] [-c] [-o FILE] [--size N]\n"
          "                    [--turn XY,XZ,YZ,XW,YW,ZW [--repeat N]]... [--frames N]\n"
          "                    [--projection KIND [--distance D]]\n"
+         "                    [--section W [--section-to W2 --frames N]]\n"
          "Draws the picture the orvex viewer shows, without a window, into a PNG file.\n"
          "Reads orvex.cfg from the current directory and takes MODEL, -h, -s, -c and\n"
          "-n TITLE (ignored) exactly as orvex does.\n"
@@ -202,6 +223,12 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                      angle projector; stereographic: from the far pole of the\n"
          "                      unit 3-sphere, so the facing half fills the unit ball\n"
          "  --distance D        the perspective eye's w, greater than 1 (default 3)\n"
+         "  --section W         draw the cross-section of the turned polytope with the\n"
+         "                      hyperplane w = W (view coordinates, after every turn)\n"
+         "                      instead of the projection, and print\n"
+         "                      \"section w=W: V vertices, E edges, F faces\"\n"
+         "  --section-to W2     with --frames N: a sweep, N pictures with w stepping evenly\n"
+         "                      from W to W2, the view held where the turns left it\n"
          "  --help, --version\n"
          "On a bad option, a model that cannot be loaded or no usable OpenGL, prints one\n"
          "line on stderr, writes nothing and exits with status 1.\n"

@@ -18,6 +18,14 @@ struct TurnStep {
   int repeat = 1;
 };
 
+/// --section and --section-to: the hyperplane w = from, or a sweep of them to `to`.
+struct SectionOptions {
+  bool on = false;     // draw the section instead of the projection
+  bool sweep = false;  // --section-to given: --frames pictures from `from` to `to`
+  double from = 0.0, to = 0.0;
+  std::string fromText, toText;  // as the user wrote them, for the printed line
+};
+
 struct RenderOptions {
   app::Settings settings;          // orvex.cfg, then the viewer's switches and model name
   std::string output = "orvex.png";
@@ -26,6 +34,7 @@ struct RenderOptions {
   int frames = 0;                  // 0: one picture at output; N: a numbered spin sequence
   Projection projection = Projection::kOrtho;
   double distance = 3.0;           // perspective: eye on the viewing axis at this w
+  SectionOptions section;
 };
 
 enum class RenderAction { kRun, kHelp, kVersion, kError };

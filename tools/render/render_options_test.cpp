@@ -56,6 +56,8 @@ TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLineNamingThem) {
       {"--turn", "1,2,3,4,5,nan"}, {"--repeat", "2"},     {"--turn", "0,0,0,0,0,1", "--repeat", "-1"},
       {"--frames", "3"},        {"--projection", "fisheye"}, {"--distance", "1"},
       {"-x"},                   {"--sizes", "3"},         {"-o", ""},
+      {"--section", "nan"},     {"--section", "-inf"},    {"--section", "0", "--section-to", "1"},
+      {"--section", "0", "--projection", "angle"},
   };
   for (const auto& args : bad) {
     RenderOptions o;

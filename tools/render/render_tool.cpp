@@ -6,6 +6,7 @@
 #include "model/loader.h"
 #include "render/scene.h"
 #include "tools/render/projections.h"
+#include "tools/render/section_pictures.h"
 
 namespace orvex::offscreen {
 namespace {
@@ -69,9 +70,27 @@ int runRender(int argc, char** argv) {
   std::unique_ptr<view4d::Transform4> view = makeView(options.projection);
   assignView(rotation, options.distance, view.get());
 
+  if (options.section.sweep) {
+    if (!writeSectionSweep(*context, model, *view, options, std::cout, &error)) return fail(error);
+    return 0;
+  }
+  // A section replaces the projection; its line is printed once its picture is written.
+  std::string line;
+  auto picture = [&] {
+    if (!options.section.on) {
+      return renderFrame(*context, model, *view, options.settings, &projected);
+    }
+    return renderSection(*context, model, *view, options.settings, options.section.from,
+                         options.section.fromText, &line);
+  };
+  auto printLine = [&] {
+    if (!line.empty()) std::cout << line << std::endl;
+  };
+
   if (options.frames == 0) {
-    const RgbImage image = renderFrame(*context, model, *view, options.settings, &projected);
+    const RgbImage image = picture();
     if (!writePng(options.output, image, &error)) return fail(error);
+    printLine();
     return 0;
   }
   const view4d::PlaneAngles& spin = options.turns.back().increment;
@@ -80,8 +99,9 @@ int runRender(int argc, char** argv) {
       rotation.rotate(spin);
       assignView(rotation, options.distance, view.get());
     }
-    const RgbImage image = renderFrame(*context, model, *view, options.settings, &projected);
+    const RgbImage image = picture();
     if (!writePng(frameFileName(options.output, frame), image, &error)) return fail(error);
+    printLine();
   }
   return 0;
 }

@@ -37,6 +37,10 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
       {{"--frames", "2"}, "orvex-render: --frames needs a --turn to spin by\n"},
       {{"nosuch"}, "orvex-render: Cannot open file" + models + "/nosuch.poi\n"},
       {{"c8", "-o", "no/such/dir/x.png"}, ""},
+      {{"--section", "half"}, "orvex-render: --section needs a real number, the w of the "
+                              "cutting hyperplane, not 'half'\n"},
+      {{"--section-to", "1", "--frames", "3"},
+       "orvex-render: --section-to needs a --section to start from\n"},
   };
   for (const Case& c : cases) {
     TempDir dir;
@@ -105,6 +109,35 @@ TEST(RenderToolTest, FramesAreTheSpinOfTheLastTurn) {
   EXPECT_EQ(compareImages(third, load(dir.file("still.png")), 0).differingPixels, 0);
   EXPECT_GT(compareImages(third, load(dir.file("spin-0001.png")), 8).differingPixels, 50)
       << "the spin must move the picture";
+}
+
+TEST(RenderToolTest, SectionsPrintTheirCountsAndSweepWithTheViewHeld) {
+  TempDir dir;
+  testing::RunResult r = runProgram(render({"c8", "--size", "64", "--section", "0.5"}), dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "section w=0.5: 8 vertices, 12 edges, 6 faces\n");
+  r = runProgram(render({"c8", "--size", "64", "--section", "+2e0", "-o", "miss.png"}), dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "section w=+2e0: 0 vertices, 0 edges, 0 faces\n");
+  const RgbImage miss = load(dir.file("miss.png"));
+  EXPECT_EQ(std::count(miss.pixels.begin(), miss.pixels.end(), 153), 64 * 64 * 3)
+      << "a miss is the grey background only";
+
+  const std::string turn = "0,0.3,0.2,0.5,0.4,0";
+  r = runProgram(render({"c8", "--size", "64", "--turn", turn, "--section", "-0.25", "--section-to",
+                         "0.25", "--frames", "3", "-o", "sweep.png"}),
+                 dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find(':')), "section w=-0.25");
+  EXPECT_NE(r.out.find(" faces\nsection w=0: "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" faces\nsection w=0.25: "), std::string::npos) << r.out;
+  // The middle frame is the cut at 0 of the turned view, not of a view turned further.
+  r = runProgram(render({"c8", "--size", "64", "--turn", turn, "--section", "0", "-o", "mid.png"}),
+                 dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  const RgbImage mid = load(dir.file("mid.png"));
+  EXPECT_EQ(compareImages(load(dir.file("sweep-0002.png")), mid, 0).differingPixels, 0);
+  EXPECT_GT(compareImages(load(dir.file("sweep-0001.png")), mid, 8).differingPixels, 50);
 }
 
 TEST(RenderToolTest, ProjectionExtensionsDrawSomethingElse) {

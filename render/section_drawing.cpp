@@ -1,0 +1,54 @@
+#include "render/section_drawing.h"
+
+#include "render/gl_sink.h"
+#include "render/scene.h"
+
+namespace orvex::render {
+
+using model::Vec3;
+
+void drawSection(const Section& s, const model::Model& m, const Vec3& eye,
+                 const DrawSettings& settings, DrawSink* sink) {
+  const model::IndexListArray& cellPolygons = *m.cellPolygons;
+  const bool frames = settings.fillType == 1;
+  int lastMaterialCount = 0;
+  for (const Section::Face& face : s.faces) {
+    const int k = cellPolygons[face.cell].count;
+    if (k == settings.hidePoly) continue;
+    if (k != lastMaterialCount) {
+      lastMaterialCount = k;
+      const float* rgb = cellColors[k % 11];
+      const float rgba[4] = {rgb[0], rgb[1], rgb[2], 1.0f};
+      sink->material(rgba);
+    }
+    const std::vector<int>& c = face.corners;
+    const int count = static_cast<int>(c.size());
+    sink->normal(faceNormal(s.points[c[0]], s.points[c[1]], s.points[c[2]], eye));
+    if (!frames) {
+      sink->begin(Primitive::kTriangleFan);
+      for (int i = 0; i < count; ++i) sink->vertex(s.points[c[i]]);
+      sink->end();
+      continue;
+    }
+    Vec3 centre;
+    for (int i = 0; i < count; ++i) centre = centre + s.points[c[i]];
+    centre = (1.0 / count) * centre;
+    sink->begin(Primitive::kTriangleStrip);
+    for (int i = 0; i <= count; ++i) {
+      // i == count closes the ring on the first corner again.
+      const Vec3& outer = s.points[c[i % count]];
+      sink->vertex(outer);
+      sink->vertex(kFrameOuterWeight * outer + kFrameCentreWeight * centre);
+    }
+    sink->end();
+  }
+}
+
+void drawSectionFrame(const Section& s, const model::Model& m, const Vec3& eye,
+                      const DrawSettings& settings) {
+  clearFrame();
+  GlSink sink;
+  drawSection(s, m, eye, settings, &sink);
+}
+
+}  // namespace orvex::render

@@ -1,0 +1,24 @@
+// Drawing a cross-section as the viewer draws its cells: class colours, normals turned
+// towards the eye, solid fans or frame bands, no cell offset.
+#pragma once
+
+#include "model/model.h"
+#include "render/cell_walk.h"
+#include "render/draw_sink.h"
+#include "render/section.h"
+
+namespace orvex::render {
+
+/// Sends every face of s to sink: in the class colour of its cell's polygon count (a
+/// material call only when that count changes from one face to the next), with the unit
+/// normal of its first three corners turned towards eye, as a triangle fan or, when
+/// settings.fillType is 1, as a frame band. Faces of cells with settings.hidePoly polygons
+/// are skipped, as the viewer skips those cells; extendRate is not used.
+void drawSection(const Section& s, const model::Model& m, const model::Vec3& eye,
+                 const DrawSettings& settings, DrawSink* sink);
+
+/// One whole picture on the current OpenGL context: clear, then drawSection into GL.
+void drawSectionFrame(const Section& s, const model::Model& m, const model::Vec3& eye,
+                      const DrawSettings& settings);
+
+}  // namespace orvex::render
