@@ -2,6 +2,7 @@
 
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,12 +11,14 @@
 
 #include "model/loader.h"
 #include "tools/gen/coxeter.h"
+#include "tools/gen/dual.h"
 #include "tools/gen/hull.h"
 #include "tools/gen/library.h"
 #include "tools/gen/model_check.h"
 #include "tools/gen/model_writer.h"
 #include "tools/gen/off4.h"
 #include "tools/gen/point_sets.h"
+#include "tools/gen/uniformity.h"
 #include "tools/gen/wythoff.h"
 
 namespace orvex::gen {
@@ -53,6 +56,33 @@ void write(const std::string& dir, const std::string& name, const Polytope& p, s
 void checkName(const std::string& name) {
   std::string error;
   must(checkModelName(name, &error), error);
+}
+
+// A model as the viewer loads it, in the generator's form.
+Polytope loadPolytope(const std::string& dir, const std::string& name) {
+  model::Model m;
+  model::Vec3List projected;
+  std::string error;
+  must(model::loadModel(dir, name, &m, &projected, &error), error);
+  Polytope p;
+  p.vertices.assign(m.vertices->data.get(), m.vertices->data.get() + m.vertices->count);
+  p.normals.assign(m.cellNormals->data.get(), m.cellNormals->data.get() + m.cellNormals->count);
+  auto lists = [](const model::IndexListArray& array) {
+    std::vector<std::vector<int>> result;
+    for (int i = 0; i < array.count; ++i) {
+      result.emplace_back(array[i].data.get(), array[i].data.get() + array[i].count);
+    }
+    return result;
+  };
+  p.polygons = lists(*m.polygons);
+  p.cellVertices = lists(*m.cellVertices);
+  return p;
+}
+
+std::string spreads(const UniformSpread& s) {
+  char text[96];
+  std::snprintf(text, sizeof text, "edge spread %.1e, radius spread %.1e", s.edges, s.radii);
+  return text;
 }
 
 void list(const std::string& dir, std::ostream& out) {
@@ -110,11 +140,17 @@ void library(const std::vector<std::string>& rest, const std::string& dir, std::
   std::vector<LibraryEntry> entries;
   std::string error;
   must(readLibraryTable(table, &entries, &error), error);
+  BuiltRows built;
   int written = 0;
   for (const LibraryEntry& e : entries) {
     if (std::find(except.begin(), except.end(), e.name) != except.end()) continue;
     Polytope p;
-    must(buildLibraryEntry(e, &p, &error), error);
+    must(buildLibraryEntry(e, entries, &built, &p, &error), error);
+    // Counts alone passed a snub with a wrong coordinate: uniform rows must measure so.
+    if (isUniformFamily(e.family)) {
+      must(checkUniform(p.vertices, p.polygons, kUniformTolerance, nullptr, &error),
+           e.name + ": not uniform: " + error);
+    }
     int counts[3] = {static_cast<int>(p.vertices.size()), static_cast<int>(p.polygons.size()),
                      p.cells()};
     if (counts[0] != e.vertices || counts[1] != e.polygons || counts[2] != e.cells) {
@@ -230,12 +266,39 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
     if (!file) throw Failure{rest[1] + ": cannot write"};
     out << "wrote " << rest[0] << " to " << rest[1] << '\n';
   } else if (command == "check") {
-    expect(1, "NAME");
+    std::vector<std::string> names;
+    bool uniform = false;
+    for (const std::string& word : rest) {
+      if (word == "--uniform") {
+        uniform = true;
+      } else {
+        names.push_back(word);
+      }
+    }
+    if (names.size() != 1) throw Failure{"check takes [--uniform] NAME (see --help)"};
+    const std::string& name = names[0];
+    ModelReport report;
+    must(checkModel(dir, name, &report, &error), error);
+    out << name << ": V " << report.vertices << ", E " << report.edges << ", F "
+        << report.polygons << ", C " << report.cells << "; cells: " << report.cellKinds
+        << "; incidence margin " << report.smallestMargin;
+    if (uniform) {
+      const Polytope p = loadPolytope(dir, name);
+      UniformSpread spread;
+      must(checkUniform(p.vertices, p.polygons, kUniformTolerance, &spread, &error),
+           name + ": not uniform: " + error);
+      out << "; uniform: " << spreads(spread);
+    }
+    out << "; ok\n";
+  } else if (command == "dual") {
+    expect(2, "NAME NEWNAME");
+    checkName(rest[1]);
+    // Only a model that passes the check has the incidences the dual is made from.
     ModelReport report;
     must(checkModel(dir, rest[0], &report, &error), error);
-    out << rest[0] << ": V " << report.vertices << ", E " << report.edges << ", F "
-        << report.polygons << ", C " << report.cells << "; cells: " << report.cellKinds
-        << "; incidence margin " << report.smallestMargin << "; ok\n";
+    Polytope dual;
+    must(dualPolytope(loadPolytope(dir, rest[0]), &dual, &error), rest[0] + ": " + error);
+    write(dir, rest[1], dual, out);
   } else if (command == "list") {
     expect(0, "no arguments");
     list(dir, out);
@@ -270,12 +333,16 @@ subcommands:
                              grand-antiprism, snub-cubic-prism, snub-dodecahedral-prism
   import FILE.4off NAME      read a 4OFF file, with cell normals from the cells' vertices
   export NAME FILE.4off      write model NAME as 4OFF
-  check NAME                 load NAME as the viewer does and validate it; prints
-                             V, E, F, C and the cells by kind
+  check [--uniform] NAME     load NAME as the viewer does and validate it; prints
+                             V, E, F, C and the cells by kind. --uniform also demands
+                             one edge length and one circumradius (to 1e-12 relative)
+  dual NAME NEWNAME          write the polar dual of model NAME (which must pass check)
+                             as NEWNAME: vertices and cells swap, edges and polygons
   list                       the models in DIR with their counts
   library TABLE [--readme FILE] [--except NAME,...]
                              build every row of TABLE (name, family, construction,
-                             V, E, F, C; tab-separated) and optionally its README page
+                             V, E, F, C; tab-separated) and optionally its README page;
+                             rows of every family but "dual" must be uniform
 
 options:
   -d, --data-dir DIR         the model directory to write or read

@@ -68,9 +68,10 @@ int main(int argc, char** argv) {
   std::vector<gen::LibraryEntry> entries;
   if (!gen::readLibraryTable(table, &entries, &error)) die(error);
   auto start = Clock::now();
+  gen::BuiltRows built;
   for (const auto& e : entries) {
     gen::Polytope p;
-    if (!gen::buildLibraryEntry(e, &p, &error) || !gen::writeModel(dir, e.name, p, &error)) {
+    if (!gen::buildLibraryEntry(e, entries, &built, &p, &error) || !gen::writeModel(dir, e.name, p, &error)) {
       die(error);
     }
   }

@@ -1,15 +1,24 @@
 #include "tools/gen/library.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "tools/gen/coxeter.h"
+#include "tools/gen/dual.h"
 #include "tools/gen/hull.h"
 #include "tools/gen/point_sets.h"
 #include "tools/gen/wythoff.h"
 
 namespace orvex::gen {
+
+const char* const kLibraryFamilies = "regular uniform prism duoprism antiprismatic-prism dual";
+
+bool isUniformFamily(const std::string& family) {
+  return family != "dual" && (" " + std::string(kLibraryFamilies) + " ").find(" " + family + " ") !=
+                                 std::string::npos;
+}
 
 bool readLibraryTable(const std::string& path, std::vector<LibraryEntry>* entries,
                       std::string* error) {
@@ -47,14 +56,41 @@ bool readLibraryTable(const std::string& path, std::vector<LibraryEntry>* entrie
                ": expected name, family, construction and four counts, tab-separated";
       return false;
     }
+    if (!isUniformFamily(e.family) && e.family != "dual") {
+      *error = path + ":" + std::to_string(number) + ": unknown family '" + e.family +
+               "' (known: " + kLibraryFamilies + ")";
+      return false;
+    }
     result.push_back(e);
   }
   *entries = std::move(result);
   return true;
 }
 
-bool buildLibraryEntry(const LibraryEntry& entry, Polytope* out, std::string* error) {
+namespace {
+
+bool buildRow(const LibraryEntry& entry, const std::vector<LibraryEntry>& table, BuiltRows* built,
+              Polytope* out, std::string* error) {
   const std::string& how = entry.construction;
+  if (how.rfind("dual ", 0) == 0) {
+    const std::string name = how.substr(5);
+    // Only an earlier row may be named, so no chain of duals can loop.
+    auto row = std::find_if(table.begin(), table.end(),
+                            [&](const LibraryEntry& e) { return e.name == name; });
+    auto self = std::find_if(table.begin(), table.end(),
+                             [&](const LibraryEntry& e) { return e.name == entry.name; });
+    if (row == table.end() || row >= self) {
+      *error = entry.name + ": '" + name + "' is not an earlier row of the table";
+      return false;
+    }
+    Polytope original;
+    if (!buildLibraryEntry(*row, table, built, &original, error)) return false;
+    if (!dualPolytope(original, out, error)) {
+      *error = entry.name + ": " + *error;
+      return false;
+    }
+    return true;
+  }
   char group[16] = {}, rings[16] = {};
   int p = 0, q = 0;
   if (std::sscanf(how.c_str(), "wythoff %15s %15s", group, rings) == 2) {
@@ -81,6 +117,27 @@ bool buildLibraryEntry(const LibraryEntry& entry, Polytope* out, std::string* er
     return false;
   }
   return convexHull(points, out, error);
+}
+
+}  // namespace
+
+bool buildLibraryEntry(const LibraryEntry& entry, const std::vector<LibraryEntry>& table,
+                       BuiltRows* built, Polytope* out, std::string* error) {
+  if (built) {
+    auto kept = built->find(entry.name);
+    if (kept != built->end()) {
+      *out = kept->second;
+      return true;
+    }
+  }
+  if (!buildRow(entry, table, built, out, error)) return false;
+  const std::string asOriginal = "dual " + entry.name;
+  if (built && std::any_of(table.begin(), table.end(), [&](const LibraryEntry& e) {
+        return e.construction == asOriginal;
+      })) {
+    built->emplace(entry.name, *out);
+  }
+  return true;
 }
 
 std::string libraryReadme(const std::vector<LibraryEntry>& entries) {

@@ -41,7 +41,7 @@ TEST_P(LibraryRowTest, GeneratesTheTableCountsAndPassesCheck) {
   if (row.vertices > 2400) return;
   testing::ScratchDir scratch;
   Polytope built;
-  ASSERT_TRUE(buildLibraryEntry(row, &built, &error)) << error;
+  ASSERT_TRUE(buildLibraryEntry(row, tableRows(), nullptr, &built, &error)) << error;
   ASSERT_TRUE(writeModel(scratch.path(), row.name, built, &error)) << error;
   ModelReport fresh;
   ASSERT_TRUE(checkModel(scratch.path(), row.name, &fresh, &error)) << error;
@@ -86,13 +86,13 @@ TEST(LibraryTest, RefusesMalformedTablesAndUnknownConstructions) {
 
   Polytope p;
   LibraryEntry e{"x", "uniform", "wythoff Q4 1000", 0, 0, 0, 0};
-  EXPECT_FALSE(buildLibraryEntry(e, &p, &error));
+  EXPECT_FALSE(buildLibraryEntry(e, {}, nullptr, &p, &error));
   EXPECT_EQ(error, "x: unknown group 'Q4'");
   e.construction = "hull: something";
-  EXPECT_FALSE(buildLibraryEntry(e, &p, &error));
+  EXPECT_FALSE(buildLibraryEntry(e, {}, nullptr, &p, &error));
   EXPECT_EQ(error, "x: no point set of that name for its hull");
   e.construction = "{2}×{5}";
-  EXPECT_FALSE(buildLibraryEntry(e, &p, &error));
+  EXPECT_FALSE(buildLibraryEntry(e, {}, nullptr, &p, &error));
   EXPECT_EQ(error, "x: unknown construction '{2}×{5}'");
 }
 
