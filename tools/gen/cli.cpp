@@ -59,23 +59,10 @@ void checkName(const std::string& name) {
 }
 
 // A model as the viewer loads it, in the generator's form.
-Polytope loadPolytope(const std::string& dir, const std::string& name) {
-  model::Model m;
-  model::Vec3List projected;
-  std::string error;
-  must(model::loadModel(dir, name, &m, &projected, &error), error);
+Polytope loaded(const std::string& dir, const std::string& name) {
   Polytope p;
-  p.vertices.assign(m.vertices->data.get(), m.vertices->data.get() + m.vertices->count);
-  p.normals.assign(m.cellNormals->data.get(), m.cellNormals->data.get() + m.cellNormals->count);
-  auto lists = [](const model::IndexListArray& array) {
-    std::vector<std::vector<int>> result;
-    for (int i = 0; i < array.count; ++i) {
-      result.emplace_back(array[i].data.get(), array[i].data.get() + array[i].count);
-    }
-    return result;
-  };
-  p.polygons = lists(*m.polygons);
-  p.cellVertices = lists(*m.cellVertices);
+  std::string error;
+  must(loadPolytope(dir, name, &p, &error), error);
   return p;
 }
 
@@ -147,9 +134,9 @@ void library(const std::vector<std::string>& rest, const std::string& dir, std::
     Polytope p;
     must(buildLibraryEntry(e, entries, &built, &p, &error), error);
     // Counts alone passed a snub with a wrong coordinate: uniform rows must measure so.
-    if (isUniformFamily(e.family)) {
-      must(checkUniform(p.vertices, p.polygons, kUniformTolerance, nullptr, &error),
-           e.name + ": not uniform: " + error);
+    if (isUniformFamily(e.family) &&
+        !checkUniform(p.vertices, p.polygons, kUniformTolerance, nullptr, &error)) {
+      throw Failure{e.name + ": not uniform: " + error};
     }
     int counts[3] = {static_cast<int>(p.vertices.size()), static_cast<int>(p.polygons.size()),
                      p.cells()};
@@ -279,17 +266,19 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
     const std::string& name = names[0];
     ModelReport report;
     must(checkModel(dir, name, &report, &error), error);
-    out << name << ": V " << report.vertices << ", E " << report.edges << ", F "
-        << report.polygons << ", C " << report.cells << "; cells: " << report.cellKinds
-        << "; incidence margin " << report.smallestMargin;
+    std::ostringstream line;
+    line << name << ": V " << report.vertices << ", E " << report.edges << ", F "
+         << report.polygons << ", C " << report.cells << "; cells: " << report.cellKinds
+         << "; incidence margin " << report.smallestMargin;
     if (uniform) {
-      const Polytope p = loadPolytope(dir, name);
+      const Polytope p = loaded(dir, name);
       UniformSpread spread;
-      must(checkUniform(p.vertices, p.polygons, kUniformTolerance, &spread, &error),
-           name + ": not uniform: " + error);
-      out << "; uniform: " << spreads(spread);
+      if (!checkUniform(p.vertices, p.polygons, kUniformTolerance, &spread, &error)) {
+        throw Failure{name + ": not uniform: " + error};
+      }
+      line << "; uniform: " << spreads(spread);
     }
-    out << "; ok\n";
+    out << line.str() << "; ok\n";
   } else if (command == "dual") {
     expect(2, "NAME NEWNAME");
     checkName(rest[1]);
@@ -297,7 +286,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
     ModelReport report;
     must(checkModel(dir, rest[0], &report, &error), error);
     Polytope dual;
-    must(dualPolytope(loadPolytope(dir, rest[0]), &dual, &error), rest[0] + ": " + error);
+    if (!dualPolytope(loaded(dir, rest[0]), &dual, &error)) throw Failure{rest[0] + ": " + error};
     write(dir, rest[1], dual, out);
   } else if (command == "list") {
     expect(0, "no arguments");

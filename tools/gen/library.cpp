@@ -146,7 +146,10 @@ std::string libraryReadme(const std::vector<LibraryEntry>& entries) {
       << "These models are generated at build time by `orvex-gen library data/polytopes.tsv`\n"
       << "into the build tree's model directory (`share/orvex/models`); only `c8` is\n"
       << "committed. Open one with `orvex NAME`. V, E, F and C count vertices, edges,\n"
-      << "polygons and cells.\n\n"
+      << "polygons and cells. Every model but the duals is uniform: its edges have one\n"
+      << "length and its vertices lie on one sphere, which the build checks to 1e-12. A\n"
+      << "`dual-NAME` is the polar dual of `NAME`, made from its incidences: V and C swap,\n"
+      << "and so do E and F.\n\n"
       << "| name | family | construction | V | E | F | C |\n"
       << "|---|---|---|---:|---:|---:|---:|\n";
   for (const LibraryEntry& e : entries) {
