@@ -49,19 +49,25 @@ TEST(CliTest, WritesChecksAndListsModels) {
   r = runGen({"-d", d, "check", "--uniform", "dp"}, scratch);
   ASSERT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_NE(r.out.find("; uniform: edge spread "), std::string::npos) << r.out;
-  // The dual of the dodecahedral prism: 14 vertices, 80 polygons (its edges), 40 cells.
-  r = runGen({"-d", d, "dual", "dp", "ddp"}, scratch);
+  // A simplex stacked on one cell has no centre of symmetry, so its dual is only convex
+  // if the poles are taken about an inside point: 6, 14, 16, 8 turn into 8, 16, 14, 6.
+  testing::writeText(scratch.file("s.txt"),
+                     "6\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n0.4 0.4 0.4 0.4\n");
+  ASSERT_EQ(runGen({"-d", d, "hull", scratch.file("s.txt"), "s"}, scratch).exitStatus, 0);
+  r = runGen({"-d", d, "dual", "s", "ds"}, scratch);
   ASSERT_EQ(r.exitStatus, 0) << r.err;
-  EXPECT_EQ(r.out, "wrote ddp to " + d + ": 14 vertices, 80 polygons, 40 cells\n");
-  r = runGen({"-d", d, "check", "ddp"}, scratch);
-  EXPECT_EQ(r.out.substr(0, r.out.find("; cells")), "ddp: V 14, E 54, F 80, C 40") << r.err;
+  EXPECT_EQ(r.out, "wrote ds to " + d + ": 8 vertices, 14 polygons, 6 cells\n");
+  r = runGen({"-d", d, "check", "ds"}, scratch);
+  EXPECT_EQ(r.out.substr(0, r.out.find("; incidence")),
+            "ds: V 8, E 16, F 14, C 6; cells: 4 triangular prisms, 2 tetrahedra")
+      << r.err;
 
   r = runGen({"-d", d, "list"}, scratch);
   ASSERT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_NE(r.out.find("dp                                        40      54      14"),
             std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find("5 models in " + d), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("6 models in " + d), std::string::npos) << r.out;
 }
 
 // Every fault a user can make: exit status 1 and exactly one line on stderr, saying what.
