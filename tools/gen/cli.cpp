@@ -2,15 +2,12 @@
 
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
-#include <map>
 #include <sstream>
-#include <thread>
 
 #include "model/loader.h"
 #include "tools/gen/coxeter.h"
@@ -130,42 +127,14 @@ void library(const std::vector<std::string>& rest, const std::string& dir, std::
   std::vector<LibraryEntry> entries;
   std::string error;
   must(readLibraryTable(table, &entries, &error), error);
-  // A row and the rows that dualise it, directly or through other duals, form one group:
-  // each worker builds whole groups, so the originals it keeps are its own.
-  std::map<std::string, size_t> rowOf;
-  std::vector<size_t> root(entries.size());
-  std::map<size_t, std::vector<size_t>> members;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    root[i] = i;
-    const std::string& how = entries[i].construction;
-    auto original = how.rfind("dual ", 0) == 0 ? rowOf.find(how.substr(5)) : rowOf.end();
-    if (original != rowOf.end()) root[i] = root[original->second];
-    rowOf.emplace(entries[i].name, i);
-    members[root[i]].push_back(i);
-  }
-  std::vector<std::vector<size_t>> groups;
-  for (auto& [first, rows] : members) groups.push_back(std::move(rows));
-  // Biggest first, so that no worker is left with a big group at the end.
-  auto size = [&](const std::vector<size_t>& g) {
-    long n = 0;
-    for (size_t i : g) n += entries[i].vertices + entries[i].cells;
-    return n;
-  };
-  std::stable_sort(groups.begin(), groups.end(),
-                   [&](const auto& a, const auto& b) { return size(a) > size(b); });
-
-  std::vector<std::string> failures(entries.size());
-  std::vector<char> made(entries.size(), 0);
-  std::atomic<size_t> nextGroup{0};
-  std::atomic<bool> failed{false};
   auto makeRow = [&](const LibraryEntry& e, BuiltRows* built) -> std::string {
-    std::string error;
+    std::string problem;
     Polytope p;
-    if (!buildLibraryEntry(e, entries, built, &p, &error)) return error;
+    if (!buildLibraryEntry(e, entries, built, &p, &problem)) return problem;
     // Counts alone passed a snub with a wrong coordinate: uniform rows must measure so.
     if (isUniformFamily(e.family) &&
-        !checkUniform(p.vertices, p.polygons, kUniformTolerance, nullptr, &error)) {
-      return e.name + ": not uniform: " + error;
+        !checkUniform(p.vertices, p.polygons, kUniformTolerance, nullptr, &problem)) {
+      return e.name + ": not uniform: " + problem;
     }
     int counts[3] = {static_cast<int>(p.vertices.size()), static_cast<int>(p.polygons.size()),
                      p.cells()};
@@ -175,36 +144,11 @@ void library(const std::vector<std::string>& rest, const std::string& dir, std::
              " cells, but the table says " + std::to_string(e.vertices) + ", " +
              std::to_string(e.polygons) + ", " + std::to_string(e.cells);
     }
-    if (!writeModel(dir, e.name, p, &error)) return error;
+    if (!writeModel(dir, e.name, p, &problem)) return problem;
     return "";
   };
-  auto work = [&]() {
-    BuiltRows built;
-    for (size_t g; !failed && (g = nextGroup++) < groups.size();) {
-      for (size_t i : groups[g]) {
-        if (std::find(except.begin(), except.end(), entries[i].name) != except.end()) continue;
-        try {
-          failures[i] = makeRow(entries[i], &built);
-        } catch (const std::bad_alloc&) {
-          failures[i] = entries[i].name + ": out of memory";
-        }
-        if (!failures[i].empty()) {
-          failed = true;
-          break;
-        }
-        made[i] = 1;
-      }
-    }
-  };
-  const unsigned workers = std::max(1u, std::min(2u, std::thread::hardware_concurrency()));
-  std::vector<std::thread> threads;
-  for (unsigned t = 1; t < workers; ++t) threads.emplace_back(work);
-  work();
-  for (std::thread& t : threads) t.join();
-  for (const std::string& failure : failures) {
-    if (!failure.empty()) throw Failure{failure};
-  }
-  const long written = std::count(made.begin(), made.end(), 1);
+  int written = 0;
+  must(forEachLibraryRow(entries, except, makeRow, &written, &error), error);
   if (!readme.empty()) {
     std::ofstream file(readme, std::ios::trunc);
     file << libraryReadme(entries);

@@ -1,9 +1,11 @@
 #include "tools/gen/library.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "tools/gen/coxeter.h"
 #include "tools/gen/dual.h"
@@ -136,6 +138,69 @@ bool buildLibraryEntry(const LibraryEntry& entry, const std::vector<LibraryEntry
         return e.construction == asOriginal;
       })) {
     built->emplace(entry.name, *out);
+  }
+  return true;
+}
+
+bool forEachLibraryRow(const std::vector<LibraryEntry>& table,
+                       const std::vector<std::string>& except,
+                       const std::function<std::string(const LibraryEntry&, BuiltRows*)>& make,
+                       int* made, std::string* error) {
+  std::map<std::string, size_t> rowOf;
+  std::map<size_t, std::vector<size_t>> groupOf;  // by the group's first row
+  std::vector<size_t> first(table.size());
+  for (size_t i = 0; i < table.size(); ++i) {
+    first[i] = i;
+    const std::string& how = table[i].construction;
+    auto original = how.rfind("dual ", 0) == 0 ? rowOf.find(how.substr(5)) : rowOf.end();
+    if (original != rowOf.end()) first[i] = first[original->second];
+    rowOf.emplace(table[i].name, i);
+    groupOf[first[i]].push_back(i);
+  }
+  std::vector<std::vector<size_t>> groups;
+  for (auto& entry : groupOf) groups.push_back(std::move(entry.second));
+  // Biggest first, so that no thread is left with a big group at the end.
+  auto size = [&](const std::vector<size_t>& g) {
+    long n = 0;
+    for (size_t i : g) n += table[i].vertices + table[i].cells;
+    return n;
+  };
+  std::stable_sort(groups.begin(), groups.end(),
+                   [&](const auto& a, const auto& b) { return size(a) > size(b); });
+
+  std::vector<std::string> failures(table.size());
+  std::vector<char> done(table.size(), 0);
+  std::atomic<size_t> nextGroup{0};
+  std::atomic<bool> failed{false};
+  auto work = [&]() {
+    BuiltRows built;
+    for (size_t g; !failed && (g = nextGroup++) < groups.size();) {
+      for (size_t i : groups[g]) {
+        if (std::find(except.begin(), except.end(), table[i].name) != except.end()) continue;
+        try {
+          failures[i] = make(table[i], &built);
+        } catch (const std::bad_alloc&) {
+          failures[i] = table[i].name + ": out of memory";
+        }
+        if (!failures[i].empty()) {
+          failed = true;
+          break;
+        }
+        done[i] = 1;
+      }
+    }
+  };
+  const unsigned threads = std::max(1u, std::min(2u, std::thread::hardware_concurrency()));
+  std::vector<std::thread> helpers;
+  for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(work);
+  work();
+  for (std::thread& t : helpers) t.join();
+  *made = static_cast<int>(std::count(done.begin(), done.end(), 1));
+  for (const std::string& failure : failures) {
+    if (!failure.empty()) {
+      *error = failure;
+      return false;
+    }
   }
   return true;
 }

@@ -2,6 +2,7 @@
 // each model must have, and the way to build every row.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -37,6 +38,16 @@ using BuiltRows = std::map<std::string, Polytope>;
 /// that a dual row names is kept there once built, and taken from there when asked again.
 bool buildLibraryEntry(const LibraryEntry& entry, const std::vector<LibraryEntry>& table,
                        BuiltRows* built, Polytope* out, std::string* error);
+
+/// Runs make(row, built) on every row of table not named in except, on up to two threads.
+/// A row and the rows that dualise it, directly or through other duals, go to one thread
+/// in table order with one BuiltRows, so each original is built once. make returns "" or
+/// a message; the first message in table order is the failure, after which no new group
+/// is started. *made counts the rows make passed.
+bool forEachLibraryRow(const std::vector<LibraryEntry>& table,
+                       const std::vector<std::string>& except,
+                       const std::function<std::string(const LibraryEntry&, BuiltRows*)>& make,
+                       int* made, std::string* error);
 
 /// A markdown page listing the models: name, family, construction and counts.
 std::string libraryReadme(const std::vector<LibraryEntry>& entries);
