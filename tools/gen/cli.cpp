@@ -1,6 +1,5 @@
 #include "tools/gen/cli.h"
 
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -267,9 +266,9 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
     ModelReport report;
     must(checkModel(dir, name, &report, &error), error);
     std::ostringstream line;
-    line << name << ": V " << report.vertices << ", E " << report.edges << ", F "
-         << report.polygons << ", C " << report.cells << "; cells: " << report.cellKinds
-         << "; incidence margin " << report.smallestMargin;
+    line << name << ": V " << report.vertices << ", E " << report.edges << ", F " << report.polygons
+         << ", C " << report.cells << "; cells: " << report.cellKinds << "; incidence margin "
+         << report.smallestMargin;
     if (uniform) {
       const Polytope p = loaded(dir, name);
       UniformSpread spread;

@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
   gen::BuiltRows built;
   for (const auto& e : entries) {
     gen::Polytope p;
-    if (!gen::buildLibraryEntry(e, entries, &built, &p, &error) || !gen::writeModel(dir, e.name, p, &error)) {
+    if (!gen::buildLibraryEntry(e, entries, &built, &p, &error) ||
+        !gen::writeModel(dir, e.name, p, &error)) {
       die(error);
     }
   }

@@ -18,8 +18,8 @@ namespace orvex::gen {
 const char* const kLibraryFamilies = "regular uniform prism duoprism antiprismatic-prism dual";
 
 bool isUniformFamily(const std::string& family) {
-  return family != "dual" && (" " + std::string(kLibraryFamilies) + " ").find(" " + family + " ") !=
-                                 std::string::npos;
+  return family != "dual" &&
+         (" " + std::string(kLibraryFamilies) + " ").find(" " + family + " ") != std::string::npos;
 }
 
 bool readLibraryTable(const std::string& path, std::vector<LibraryEntry>* entries,
@@ -134,9 +134,8 @@ bool buildLibraryEntry(const LibraryEntry& entry, const std::vector<LibraryEntry
   }
   if (!buildRow(entry, table, built, out, error)) return false;
   const std::string asOriginal = "dual " + entry.name;
-  if (built && std::any_of(table.begin(), table.end(), [&](const LibraryEntry& e) {
-        return e.construction == asOriginal;
-      })) {
+  if (built && std::any_of(table.begin(), table.end(),
+                           [&](const LibraryEntry& e) { return e.construction == asOriginal; })) {
     built->emplace(entry.name, *out);
   }
   return true;

@@ -57,8 +57,8 @@ TEST_P(LibraryRowTest, GeneratesTheTableCountsAndPassesCheck) {
   if (isUniformFamily(row.family)) {
     Polytope written;
     ASSERT_TRUE(loadPolytope(ORVEX_MODELS_DIR, row.name, &written, &error)) << error;
-    EXPECT_TRUE(checkUniform(written.vertices, written.polygons, kUniformTolerance, nullptr,
-                             &error))
+    EXPECT_TRUE(
+        checkUniform(written.vertices, written.polygons, kUniformTolerance, nullptr, &error))
         << error;
   }
 
@@ -114,8 +114,8 @@ TEST(LibraryTest, TableCoversEveryFamilyAndReadmeListsEveryRow) {
     EXPECT_EQ(d.name, "dual-" + original->name);
     EXPECT_EQ(original->family, "uniform") << d.name;
     EXPECT_EQ(std::vector<int>({d.vertices, d.edges, d.polygons, d.cells}),
-              std::vector<int>({original->cells, original->polygons, original->edges,
-                                original->vertices}))
+              std::vector<int>(
+                  {original->cells, original->polygons, original->edges, original->vertices}))
         << d.name;
     dualised.insert(original->name);
   }

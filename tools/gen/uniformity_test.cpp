@@ -16,8 +16,8 @@ TEST(UniformityTest, NamesTheWorstVertexOrEdgeAndPassesTheExactShape) {
   const Polytope tesseract = testing::wythoffOf("B4", "1000");
   UniformSpread spread;
   std::string error;
-  ASSERT_TRUE(checkUniform(tesseract.vertices, tesseract.polygons, kUniformTolerance, &spread,
-                           &error))
+  ASSERT_TRUE(
+      checkUniform(tesseract.vertices, tesseract.polygons, kUniformTolerance, &spread, &error))
       << error;
   EXPECT_LT(spread.edges, 1e-15);
   EXPECT_LT(spread.radii, 1e-15);
@@ -37,8 +37,9 @@ TEST(UniformityTest, NamesTheWorstVertexOrEdgeAndPassesTheExactShape) {
   for (size_t i = 0; i < p.vertices.size(); ++i) {
     if (norm(p.vertices[i] + p.vertices[3]) < 1e-9) opposite = static_cast<int>(i);
   }
-  Vec4 along = Vec4(1, 0, 0, 0) - (dot(Vec4(1, 0, 0, 0), p.vertices[3]) /
-                                   dot(p.vertices[3], p.vertices[3])) * p.vertices[3];
+  Vec4 along =
+      Vec4(1, 0, 0, 0) -
+      (dot(Vec4(1, 0, 0, 0), p.vertices[3]) / dot(p.vertices[3], p.vertices[3])) * p.vertices[3];
   along = (1e-9 / norm(along)) * along;
   p.vertices[3] = p.vertices[3] + along;
   p.vertices[opposite] = p.vertices[opposite] - along;
