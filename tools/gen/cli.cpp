@@ -1,7 +1,7 @@
 #include "tools/gen/cli.h"
 
-
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,12 +10,14 @@
 
 #include "model/loader.h"
 #include "tools/gen/coxeter.h"
+#include "tools/gen/dual.h"
 #include "tools/gen/hull.h"
 #include "tools/gen/library.h"
 #include "tools/gen/model_check.h"
 #include "tools/gen/model_writer.h"
 #include "tools/gen/off4.h"
 #include "tools/gen/point_sets.h"
+#include "tools/gen/uniformity.h"
 #include "tools/gen/wythoff.h"
 
 namespace orvex::gen {
@@ -53,6 +55,20 @@ void write(const std::string& dir, const std::string& name, const Polytope& p, s
 void checkName(const std::string& name) {
   std::string error;
   must(checkModelName(name, &error), error);
+}
+
+// A model as the viewer loads it, in the generator's form.
+Polytope loaded(const std::string& dir, const std::string& name) {
+  Polytope p;
+  std::string error;
+  must(loadPolytope(dir, name, &p, &error), error);
+  return p;
+}
+
+std::string spreads(const UniformSpread& s) {
+  char text[96];
+  std::snprintf(text, sizeof text, "edge spread %.1e, radius spread %.1e", s.edges, s.radii);
+  return text;
 }
 
 void list(const std::string& dir, std::ostream& out) {
@@ -110,22 +126,28 @@ void library(const std::vector<std::string>& rest, const std::string& dir, std::
   std::vector<LibraryEntry> entries;
   std::string error;
   must(readLibraryTable(table, &entries, &error), error);
-  int written = 0;
-  for (const LibraryEntry& e : entries) {
-    if (std::find(except.begin(), except.end(), e.name) != except.end()) continue;
+  auto makeRow = [&](const LibraryEntry& e, BuiltRows* built) -> std::string {
+    std::string problem;
     Polytope p;
-    must(buildLibraryEntry(e, &p, &error), error);
+    if (!buildLibraryEntry(e, entries, built, &p, &problem)) return problem;
+    // Counts alone passed a snub with a wrong coordinate: uniform rows must measure so.
+    if (isUniformFamily(e.family) &&
+        !checkUniform(p.vertices, p.polygons, kUniformTolerance, nullptr, &problem)) {
+      return e.name + ": not uniform: " + problem;
+    }
     int counts[3] = {static_cast<int>(p.vertices.size()), static_cast<int>(p.polygons.size()),
                      p.cells()};
     if (counts[0] != e.vertices || counts[1] != e.polygons || counts[2] != e.cells) {
-      throw Failure{e.name + ": built " + std::to_string(counts[0]) + " vertices, " +
-                    std::to_string(counts[1]) + " polygons, " + std::to_string(counts[2]) +
-                    " cells, but the table says " + std::to_string(e.vertices) + ", " +
-                    std::to_string(e.polygons) + ", " + std::to_string(e.cells)};
+      return e.name + ": built " + std::to_string(counts[0]) + " vertices, " +
+             std::to_string(counts[1]) + " polygons, " + std::to_string(counts[2]) +
+             " cells, but the table says " + std::to_string(e.vertices) + ", " +
+             std::to_string(e.polygons) + ", " + std::to_string(e.cells);
     }
-    must(writeModel(dir, e.name, p, &error), error);
-    ++written;
-  }
+    if (!writeModel(dir, e.name, p, &problem)) return problem;
+    return "";
+  };
+  int written = 0;
+  must(forEachLibraryRow(entries, except, makeRow, &written, &error), error);
   if (!readme.empty()) {
     std::ofstream file(readme, std::ios::trunc);
     file << libraryReadme(entries);
@@ -230,12 +252,41 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
     if (!file) throw Failure{rest[1] + ": cannot write"};
     out << "wrote " << rest[0] << " to " << rest[1] << '\n';
   } else if (command == "check") {
-    expect(1, "NAME");
+    std::vector<std::string> names;
+    bool uniform = false;
+    for (const std::string& word : rest) {
+      if (word == "--uniform") {
+        uniform = true;
+      } else {
+        names.push_back(word);
+      }
+    }
+    if (names.size() != 1) throw Failure{"check takes [--uniform] NAME (see --help)"};
+    const std::string& name = names[0];
+    ModelReport report;
+    must(checkModel(dir, name, &report, &error), error);
+    std::ostringstream line;
+    line << name << ": V " << report.vertices << ", E " << report.edges << ", F " << report.polygons
+         << ", C " << report.cells << "; cells: " << report.cellKinds << "; incidence margin "
+         << report.smallestMargin;
+    if (uniform) {
+      const Polytope p = loaded(dir, name);
+      UniformSpread spread;
+      if (!checkUniform(p.vertices, p.polygons, kUniformTolerance, &spread, &error)) {
+        throw Failure{name + ": not uniform: " + error};
+      }
+      line << "; uniform: " << spreads(spread);
+    }
+    out << line.str() << "; ok\n";
+  } else if (command == "dual") {
+    expect(2, "NAME NEWNAME");
+    checkName(rest[1]);
+    // Only a model that passes the check has the incidences the dual is made from.
     ModelReport report;
     must(checkModel(dir, rest[0], &report, &error), error);
-    out << rest[0] << ": V " << report.vertices << ", E " << report.edges << ", F "
-        << report.polygons << ", C " << report.cells << "; cells: " << report.cellKinds
-        << "; incidence margin " << report.smallestMargin << "; ok\n";
+    Polytope dual;
+    if (!dualPolytope(loaded(dir, rest[0]), &dual, &error)) throw Failure{rest[0] + ": " + error};
+    write(dir, rest[1], dual, out);
   } else if (command == "list") {
     expect(0, "no arguments");
     list(dir, out);
@@ -270,12 +321,16 @@ subcommands:
                              grand-antiprism, snub-cubic-prism, snub-dodecahedral-prism
   import FILE.4off NAME      read a 4OFF file, with cell normals from the cells' vertices
   export NAME FILE.4off      write model NAME as 4OFF
-  check NAME                 load NAME as the viewer does and validate it; prints
-                             V, E, F, C and the cells by kind
+  check [--uniform] NAME     load NAME as the viewer does and validate it; prints
+                             V, E, F, C and the cells by kind. --uniform also demands
+                             one edge length and one circumradius (to 1e-12 relative)
+  dual NAME NEWNAME          write the polar dual of model NAME (which must pass check)
+                             as NEWNAME: vertices and cells swap, edges and polygons
   list                       the models in DIR with their counts
   library TABLE [--readme FILE] [--except NAME,...]
                              build every row of TABLE (name, family, construction,
-                             V, E, F, C; tab-separated) and optionally its README page
+                             V, E, F, C; tab-separated) and optionally its README page;
+                             rows of every family but "dual" must be uniform
 
 options:
   -d, --data-dir DIR         the model directory to write or read

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tools/gen/model_writer.h"
 #include "tools/gen/test_support.h"
 
 namespace orvex::gen {
@@ -16,7 +17,7 @@ TEST(CliTest, HelpNamesEverySubcommand) {
   EXPECT_EQ(r.exitStatus, 0);
   for (const char* sub : {"wythoff GROUP RINGS NAME", "duoprism P Q NAME", "antiprism-prism P NAME",
                           "hull POINTS-FILE NAME", "import FILE.4off NAME", "export NAME FILE.4off",
-                          "check NAME", "list", "library TABLE"}) {
+                          "check [--uniform] NAME", "dual NAME NEWNAME", "list", "library TABLE"}) {
     EXPECT_NE(r.out.find(sub), std::string::npos) << sub;
   }
   EXPECT_EQ(r.err, "");
@@ -45,12 +46,28 @@ TEST(CliTest, WritesChecksAndListsModels) {
   const std::string poi = testing::readText(d + "/dp.poi");
   EXPECT_EQ(poi.substr(poi.size() - 7), "dp.nor\n");
 
+  r = runGen({"-d", d, "check", "--uniform", "dp"}, scratch);
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_NE(r.out.find("; uniform: edge spread "), std::string::npos) << r.out;
+  // A simplex stacked on one cell has no centre of symmetry, so its dual is only convex
+  // if the poles are taken about an inside point: 6, 14, 16, 8 turn into 8, 16, 14, 6.
+  testing::writeText(scratch.file("s.txt"),
+                     "6\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n0.4 0.4 0.4 0.4\n");
+  ASSERT_EQ(runGen({"-d", d, "hull", scratch.file("s.txt"), "s"}, scratch).exitStatus, 0);
+  r = runGen({"-d", d, "dual", "s", "ds"}, scratch);
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "wrote ds to " + d + ": 8 vertices, 14 polygons, 6 cells\n");
+  r = runGen({"-d", d, "check", "ds"}, scratch);
+  EXPECT_EQ(r.out.substr(0, r.out.find("; incidence")),
+            "ds: V 8, E 16, F 14, C 6; cells: 4 triangular prisms, 2 tetrahedra")
+      << r.err;
+
   r = runGen({"-d", d, "list"}, scratch);
   ASSERT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_NE(r.out.find("dp                                        40      54      14"),
             std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find("4 models in " + d), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("6 models in " + d), std::string::npos) << r.out;
 }
 
 // Every fault a user can make: exit status 1 and exactly one line on stderr, saying what.
@@ -61,6 +78,16 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
   testing::writeText(scratch.file("nan.txt"), "5\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 nan 1\n");
   testing::writeText(scratch.file("bad.4off"), "4OFF\n1 0 0 0\n1 2 3\n");
   testing::writeText(scratch.file("spoiled.poi"), "3 0\n1 0 0 0\n");
+  // A tesseract with one coordinate moved by 1e-9: it passes check, but is not uniform.
+  std::string error;
+  ASSERT_TRUE(writeModel(d, "bent", testing::wythoffOf("B4", "1000"), &error)) << error;
+  std::string bent = testing::readText(d + "/bent.poi");
+  bent.replace(bent.find("0.5"), 3, "0.500000001");
+  testing::writeText(d + "/bent.poi", bent);
+  // A table whose uniform row is the dual of a uniform polychoron, which is not.
+  testing::writeText(scratch.file("t.tsv"),
+                     "r\tuniform\twythoff A4 0100\t10\t30\t30\t10\n"
+                     "d\tuniform\tdual r\t10\t30\t30\t10\n");
   const std::string flat = scratch.file("flat.txt"), nan = scratch.file("nan.txt"),
                     off = scratch.file("bad.4off"), none = scratch.file("none");
   struct Case {
@@ -94,6 +121,12 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
       {{"export", "missing", scratch.file("o.4off")}, "Cannot open file" + d + "/missing.poi"},
       {{"check", "missing"}, "Cannot open file" + d + "/missing.poi"},
       {{"check", "spoiled"}, d + "/spoiled.poi: "},
+      {{"check", "--uniform"}, "check takes [--uniform] NAME (see --help)"},
+      {{"check", "--uniform", "bent"}, "bent: not uniform: vertex 0 lies "},
+      {{"dual", "bent"}, "dual takes NAME NEWNAME (see --help)"},
+      {{"dual", "spoiled", "x"}, d + "/spoiled.poi: "},
+      {{"dual", "bent", "a b"}, "model name 'a b' must be a plain file name"},
+      {{"library", scratch.file("t.tsv")}, "d: not uniform: vertex "},
       {{"points", "pentagram", scratch.file("p")},
        "unknown point set 'pentagram' (known: snub-24-cell, grand-antiprism, snub-cubic-prism, "
        "snub-dodecahedral-prism)"},

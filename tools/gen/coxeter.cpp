@@ -33,19 +33,22 @@ bool coxeterGroup(const std::string& rawName, CoxeterGroup* group) {
     }
     // The roots are the rows of the Cholesky factor of their Gram matrix, which is
     // positive definite for every finite group.
-    double gram[4][4], lower[4][4] = {};
+    const long double pi = std::acos(-1.0L);
+    long double gram[4][4], lower[4][4] = {};
     for (int i = 0; i < 4; ++i) {
-      for (int j = 0; j < 4; ++j) gram[i][j] = -std::cos(M_PI / group->m[i][j]);
+      for (int j = 0; j < 4; ++j) gram[i][j] = -std::cos(pi / group->m[i][j]);
     }
     for (int i = 0; i < 4; ++i) {
       for (int j = 0; j <= i; ++j) {
-        double s = gram[i][j];
+        long double s = gram[i][j];
         for (int k = 0; k < j; ++k) s -= lower[i][k] * lower[j][k];
         lower[i][j] = i == j ? std::sqrt(s) : s / lower[j][j];
       }
     }
     for (int i = 0; i < 4; ++i) {
-      group->roots[i] = Vec4(lower[i][0], lower[i][1], lower[i][2], lower[i][3]);
+      for (int k = 0; k < 4; ++k) group->fineRoots[i][k] = lower[i][k];
+      group->roots[i] = Vec4(static_cast<double>(lower[i][0]), static_cast<double>(lower[i][1]),
+                             static_cast<double>(lower[i][2]), static_cast<double>(lower[i][3]));
     }
     return true;
   }

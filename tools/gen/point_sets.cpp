@@ -84,9 +84,11 @@ std::vector<Vec4> snubDodecahedron() {
       {2 * a, 2, 2 * b},
       {a + b / f + f, -a * f + b + 1 / f, a / f + b * f - 1},
       {a + b / f - f, a * f - b + 1 / f, a / f + b * f + 1},
-      {-a / f + b * f + 1, -a + b / f + f, a * f + b - 1 / f},
-      {-a / f + b * f - 1, a - b / f + f, a * f + b + 1 / f},
+      {-a / f + b * f + 1, -a + b / f - f, a * f + b - 1 / f},
+      {-a / f + b * f - 1, a - b / f - f, a * f + b + 1 / f},
   };
+  // One chirality throughout: even permutations with an even number of plus signs. The
+  // five triples all have length 2·sqrt(a² + 1 + b²) only with these signs of f.
   std::vector<Vec4> points;
   for (const auto& base : bases) {
     for (int perm = 0; perm < 3; ++perm) {

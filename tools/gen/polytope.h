@@ -1,6 +1,8 @@
-// The generator's working form of a polytope, before it is written as model files.
+// The generator's working form of a polytope, before it is written as model files or
+// after they are read back.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "model/vec.h"
@@ -19,5 +21,11 @@ struct Polytope {
 
   int cells() const { return static_cast<int>(normals.size()); }
 };
+
+/// Model name in dataDir as the viewer loads it (vertex 0 scaled to length 1, cells'
+/// vertices by the viewer's incidence rule, unit normals), in this form. On failure
+/// false with the loader's message.
+bool loadPolytope(const std::string& dataDir, const std::string& name, Polytope* out,
+                  std::string* error);
 
 }  // namespace orvex::gen

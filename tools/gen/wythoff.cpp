@@ -1,5 +1,6 @@
 #include "tools/gen/wythoff.h"
 
+#include <cmath>
 #include <vector>
 
 #include "tools/gen/faces.h"
@@ -8,26 +9,54 @@
 namespace orvex::gen {
 namespace {
 
+// A point carried at long double precision while it is reflected many times.
+struct FinePoint {
+  long double c[4];
+
+  Vec4 rounded() const {
+    return Vec4(static_cast<double>(c[0]), static_cast<double>(c[1]), static_cast<double>(c[2]),
+                static_cast<double>(c[3]));
+  }
+};
+
+FinePoint reflectFine(const FinePoint& p, const long double root[4]) {
+  long double s = 0.0L;
+  for (int k = 0; k < 4; ++k) s += p.c[k] * root[k];
+  FinePoint q;
+  for (int k = 0; k < 4; ++k) q.c[k] = p.c[k] - 2.0L * s * root[k];
+  return q;
+}
+
 // Solves roots · x = b; the roots form a lower triangular matrix by construction.
-Vec4 solveLower(const CoxeterGroup& g, const double b[4]) {
-  Vec4 x;
+FinePoint solveLower(const CoxeterGroup& g, const double b[4]) {
+  FinePoint x;
   for (int i = 0; i < 4; ++i) {
-    double s = b[i];
-    for (int k = 0; k < i; ++k) s -= g.roots[i][k] * x[k];
-    x[i] = s / g.roots[i][i];
+    long double s = b[i];
+    for (int k = 0; k < i; ++k) s -= g.fineRoots[i][k] * x.c[k];
+    x.c[i] = s / g.fineRoots[i][i];
   }
   return x;
 }
 
-// The images of seed under the group, seed first.
-std::vector<Vec4> orbit(const CoxeterGroup& g, const Vec4& seed, double cellSize) {
-  std::vector<Vec4> points{seed};
+long double fineNorm(const FinePoint& p) {
+  return std::sqrt(p.c[0] * p.c[0] + p.c[1] * p.c[1] + p.c[2] * p.c[2] + p.c[3] * p.c[3]);
+}
+
+// The images of seed under the group, seed first. Points are told apart by their
+// rounded coordinates but reflected at full precision, so the orbit keeps its shape to
+// the last bit of a double however many reflections a point is from the seed.
+std::vector<Vec4> orbit(const CoxeterGroup& g, const FinePoint& seed, double cellSize) {
+  std::vector<FinePoint> fine{seed};
+  std::vector<Vec4> points{seed.rounded()};
   PointIndex index(cellSize);
-  index.findOrAdd(seed, 0);
-  for (size_t next = 0; next < points.size(); ++next) {
+  index.findOrAdd(points[0], 0);
+  for (size_t next = 0; next < fine.size(); ++next) {
     for (int i = 0; i < 4; ++i) {
-      Vec4 q = reflect(points[next], g.roots[i]);
-      if (index.findOrAdd(q, static_cast<int>(points.size())) < 0) points.push_back(q);
+      FinePoint q = reflectFine(fine[next], g.fineRoots[i]);
+      if (index.findOrAdd(q.rounded(), static_cast<int>(points.size())) < 0) {
+        fine.push_back(q);
+        points.push_back(q.rounded());
+      }
     }
   }
   return points;
@@ -81,8 +110,8 @@ bool wythoff(const CoxeterGroup& group, const bool rings[4], Polytope* out, std:
   }
   double b[4];
   for (int i = 0; i < 4; ++i) b[i] = rings[i] ? 1.0 : 0.0;
-  const Vec4 seed = solveLower(group, b);
-  std::vector<Vec4> vertices = orbit(group, seed, 1e-7 * norm(seed));
+  const FinePoint seed = solveLower(group, b);
+  std::vector<Vec4> vertices = orbit(group, seed, 1e-7 * static_cast<double>(fineNorm(seed)));
 
   // The cell opposite node k lies in the hyperplane through the seed spanned by the
   // other roots, so its normal is the fundamental weight of node k.
@@ -93,8 +122,9 @@ bool wythoff(const CoxeterGroup& group, const bool rings[4], Polytope* out, std:
     if (!everyPartRinged(group, others, rings)) continue;
     double e[4] = {0, 0, 0, 0};
     e[k] = 1.0;
-    Vec4 weight = solveLower(group, e);
-    weight = (1.0 / norm(weight)) * weight;
+    FinePoint weight = solveLower(group, e);
+    const long double length = fineNorm(weight);
+    for (long double& c : weight.c) c /= length;
     for (const Vec4& n : orbit(group, weight, 1e-7)) normals.push_back(n);
   }
   Polytope result;
