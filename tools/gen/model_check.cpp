@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <map>
 #include <set>
 #include <vector>
@@ -57,17 +60,29 @@ std::string polygonProblem(const model::IndexList& polygon, const model::Vec4Tab
 }
 
 // The normals exactly as the file holds them; the loader scales its copy to length 1.
-bool readWrittenNormals(const std::string& dataDir, const std::string& name,
-                        model::Vec4Table* normals) {
-  std::ifstream vertexFile(model::vertexFilePath(dataDir, name));
+bool readWrittenNormals(const model::TextSource& source, const std::string& dataDir,
+                        const std::string& name, model::Vec4Table* normals) {
+  std::string text;
+  if (!source(model::vertexFilePath(dataDir, name), &text)) return false;
+  std::istringstream vertexFile(text);
   model::Vec4Table vertices;
   vertices.read(vertexFile);
   std::string word;
   vertexFile >> word;
-  std::ifstream normalsFile(model::normalsFilePath(dataDir, word));
+  if (!source(model::normalsFilePath(dataDir, word), &text)) return false;
+  std::istringstream normalsFile(text);
   normals->read(normalsFile);
   return static_cast<bool>(normalsFile);
 }
+
+std::string shortReal(double v) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.3g", v);
+  return buffer;
+}
+
+bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const std::string& name,
+                 ModelReport* report, std::string* error);
 
 }  // namespace
 
@@ -111,16 +126,38 @@ std::string cellKindName(const int sides[], int maxSides) {
   return "";
 }
 
-bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,
-                std::string* error) {
+bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
+                    const std::string& name, ModelReport* report, std::string* error) {
   model::Model m;
   model::Vec3List projected;
-  if (!model::loadModel(dataDir, name, &m, &projected, error)) return false;
+  if (!model::loadModelFrom(source, dataDir, name, &m, &projected, error)) return false;
   model::Vec4Table written;
-  if (!readWrittenNormals(dataDir, name, &written) || written.count != m.cellNormals->count) {
+  if (!readWrittenNormals(source, dataDir, name, &written) ||
+      written.count != m.cellNormals->count) {
     *error = name + ": cannot read the normals a second time";
     return false;
   }
+  return checkLoaded(m, written, name, report, error);
+}
+
+bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,
+                std::string* error) {
+  auto fromDisk = [](const std::string& path, std::string* text) {
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(path, ignored)) return false;
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    if (in) all << in.rdbuf();
+    *text = all.str();
+    return in && !in.bad();
+  };
+  return checkModelFrom(fromDisk, dataDir, name, report, error);
+}
+
+namespace {
+
+bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const std::string& name,
+                 ModelReport* report, std::string* error) {
   auto fail = [&](const std::string& problem) {
     *error = name + ": " + problem;
     return false;
@@ -177,13 +214,15 @@ bool checkModel(const std::string& dataDir, const std::string& name, ModelReport
     // The viewer's rule, on the normal as written, against a strict one on the unit normal.
     const double h = model::supportValue(n, vertices);
     double next = -INFINITY;
+    int nearest = -1;
     std::vector<int> strict;
     for (int v = 0; v < V; ++v) {
       double d = dot(n, vertices[v]);
       if ((h - d) / length < kFlat) {
         strict.push_back(v);
-      } else {
-        next = std::max(next, d);
+      } else if (d > next) {
+        next = d;
+        nearest = v;
       }
     }
     const model::IndexList& own = cellVertices[c];
@@ -195,8 +234,9 @@ bool checkModel(const std::string& dataDir, const std::string& name, ModelReport
     const double margin = h - next;
     smallest = std::min(smallest, margin);
     if (margin < kRequiredMargin) {
-      return fail(cell + ": incidence margin " + std::to_string(margin) + " is below " +
-                  std::to_string(kRequiredMargin));
+      return fail(cell + ": vertex " + std::to_string(nearest) + " lies only " +
+                  shortReal(margin) + " from its hyperplane; the viewer's incidence rule needs " +
+                  shortReal(kRequiredMargin));
     }
     if (affineRank(cornersOf(own, vertices), kFlat) != 3) {
       return fail(cell + " does not span three dimensions");
@@ -261,5 +301,7 @@ bool checkModel(const std::string& dataDir, const std::string& name, ModelReport
   report->smallestMargin = smallest;
   return true;
 }
+
+}  // namespace
 
 }  // namespace orvex::gen
