@@ -274,6 +274,8 @@ bool convexHull(const std::vector<Vec4>& input, Polytope* out, std::string* erro
   for (int v : corners) cornerPoints.push_back(points[v]);
   const Vec4 middle = centroid(cornerPoints);
   const double unit = norm(points[corners[0]] - middle);
+  // Messages give distances in the points' own units.
+  auto given = [&](double distance) { return shortReal(std::ldexp(distance * unit, exponent)); };
   auto inputNumbers = [&](const std::vector<int>& vs) {
     std::vector<int> numbers;
     for (int v : vs) {
@@ -296,7 +298,7 @@ bool convexHull(const std::vector<Vec4>& input, Polytope* out, std::string* erro
       const double depth = (h - dot(normal, points[v])) / unit;
       if (onCell[v] && depth > kHullTolerance) {
         *error = cellThrough(inputNumbers(facets[c].vertices)) + " is not flat: point " +
-                 std::to_string(inputNumber[v]) + " lies " + shortReal(depth) + " off it";
+                 std::to_string(inputNumber[v]) + " lies " + given(depth) + " off it";
         return false;
       }
       if (!onCell[v] && depth < nearest) {
@@ -307,8 +309,8 @@ bool convexHull(const std::vector<Vec4>& input, Polytope* out, std::string* erro
     for (int v : facets[c].vertices) onCell[v] = 0;
     if (nearest < kRequiredMargin) {
       *error = "point " + std::to_string(inputNumber[nearestPoint]) + " lies only " +
-               shortReal(nearest) + " from " + cellThrough(inputNumbers(facets[c].vertices)) +
-               "; the viewer's incidence rule needs " + shortReal(kRequiredMargin) +
+               given(nearest) + " from " + cellThrough(inputNumbers(facets[c].vertices)) +
+               "; at this size the viewer's incidence rule needs " + given(kRequiredMargin) +
                " to tell them apart";
       return false;
     }

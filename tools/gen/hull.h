@@ -23,9 +23,9 @@ constexpr double kHullTolerance = 5e-6;
 /// polygon, a cell or the hull are dropped. Fails with one line for fewer than five
 /// distinct points, a coordinate that is not finite, points all in one hyperplane, a cell
 /// that is not flat, or a point so close to a cell it is not on that the viewer's
-/// incidence rule could not tell them apart (closer than kRequiredMargin): "point 17 lies
-/// only 3e-05 from the cell through points 1, 4, 9, 12; ...". Points are numbered from 0
-/// in the order given.
+/// incidence rule could not tell them apart (closer than kRequiredMargin once scaled as the
+/// viewer loads it): "point 17 lies only 3e-05 from the cell through points 1, 4, 9, 12;
+/// ...", distances in the points' own units, points numbered from 0 in the order given.
 bool convexHull(const std::vector<Vec4>& points, Polytope* out, std::string* error);
 
 }  // namespace orvex::gen
