@@ -11,7 +11,6 @@
 #include <map>
 #include <set>
 #include <sstream>
-#include <unordered_map>
 
 extern "C" {
 #include <libqhull_r/qhull_ra.h>
@@ -107,7 +106,8 @@ bool runQhull(const std::vector<Vec4>& points, double tolerance, std::vector<Fac
   int status = qh_new_qhull(qh, 4, static_cast<int>(points.size()), coords.data(), False, options,
                             nullptr, messages);
   if (status == 0) {
-    std::unordered_map<unsigned, int> number;
+    // Facet ids are below qh->facet_id, so a plain table numbers the facets.
+    std::vector<int> number(qh->facet_id, -1);
     facetT* facet;
     FORALLfacets {
       number[facet->id] = static_cast<int>(facets->size());
