@@ -118,18 +118,27 @@ bool runQhull(const std::vector<Vec4>& points, double tolerance, std::vector<Fac
       facets->push_back(std::move(f));
     }
     std::set<std::array<int, 3>> seen;
+    const int count = static_cast<int>(points.size());
+    // Anything but a triangle of given points between two listed facets would be a qhull
+    // state this code does not know; it is refused rather than guessed at.
     auto addRidge = [&](int f, int g, std::array<int, 3> triangle) {
+      for (int v : triangle) {
+        if (v < 0 || v >= count) status = -1;
+      }
+      if (f < 0 || g < 0) status = -1;
       std::sort(triangle.begin(), triangle.end());
-      if (seen.insert(triangle).second) ridges->push_back({{f, g}, triangle});
+      if (status == 0 && seen.insert(triangle).second) ridges->push_back({{f, g}, triangle});
     };
     FORALLfacets {
       const int f = number[facet->id];
       if (facet->simplicial) {
         // A simplicial facet keeps its ridges implicit: neighbour k is across from vertex k.
         const std::vector<int>& v = (*facets)[f].vertices;
+        if (v.size() != 4 || qh_setsize(qh, facet->neighbors) != 4) status = -1;
         facetT *neighbor, **neighborp;
         int k = 0;
         FOREACHneighbor_(facet) {
+          if (status != 0) break;
           std::array<int, 3> triangle;
           for (int i = 0, j = 0; i < 4; ++i) {
             if (i != k) triangle[j++] = v[i];
@@ -140,17 +149,14 @@ bool runQhull(const std::vector<Vec4>& points, double tolerance, std::vector<Fac
       } else {
         ridgeT *ridge, **ridgep;
         FOREACHridge_(facet->ridges) {
-          std::array<int, 3> triangle;
+          std::array<int, 3> triangle = {-1, -1, -1};
           int j = 0;
           vertexT *vertex, **vertexp;
           FOREACHvertex_(ridge->vertices) {
             if (j < 3) triangle[j] = qh_pointid(qh, vertex->point);
             ++j;
           }
-          if (j != 3) {
-            status = -1;
-            break;
-          }
+          if (j != 3) status = -1;
           addRidge(number[ridge->top->id], number[ridge->bottom->id], triangle);
         }
       }
@@ -161,8 +167,10 @@ bool runQhull(const std::vector<Vec4>& points, double tolerance, std::vector<Fac
   qh_memfreeshort(qh, &curlong, &totlong);
   if (messages) std::fclose(messages);
   if (status != 0) {
-    *error = "qhull failed with code " + std::to_string(status) +
-             " (the points may be too close to degenerate)";
+    *error = status < 0 ? std::string("qhull's hull has a face of a kind not handled here "
+                                      "(the points may be too close to degenerate)")
+                        : "qhull failed with code " + std::to_string(status) +
+                              " (the points may be too close to degenerate)";
     return false;
   }
   return true;
