@@ -359,6 +359,7 @@ bool convexHull(const std::vector<Vec4>& input, Polytope* out, std::string* erro
     std::map<int, std::vector<int>> next;
     int boundaryEdges = 0;
     for (const auto& [edge, count] : uses) {
+      if (count > 2) return broken("meet in a surface that is not a polygon");
       if (count != 1) continue;
       next[edge.first].push_back(edge.second);
       next[edge.second].push_back(edge.first);
