@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <vector>
 
 #include "model/incidence.h"
@@ -81,81 +81,7 @@ std::string shortReal(double v) {
   return buffer;
 }
 
-bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const std::string& name,
-                 ModelReport* report, std::string* error);
-
-}  // namespace
-
-std::string cellKindName(const int sides[], int maxSides) {
-  std::map<int, int> s;
-  for (int k = 3; k <= maxSides; ++k) {
-    if (sides[k]) s[k] = sides[k];
-  }
-  using Sig = std::map<int, int>;
-  static const std::pair<Sig, const char*> kNamed[] = {
-      {{{3, 4}}, "tetrahedron"},
-      {{{4, 6}}, "cube"},
-      {{{3, 8}}, "octahedron"},
-      {{{5, 12}}, "dodecahedron"},
-      {{{3, 20}}, "icosahedron"},
-      {{{3, 4}, {6, 4}}, "truncated tetrahedron"},
-      {{{3, 8}, {4, 6}}, "cuboctahedron"},
-      {{{3, 8}, {8, 6}}, "truncated cube"},
-      {{{4, 6}, {6, 8}}, "truncated octahedron"},
-      {{{3, 8}, {4, 18}}, "rhombicuboctahedron"},
-      {{{4, 12}, {6, 8}, {8, 6}}, "truncated cuboctahedron"},
-      {{{3, 20}, {5, 12}}, "icosidodecahedron"},
-      {{{3, 20}, {10, 12}}, "truncated dodecahedron"},
-      {{{5, 12}, {6, 20}}, "truncated icosahedron"},
-      {{{3, 20}, {4, 30}, {5, 12}}, "rhombicosidodecahedron"},
-      {{{4, 30}, {6, 20}, {10, 12}}, "truncated icosidodecahedron"},
-      {{{3, 32}, {4, 6}}, "snub cube"},
-      {{{3, 80}, {5, 12}}, "snub dodecahedron"},
-  };
-  for (const auto& named : kNamed) {
-    if (named.first == s) return named.second;
-  }
-  static const char* const kGons[] = {"triangular", "square",    "pentagonal", "hexagonal",
-                                      "heptagonal", "octagonal", "enneagonal", "decagonal"};
-  for (const auto& [k, count] : s) {
-    if (k == 4 || count != 2 || s.size() != 2) continue;
-    std::string gon = k <= 10 ? kGons[k - 3] : std::to_string(k) + "-gonal";
-    if (s.count(4) && s.at(4) == k) return gon + " prism";
-    if (s.count(3) && s.at(3) == 2 * k) return gon + " antiprism";
-  }
-  return "";
-}
-
-bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
-                    const std::string& name, ModelReport* report, std::string* error) {
-  model::Model m;
-  model::Vec3List projected;
-  if (!model::loadModelFrom(source, dataDir, name, &m, &projected, error)) return false;
-  model::Vec4Table written;
-  if (!readWrittenNormals(source, dataDir, name, &written) ||
-      written.count != m.cellNormals->count) {
-    *error = name + ": cannot read the normals a second time";
-    return false;
-  }
-  return checkLoaded(m, written, name, report, error);
-}
-
-bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,
-                std::string* error) {
-  auto fromDisk = [](const std::string& path, std::string* text) {
-    std::error_code ignored;
-    if (!std::filesystem::is_regular_file(path, ignored)) return false;
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    if (in) all << in.rdbuf();
-    *text = all.str();
-    return in && !in.bad();
-  };
-  return checkModelFrom(fromDisk, dataDir, name, report, error);
-}
-
-namespace {
-
+// The checks on a model as the viewer loaded it; written holds its normals as written.
 bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const std::string& name,
                  ModelReport* report, std::string* error) {
   auto fail = [&](const std::string& problem) {
@@ -303,5 +229,73 @@ bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const s
 }
 
 }  // namespace
+
+std::string cellKindName(const int sides[], int maxSides) {
+  std::map<int, int> s;
+  for (int k = 3; k <= maxSides; ++k) {
+    if (sides[k]) s[k] = sides[k];
+  }
+  using Sig = std::map<int, int>;
+  static const std::pair<Sig, const char*> kNamed[] = {
+      {{{3, 4}}, "tetrahedron"},
+      {{{4, 6}}, "cube"},
+      {{{3, 8}}, "octahedron"},
+      {{{5, 12}}, "dodecahedron"},
+      {{{3, 20}}, "icosahedron"},
+      {{{3, 4}, {6, 4}}, "truncated tetrahedron"},
+      {{{3, 8}, {4, 6}}, "cuboctahedron"},
+      {{{3, 8}, {8, 6}}, "truncated cube"},
+      {{{4, 6}, {6, 8}}, "truncated octahedron"},
+      {{{3, 8}, {4, 18}}, "rhombicuboctahedron"},
+      {{{4, 12}, {6, 8}, {8, 6}}, "truncated cuboctahedron"},
+      {{{3, 20}, {5, 12}}, "icosidodecahedron"},
+      {{{3, 20}, {10, 12}}, "truncated dodecahedron"},
+      {{{5, 12}, {6, 20}}, "truncated icosahedron"},
+      {{{3, 20}, {4, 30}, {5, 12}}, "rhombicosidodecahedron"},
+      {{{4, 30}, {6, 20}, {10, 12}}, "truncated icosidodecahedron"},
+      {{{3, 32}, {4, 6}}, "snub cube"},
+      {{{3, 80}, {5, 12}}, "snub dodecahedron"},
+  };
+  for (const auto& named : kNamed) {
+    if (named.first == s) return named.second;
+  }
+  static const char* const kGons[] = {"triangular", "square",    "pentagonal", "hexagonal",
+                                      "heptagonal", "octagonal", "enneagonal", "decagonal"};
+  for (const auto& [k, count] : s) {
+    if (k == 4 || count != 2 || s.size() != 2) continue;
+    std::string gon = k <= 10 ? kGons[k - 3] : std::to_string(k) + "-gonal";
+    if (s.count(4) && s.at(4) == k) return gon + " prism";
+    if (s.count(3) && s.at(3) == 2 * k) return gon + " antiprism";
+  }
+  return "";
+}
+
+bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
+                    const std::string& name, ModelReport* report, std::string* error) {
+  model::Model m;
+  model::Vec3List projected;
+  if (!model::loadModelFrom(source, dataDir, name, &m, &projected, error)) return false;
+  model::Vec4Table written;
+  if (!readWrittenNormals(source, dataDir, name, &written) ||
+      written.count != m.cellNormals->count) {
+    *error = name + ": cannot read the normals a second time";
+    return false;
+  }
+  return checkLoaded(m, written, name, report, error);
+}
+
+bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,
+                std::string* error) {
+  auto fromDisk = [](const std::string& path, std::string* text) {
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(path, ignored)) return false;
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    if (in) all << in.rdbuf();
+    *text = all.str();
+    return in && !in.bad();
+  };
+  return checkModelFrom(fromDisk, dataDir, name, report, error);
+}
 
 }  // namespace orvex::gen
