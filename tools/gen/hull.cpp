@@ -296,9 +296,18 @@ bool convexHull(const std::vector<Vec4>& input, Polytope* out, std::string* erro
   for (int c = 0; c < cells; ++c) {
     const Vec4& normal = facets[c].normal;
     double h = -INFINITY;
+    int cellCorners = 0;
     for (int v : facets[c].vertices) {
       onCell[v] = 1;
-      if (renumber[v] >= 0) h = std::max(h, dot(normal, points[v]));
+      if (renumber[v] >= 0) {
+        h = std::max(h, dot(normal, points[v]));
+        ++cellCorners;
+      }
+    }
+    if (cellCorners < 4) {
+      *error = cellThrough(inputNumbers(facets[c].vertices)) +
+               " has fewer than four corners (the points are too close to degenerate)";
+      return false;
     }
     double nearest = INFINITY;
     int nearestPoint = -1;
