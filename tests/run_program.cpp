@@ -55,8 +55,7 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
   }
   int status = 0;
   if (timeoutSeconds > 0) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     while (waitpid(pid, &status, WNOHANG) == 0) {
       if (std::chrono::steady_clock::now() > deadline) {
         kill(pid, SIGKILL);

@@ -301,8 +301,8 @@ TEST(CliTest, AFullDiskLeavesTheOldModelAsItWas) {
   // 256 KiB per file: the new normals fit, its polygons and vertices do not.
   auto r = orvex::testing::runProgram(
       "/bin/sh",
-      {"-c", "ulimit -f 512; exec \"$0\" \"$@\"",
-       std::string(ORVEX_BIN_DIR) + "/orvex-gen", "-d", d, "wythoff", "H4", "1111", "m"},
+      {"-c", "ulimit -f 512; exec \"$0\" \"$@\"", std::string(ORVEX_BIN_DIR) + "/orvex-gen", "-d",
+       d, "wythoff", "H4", "1111", "m"},
       scratch.path(), {}, 120);
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_EQ(r.err, "orvex-gen: " + d + "/fm.cel: cannot write: File too large\n");

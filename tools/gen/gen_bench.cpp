@@ -79,8 +79,8 @@ int main(int argc, char** argv) {
     const bool built = gen::convexHull(points, &p, &why) && gen::writeModel(dir, "hull", p, &why);
     const double seconds = secondsSince(start);
     if (built) {
-      std::printf("hull of %s: %zu vertices, %d cells, checked and written: %.3f s\n",
-                  what.c_str(), p.vertices.size(), p.cells(), seconds);
+      std::printf("hull of %s: %zu vertices, %d cells, checked and written: %.3f s\n", what.c_str(),
+                  p.vertices.size(), p.cells(), seconds);
     } else {
       std::printf("hull of %s: refused after %.3f s: %s\n", what.c_str(), seconds, why.c_str());
     }
@@ -93,8 +93,7 @@ int main(int argc, char** argv) {
       gen::Vec4 v(gauss(random), gauss(random), gauss(random), gauss(random));
       points.push_back(gen::operator*(1.0 / gen::norm(v), v));
     }
-    timeHull(std::to_string(count) + " random points on the 3-sphere (limit 2 s for 2000)",
-             points);
+    timeHull(std::to_string(count) + " random points on the 3-sphere (limit 2 s for 2000)", points);
   }
   {
     gen::Polytope p;

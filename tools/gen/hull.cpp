@@ -167,8 +167,9 @@ bool runQhull(const std::vector<Vec4>& points, double tolerance, std::vector<Fac
   qh_memfreeshort(qh, &curlong, &totlong);
   if (messages) std::fclose(messages);
   if (status != 0) {
-    *error = status < 0 ? std::string("qhull's hull has a face of a kind not handled here "
-                                      "(the points may be too close to degenerate)")
+    *error = status < 0 ? std::string(
+                              "qhull's hull has a face of a kind not handled here "
+                              "(the points may be too close to degenerate)")
                         : "qhull failed with code " + std::to_string(status) +
                               " (the points may be too close to degenerate)";
     return false;

@@ -154,7 +154,8 @@ TEST(HullTest, RefusesDegenerateInput) {
 // Scaling must neither overflow nor underflow, and a point closer to a corner than the
 // viewer can see must not leave a sliver behind.
 TEST(HullTest, HullsSimplicesAtAnyScaleAndWithANearTwin) {
-  const std::vector<Vec4> unit = {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+  const std::vector<Vec4> unit = {
+      {0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
   for (double scale : {1e300, 1.7e308, 1e-300, 1e-310}) {
     std::vector<Vec4> points;
     for (const Vec4& v : unit) points.push_back(scale * v);
@@ -180,8 +181,7 @@ TEST(HullTest, HullsSimplicesAtAnyScaleAndWithANearTwin) {
 // refused because a point lies too close to a cell it is not on, and that is true.
 TEST(HullTest, RandomCloudsGiveValidHullsOrTheTrueReason) {
   int accepted = 0, refused = 0;
-  for (auto [onSphere, inside, seeds] :
-       {std::tuple{20, 5, 8}, {300, 60, 2}, {2000, 0, 1}}) {
+  for (auto [onSphere, inside, seeds] : {std::tuple{20, 5, 8}, {300, 60, 2}, {2000, 0, 1}}) {
     for (int seed = 1; seed <= seeds; ++seed) {
       std::mt19937 random(seed);
       std::normal_distribution<double> gauss;

@@ -160,8 +160,8 @@ bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const s
     const double margin = h - next;
     smallest = std::min(smallest, margin);
     if (margin < kRequiredMargin) {
-      return fail(cell + ": vertex " + std::to_string(nearest) + " lies only " +
-                  shortReal(margin) + " from its hyperplane; the viewer's incidence rule needs " +
+      return fail(cell + ": vertex " + std::to_string(nearest) + " lies only " + shortReal(margin) +
+                  " from its hyperplane; the viewer's incidence rule needs " +
                   shortReal(kRequiredMargin));
     }
     if (affineRank(cornersOf(own, vertices), kFlat) != 3) {
