@@ -50,10 +50,15 @@ std::string normalsFilePath(const std::string& dataDir, const std::string& word)
 
 bool loadModel(const std::string& dataDir, const std::string& name, Model* model,
                Vec3List* projectedVertices, std::string* error) {
+  return loadModelFrom(slurp, dataDir, name, model, projectedVertices, error);
+}
+
+bool loadModelFrom(const TextSource& source, const std::string& dataDir, const std::string& name,
+                   Model* model, Vec3List* projectedVertices, std::string* error) {
   std::string text, problem;
 
   const std::string vertexPath = vertexFilePath(dataDir, name);
-  if (!slurp(vertexPath, &text)) return cannotOpen(vertexPath, error);
+  if (!source(vertexPath, &text)) return cannotOpen(vertexPath, error);
   int vertexCount = 0;
   if (!checkVertexText(text, &vertexCount, &problem)) return refuse(vertexPath, problem, error);
   std::string normalsWord;
@@ -66,7 +71,7 @@ bool loadModel(const std::string& dataDir, const std::string& name, Model* model
   }
 
   const std::string polygonPath = polygonFilePath(dataDir, name);
-  if (!slurp(polygonPath, &text)) return cannotOpen(polygonPath, error);
+  if (!source(polygonPath, &text)) return cannotOpen(polygonPath, error);
   if (!checkPolygonText(text, vertexCount, &problem)) return refuse(polygonPath, problem, error);
   {
     std::istringstream in(text);
@@ -76,7 +81,7 @@ bool loadModel(const std::string& dataDir, const std::string& name, Model* model
   }
 
   const std::string normalsPath = normalsFilePath(dataDir, normalsWord);
-  if (!slurp(normalsPath, &text)) return cannotOpen(normalsPath, error);
+  if (!source(normalsPath, &text)) return cannotOpen(normalsPath, error);
   if (!checkNormalsText(text, &problem)) return refuse(normalsPath, problem, error);
   {
     std::istringstream in(text);

@@ -1,6 +1,7 @@
 // Reading a polytope's three files from the data directory into a Model.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "model/model.h"
@@ -21,5 +22,13 @@ std::string normalsFilePath(const std::string& dataDir, const std::string& word)
 /// stay in *model.
 bool loadModel(const std::string& dataDir, const std::string& name, Model* model,
                Vec3List* projectedVertices, std::string* error);
+
+/// Supplies the whole text of the file at path; false when it cannot be opened.
+using TextSource = std::function<bool(const std::string& path, std::string* text)>;
+
+/// loadModel with the files' texts taken from source instead of the disk, so that a model
+/// can be loaded exactly as the viewer would before it is written.
+bool loadModelFrom(const TextSource& source, const std::string& dataDir, const std::string& name,
+                   Model* model, Vec3List* projectedVertices, std::string* error);
 
 }  // namespace orvex::model

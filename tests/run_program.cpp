@@ -4,11 +4,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace orvex::testing {
 namespace {
@@ -23,7 +26,8 @@ std::string slurp(const std::string& path) {
 }  // namespace
 
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& cwd, const std::vector<std::string>& extraEnv) {
+                         const std::string& cwd, const std::vector<std::string>& extraEnv,
+                         int timeoutSeconds) {
   const std::string outPath = cwd + "/.stdout", errPath = cwd + "/.stderr";
   ProgramResult result;
   pid_t pid = fork();
@@ -50,7 +54,19 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
     _exit(127);
   }
   int status = 0;
-  waitpid(pid, &status, 0);
+  if (timeoutSeconds > 0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  } else {
+    waitpid(pid, &status, 0);
+  }
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   result.out = slurp(outPath);
   result.err = slurp(errPath);

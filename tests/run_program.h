@@ -15,8 +15,10 @@ struct ProgramResult {
 /// Runs the program with args in directory cwd, with DISPLAY removed from its
 /// environment so that nothing can open a window, leak checks off (GL drivers leak at
 /// exit where no suppression reaches) and the "NAME=value" entries of extraEnv added.
-/// Standard input is empty.
+/// Standard input is empty. With timeoutSeconds > 0 a program still running after that
+/// long is killed (exitStatus -1), so that a hang fails the test instead of stalling it.
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& cwd, const std::vector<std::string>& extraEnv = {});
+                         const std::string& cwd, const std::vector<std::string>& extraEnv = {},
+                         int timeoutSeconds = 0);
 
 }  // namespace orvex::testing

@@ -17,6 +17,7 @@
 #include "tools/gen/model_writer.h"
 #include "tools/gen/off4.h"
 #include "tools/gen/point_sets.h"
+#include "tools/gen/prisms.h"
 #include "tools/gen/uniformity.h"
 #include "tools/gen/wythoff.h"
 
@@ -24,7 +25,6 @@ namespace orvex::gen {
 namespace {
 
 constexpr int kMaxPolygonSides = 1000;
-constexpr int kMaxDuoprismVertices = 40000;
 
 struct Failure {
   std::string message;
@@ -45,11 +45,16 @@ void must(bool ok, const std::string& error) {
   if (!ok) throw Failure{error};
 }
 
+void reportWritten(const std::string& dir, const std::string& name, const Polytope& p,
+                   std::ostream& out) {
+  out << "wrote " << name << " to " << dir << ": " << p.vertices.size() << " vertices, "
+      << p.polygons.size() << " polygons, " << p.cells() << " cells\n";
+}
+
 void write(const std::string& dir, const std::string& name, const Polytope& p, std::ostream& out) {
   std::string error;
   must(writeModel(dir, name, p, &error), error);
-  out << "wrote " << name << " to " << dir << ": " << p.vertices.size() << " vertices, "
-      << p.polygons.size() << " polygons, " << p.cells() << " cells\n";
+  reportWritten(dir, name, p, out);
 }
 
 void checkName(const std::string& name) {
@@ -71,6 +76,13 @@ std::string spreads(const UniformSpread& s) {
   return text;
 }
 
+// The file at path opened for reading when it is a regular file; else a closed stream.
+std::ifstream openRegular(const std::string& path) {
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(path, ignored)) return std::ifstream();
+  return std::ifstream(path);
+}
+
 void list(const std::string& dir, std::ostream& out) {
   std::error_code ec;
   std::filesystem::directory_iterator it(dir, ec);
@@ -86,17 +98,18 @@ void list(const std::string& dir, std::ostream& out) {
   out << std::left << std::setw(36) << "name" << std::right << std::setw(8) << "V" << std::setw(8)
       << "F" << std::setw(8) << "C" << '\n';
   for (const std::string& name : names) {
-    // The counts lead each file, so listing stays fast for the big models.
-    std::ifstream poi(model::vertexFilePath(dir, name));
+    // The counts lead each file, so listing stays fast for the big models. A pipe or a
+    // device among them is not opened: reading it could wait forever.
+    std::ifstream poi = openRegular(model::vertexFilePath(dir, name));
     long v = -1, f = -1, c = -1;
     double header;
     poi >> v >> header;
     for (long i = 0; poi && i < 4 * v; ++i) poi >> header;
     std::string word;
     poi >> word;
-    std::ifstream cel(model::polygonFilePath(dir, name));
+    std::ifstream cel = openRegular(model::polygonFilePath(dir, name));
     cel >> f;
-    std::ifstream nor(model::normalsFilePath(dir, word));
+    std::ifstream nor = openRegular(model::normalsFilePath(dir, word));
     nor >> c;
     auto shown = [](long n) { return n < 0 ? std::string("?") : std::to_string(n); };
     out << std::left << std::setw(36) << name << std::right << std::setw(8) << shown(v)
@@ -149,9 +162,7 @@ void library(const std::vector<std::string>& rest, const std::string& dir, std::
   int written = 0;
   must(forEachLibraryRow(entries, except, makeRow, &written, &error), error);
   if (!readme.empty()) {
-    std::ofstream file(readme, std::ios::trunc);
-    file << libraryReadme(entries);
-    if (!file) throw Failure{readme + ": cannot write"};
+    must(writeTextFile(readme, libraryReadme(entries), &error), error);
   }
   out << "wrote " << written << " models to " << dir << '\n';
 }
@@ -197,21 +208,16 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
     expect(3, "P Q NAME");
     int p = wholeNumber("P", rest[0], 3, kMaxPolygonSides);
     int q = wholeNumber("Q", rest[1], 3, kMaxPolygonSides);
-    // Past this the hull takes minutes and the viewer's incidence margin is long gone.
-    if (p * q > kMaxDuoprismVertices) {
-      throw Failure{"P × Q must be at most " + std::to_string(kMaxDuoprismVertices) + ", got " +
-                    std::to_string(p * q)};
-    }
     checkName(rest[2]);
     Polytope result;
-    must(convexHull(duoprismPoints(p, q), &result, &error), error);
+    must(duoprism(p, q, &result, &error), error);
     write(dir, rest[2], result, out);
   } else if (command == "antiprism-prism") {
     expect(2, "P NAME");
     int p = wholeNumber("P", rest[0], 3, kMaxPolygonSides);
     checkName(rest[1]);
     Polytope result;
-    must(convexHull(antiprismPrismPoints(p), &result, &error), error);
+    must(antiprismPrism(p, &result, &error), error);
     write(dir, rest[1], result, out);
   } else if (command == "hull") {
     expect(2, "POINTS-FILE NAME");
@@ -220,20 +226,21 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
     must(readPointsFile(rest[0], &points, &error), error);
     Polytope result;
     if (!convexHull(points, &result, &error)) throw Failure{rest[0] + ": " + error};
-    write(dir, rest[1], result, out);
+    if (!writeModel(dir, rest[1], result, &error)) throw Failure{rest[0] + ": " + error};
+    reportWritten(dir, rest[1], result, out);
   } else if (command == "points") {
     expect(2, "SET FILE");
     std::vector<Vec4> points;
     if (!namedPoints(rest[0], &points)) {
       throw Failure{"unknown point set '" + rest[0] + "' (known: " + namedPointSets() + ")"};
     }
-    std::ofstream file(rest[1], std::ios::trunc);
-    file << points.size() << '\n';
+    std::ostringstream text;
+    text << points.size() << '\n';
     for (const Vec4& v : points) {
-      file << formatReal(v.x) << ' ' << formatReal(v.y) << ' ' << formatReal(v.z) << ' '
+      text << formatReal(v.x) << ' ' << formatReal(v.y) << ' ' << formatReal(v.z) << ' '
            << formatReal(v.w) << '\n';
     }
-    if (!file) throw Failure{rest[1] + ": cannot write"};
+    must(writeTextFile(rest[1], text.str(), &error), error);
     out << "wrote " << points.size() << " points to " << rest[1] << '\n';
   } else if (command == "import") {
     expect(2, "FILE.4off NAME");
@@ -241,15 +248,15 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
     Off4 off;
     Polytope p;
     must(readOff4File(rest[0], &off, &error) && polytopeFromOff4(off, rest[0], &p, &error), error);
-    write(dir, rest[1], p, out);
+    // The check names polygons and cells by their rows in the file.
+    if (!writeModel(dir, rest[1], p, &error)) throw Failure{rest[0] + ": " + error};
+    reportWritten(dir, rest[1], p, out);
   } else if (command == "export") {
     expect(2, "NAME FILE.4off");
     model::Model m;
     model::Vec3List projected;
     must(model::loadModel(dir, rest[0], &m, &projected, &error), error);
-    std::ofstream file(rest[1], std::ios::trunc);
-    file << formatOff4(off4FromModel(m));
-    if (!file) throw Failure{rest[1] + ": cannot write"};
+    must(writeTextFile(rest[1], formatOff4(off4FromModel(m)), &error), error);
     out << "wrote " << rest[0] << " to " << rest[1] << '\n';
   } else if (command == "check") {
     std::vector<std::string> names;
@@ -312,11 +319,14 @@ subcommands:
                              (4-3-3), D4 (node 1 central), F4 (3-4-3), H4 (5-3-3), A3A1,
                              B3A1 or H3A1 (the A1 node last); RINGS four bits, node 0
                              first: B4 1000 is the tesseract, H4 0001 the 600-cell
-  duoprism P Q NAME          the P-gon x Q-gon duoprism (3 <= P, Q <= 1000,
-                             P x Q <= 40000)
-  antiprism-prism P NAME     the P-gonal antiprism x segment (3 <= P <= 1000)
+  duoprism P Q NAME          the P-gon x Q-gon duoprism (3 <= P, Q): up to 167 x 167,
+                             or 3 x 198; finer ones, whose cells the viewer could not
+                             tell apart, are refused with the limit for that P or Q
+  antiprism-prism P NAME     the P-gonal antiprism x segment (3 <= P <= 140)
   hull POINTS-FILE NAME      convex hull of 4D points: a count, then rows "x y z w", or a
-                             4OFF file; points not on the hull's corners are dropped
+                             4OFF file; points not on the hull's corners are dropped.
+                             Refused when a point lies so close to a cell it is not on
+                             that the viewer could not tell them apart
   points SET FILE            write a named point set for hull: snub-24-cell,
                              grand-antiprism, snub-cubic-prism, snub-dodecahedral-prism
   import FILE.4off NAME      read a 4OFF file, with cell normals from the cells' vertices
@@ -336,6 +346,8 @@ options:
   -d, --data-dir DIR         the model directory to write or read
   -h, --help                 this text
 
+Every model is checked as check does before it is written, and written only if it
+passes; an existing model of that name is replaced only by a complete new one.
 Every failure prints one line on stderr and exits with status 1.
 )";
 }

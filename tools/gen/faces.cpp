@@ -158,6 +158,19 @@ bool buildFaces(const std::vector<Vec4>& points, const std::vector<Vec4>& direct
 
 void normalize(Polytope* polytope) {
   std::vector<Vec4>& v = polytope->vertices;
+  // A power-of-two scale first is exact, and keeps the sums and squares below from
+  // overflowing or underflowing for coordinates near either end of the double range.
+  double largest = 0.0;
+  for (const Vec4& p : v) {
+    for (int k = 0; k < 4; ++k) largest = std::max(largest, std::fabs(p[k]));
+  }
+  if (largest > 0.0 && std::isfinite(largest)) {
+    int exponent = 0;
+    std::frexp(largest, &exponent);
+    for (Vec4& p : v) {
+      for (int k = 0; k < 4; ++k) p[k] = std::ldexp(p[k], -exponent);
+    }
+  }
   Vec4 c = centroid(v);
   double r = 0.0;
   for (Vec4& p : v) {

@@ -1,5 +1,7 @@
 // Prints the generator's speed figures: the omnitruncated 120-cell built and written,
-// the whole library built and written, and the viewer's loader reading that model back.
+// the whole library built and written, and the viewer's loader reading that model back;
+// hulls of random points on the 3-sphere and of the omnitruncated 120-cell's vertices,
+// checked and written; and the smallest incidence margin over the library.
 // Usage: orvex-gen-bench TABLE (default data/polytopes.tsv)
 #include <unistd.h>
 
@@ -7,11 +9,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "model/loader.h"
 #include "tools/gen/coxeter.h"
+#include "tools/gen/geometry.h"
+#include "tools/gen/hull.h"
 #include "tools/gen/library.h"
+#include "tools/gen/model_check.h"
 #include "tools/gen/model_writer.h"
 #include "tools/gen/wythoff.h"
 
@@ -52,7 +58,7 @@ int main(int argc, char** argv) {
     }
     best = std::min(best, secondsSince(start));
   }
-  std::printf("omnitruncated 120-cell (14400 vertices), built and written: %.3f s (limit 1 s)\n",
+  std::printf("omnitruncated 120-cell (14400 vertices), built, checked and written: %.3f s\n",
               best);
 
   best = 1e9;
@@ -65,6 +71,36 @@ int main(int argc, char** argv) {
   }
   std::printf("omnitruncated 120-cell loaded by model::loadModel: %.3f s (limit 0.3 s)\n", best);
 
+  // Hulls, timed from the points to a model checked and written, or to the refusal.
+  auto timeHull = [&](const std::string& what, const std::vector<gen::Vec4>& points) {
+    auto start = Clock::now();
+    gen::Polytope p;
+    std::string why;
+    const bool built = gen::convexHull(points, &p, &why) && gen::writeModel(dir, "hull", p, &why);
+    const double seconds = secondsSince(start);
+    if (built) {
+      std::printf("hull of %s: %zu vertices, %d cells, checked and written: %.3f s\n", what.c_str(),
+                  p.vertices.size(), p.cells(), seconds);
+    } else {
+      std::printf("hull of %s: refused after %.3f s: %s\n", what.c_str(), seconds, why.c_str());
+    }
+  };
+  for (int count : {2000, 10000}) {
+    std::mt19937 random(1);
+    std::normal_distribution<double> gauss;
+    std::vector<gen::Vec4> points;
+    for (int i = 0; i < count; ++i) {
+      gen::Vec4 v(gauss(random), gauss(random), gauss(random), gauss(random));
+      points.push_back(gen::operator*(1.0 / gen::norm(v), v));
+    }
+    timeHull(std::to_string(count) + " random points on the 3-sphere (limit 2 s for 2000)", points);
+  }
+  {
+    gen::Polytope p;
+    if (!gen::wythoff(h4, allRings, &p, &error)) die(error);
+    timeHull("the omnitruncated 120-cell's 14400 vertices", p.vertices);
+  }
+
   std::vector<gen::LibraryEntry> entries;
   if (!gen::readLibraryTable(table, &entries, &error)) die(error);
   auto start = Clock::now();
@@ -76,8 +112,20 @@ int main(int argc, char** argv) {
       die(error);
     }
   }
-  std::printf("whole library (%zu models), built and written on one thread: %.3f s (goal 5 s)\n",
+  std::printf("whole library (%zu models), built, checked and written on one thread: %.3f s (goal 5 s)\n",
               entries.size(), secondsSince(start));
+  double smallest = 1e300;
+  std::string narrowest;
+  for (const auto& e : entries) {
+    gen::ModelReport report;
+    if (!gen::checkModel(dir, e.name, &report, &error)) die(error);
+    if (report.smallestMargin < smallest) {
+      smallest = report.smallestMargin;
+      narrowest = e.name;
+    }
+  }
+  std::printf("smallest incidence margin over the library: %.4g, in %s (goal at least 1e-3)\n",
+              smallest, narrowest.c_str());
   std::filesystem::remove_all(dir);
   return 0;
 }

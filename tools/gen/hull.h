@@ -12,14 +12,20 @@ namespace orvex::gen {
 /// vertices). On failure "<path>: <problem>" or "Cannot open <path>".
 bool readPointsFile(const std::string& path, std::vector<Vec4>* points, std::string* error);
 
-/// Points within this fraction of the greatest point length of a cell's hyperplane
-/// count as on the cell.
+/// Points within this distance of a cell's hyperplane, for the model scaled as the
+/// viewer loads it, count as on the cell; facets closer than that to coplanar are merged.
 constexpr double kHullTolerance = 5e-6;
 
-/// The hull of points: cells from qhull's merged facets, polygons where cells meet.
-/// Duplicate points and points that are not corners of the hull are dropped. Fails
-/// with a message for fewer than five points, a coordinate that is not finite, or
-/// points that all lie in one hyperplane.
+/// The hull of points: one cell per facet of qhull's hull (facets merged where they are
+/// coplanar within kHullTolerance), one polygon where two cells meet, made from qhull's
+/// ridges between them joined into one boundary cycle. The vertices are the points that
+/// are corners, in the order given, unchanged; duplicates and points inside an edge, a
+/// polygon, a cell or the hull are dropped. Fails with one line for fewer than five
+/// distinct points, a coordinate that is not finite, points all in one hyperplane, a cell
+/// that is not flat, or a point so close to a cell it is not on that the viewer's
+/// incidence rule could not tell them apart (closer than kRequiredMargin once scaled as the
+/// viewer loads it): "point 17 lies only 3e-05 from the cell through points 1, 4, 9, 12;
+/// ...", distances in the points' own units, points numbered from 0 in the order given.
 bool convexHull(const std::vector<Vec4>& points, Polytope* out, std::string* error);
 
 }  // namespace orvex::gen

@@ -6,10 +6,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <set>
 #include <tuple>
 
 #include "tools/gen/geometry.h"
+#include "tools/gen/model_check.h"
+#include "tools/gen/model_writer.h"
 #include "tools/gen/test_support.h"
 
 namespace orvex::gen {
@@ -22,6 +25,32 @@ std::set<std::vector<int>> vertexSets(const std::vector<std::vector<int>>& lists
     sets.insert(l);
   }
   return sets;
+}
+
+bool contains(const std::vector<Vec4>& list, const Vec4& v) {
+  return std::any_of(list.begin(), list.end(), [&](const Vec4& u) {
+    return u.x == v.x && u.y == v.y && u.z == v.z && u.w == v.w;
+  });
+}
+
+// The hull of points must contain every point, have only given points as vertices, and
+// pass the model check when written; the writer runs that check.
+void expectValidHull(const std::vector<Vec4>& points, const Polytope& hull,
+                     const std::string& what) {
+  double scale = 0.0;
+  for (const Vec4& p : points) scale = std::max(scale, norm(p));
+  for (const Vec4& v : hull.vertices) {
+    EXPECT_TRUE(contains(points, v)) << what;
+  }
+  for (int c = 0; c < hull.cells(); ++c) {
+    const Vec4& n = hull.normals[c];
+    ASSERT_FALSE(hull.cellVertices[c].empty()) << what;
+    const double h = dot(n, hull.vertices[hull.cellVertices[c][0]]);
+    for (const Vec4& p : points) ASSERT_LE(dot(n, p), h + 1e-9 * scale) << what << " cell " << c;
+  }
+  testing::ScratchDir scratch;
+  std::string error;
+  EXPECT_TRUE(writeModel(scratch.path(), "h", hull, &error)) << what << ": " << error;
 }
 
 // The hull keeps the points' order, so both constructions number the vertices alike and
@@ -122,15 +151,93 @@ TEST(HullTest, RefusesDegenerateInput) {
   EXPECT_EQ(error, "a hull needs at least 5 distinct points, got 1");
 }
 
+// Scaling must neither overflow nor underflow, and a point closer to a corner than the
+// viewer can see must not leave a sliver behind.
+TEST(HullTest, HullsSimplicesAtAnyScaleAndWithANearTwin) {
+  const std::vector<Vec4> unit = {
+      {0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+  for (double scale : {1e300, 1.7e308, 1e-300, 1e-310}) {
+    std::vector<Vec4> points;
+    for (const Vec4& v : unit) points.push_back(scale * v);
+    Polytope p;
+    std::string error;
+    ASSERT_TRUE(convexHull(points, &p, &error)) << scale << ": " << error;
+    EXPECT_EQ(p.vertices.size(), 5u) << scale;
+    EXPECT_EQ(p.polygons.size(), 10u) << scale;
+    expectValidHull(points, p, "simplex scaled by " + std::to_string(scale));
+  }
+  for (double offset : {-1e-9, 1e-9}) {  // just outside, just inside corner 0
+    std::vector<Vec4> points = unit;
+    points.emplace_back(offset, offset, offset, offset);
+    Polytope p;
+    std::string error;
+    ASSERT_TRUE(convexHull(points, &p, &error)) << offset << ": " << error;
+    EXPECT_EQ(p.vertices.size(), 5u) << offset;
+    expectValidHull(points, p, "simplex with a twin " + std::to_string(offset) + " off a corner");
+  }
+}
+
+// Random clouds: each hull is the exact simplicial hull and passes the check, or is
+// refused because a point lies too close to a cell it is not on, and that is true.
+TEST(HullTest, RandomCloudsGiveValidHullsOrTheTrueReason) {
+  int accepted = 0, refused = 0;
+  for (auto [onSphere, inside, seeds] : {std::tuple{20, 5, 8}, {300, 60, 2}, {2000, 0, 1}}) {
+    for (int seed = 1; seed <= seeds; ++seed) {
+      std::mt19937 random(seed);
+      std::normal_distribution<double> gauss;
+      std::uniform_real_distribution<double> uniform(0.0, 0.99);
+      std::vector<Vec4> points;
+      for (int i = 0; i < onSphere + inside; ++i) {
+        Vec4 v(gauss(random), gauss(random), gauss(random), gauss(random));
+        v = (1.0 / norm(v)) * v;
+        points.push_back(i < onSphere ? v : uniform(random) * v);
+      }
+      const std::string what = std::to_string(onSphere) + "+" + std::to_string(inside) +
+                               " points, seed " + std::to_string(seed);
+      Polytope p;
+      std::string error;
+      if (convexHull(points, &p, &error)) {
+        ++accepted;
+        for (const auto& cell : p.cellVertices) EXPECT_EQ(cell.size(), 4u) << what;
+        for (int i = 0; i < onSphere; ++i) {
+          EXPECT_TRUE(contains(p.vertices, points[i]))
+              << what << ": point " << i << " is on the sphere, so a corner";
+        }
+        expectValidHull(points, p, what);
+        continue;
+      }
+      ++refused;
+      int point, a, b, c, d;
+      double distance, needed;
+      ASSERT_EQ(std::sscanf(error.c_str(),
+                            "point %d lies only %lf from the cell through points %d, %d, %d, %d; "
+                            "at this size the viewer's incidence rule needs %lf",
+                            &point, &distance, &a, &b, &c, &d, &needed),
+                7)
+          << what << ": " << error;
+      EXPECT_LT(distance, needed) << what;
+      EXPECT_NEAR(needed, kRequiredMargin, 0.2 * kRequiredMargin) << what;  // radius about 1
+      double values[4];
+      Vec4 axes[4];
+      principalAxes({points[a], points[b], points[c], points[d]}, values, axes);
+      const double actual = std::fabs(dot(axes[0], points[point] - points[a]));
+      EXPECT_NEAR(actual, distance, 0.01 * distance) << what << ": " << error;
+    }
+  }
+  EXPECT_GT(accepted, 0);
+  EXPECT_GT(refused, 0);
+}
+
 TEST(HullTest, ReadsPointFilesAndNamesTheirFaults) {
   testing::ScratchDir scratch;
   std::vector<Vec4> points;
   std::string error;
-  testing::writeText(scratch.file("ok.txt"), "2\n1 2 3 4\n-1e-3 0 .5 7\n");
+  testing::writeText(scratch.file("ok.txt"), "3\n1 2 3 4\n-1e-3 0 .5 7\n1e-310 0 0 0\n");
   ASSERT_TRUE(readPointsFile(scratch.file("ok.txt"), &points, &error)) << error;
-  ASSERT_EQ(points.size(), 2u);
+  ASSERT_EQ(points.size(), 3u);
   EXPECT_EQ(points[1].x, -1e-3);
   EXPECT_EQ(points[1].w, 7);
+  EXPECT_EQ(points[2].x, 1e-310);
 
   testing::writeText(scratch.file("off.4off"),
                      "4OFF\n# comment\n2 0 0 0\n1 0 0 0\n0 0 0 1 7 7 7\n");
@@ -145,6 +252,7 @@ TEST(HullTest, ReadsPointFilesAndNamesTheirFaults) {
   const Bad kBad[] = {
       {"3\n1 2 3 4\n5 6 7 8\n", ": point 2 is missing (the count says 3)"},
       {"1\n1 2 x 4\n", ": point 0 has 'x', which is not a number"},
+      {"1\n1 2 1e999 4\n", ": point 0 has '1e999', which is too large for a double"},
       {"points\n", ": expected a point count or 4OFF, found 'points'"},
       {"", ": expected a point count or 4OFF, found ''"},
       {"-2\n", ": expected a point count or 4OFF, found '-2'"},
@@ -157,7 +265,7 @@ TEST(HullTest, ReadsPointFilesAndNamesTheirFaults) {
   EXPECT_FALSE(readPointsFile(scratch.file("none.txt"), &points, &error));
   EXPECT_EQ(error, "Cannot open " + scratch.file("none.txt"));
   EXPECT_FALSE(readPointsFile(scratch.path(), &points, &error));
-  EXPECT_EQ(error, "Cannot open " + scratch.path());
+  EXPECT_EQ(error, "Cannot open " + scratch.path() + ": not a regular file");
 }
 
 }  // namespace

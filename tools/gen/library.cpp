@@ -11,6 +11,7 @@
 #include "tools/gen/dual.h"
 #include "tools/gen/hull.h"
 #include "tools/gen/point_sets.h"
+#include "tools/gen/prisms.h"
 #include "tools/gen/wythoff.h"
 
 namespace orvex::gen {
@@ -111,9 +112,9 @@ bool buildRow(const LibraryEntry& entry, const std::vector<LibraryEntry>& table,
       return false;
     }
   } else if (std::sscanf(how.c_str(), "{%d}×{%d}", &p, &q) == 2 && p >= 3 && q >= 3) {
-    points = duoprismPoints(p, q);
+    return duoprism(p, q, out, error);
   } else if (std::sscanf(how.c_str(), "%d-gonal antiprism", &p) == 1 && p >= 3) {
-    points = antiprismPrismPoints(p);
+    return antiprismPrism(p, out, error);
   } else {
     *error = entry.name + ": unknown construction '" + how + "'";
     return false;

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <vector>
 
 #include "model/incidence.h"
@@ -57,70 +60,30 @@ std::string polygonProblem(const model::IndexList& polygon, const model::Vec4Tab
 }
 
 // The normals exactly as the file holds them; the loader scales its copy to length 1.
-bool readWrittenNormals(const std::string& dataDir, const std::string& name,
-                        model::Vec4Table* normals) {
-  std::ifstream vertexFile(model::vertexFilePath(dataDir, name));
+bool readWrittenNormals(const model::TextSource& source, const std::string& dataDir,
+                        const std::string& name, model::Vec4Table* normals) {
+  std::string text;
+  if (!source(model::vertexFilePath(dataDir, name), &text)) return false;
+  std::istringstream vertexFile(text);
   model::Vec4Table vertices;
   vertices.read(vertexFile);
   std::string word;
   vertexFile >> word;
-  std::ifstream normalsFile(model::normalsFilePath(dataDir, word));
+  if (!source(model::normalsFilePath(dataDir, word), &text)) return false;
+  std::istringstream normalsFile(text);
   normals->read(normalsFile);
   return static_cast<bool>(normalsFile);
 }
 
-}  // namespace
-
-std::string cellKindName(const int sides[], int maxSides) {
-  std::map<int, int> s;
-  for (int k = 3; k <= maxSides; ++k) {
-    if (sides[k]) s[k] = sides[k];
-  }
-  using Sig = std::map<int, int>;
-  static const std::pair<Sig, const char*> kNamed[] = {
-      {{{3, 4}}, "tetrahedron"},
-      {{{4, 6}}, "cube"},
-      {{{3, 8}}, "octahedron"},
-      {{{5, 12}}, "dodecahedron"},
-      {{{3, 20}}, "icosahedron"},
-      {{{3, 4}, {6, 4}}, "truncated tetrahedron"},
-      {{{3, 8}, {4, 6}}, "cuboctahedron"},
-      {{{3, 8}, {8, 6}}, "truncated cube"},
-      {{{4, 6}, {6, 8}}, "truncated octahedron"},
-      {{{3, 8}, {4, 18}}, "rhombicuboctahedron"},
-      {{{4, 12}, {6, 8}, {8, 6}}, "truncated cuboctahedron"},
-      {{{3, 20}, {5, 12}}, "icosidodecahedron"},
-      {{{3, 20}, {10, 12}}, "truncated dodecahedron"},
-      {{{5, 12}, {6, 20}}, "truncated icosahedron"},
-      {{{3, 20}, {4, 30}, {5, 12}}, "rhombicosidodecahedron"},
-      {{{4, 30}, {6, 20}, {10, 12}}, "truncated icosidodecahedron"},
-      {{{3, 32}, {4, 6}}, "snub cube"},
-      {{{3, 80}, {5, 12}}, "snub dodecahedron"},
-  };
-  for (const auto& named : kNamed) {
-    if (named.first == s) return named.second;
-  }
-  static const char* const kGons[] = {"triangular", "square",    "pentagonal", "hexagonal",
-                                      "heptagonal", "octagonal", "enneagonal", "decagonal"};
-  for (const auto& [k, count] : s) {
-    if (k == 4 || count != 2 || s.size() != 2) continue;
-    std::string gon = k <= 10 ? kGons[k - 3] : std::to_string(k) + "-gonal";
-    if (s.count(4) && s.at(4) == k) return gon + " prism";
-    if (s.count(3) && s.at(3) == 2 * k) return gon + " antiprism";
-  }
-  return "";
+std::string shortReal(double v) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.3g", v);
+  return buffer;
 }
 
-bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,
-                std::string* error) {
-  model::Model m;
-  model::Vec3List projected;
-  if (!model::loadModel(dataDir, name, &m, &projected, error)) return false;
-  model::Vec4Table written;
-  if (!readWrittenNormals(dataDir, name, &written) || written.count != m.cellNormals->count) {
-    *error = name + ": cannot read the normals a second time";
-    return false;
-  }
+// The checks on a model as the viewer loaded it; written holds its normals as written.
+bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const std::string& name,
+                 ModelReport* report, std::string* error) {
   auto fail = [&](const std::string& problem) {
     *error = name + ": " + problem;
     return false;
@@ -177,13 +140,15 @@ bool checkModel(const std::string& dataDir, const std::string& name, ModelReport
     // The viewer's rule, on the normal as written, against a strict one on the unit normal.
     const double h = model::supportValue(n, vertices);
     double next = -INFINITY;
+    int nearest = -1;
     std::vector<int> strict;
     for (int v = 0; v < V; ++v) {
       double d = dot(n, vertices[v]);
       if ((h - d) / length < kFlat) {
         strict.push_back(v);
-      } else {
-        next = std::max(next, d);
+      } else if (d > next) {
+        next = d;
+        nearest = v;
       }
     }
     const model::IndexList& own = cellVertices[c];
@@ -195,8 +160,9 @@ bool checkModel(const std::string& dataDir, const std::string& name, ModelReport
     const double margin = h - next;
     smallest = std::min(smallest, margin);
     if (margin < kRequiredMargin) {
-      return fail(cell + ": incidence margin " + std::to_string(margin) + " is below " +
-                  std::to_string(kRequiredMargin));
+      return fail(cell + ": vertex " + std::to_string(nearest) + " lies only " + shortReal(margin) +
+                  " from its hyperplane; the viewer's incidence rule needs " +
+                  shortReal(kRequiredMargin));
     }
     if (affineRank(cornersOf(own, vertices), kFlat) != 3) {
       return fail(cell + " does not span three dimensions");
@@ -260,6 +226,76 @@ bool checkModel(const std::string& dataDir, const std::string& name, ModelReport
   report->cellKinds = listed;
   report->smallestMargin = smallest;
   return true;
+}
+
+}  // namespace
+
+std::string cellKindName(const int sides[], int maxSides) {
+  std::map<int, int> s;
+  for (int k = 3; k <= maxSides; ++k) {
+    if (sides[k]) s[k] = sides[k];
+  }
+  using Sig = std::map<int, int>;
+  static const std::pair<Sig, const char*> kNamed[] = {
+      {{{3, 4}}, "tetrahedron"},
+      {{{4, 6}}, "cube"},
+      {{{3, 8}}, "octahedron"},
+      {{{5, 12}}, "dodecahedron"},
+      {{{3, 20}}, "icosahedron"},
+      {{{3, 4}, {6, 4}}, "truncated tetrahedron"},
+      {{{3, 8}, {4, 6}}, "cuboctahedron"},
+      {{{3, 8}, {8, 6}}, "truncated cube"},
+      {{{4, 6}, {6, 8}}, "truncated octahedron"},
+      {{{3, 8}, {4, 18}}, "rhombicuboctahedron"},
+      {{{4, 12}, {6, 8}, {8, 6}}, "truncated cuboctahedron"},
+      {{{3, 20}, {5, 12}}, "icosidodecahedron"},
+      {{{3, 20}, {10, 12}}, "truncated dodecahedron"},
+      {{{5, 12}, {6, 20}}, "truncated icosahedron"},
+      {{{3, 20}, {4, 30}, {5, 12}}, "rhombicosidodecahedron"},
+      {{{4, 30}, {6, 20}, {10, 12}}, "truncated icosidodecahedron"},
+      {{{3, 32}, {4, 6}}, "snub cube"},
+      {{{3, 80}, {5, 12}}, "snub dodecahedron"},
+  };
+  for (const auto& named : kNamed) {
+    if (named.first == s) return named.second;
+  }
+  static const char* const kGons[] = {"triangular", "square",    "pentagonal", "hexagonal",
+                                      "heptagonal", "octagonal", "enneagonal", "decagonal"};
+  for (const auto& [k, count] : s) {
+    if (k == 4 || count != 2 || s.size() != 2) continue;
+    std::string gon = k <= 10 ? kGons[k - 3] : std::to_string(k) + "-gonal";
+    if (s.count(4) && s.at(4) == k) return gon + " prism";
+    if (s.count(3) && s.at(3) == 2 * k) return gon + " antiprism";
+  }
+  return "";
+}
+
+bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
+                    const std::string& name, ModelReport* report, std::string* error) {
+  model::Model m;
+  model::Vec3List projected;
+  if (!model::loadModelFrom(source, dataDir, name, &m, &projected, error)) return false;
+  model::Vec4Table written;
+  if (!readWrittenNormals(source, dataDir, name, &written) ||
+      written.count != m.cellNormals->count) {
+    *error = name + ": cannot read the normals a second time";
+    return false;
+  }
+  return checkLoaded(m, written, name, report, error);
+}
+
+bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,
+                std::string* error) {
+  auto fromDisk = [](const std::string& path, std::string* text) {
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(path, ignored)) return false;
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    if (in) all << in.rdbuf();
+    *text = all.str();
+    return in && !in.bad();
+  };
+  return checkModelFrom(fromDisk, dataDir, name, report, error);
 }
 
 }  // namespace orvex::gen

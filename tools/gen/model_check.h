@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "model/loader.h"
+
 namespace orvex::gen {
 
 /// What checkModel found in a model that passed.
@@ -28,6 +30,11 @@ constexpr double kRequiredMargin = 1e-3;
 /// loader's message).
 bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,
                 std::string* error);
+
+/// checkModel with the files' texts from source, so that a model is checked in memory,
+/// exactly as the viewer would load it, before anything is written.
+bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
+                    const std::string& name, ModelReport* report, std::string* error);
 
 /// The name of a cell kind from its polygons: sidesCount[k] polygons with k sides.
 /// "dodecahedron", "pentagonal prism", ..., or "" when it has no name here.

@@ -121,7 +121,9 @@ TEST(ModelCheckTest, FindsEachKindOfFault) {
       shorter << x * 1e-4 << ' ' << y * 1e-4 << ' ' << z * 1e-4 << ' ' << w * 1e-4;
       t.edit("nor", t.line("nor", c), shorter.str());
     }
-    EXPECT_EQ(t.check(), "t: cell 0: incidence margin 0.000100 is below 0.001000");
+    EXPECT_EQ(t.check(),
+              "t: cell 0: vertex 6 lies only 0.0001 from its hyperplane; the viewer's incidence "
+              "rule needs 0.001");
   }
   {
     SpoiledTesseract t;  // a missing file is the loader's own message
@@ -130,14 +132,37 @@ TEST(ModelCheckTest, FindsEachKindOfFault) {
   }
 }
 
-TEST(ModelCheckTest, MarginOfFinePolygonsFallsBelowTheLimit) {
+// The writer loads and checks the model in memory first: a model the check rejects is
+// not written, and an existing model of that name keeps every byte.
+TEST(ModelCheckTest, WriterWritesOnlyWhatPassesAndKeepsTheOldModelOnRefusal) {
   testing::ScratchDir scratch;
-  auto r = testing::runGen({"-d", scratch.path(), "duoprism", "250", "3", "d"}, scratch);
-  ASSERT_EQ(r.exitStatus, 0) << r.err;
-  ModelReport report;
   std::string error;
-  EXPECT_FALSE(checkModel(scratch.path(), "d", &report, &error));
-  EXPECT_NE(error.find("d: cell 0: incidence margin 0.000"), std::string::npos) << error;
+  ASSERT_TRUE(writeModel(scratch.path(), "t", testing::wythoffOf("B4", "1000"), &error)) << error;
+  const std::vector<std::string> files = scratch.entries();
+  std::vector<std::string> before;
+  for (const std::string& f : files) before.push_back(testing::readText(scratch.file(f)));
+
+  Polytope crossed = testing::wythoffOf("B4", "1000");
+  std::swap(crossed.polygons[3][1], crossed.polygons[3][2]);
+  Polytope holed = testing::wythoffOf("B4", "1000");
+  holed.polygons.pop_back();
+  Polytope flipped = testing::wythoffOf("B4", "1000");
+  flipped.normals[2] = -1.0 * flipped.normals[2];
+  const std::pair<const Polytope*, std::string> kRefused[] = {
+      {&crossed, "not writing t: polygon 3 is not convex in boundary order"},
+      {&holed, "not writing t: V - E + F - C = 16 - 32 + 23 - 8 is not 0"},
+      {&flipped, "not writing t: polygon "},
+  };
+  for (const auto& [polytope, message] : kRefused) {
+    EXPECT_FALSE(writeModel(scratch.path(), "t", *polytope, &error)) << message;
+    EXPECT_EQ(error.substr(0, message.size()), message);
+    ASSERT_EQ(scratch.entries(), files) << message;
+    for (size_t i = 0; i < files.size(); ++i) {
+      EXPECT_EQ(testing::readText(scratch.file(files[i])), before[i]) << files[i];
+    }
+  }
+  ModelReport report;
+  EXPECT_TRUE(checkModel(scratch.path(), "t", &report, &error)) << error;
 }
 
 TEST(ModelCheckTest, NamesCellKindsByTheirPolygons) {

@@ -20,11 +20,12 @@ struct Line {
   std::vector<std::string> words;
 };
 
+// A number too small for a normal double (1e-310) is still that number; one too large
+// is refused with the infinities.
 bool parseReal(const std::string& word, double* v) {
-  errno = 0;
   char* end = nullptr;
   *v = std::strtod(word.c_str(), &end);
-  return !word.empty() && *end == '\0' && errno != ERANGE && std::isfinite(*v);
+  return !word.empty() && *end == '\0' && std::isfinite(*v);
 }
 
 bool parseCount(const std::string& word, long* v) {
@@ -113,20 +114,37 @@ bool parseOff4(const std::string& text, const std::string& path, Off4* off, std:
                       error)) {
     return false;
   }
+  if (at < lines.size()) {
+    *error = path + ":" + std::to_string(lines[at].number) + ": a row after the last of the " +
+             std::to_string(counts[3]) + " cells the counts announce";
+    return false;
+  }
   *off = std::move(result);
   return true;
 }
 
-bool readOff4File(const std::string& path, Off4* off, std::string* error) {
+bool readRegularFile(const std::string& path, std::string* text, std::string* error) {
+  std::error_code ignored;
+  const auto status = std::filesystem::status(path, ignored);
+  // A directory would read as nothing, and a pipe could keep the reader waiting forever.
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    *error = "Cannot open " + path + ": not a regular file";
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  if (in) text << in.rdbuf();
-  // A directory opens on Linux but reads as nothing.
-  if (!in || in.bad() || std::filesystem::is_directory(path)) {
+  std::ostringstream all;
+  if (in) all << in.rdbuf();
+  if (!in || in.bad()) {
     *error = "Cannot open " + path;
     return false;
   }
-  return parseOff4(text.str(), path, off, error);
+  *text = all.str();
+  return true;
+}
+
+bool readOff4File(const std::string& path, Off4* off, std::string* error) {
+  std::string text;
+  return readRegularFile(path, &text, error) && parseOff4(text, path, off, error);
 }
 
 std::string formatOff4(const Off4& off) {

@@ -18,11 +18,12 @@ using ScratchDir = ::orvex::testing::TempDir;
 using ::orvex::testing::readText;
 using ::orvex::testing::writeText;
 
-/// Runs the built orvex-gen with args in the scratch directory.
+/// Runs the built orvex-gen with args in the scratch directory; a run that has not ended
+/// within two minutes is killed and reported with exit status -1.
 inline orvex::testing::ProgramResult runGen(const std::vector<std::string>& args,
                                             const ScratchDir& scratch) {
   return orvex::testing::runProgram(std::string(ORVEX_BIN_DIR) + "/orvex-gen", args,
-                                    scratch.path());
+                                    scratch.path(), {}, 120);
 }
 
 /// The Wythoff polytope of group and ring pattern, which must be valid.
