@@ -119,7 +119,7 @@ TEST(CliTest, WritesChecksAndListsModels) {
   EXPECT_NE(r.out.find("dp                                        40      54      14"),
             std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find("6 models in " + d), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("8 models in " + d), std::string::npos) << r.out;
 }
 
 // Every fault a user can make: exit status 1 and exactly one line on stderr, saying what.
