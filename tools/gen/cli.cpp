@@ -156,7 +156,7 @@ void library(const std::vector<std::string>& rest, const std::string& dir, std::
              " cells, but the table says " + std::to_string(e.vertices) + ", " +
              std::to_string(e.polygons) + ", " + std::to_string(e.cells);
     }
-    if (!writeModel(dir, e.name, p, &problem)) return problem;
+    if (!writeModel(dir, e.name, p, &problem, kLibraryMargin)) return problem;
     return "";
   };
   int written = 0;

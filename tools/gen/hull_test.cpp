@@ -209,6 +209,16 @@ TEST(HullTest, RandomCloudsGiveValidHullsOrTheTrueReason) {
       ++refused;
       int point, a, b, c, d;
       double distance, needed;
+      // Facets within the merge tolerance of coplanar make one cell; if a corner then sits
+      // between the strict and the viewer's rule, no model can be right.
+      const size_t bent = error.find(" is not flat: point ");
+      if (error.rfind("the cell through points ", 0) == 0 && bent != std::string::npos &&
+          std::sscanf(error.c_str() + bent, " is not flat: point %d lies %lf off it", &point,
+                      &distance) == 2) {
+        EXPECT_GT(distance, kHullTolerance) << what << ": " << error;
+        EXPECT_LT(distance, 2 * kHullTolerance) << what << ": " << error;
+        continue;
+      }
       ASSERT_EQ(std::sscanf(error.c_str(),
                             "point %d lies only %lf from the cell through points %d, %d, %d, %d; "
                             "at this size the viewer's incidence rule needs %lf",

@@ -53,7 +53,7 @@ TEST_P(LibraryRowTest, GeneratesTheTableCountsAndPassesCheck) {
   std::string error;
   ASSERT_TRUE(checkModel(ORVEX_MODELS_DIR, row.name, &shipped, &error)) << error;
   expectCounts(row, shipped);
-  EXPECT_GE(shipped.smallestMargin, kRequiredMargin);
+  EXPECT_GE(shipped.smallestMargin, kLibraryMargin);
   if (isUniformFamily(row.family)) {
     Polytope written;
     ASSERT_TRUE(loadPolytope(ORVEX_MODELS_DIR, row.name, &written, &error)) << error;

@@ -83,7 +83,7 @@ std::string shortReal(double v) {
 
 // The checks on a model as the viewer loaded it; written holds its normals as written.
 bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const std::string& name,
-                 ModelReport* report, std::string* error) {
+                 double requiredMargin, ModelReport* report, std::string* error) {
   auto fail = [&](const std::string& problem) {
     *error = name + ": " + problem;
     return false;
@@ -159,10 +159,10 @@ bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const s
     }
     const double margin = h - next;
     smallest = std::min(smallest, margin);
-    if (margin < kRequiredMargin) {
+    if (margin < requiredMargin) {
       return fail(cell + ": vertex " + std::to_string(nearest) + " lies only " + shortReal(margin) +
                   " from its hyperplane; the viewer's incidence rule needs " +
-                  shortReal(kRequiredMargin));
+                  shortReal(requiredMargin));
     }
     if (affineRank(cornersOf(own, vertices), kFlat) != 3) {
       return fail(cell + " does not span three dimensions");
@@ -271,7 +271,8 @@ std::string cellKindName(const int sides[], int maxSides) {
 }
 
 bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
-                    const std::string& name, ModelReport* report, std::string* error) {
+                    const std::string& name, ModelReport* report, std::string* error,
+                    double requiredMargin) {
   model::Model m;
   model::Vec3List projected;
   if (!model::loadModelFrom(source, dataDir, name, &m, &projected, error)) return false;
@@ -281,11 +282,11 @@ bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
     *error = name + ": cannot read the normals a second time";
     return false;
   }
-  return checkLoaded(m, written, name, report, error);
+  return checkLoaded(m, written, name, requiredMargin, report, error);
 }
 
 bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,
-                std::string* error) {
+                std::string* error, double requiredMargin) {
   auto fromDisk = [](const std::string& path, std::string* text) {
     std::error_code ignored;
     if (!std::filesystem::is_regular_file(path, ignored)) return false;
@@ -295,7 +296,7 @@ bool checkModel(const std::string& dataDir, const std::string& name, ModelReport
     *text = all.str();
     return in && !in.bad();
   };
-  return checkModelFrom(fromDisk, dataDir, name, report, error);
+  return checkModelFrom(fromDisk, dataDir, name, report, error, requiredMargin);
 }
 
 }  // namespace orvex::gen

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "model/incidence.h"
 #include "model/loader.h"
 
 namespace orvex::gen {
@@ -18,23 +19,30 @@ struct ModelReport {
   double smallestMargin = 0.0;
 };
 
-/// The margin checkModel demands: 100 times the incidence tolerance.
-constexpr double kRequiredMargin = 1e-3;
+/// The margin every model must keep: twice the viewer's incidence tolerance, so a vertex
+/// off a cell clears the rule by as much again as its width, far beyond the rounding of
+/// 15-digit files. Any point set whose hull keeps it is written.
+constexpr double kRequiredMargin = 2 * model::kIncidenceTolerance;
+
+/// The margin the shipped library and the built-in families keep: 100 times the
+/// tolerance, so that no catalogue model sits anywhere near the rule's edge.
+constexpr double kLibraryMargin = 1e-3;
 
 /// Loads model `name` from dataDir with model::loadModel and checks: every polygon has
 /// three or more distinct vertices and is flat and convex in boundary order, and lies
 /// in exactly two cells; V - E + F - C = 0; every cell spans three dimensions, has its
 /// polygons closing up, a normal pointing away from the centre, no twin, the same
 /// vertices under the viewer's rule as under a strict one (5e-6), and a margin of at least
-/// kRequiredMargin. On failure returns false with one line: "<name>: <problem>" (or the
+/// requiredMargin. On failure returns false with one line: "<name>: <problem>" (or the
 /// loader's message).
 bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,
-                std::string* error);
+                std::string* error, double requiredMargin = kRequiredMargin);
 
 /// checkModel with the files' texts from source, so that a model is checked in memory,
 /// exactly as the viewer would load it, before anything is written.
 bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
-                    const std::string& name, ModelReport* report, std::string* error);
+                    const std::string& name, ModelReport* report, std::string* error,
+                    double requiredMargin = kRequiredMargin);
 
 /// The name of a cell kind from its polygons: sidesCount[k] polygons with k sides.
 /// "dodecahedron", "pentagonal prism", ..., or "" when it has no name here.

@@ -118,12 +118,12 @@ TEST(ModelCheckTest, FindsEachKindOfFault) {
       double x, y, z, w;
       in >> x >> y >> z >> w;
       std::ostringstream shorter;
-      shorter << x * 1e-4 << ' ' << y * 1e-4 << ' ' << z * 1e-4 << ' ' << w * 1e-4;
+      shorter << x * 1.5e-5 << ' ' << y * 1.5e-5 << ' ' << z * 1.5e-5 << ' ' << w * 1.5e-5;
       t.edit("nor", t.line("nor", c), shorter.str());
     }
     EXPECT_EQ(t.check(),
-              "t: cell 0: vertex 6 lies only 0.0001 from its hyperplane; the viewer's incidence "
-              "rule needs 0.001");
+              "t: cell 0: vertex 6 lies only 1.5e-05 from its hyperplane; the viewer's incidence "
+              "rule needs 2e-05");
   }
   {
     SpoiledTesseract t;  // a missing file is the loader's own message

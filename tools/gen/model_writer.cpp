@@ -135,7 +135,7 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
 }
 
 bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,
-                std::string* error) {
+                std::string* error, double requiredMargin) {
   if (!checkModelName(name, error)) return false;
   normalize(&polytope);
 
@@ -175,7 +175,7 @@ bool writeModel(const std::string& dir, const std::string& name, Polytope polyto
   };
   ModelReport report;
   std::string problem;
-  if (!checkModelFrom(fromMemory, dir, name, &report, &problem)) {
+  if (!checkModelFrom(fromMemory, dir, name, &report, &problem, requiredMargin)) {
     if (problem.rfind(name + ": ", 0) == 0) problem.erase(0, name.size() + 2);
     *error = "not writing " + name + ": " + problem;
     return false;

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "tools/gen/model_check.h"
 #include "tools/gen/polytope.h"
 
 namespace orvex::gen {
@@ -32,7 +33,8 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
 /// dir that are renamed into place only when all three are complete, so on any failure
 /// an existing model of that name stays exactly as it was. False with
 /// "not writing <name>: <problem>" or "<path>: <problem>".
+/// requiredMargin is the incidence margin the check demands (see model_check.h).
 bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,
-                std::string* error);
+                std::string* error, double requiredMargin = kRequiredMargin);
 
 }  // namespace orvex::gen

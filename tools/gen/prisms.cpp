@@ -22,7 +22,7 @@ double polygonGap(int n) { return std::cos(M_PI / n) - std::cos(3 * M_PI / n); }
 // The largest n from 3 up whose margin holds, every smaller one holding too; 2 if none.
 int largestHolding(const std::function<double(int)>& margin) {
   int n = 3;
-  while (n <= kLargestSize && margin(n) >= kRequiredMargin) ++n;
+  while (n <= kLargestSize && margin(n) >= kLibraryMargin) ++n;
   return n - 1;
 }
 
@@ -30,7 +30,7 @@ std::string tooFine(const std::string& what, double margin, const std::string& l
   char text[64];
   std::snprintf(text, sizeof text, "%.3g", margin);
   char need[32];
-  std::snprintf(need, sizeof need, "%.2g", kRequiredMargin);
+  std::snprintf(need, sizeof need, "%.2g", kLibraryMargin);
   return what + " is too fine for the viewer: a vertex would lie only " + text +
          " from a cell it is not on (" + need + " needed); " + limit;
 }
@@ -163,7 +163,7 @@ double antiprismPrismMargin(int n) {
 
 bool duoprism(int p, int q, Polytope* out, std::string* error) {
   const double margin = duoprismMargin(p, q);
-  if (margin < kRequiredMargin) {
+  if (margin < kLibraryMargin) {
     const std::string what = "duoprism " + std::to_string(p) + " " + std::to_string(q);
     std::string limit;
     const int largestQ = largestHolding([p](int k) { return duoprismMargin(p, k); });
@@ -228,7 +228,7 @@ bool duoprism(int p, int q, Polytope* out, std::string* error) {
 bool antiprismPrism(int n, Polytope* out, std::string* error) {
   AntiprismPrism built = buildAntiprismPrism(n);
   const double margin = marginOf(built.polytope, built.representatives);
-  if (margin < kRequiredMargin) {
+  if (margin < kLibraryMargin) {
     const int largest = largestHolding(antiprismPrismMargin);
     *error = tooFine("antiprism-prism " + std::to_string(n), margin,
                      "P can be at most " + std::to_string(largest));
