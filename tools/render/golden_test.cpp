@@ -58,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
         GoldenCase{"c8-frames-xw-yw.png", "c8", {"-h", "--turn", "0,0,0,0.35,0.2,0"}},
         GoldenCase{"c8-clip-turned.png", "c8", {"-c", "--turn", "0,0.5,0.3,0.2,0,0"}},
         GoldenCase{"c24-solid-xw.png", "c24", {"-s", "--turn", "0,0,0,0.5,0,0"}},
-        GoldenCase{"c120-frames.png", "c120", {"-h", "--turn", "0,0.2,0.1,0.3,0.15,0"}}),
+        GoldenCase{"c120-frames.png", "c120", {"-h", "--turn", "0,0.2,0.1,0.3,0.15,0"}},
+        GoldenCase{"c600-solid-turned.png", "c600", {"--turn", "0,0.3,0.2,0.4,0.25,0"}}),
     [](const ::testing::TestParamInfo<GoldenCase>& info) {
       std::string name = info.param.file;
       name = name.substr(0, name.find('.'));
