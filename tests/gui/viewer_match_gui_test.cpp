@@ -77,14 +77,29 @@ TEST_F(ViewerMatchGuiTest, StartUpPictureEqualsOrvexRender) {
   EXPECT_TRUE(offscreen::picturesAgree(d)) << d.describe();
 }
 
-TEST_F(ViewerMatchGuiTest, TurnReproducesAFourDimensionalDrag) {
-  const offscreen::RgbImage expected = rendered({"c8", "-h", "--turn", "0,0,0,-0.1,-0.05,0"});
-  Viewer& viewer = launchWindow({"c8", "-h", "-n", "match"}, "match");
+TEST_F(ViewerMatchGuiTest, TurnAndRepeatReproduceADragEventByEvent) {
+  const std::vector<std::string> firstMove{"c120", "-h", "--turn", "0,0,0,-0.1,-0.05,0"};
+  const offscreen::RgbImage afterFirst = rendered(firstMove);
+  std::vector<std::string> manyMoves = firstMove;
+  manyMoves.insert(manyMoves.end(), {"--turn", "0,0,0,0.01,0.005,0", "--repeat", "60"});
+  const offscreen::RgbImage afterMany = rendered(manyMoves);
+  Viewer& viewer = launchWindow({"c120", "-h", "-n", "match"}, "match");
   ASSERT_NE(viewer.window, 0u);
   moveOnScreen(viewer);
   // Right button held after one move of (+20, -10) pixels: one xw/yw increment, no spin.
   ASSERT_TRUE(xdotool({"mousemove", "150", "150", "mousedown", "3", "mousemove", "170", "140"}));
-  const offscreen::ImageDifference d = waitForMatch(viewer, expected);
+  offscreen::ImageDifference d = waitForMatch(viewer, afterFirst);
+  EXPECT_TRUE(offscreen::picturesAgree(d)) << d.describe();
+
+  // 60 moves of (-2, +1) sent in one burst, faster than this model's frames: however many
+  // reach a frame together, each must turn by its own step. One step more or less moves
+  // thousands of this picture's pixels.
+  std::vector<std::string> burst;
+  for (int i = 1; i <= 60; ++i) {
+    burst.insert(burst.end(), {"mousemove", std::to_string(170 - 2 * i), std::to_string(140 + i)});
+  }
+  ASSERT_TRUE(xdotool(burst));
+  d = waitForMatch(viewer, afterMany);
   EXPECT_TRUE(offscreen::picturesAgree(d)) << d.describe();
   EXPECT_TRUE(xdotool({"mouseup", "3"}));
 }
