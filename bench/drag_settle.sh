@@ -4,7 +4,8 @@
 # held), and the window's pixels polled (orvex-window-watch) until they stop changing.
 # Prints, per run, the time in seconds from the last motion event to the first capture
 # that shows the final picture (negative: final before xdotool had exited, which takes a
-# few ms), how long the drag took and the mean time between captures, the resolution.
+# few ms), how long the drag took, the mean time between captures (the resolution) and
+# between the pictures seen while dragging (about a frame time, for frames slower than that).
 # Not a test: the figures depend on the machine and its load.
 #
 #   bench/drag_settle.sh [-b BIN] [-r RUNS] [-w WIDTH] [MODEL...]
@@ -83,8 +84,8 @@ settle_once() {
   local drag_pid=$!
 
   # Poll while the drag runs and until the picture has not changed for 2 s after it.
-  local final interval
-  read -r final interval < <("$watch" "$window" "$work/done" 2)
+  local final interval frame
+  read -r final interval frame < <("$watch" "$window" "$work/done" 2)
   wait "$drag_pid" || true
   # Released, or the next viewer would never see its press.
   xdotool mouseup 1
@@ -93,8 +94,9 @@ settle_once() {
   viewer_pid=
   local done_at
   done_at=$(cat "$work/done")
-  awk -v f="$final" -v d="$done_at" -v s="$started" -v i="$interval" \
-    'BEGIN { printf "%.3f  (drag %.2f s, a capture every %.0f ms)\n", f - d, d - s, i }'
+  awk -v f="$final" -v d="$done_at" -v s="$started" -v i="$interval" -v p="$frame" \
+    'BEGIN { printf "%.3f  (drag %.2f s, a capture every %.0f ms, a new picture every %.0f ms)\n",
+             f - d, d - s, i, p }'
 
 }
 

@@ -5,7 +5,9 @@
 //
 // Once DONE_FILE exists and the picture has then stood still for QUIET_SECONDS, prints
 // the wall-clock time (seconds since the epoch, like `date +%s.%N`) of the first capture
-// that showed the final picture, and the mean time between captures in milliseconds.
+// that showed the final picture, the mean time between captures and the mean time between
+// the pictures seen changing (the frame time, while frames are slower than captures), both
+// in milliseconds.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <sys/stat.h>
@@ -51,8 +53,10 @@ int main(int argc, char** argv) {
   std::vector<char> last;
   const double start = wallSeconds();
   double changedAt = start;
+  double firstChange = 0.0;
   double t = start;
   long captures = 0;
+  long changes = 0;
   for (;;) {
     XImage* image = XGetImage(display, window, 0, 0, attributes.width, attributes.height,
                               AllPlanes, ZPixmap);
@@ -64,13 +68,15 @@ int main(int argc, char** argv) {
     ++captures;
     const size_t size = static_cast<size_t>(image->bytes_per_line) * image->height;
     if (last.size() != size || std::memcmp(last.data(), image->data, size) != 0) {
+      if (!last.empty() && changes++ == 0) firstChange = t;
       last.assign(image->data, image->data + size);
       changedAt = t;
     }
     XDestroyImage(image);
     if (t - changedAt > quiet && exists(doneFile)) break;
   }
-  std::printf("%.6f %.1f\n", changedAt, 1e3 * (t - start) / captures);
+  const double frame = changes > 1 ? 1e3 * (changedAt - firstChange) / (changes - 1) : 0.0;
+  std::printf("%.6f %.1f %.1f\n", changedAt, 1e3 * (t - start) / captures, frame);
   XCloseDisplay(display);
   return 0;
 }
