@@ -101,6 +101,7 @@ render::DrawSettings drawSettingsOf(const Settings& settings) {
   draw.fillType = settings.fillType;
   draw.hidePoly = settings.hidePoly;
   draw.extendRate = settings.extendRate;
+  draw.clip = settings.clip;
   return draw;
 }
 

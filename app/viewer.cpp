@@ -42,7 +42,10 @@ void onMouse(int button, int state, int x, int y) {
   glutIdleFunc(onIdle);
 }
 
-void onMotion(int x, int y) { view4d::onMotion(viewState, x, y, display); }
+// Every event still turns the view, but the frame is only requested: GLUT handles all the
+// events already waiting before it draws, so a frame slower than the pointer cannot leave
+// the picture trailing the hand.
+void onMotion(int x, int y) { view4d::onMotion(viewState, x, y, glutPostRedisplay); }
 
 void onIdle() {
   if (view4d::idleIsInert(viewState)) {

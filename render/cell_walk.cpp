@@ -35,10 +35,35 @@ void drawFramePolygon(const model::IndexList& polygon, const model::Vec3List& p,
   sink->end();
 }
 
+// A point inside the projected cell: the mean of its polygons' vertices, shared ones
+// counted once per polygon (still a mean of every vertex with positive weight).
+Vec3 cellCentre(const model::IndexList& cell, const model::IndexListArray& polygons,
+                const model::Vec3List& p) {
+  Vec3 sum;
+  int count = 0;
+  for (int j = 0; j < cell.count; ++j) {
+    const model::IndexList& polygon = polygons[cell[j]];
+    for (int i = 0; i < polygon.count; ++i) sum = sum + p[polygon[i]];
+    count += polygon.count;
+  }
+  return count > 0 ? (1.0 / count) * sum : sum;
+}
+
+// True when the polygon through q1, q2, q3, drawn displaced by offset, shows the eye
+// the inside of its cell. Edge-on and degenerate polygons count as facing the eye.
+bool facesAway(const Vec3& q1, const Vec3& q2, const Vec3& q3, const Vec3& centre,
+               const Vec3& offset, const Vec3& eye) {
+  const Vec3 n = model::cross(q2 - q1, q3 - q1);
+  const double outward = model::dot(q1 - centre, n);
+  // The offset moves the polygon but not its plane's direction; the eye sees its drawn place.
+  const double towardsEye = model::dot(eye - (q1 + offset), n);
+  return (outward > 0.0 && towardsEye < 0.0) || (outward < 0.0 && towardsEye > 0.0);
+}
+
 template <typename PolygonDrawer>
 void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3& eye,
                const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink,
-               PolygonDrawer drawPolygon) {
+               PolygonDrawer drawPolygon, bool skipHidden) {
   const model::Vec4Table& vertices = *m.vertices;
   model::Vec3List& p = *projected;
   for (int i = 0; i < vertices.count; ++i) p[i] = view.project(vertices[i]);
@@ -60,9 +85,15 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
       sink->material(rgba);
     }
     const Vec3 offset = settings.extendRate * view.project(n);
+    Vec3 centre;
+    if (skipHidden) centre = cellCentre(cell, polygons, p);
     for (int j = 0; j < k; ++j) {
       const model::IndexList& polygon = polygons[cell[j]];
-      sink->normal(faceNormal(p[polygon[0]], p[polygon[1]], p[polygon[2]], eye));
+      const Vec3& q1 = p[polygon[0]];
+      const Vec3& q2 = p[polygon[1]];
+      const Vec3& q3 = p[polygon[2]];
+      if (skipHidden && facesAway(q1, q2, q3, centre, offset, eye)) continue;
+      sink->normal(faceNormal(q1, q2, q3, eye));
       drawPolygon(polygon, p, offset, sink);
     }
   }
@@ -87,12 +118,15 @@ Vec3 faceNormal(const Vec3& q1, const Vec3& q2, const Vec3& q3, const Vec3& eye)
 
 void drawSolidCells(const model::Model& m, const view4d::Transform4& view, const Vec3& eye,
                     const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink) {
-  walkCells(m, view, eye, settings, projected, sink, drawSolidPolygon);
+  // A solid cell is a closed convex shape: its polygons that face away lie behind its own
+  // front polygons, unless the clip plane opens it.
+  walkCells(m, view, eye, settings, projected, sink, drawSolidPolygon, settings.clip == 0);
 }
 
 void drawFrameCells(const model::Model& m, const view4d::Transform4& view, const Vec3& eye,
                     const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink) {
-  walkCells(m, view, eye, settings, projected, sink, drawFramePolygon);
+  // Through the open centres every polygon can be seen.
+  walkCells(m, view, eye, settings, projected, sink, drawFramePolygon, false);
 }
 
 void drawCells(const model::Model& m, const view4d::Transform4& view, const Vec3& eye,

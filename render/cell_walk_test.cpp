@@ -136,6 +136,30 @@ TEST(CellWalkTest, SolidFansFollowTheBoundaryAndFillTypeOneDrawsClosedBands) {
   expectVec3(r[0], 0.06 * 1, 0, 0);
 }
 
+TEST(CellWalkTest, SolidCellsSkipPolygonsFacingAwayUnlessFramedOrClipped) {
+  // A box x in [-0.99, 0.01], |y|, |z| <= 0.5, its faces wound either way, in a cell
+  // whose offset (-0.036, 0, 0) moves its +x face from just right of the eye's axis,
+  // where the eye sees it from behind, to just left of it, where the eye sees its front.
+  TestModel t("8 0  -0.99 -0.5 -0.5 0  0.01 -0.5 -0.5 0  0.01 0.5 -0.5 0  -0.99 0.5 -0.5 0"
+              "  -0.99 -0.5 0.5 0  0.01 -0.5 0.5 0  0.01 0.5 0.5 0  -0.99 0.5 0.5 0",
+              "6  4 1 2 3 4  4 8 7 6 5  4 1 4 8 5  4 2 3 7 6  4 1 2 6 5  4 8 7 3 4",
+              "1 0  -0.6 0 0 0.8", "1 6 1 2 3 4 5 6");
+  RecordingSink solid = t.draw(DrawSettings());
+  ASSERT_EQ(solid.primitives.size(), 2u) << "only the +z and the +x face can be seen";
+  expectVec3(solid.primitives[0].vertices[0], -1.026, 0.5, 0.5);
+  expectVec3(solid.primitives[1].vertices[0], -0.026, -0.5, -0.5);
+  expectVec3(solid.primitives[1].vertices[2], -0.026, 0.5, 0.5);
+  EXPECT_EQ(solid.calls, "mnbenbe");
+
+  DrawSettings frames;
+  frames.fillType = 1;
+  DrawSettings clipped;
+  clipped.clip = 1;
+  for (const DrawSettings& all : {frames, clipped}) {
+    EXPECT_EQ(t.draw(all).primitives.size(), 6u) << "fillType " << all.fillType;
+  }
+}
+
 TEST(FaceNormalTest, PointsToTheEyeWhateverTheWindingAndNeverNaN) {
   const Vec3 o(0, 0, 0), x(1, 0, 0), y(0, 1, 0);
   expectVec3(faceNormal(o, x, y, kEye), 0, 0, 1);

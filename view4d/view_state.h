@@ -35,7 +35,8 @@ using DisplayFn = std::function<void()>;
 void onMouse(ViewState& s, int button, int state, int x, int y);
 
 /// A drag event: while a button is down, turns by the movement since the last handled
-/// event (dx = lastX - x, dy = y - lastY, 0.005 rad per pixel) and calls display.
+/// event (dx = lastX - x, dy = y - lastY, 0.005 rad per pixel) and calls display, which
+/// may draw at once or only ask for a frame.
 void onMotion(ViewState& s, int x, int y, const DisplayFn& display);
 
 /// An idle call: while spinning (no button down, some angle nonzero) turns by

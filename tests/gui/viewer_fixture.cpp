@@ -3,11 +3,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <thread>
+
+#include "tools/render/render_options.h"
 
 namespace orvex::gui_test {
 
@@ -215,6 +218,48 @@ bool ViewerGuiTest::drag(const Viewer& viewer, int button, const std::vector<Poi
 bool ViewerGuiTest::stillClick(int button) {
   const std::string b = std::to_string(button);
   return xdotool({"mousedown", b, "mouseup", b});
+}
+
+offscreen::RgbImage ViewerGuiTest::rendered(std::vector<std::string> args,
+                                            const std::string& name) {
+  const std::string png = workDir() + "/" + name;
+  args.insert(args.begin(), ORVEX_RENDER_BIN);
+  args.insert(args.end(), {"-o", png});
+  ChildOptions options;
+  options.workingDir = workDir();
+  options.stderrPath = workDir() + "/render.err";
+  options.env = {{"ASAN_OPTIONS", "detect_leaks=0"}};
+  std::string error;
+  EXPECT_EQ(runToCompletion(args, options, Clock::now() + kPatience, &error), 0)
+      << error << readFile(options.stderrPath);
+  const bool sequence = std::find(args.begin(), args.end(), "--frames") != args.end();
+  offscreen::RgbImage image;
+  EXPECT_TRUE(offscreen::readPng(sequence ? offscreen::frameFileName(png, 1) : png, &image,
+                                 &error))
+      << error;
+  return image;
+}
+
+void ViewerGuiTest::moveOnScreen(const Viewer& viewer) {
+  ASSERT_TRUE(xdotool({"windowmove", "--sync", std::to_string(viewer.window), "0", "0"}));
+}
+
+offscreen::RgbImage ViewerGuiTest::asRgb(const Image& image) {
+  offscreen::RgbImage rgb;
+  const int w = image.windowWidth(), h = image.windowHeight();
+  if (!image.contains(0, 0) || !image.contains(w - 1, h - 1)) return rgb;
+  rgb.width = w;
+  rgb.height = h;
+  rgb.pixels.reserve(static_cast<size_t>(w) * h * 3);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const Rgb c = image.at(x, y);
+      rgb.pixels.insert(rgb.pixels.end(), {static_cast<std::uint8_t>(c.r),
+                                           static_cast<std::uint8_t>(c.g),
+                                           static_cast<std::uint8_t>(c.b)});
+    }
+  }
+  return rgb;
 }
 
 void ViewerGuiTest::saveForInspection(const Image& image, const std::string& label) {

@@ -14,6 +14,7 @@
 #include "tests/gui/image.h"
 #include "tests/gui/x_client.h"
 #include "tests/gui/xvfb_server.h"
+#include "tools/render/png_io.h"
 
 namespace orvex::gui_test {
 
@@ -75,6 +76,15 @@ class ViewerGuiTest : public ::testing::Test {
   bool drag(const Viewer& viewer, int button, const std::vector<Point>& path, bool release);
   /// A press and release of button where the pointer is, with no motion between.
   bool stillClick(int button);
+
+  /// Runs orvex-render with args (output options added) in the working directory, so it
+  /// reads the same orvex.cfg; returns the picture it wrote to name there. With
+  /// "--frames N" the pictures are the numbered files beside name, and the first is read.
+  offscreen::RgbImage rendered(std::vector<std::string> args, const std::string& name);
+  /// Moves the window to the screen's corner, so that all of it can be read.
+  void moveOnScreen(const Viewer& viewer);
+  /// The whole window as RGB rows, or an empty image while part of it is off screen.
+  static offscreen::RgbImage asRgb(const Image& image);
 
   /// Saves image as <test name>-<label>.ppm in the build's test output directory.
   void saveForInspection(const Image& image, const std::string& label);

@@ -61,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
         GoldenCase{"c120-frames.png", "c120", {"-h", "--turn", "0,0.2,0.1,0.3,0.15,0"}},
         GoldenCase{"cantellated-tesseract-section-frames-clip.png",
                    "cantellated-tesseract",
-                   {"-h", "-c", "--turn", "0,0.5,0.3,0.4,0.2,0", "--section", "0.2"}}),
+                   {"-h", "-c", "--turn", "0,0.5,0.3,0.4,0.2,0", "--section", "0.2"}},
+        GoldenCase{"c600-solid-turned.png", "c600", {"--turn", "0,0.3,0.2,0.4,0.25,0"}}),
     [](const ::testing::TestParamInfo<GoldenCase>& info) {
       std::string name = info.param.file;
       name = name.substr(0, name.find('.'));
