@@ -100,7 +100,21 @@ bool loadModel(const std::string& dataDir, const std::string& name, Model* model
                                      " is too short or too long to scale", error);
     }
   }
+  // Every vertex, not only vertex 0: one that overflows draws nothing at all, one that
+  // underflows collapses onto the origin. Checked on copies so a refusal scales nothing.
   const double s = 1.0 / std::sqrt(squared);
+  for (int i = 0; i < vertices.count; ++i) {
+    Vec4 scaled = vertices[i];
+    scaled.scale(s);
+    const double l2 = dot(scaled, scaled);
+    const Vec4& v = vertices[i];
+    const bool origin = v.x == 0.0 && v.y == 0.0 && v.z == 0.0 && v.w == 0.0;
+    if (!std::isfinite(l2) || (l2 == 0.0 && !origin)) {
+      return refuse(vertexPath, "vertex " + std::to_string(i) + " is too " +
+                                    (std::isfinite(l2) ? "near to" : "far from") +
+                                    " the origin to scale by the length of vertex 0", error);
+    }
+  }
   for (int i = 0; i < vertices.count; ++i) vertices[i].scale(s);
 
   projectedVertices->resize(vertices.count);
