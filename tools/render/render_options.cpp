@@ -48,9 +48,6 @@ bool parsePlaneAngles(const std::string& text, view4d::PlaneAngles* angles) {
 
 RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions* options,
                                 std::string* error) {
-  // The viewer's own words are handed to its parser, so they mean exactly what they
-  // mean to orvex.
-  std::vector<const char*> viewerArgs{argv[0]};
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     std::string value;
@@ -82,13 +79,7 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
 
     if (arg == "--help") return RenderAction::kHelp;
     if (arg == "--version") return RenderAction::kVersion;
-    if (arg == "-h" || arg == "-s" || arg == "-c") {
-      viewerArgs.push_back(argv[i]);
-    } else if (arg == "-n") {
-      if (!takeValue(&value)) return RenderAction::kError;
-      viewerArgs.push_back("-n");
-      viewerArgs.push_back(argv[i]);
-    } else if (arg == "-o" || arg == "--output") {
+    if (arg == "-o" || arg == "--output") {
       if (!takeValue(&value)) return RenderAction::kError;
       if (value.empty() || value.back() == '/') return refuse("a file name");
       options->output = value;
@@ -136,22 +127,22 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
       if (!parseReal(value, &options->distance) || options->distance <= 1.0) {
         return refuse("a real greater than 1");
       }
-    } else if (!arg.empty() && arg[0] == '-') {
+    } else if (arg.compare(0, 2, "--") == 0) {
       *error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
       return RenderAction::kError;
     } else if (arg.empty()) {
       *error = "the model name is empty";
       return RenderAction::kError;
     } else {
-      viewerArgs.push_back(argv[i]);
+      // The viewer's own words go through its parser, so they mean exactly what they
+      // mean to orvex, ignored switches included.
+      i = app::applyArgument(argc, argv, i, &options->settings);
     }
   }
   if (options->frames > 0 && options->turns.empty()) {
     *error = "--frames needs a --turn to spin by";
     return RenderAction::kError;
   }
-  app::applyCommandLine(static_cast<int>(viewerArgs.size()), viewerArgs.data(),
-                        &options->settings);
   if (options->size == 0) {
     if (options->settings.width < 1 || options->settings.width > kLargestSize) {
       *error = "the Width setting " + std::to_string(options->settings.width) +
@@ -181,9 +172,11 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                    [--projection KIND [--distance D]]\n"
          "Draws the picture the orvex viewer shows, without a window, into a PNG file.\n"
          "Reads orvex.cfg from the current directory and takes MODEL, -h, -s, -c and\n"
-         "-n TITLE (ignored) exactly as orvex does.\n"
+         "-n TITLE (ignored) exactly as orvex does: a one-dash switch is judged by its\n"
+         "second letter, and one-dash switches orvex does not know are ignored.\n"
          "  -o, --output FILE   the PNG to write (default orvex.png); written whole or not\n"
-         "                      at all\n"
+         "                      at all, through a symlink; never over a device, directory,\n"
+         "                      FIFO or the model's own files\n"
          "  --size N            width and height in pixels (default: the Width setting)\n"
          "  --turn ANGLES       one rotation increment: six angles in radians for the\n"
          "                      planes xy,xz,yz,xw,yw,zw. Turns are applied in order from\n"

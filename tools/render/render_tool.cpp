@@ -37,8 +37,10 @@ RgbImage renderFrame(const OffscreenContext& context, const model::Model& model,
 int runRender(int argc, char** argv) {
   RenderOptions options;
   options.settings.dataDir = model::defaultDataDir();
-  app::readConfigFile("orvex.cfg", &options.settings);
   std::string error;
+  // A refused configuration value still lets --help and --version answer.
+  std::string configError;
+  const bool configRead = app::readConfigFile("orvex.cfg", &options.settings, &configError);
   switch (parseRenderOptions(argc, argv, &options, &error)) {
     case RenderAction::kHelp:
       std::cout << renderUsageText(model::defaultDataDir());
@@ -51,6 +53,7 @@ int runRender(int argc, char** argv) {
     case RenderAction::kRun:
       break;
   }
+  if (!configRead) return fail(configError);
 
   model::Model model;
   model::Vec3List projected;
