@@ -34,7 +34,27 @@ bool refuse(const std::string& path, const std::string& problem, std::string* er
   return false;
 }
 
+// Reads the vertex file's text into *vertices and returns the normals file name after it.
+std::string readVertexText(const std::string& text, Vec4Table* vertices) {
+  std::istringstream in(text);
+  vertices->read(in);
+  std::string word;
+  in >> word;
+  return word;
+}
+
 }  // namespace
+
+std::vector<std::string> modelFilePaths(const std::string& dataDir, const std::string& name) {
+  std::vector<std::string> paths{vertexFilePath(dataDir, name), polygonFilePath(dataDir, name)};
+  std::string text, problem;
+  int vertexCount = 0;
+  if (slurp(paths[0], &text) && checkVertexText(text, &vertexCount, &problem)) {
+    Vec4Table vertices;
+    paths.push_back(normalsFilePath(dataDir, readVertexText(text, &vertices)));
+  }
+  return paths;
+}
 
 std::string vertexFilePath(const std::string& dataDir, const std::string& name) {
   return dataDir + "/" + name + ".poi";
@@ -56,14 +76,9 @@ bool loadModel(const std::string& dataDir, const std::string& name, Model* model
   if (!slurp(vertexPath, &text)) return cannotOpen(vertexPath, error);
   int vertexCount = 0;
   if (!checkVertexText(text, &vertexCount, &problem)) return refuse(vertexPath, problem, error);
-  std::string normalsWord;
-  {
-    std::istringstream in(text);
-    model->vertices.reset();
-    model->vertices = std::make_unique<Vec4Table>();
-    model->vertices->read(in);
-    in >> normalsWord;
-  }
+  model->vertices.reset();
+  model->vertices = std::make_unique<Vec4Table>();
+  const std::string normalsWord = readVertexText(text, model->vertices.get());
 
   const std::string polygonPath = polygonFilePath(dataDir, name);
   if (!slurp(polygonPath, &text)) return cannotOpen(polygonPath, error);

@@ -5,6 +5,7 @@
 #include "model/data_dir.h"
 #include "model/loader.h"
 #include "render/scene.h"
+#include "tools/render/output_file.h"
 #include "tools/render/projections.h"
 
 namespace orvex::offscreen {
@@ -60,6 +61,21 @@ int runRender(int argc, char** argv) {
   if (!model::loadModel(options.settings.dataDir, options.settings.modelName, &model, &projected,
                         &error)) {
     return fail(error);
+  }
+
+  // Refused before any drawing: names that cannot take a picture, and the model's own
+  // files, which a careless -o would otherwise replace.
+  const std::vector<std::string> modelFiles =
+      model::modelFilePaths(options.settings.dataDir, options.settings.modelName);
+  for (int frame = options.frames == 0 ? 0 : 1; frame <= options.frames; ++frame) {
+    const std::string name = frame == 0 ? options.output : frameFileName(options.output, frame);
+    std::string target;
+    if (!resolveOutputPath(name, &target, &error)) return fail(error);
+    for (const std::string& file : modelFiles) {
+      if (sameFile(target, file)) {
+        return fail(name + " is the model file " + file + "; refusing to replace it");
+      }
+    }
   }
 
   std::unique_ptr<OffscreenContext> context =

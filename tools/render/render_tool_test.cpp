@@ -1,5 +1,8 @@
 // orvex-render run as users run it: the real binary in a scratch directory.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "tools/render/image_diff.h"
 #include "tools/render/png_io.h"
@@ -55,6 +58,65 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.png"}) << "no stray file";
     EXPECT_EQ(testing::readText(dir.file("keep.png")), "old content");
   }
+}
+
+TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
+  TempDir dir;
+  const std::string models = std::string(ORVEX_MODELS_DIR);
+  std::filesystem::create_directory(dir.file("m"));
+  for (const char* name : {"c8.poi", "fc8.cel", "c8.nor"}) {
+    std::filesystem::copy_file(models + "/" + name, dir.file("m/") + name);
+  }
+  testing::writeText(dir.file("orvex.cfg"), "DataDir " + dir.file("m") + "\n");
+  const std::string poi = testing::readText(dir.file("m/c8.poi"));
+  std::filesystem::create_directory(dir.file("sub"));
+  ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
+  std::filesystem::create_symlink("m/c8.nor", dir.file("normals-link"));
+  std::filesystem::create_hard_link(dir.file("m/fc8.cel"), dir.file("cel-link"));
+
+  struct Refused {
+    std::string output;
+    std::string message;  // after "orvex-render: "
+  };
+  const std::vector<Refused> refused = {
+      {"/dev/null", "/dev/null is a device, not a regular file; refusing to replace it"},
+      {"/dev/full", "/dev/full is a device, not a regular file; refusing to replace it"},
+      {"sub", "sub is a directory, not a regular file; refusing to replace it"},
+      {"pipe", "pipe is a FIFO, not a regular file; refusing to replace it"},
+      {"m/c8.poi", "m/c8.poi is the model file " + dir.file("m") + "/c8.poi; refusing to "
+                   "replace it"},
+      {"normals-link", "normals-link is the model file " + dir.file("m") + "/c8.nor; refusing "
+                       "to replace it"},
+      {"cel-link", "cel-link is the model file " + dir.file("m") + "/fc8.cel; refusing to "
+                   "replace it"},
+  };
+  for (const Refused& r : refused) {
+    const testing::RunResult run = runProgram(render({"c8", "--size", "32", "-o", r.output}),
+                                              dir.path());
+    EXPECT_EQ(run.status, 1) << r.output;
+    EXPECT_EQ(run.err, "orvex-render: " + r.message + "\n");
+  }
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.file("pipe")));
+  EXPECT_EQ(testing::readText(dir.file("m/c8.poi")), poi);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("normals-link")));
+
+  // A symlink, dangling or not, is written through; the link itself stays.
+  std::filesystem::create_symlink("sub/real.png", dir.file("link.png"));
+  std::filesystem::create_symlink(dir.file("sub/new.png"), dir.file("dangling.png"));
+  testing::writeText(dir.file("sub/real.png"), "old");
+  // A name of 250 bytes works: the temporary name is no longer than the target's.
+  const std::string longName = std::string(246, 'n') + ".png";
+  for (const std::string& output : {std::string("link.png"), std::string("dangling.png"),
+                                    longName}) {
+    const testing::RunResult run =
+        runProgram(render({"c8", "--size", "32", "-o", output}), dir.path());
+    EXPECT_EQ(run.status, 0) << output << ": " << run.err;
+    EXPECT_EQ(load(dir.file(output)).width, 32) << output;
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.png")));
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("sub/new.png")));
+  EXPECT_EQ(dir.entries().size(), 9u) << "no temporary file left behind";
 }
 
 TEST(RenderToolTest, NoUsableOpenGlIsAClearFailureNotAnEmptyPicture) {
