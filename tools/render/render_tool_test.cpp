@@ -151,6 +151,28 @@ TEST(RenderToolTest, ReadsTheConfigurationFileLikeTheViewer) {
   EXPECT_GT(compareImages(fromFile, load(bare.file("orvex.png")), 8).differingPixels, 100);
 }
 
+TEST(RenderToolTest, AnyNonzeroClipEnablesThePlaneAndBadValuesAreRefused) {
+  TempDir dir;
+  auto picture = [&](const std::string& clip) {
+    testing::writeText(dir.file("orvex.cfg"), "ClipPlane 1 0 0 0\nClip " + clip + "\n");
+    const testing::RunResult r =
+        runProgram(render({"c24", "--size", "64", "--turn", "0,0.3,0.2,0.4,0,0"}), dir.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    return load(dir.file("orvex.png"));
+  };
+  const RgbImage off = picture("0"), on = picture("1");
+  ASSERT_GT(compareImages(off, on, 8).differingPixels, 100) << "the plane must cut something";
+  for (const char* clip : {"2", "-1"}) {
+    EXPECT_EQ(compareImages(on, picture(clip), 0).differingPixels, 0) << "Clip " << clip;
+  }
+
+  testing::writeText(dir.file("orvex.cfg"), "Width 64\nClipPlane 0 0 nan 0\n");
+  const testing::RunResult bad = runProgram(render({"-o", "bad.png"}), dir.path());
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "orvex-render: orvex.cfg line 2: ClipPlane nan is not a finite number\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("bad.png")));
+}
+
 TEST(RenderToolTest, FramesAreTheSpinOfTheLastTurn) {
   TempDir dir;
   const std::string drag = "0,-0.1,0.05,0,0,0", spin = "0,0,0,0.15,-0.05,0";
