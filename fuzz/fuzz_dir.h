@@ -5,19 +5,26 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace orvex::fuzz {
 
 inline const std::string& scratchDir() {
-  static const std::string dir = [] {
+  // Never destroyed, so the removal at exit can still read it.
+  static const std::string* const dir = [] {
     std::string pattern =
         (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/orvex-fuzz-XXXXXX");
     if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    return pattern;
+    return new std::string(pattern);
   }();
-  return dir;
+  static const bool removedAtExit = std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(*dir, ignored);
+  }) == 0;
+  (void)removedAtExit;
+  return *dir;
 }
 
 /// Replaces the file name in the scratch directory with bytes; returns its path.
