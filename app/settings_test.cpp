@@ -62,7 +62,7 @@ TEST(ConfigLineTest, RefusesValuesThatAreNotFiniteOrDoNotFitNamingKeyAndValue) {
       {"Width 99999999999999", "Width 99999999999999 does not fit in a whole number setting"},
       {"Width=4294967297", "Width 4294967297 does not fit in a whole number setting"},
       {"hidePoly -2147483649x", "hidePoly -2147483649x does not fit in a whole number setting"},
-      {"ExtendRate nan", "ExtendRate nan is not a finite number"},
+      {"ExtendRate nan\r", "ExtendRate nan\\x0d is not a finite number"},
       {"ExtendRate 1e999", "ExtendRate 1e999 is not a finite number"},
       {"ClipPlane 0 0 1 -inf", "ClipPlane -inf is not a finite number"},
   };
