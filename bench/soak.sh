@@ -81,10 +81,11 @@ if alive; then
   sleep 1
   rss_end=$(rss)
   # Stop: press and release without moving zeroes the spin. The viewer may still be
-  # working through the storm's backlog; give it up to a minute to fall idle.
+  # working through the storm's backlog (every motion event draws a frame); give it up
+  # to ten minutes to fall idle.
   for b in 1 2 3; do xdotool mousemove --window "$window" 50 50 mousedown $b mouseup $b; done
   drained=0
-  for _ in $(seq 60); do
+  for _ in $(seq 600); do
     c0=$(cpu); sleep 1; c1=$(cpu)
     drained=$((drained + 1))
     [ $((c1 - c0)) -le 1 ] && break

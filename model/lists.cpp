@@ -1,7 +1,7 @@
 #include "model/lists.h"
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <iomanip>
 
 namespace orvex::model {
@@ -106,7 +106,8 @@ IntList& IntList::operator=(const IntList& other) {
 
 int IntList::read(std::istream& in) {
   const int n = readCount(in);
-  capacity = count = readElements(in, n, 2, &data, [](std::istream& s, int& v) { readInt(s, v); });
+  capacity = count =
+      readElements(in, n, 2, &data, [](std::istream& s, int& v) { readInt(s, v); });
   return 1;
 }
 
