@@ -3,11 +3,12 @@
 #include <cctype>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <vector>
+
+#include "model/printable.h"
 
 namespace orvex::app {
 namespace {
@@ -27,23 +28,6 @@ std::vector<std::string> tokens(const std::string& line) {
   return out;
 }
 
-// The value as written, for a one-line message: bytes that would not print (a carriage
-// return from a DOS line end, say) as escapes, and a long token cut short.
-std::string asWritten(const std::string& token) {
-  std::string shown;
-  for (size_t i = 0; i < token.size() && i < 40; ++i) {
-    const unsigned char c = static_cast<unsigned char>(token[i]);
-    if (c >= 0x20 && c < 0x7f) {
-      shown += static_cast<char>(c);
-    } else {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\x%02x", c);
-      shown += escape;
-    }
-  }
-  return token.size() > 40 ? shown + "..." : shown;
-}
-
 // atoi's reading (leading blanks, a sign, the digits up to the first other character, 0
 // without any) but refusing a value that does not fit an int instead of wrapping it.
 bool configInt(const std::string& key, const std::string& token, int* value,
@@ -59,7 +43,7 @@ bool configInt(const std::string& key, const std::string& token, int* value,
   }
   if (negative) v = -v;
   if (v < INT_MIN || v > INT_MAX) {
-    *error = key + " " + asWritten(token) + " does not fit in a whole number setting";
+    *error = key + " " + model::printable(token) + " does not fit in a whole number setting";
     return false;
   }
   *value = static_cast<int>(v);
@@ -72,7 +56,7 @@ bool configReal(const std::string& key, const std::string& token, double* value,
                 std::string* error) {
   const double v = std::strtod(token.c_str(), nullptr);
   if (!std::isfinite(v)) {
-    *error = key + " " + asWritten(token) + " is not a finite number";
+    *error = key + " " + model::printable(token) + " is not a finite number";
     return false;
   }
   *value = v;

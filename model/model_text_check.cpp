@@ -3,9 +3,10 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "model/printable.h"
 
 namespace orvex::model {
 namespace {
@@ -42,23 +43,7 @@ class Scanner {
   int line_ = 1;
 };
 
-std::string quoted(const std::string& token) {
-  // Keep a garbage token from flooding the one-line message, and show bytes that would
-  // not print (a NUL above all) as escapes, so the message stays one readable line.
-  std::string shown;
-  const size_t shownBytes = token.size() > 40 ? 40 : token.size();
-  for (size_t i = 0; i < shownBytes; ++i) {
-    const unsigned char c = static_cast<unsigned char>(token[i]);
-    if (c >= 0x20 && c < 0x7f) {
-      shown += static_cast<char>(c);
-    } else {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\x%02x", c);
-      shown += escape;
-    }
-  }
-  return "'" + shown + (token.size() > shownBytes ? "...'" : "'");
-}
+std::string quoted(const std::string& token) { return "'" + printable(token) + "'"; }
 
 // An integer as strtol with base 0 reads it, filling the whole token.
 bool parseInt(const std::string& token, long* v) {

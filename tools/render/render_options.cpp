@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "model/printable.h"
+
 namespace orvex::offscreen {
 namespace {
 
@@ -66,14 +68,15 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
         return true;
       }
       if (i + 1 >= argc) {
-        *error = arg + " needs a value";
+        *error = model::printable(arg) + " needs a value";
         return false;
       }
       *out = argv[++i];
       return true;
     };
     auto refuse = [&](const std::string& what) {
-      *error = arg + " needs " + what + ", not '" + value + "'";
+      *error = model::printable(arg) + " needs " + what + ", not '" + model::printable(value) +
+               "'";
       return RenderAction::kError;
     };
 
@@ -128,7 +131,7 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
         return refuse("a real greater than 1");
       }
     } else if (arg.compare(0, 2, "--") == 0) {
-      *error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
+      *error = "unknown option '" + model::printable(argv[i]) + "' (see --help)";
       return RenderAction::kError;
     } else if (arg.empty()) {
       *error = "the model name is empty";

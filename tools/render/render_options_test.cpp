@@ -59,6 +59,8 @@ TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLineNamingThem) {
       {"--turn", "1,2,3,4,5,nan"}, {"--repeat", "2"},     {"--turn", "0,0,0,0,0,1", "--repeat", "-1"},
       {"--frames", "3"},        {"--projection", "fisheye"}, {"--distance", "1"},
       {"--sizes", "3"},         {"-o", ""},
+      // Typed or pasted line ends and control bytes stay escaped in the one line.
+      {"--bo\ngus\r"},          {"--size", "1\n2"},
   };
   for (const auto& args : bad) {
     RenderOptions o;
