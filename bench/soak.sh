@@ -4,9 +4,9 @@
 #   bench/soak.sh [EVENTS] [MODEL] [WIDTH] [BUILD_DIR]
 # Defaults: 10000 events, omnitruncated-120-cell, Width 160, build/release.
 # Reports crashes, resident memory at start and end, and whether the window still
-# answers: after the storm a click with no movement must stop any spin (the viewer goes
-# idle) and a drag released in motion must start one (it draws again). Exit status 0
-# only when the viewer survived and answered.
+# answers: after every batch a click with no movement must stop any spin (the viewer
+# goes idle), and at the end a drag released in motion must start one (it draws
+# again). Exit status 0 only when the viewer survived and answered.
 set -u
 cd "$(dirname "$0")/.."
 events=${1:-10000}
@@ -53,16 +53,32 @@ rss_start=$(rss)
 start=$(date +%s)
 # Events go out in batches of one xdotool run each: a press at a random point, a few
 # moves (a drag), a release; now and then a release without a press or a press of
-# another button while one is held, as hurried hands do.
+# another button while one is held, as hurried hands do. Every batch ends with a click
+# of each button without moving, which must stop any spin: the viewer answered the
+# batch when it falls idle afterwards. Waiting for that also keeps the backlog of
+# events (every motion draws a frame) from outgrowing what a loaded machine can drain.
+idle_within() {  # seconds: true once a second passes with at most one tick of CPU
+  local c0 c1
+  for _ in $(seq "$1"); do
+    c0=$(cpu); sleep 1; c1=$(cpu)
+    [ -n "$c1" ] && [ $((c1 - c0)) -le 1 ] && return 0
+  done
+  return 1
+}
+stop_clicks=()
+for b in 1 2 3; do stop_clicks+=(mousemove --window "$window" 50 50 mousedown $b mouseup $b); done
 sent=0
+batches=0
+unanswered=0
 while [ "$sent" -lt "$events" ] && alive; do
   batch=()
-  for _ in $(seq 40); do
+  for _ in $(seq 25); do
     b=$((RANDOM % 3 + 1))
     batch+=(mousemove --window "$window" $((RANDOM % width)) $((RANDOM % width)) mousedown "$b")
     sent=$((sent + 1))
     for _ in $(seq $((RANDOM % 4))); do
-      batch+=(mousemove --window "$window" $((RANDOM % (width + 40) - 20)) $((RANDOM % (width + 40) - 20)))
+      batch+=(mousemove --window "$window" $((RANDOM % (width + 40) - 20))
+              $((RANDOM % (width + 40) - 20)))
       sent=$((sent + 1))
     done
     case $((RANDOM % 8)) in
@@ -72,7 +88,10 @@ while [ "$sent" -lt "$events" ] && alive; do
     batch+=(mouseup "$b")
     sent=$((sent + 1))
   done
-  xdotool "${batch[@]}" >/dev/null 2>&1
+  xdotool "${batch[@]}" "${stop_clicks[@]}" >/dev/null 2>&1
+  sent=$((sent + 6))
+  batches=$((batches + 1))
+  idle_within 120 || unanswered=$((unanswered + 1))
 done
 elapsed=$(($(date +%s) - start))
 
@@ -80,16 +99,9 @@ answers=no
 if alive; then
   sleep 1
   rss_end=$(rss)
-  # Stop: press and release without moving zeroes the spin. The viewer may still be
-  # working through the storm's backlog (every motion event draws a frame); give it up
-  # to ten minutes to fall idle.
-  for b in 1 2 3; do xdotool mousemove --window "$window" 50 50 mousedown $b mouseup $b; done
-  drained=0
-  for _ in $(seq 600); do
-    c0=$(cpu); sleep 1; c1=$(cpu)
-    drained=$((drained + 1))
-    [ $((c1 - c0)) -le 1 ] && break
-  done
+  # A last stop, then a spin: a drag released while moving must draw again.
+  xdotool "${stop_clicks[@]}"
+  idle_within 120
   c0=$(cpu); sleep 2; c1=$(cpu)
   # Spin: a drag released while moving.
   xdotool mousemove --window "$window" 40 40 mousedown 1 mousemove --window "$window" 60 55 \
@@ -97,14 +109,15 @@ if alive; then
   sleep 0.5
   c2=$(cpu); sleep 2; c3=$(cpu)
   idle=$((c1 - c0)); spinning=$((c3 - c2))
-  if [ "$spinning" -gt 5 ] && [ "$idle" -le 2 ] &&
+  if [ "$unanswered" -eq 0 ] && [ "$spinning" -gt 5 ] && [ "$idle" -le 2 ] &&
      xdotool getwindowname "$window" >/dev/null 2>&1; then
     answers=yes
   fi
   echo "soak: $sent events in ${elapsed}s on $model at Width $width: viewer alive;" \
        "RSS ${rss_start} kB at start, ${rss_end} kB at end;" \
-       "window answers: $answers (idle ${drained}s after the storm; CPU ticks over 2 s:" \
-       "stopped $idle, spinning $spinning)"
+       "window answers: $answers ($batches batches, $unanswered not stopped by their" \
+       "closing click within 120 s; at the end CPU ticks over 2 s: stopped $idle," \
+       "spinning $spinning)"
 else
   wait "$viewer_pid"
   status=$?
