@@ -70,6 +70,7 @@ for b in 1 2 3; do stop_clicks+=(mousemove --window "$window" 50 50 mousedown $b
 sent=0
 batches=0
 unanswered=0
+refused=0
 while [ "$sent" -lt "$events" ] && alive; do
   batch=()
   for _ in $(seq 25); do
@@ -77,7 +78,8 @@ while [ "$sent" -lt "$events" ] && alive; do
     batch+=(mousemove --window "$window" $((RANDOM % width)) $((RANDOM % width)) mousedown "$b")
     sent=$((sent + 1))
     for _ in $(seq $((RANDOM % 4))); do
-      batch+=(mousemove --window "$window" $((RANDOM % (width + 40) - 20))
+      # "--": a negative coordinate (outside the window) is no option.
+      batch+=(mousemove --window "$window" -- $((RANDOM % (width + 40) - 20))
               $((RANDOM % (width + 40) - 20)))
       sent=$((sent + 1))
     done
@@ -88,7 +90,8 @@ while [ "$sent" -lt "$events" ] && alive; do
     batch+=(mouseup "$b")
     sent=$((sent + 1))
   done
-  xdotool "${batch[@]}" "${stop_clicks[@]}" >/dev/null 2>&1
+  # One refused word would end the chain early and silently; count such batches.
+  xdotool "${batch[@]}" "${stop_clicks[@]}" >/dev/null 2>&1 || refused=$((refused + 1))
   sent=$((sent + 6))
   batches=$((batches + 1))
   idle_within 120 || unanswered=$((unanswered + 1))
@@ -109,13 +112,14 @@ if alive; then
   sleep 0.5
   c2=$(cpu); sleep 2; c3=$(cpu)
   idle=$((c1 - c0)); spinning=$((c3 - c2))
-  if [ "$unanswered" -eq 0 ] && [ "$spinning" -gt 5 ] && [ "$idle" -le 2 ] &&
+  if [ "$unanswered" -eq 0 ] && [ "$refused" -eq 0 ] && [ "$spinning" -gt 5 ] && [ "$idle" -le 2 ] &&
      xdotool getwindowname "$window" >/dev/null 2>&1; then
     answers=yes
   fi
   echo "soak: $sent events in ${elapsed}s on $model at Width $width: viewer alive;" \
        "RSS ${rss_start} kB at start, ${rss_end} kB at end;" \
-       "window answers: $answers ($batches batches, $unanswered not stopped by their" \
+       "window answers: $answers ($batches batches, $refused cut short by xdotool," \
+       "$unanswered not stopped by their" \
        "closing click within 120 s; at the end CPU ticks over 2 s: stopped $idle," \
        "spinning $spinning)"
 else
