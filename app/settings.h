@@ -1,6 +1,7 @@
 // The viewer's settings: compiled-in defaults, then "orvex.cfg", then the command line.
 #pragma once
 
+#include <istream>
 #include <string>
 
 #include "render/cell_walk.h"
@@ -21,19 +22,30 @@ struct Settings {
 };
 
 /// Applies one configuration line: tokens split at " ,=\n", the first a case-sensitive
-/// key, the rest its values (atoi/atof). Unknown keys and key lines missing a value
-/// leave the settings unchanged.
-void applyConfigLine(const std::string& line, Settings* settings);
+/// key, the rest its values (read as atoi/atof read them). Unknown keys and key lines
+/// missing a value leave the settings unchanged. A value that is not finite or does not
+/// fit its setting is refused: false, the setting unchanged, and *error names the key
+/// and the value as written.
+bool applyConfigLine(const std::string& line, Settings* settings, std::string* error);
 
-/// Applies every line of the configuration file at path. A missing file changes
-/// nothing; returns whether the file was read.
-bool readConfigFile(const std::string& path, Settings* settings);
+/// Applies every line of in; false at the first refused line, with *error
+/// "<name> line <n>: <problem>".
+bool readConfig(std::istream& in, const std::string& name, Settings* settings,
+                std::string* error);
+
+/// readConfig on the file at path. A missing file changes nothing and is no error.
+bool readConfigFile(const std::string& path, Settings* settings, std::string* error);
 
 enum class CommandLineAction { kRun, kHelp, kVersion };
 
-/// Applies the arguments after argv[0]: "-c" clip, "-h" frames, "-s" solid, "-n TITLE",
-/// anything not starting with '-' is the model name (the last wins). Switches are judged
-/// by their second character; "--help" and "--version" ask for those instead of a run.
+/// Applies argv[i], one of the viewer's words: "-c" clip, "-h" frames, "-s" solid,
+/// "-n TITLE", judged by the second character only, any other switch ignored; anything
+/// not starting with '-' is the model name. Returns the index of the last argument
+/// used (i, or i + 1 after "-n TITLE").
+int applyArgument(int argc, const char* const* argv, int i, Settings* settings);
+
+/// Applies the arguments after argv[0] with applyArgument; the last model name wins.
+/// "--help" and "--version" ask for those instead of a run.
 CommandLineAction applyCommandLine(int argc, const char* const* argv, Settings* settings);
 
 /// The widest window the viewer opens: the largest framebuffer Mesa's renderers make.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "tests/temp_dir.h"
 
 namespace orvex::app {
@@ -9,7 +11,8 @@ namespace {
 
 Settings fromLines(std::initializer_list<const char*> lines) {
   Settings s;
-  for (const char* line : lines) applyConfigLine(line, &s);
+  std::string error;
+  for (const char* line : lines) EXPECT_TRUE(applyConfigLine(line, &s, &error)) << error;
   return s;
 }
 
@@ -54,20 +57,53 @@ TEST(ConfigLineTest, LinesMissingValuesOrTokensChangeNothing) {
   for (int k = 0; k < 4; ++k) EXPECT_EQ(s.clipPlane[k], defaults.clipPlane[k]);
 }
 
+TEST(ConfigLineTest, RefusesValuesThatAreNotFiniteOrDoNotFitNamingKeyAndValue) {
+  const std::pair<const char*, const char*> refused[] = {
+      {"Width 99999999999999", "Width 99999999999999 does not fit in a whole number setting"},
+      {"Width=4294967297", "Width 4294967297 does not fit in a whole number setting"},
+      {"hidePoly -2147483649x", "hidePoly -2147483649x does not fit in a whole number setting"},
+      {"ExtendRate nan\r", "ExtendRate nan\\x0d is not a finite number"},
+      {"ExtendRate 1e999", "ExtendRate 1e999 is not a finite number"},
+      {"ClipPlane 0 0 1 -inf", "ClipPlane -inf is not a finite number"},
+  };
+  for (const auto& [line, message] : refused) {
+    Settings s;
+    std::string error;
+    EXPECT_FALSE(applyConfigLine(line, &s, &error)) << line;
+    EXPECT_EQ(error, message);
+    EXPECT_EQ(s.width, 300);
+    EXPECT_EQ(s.extendRate, 0.06);
+    EXPECT_EQ(s.clipPlane[2], -1.0) << "a refused plane is not half applied";
+  }
+  // The edges of the range still fit, and a denormal is a finite number.
+  EXPECT_EQ(fromLines({"hidePoly -2147483648"}).hidePoly, INT_MIN);
+  EXPECT_EQ(fromLines({"Width 2147483647"}).width, INT_MAX);
+  EXPECT_GT(fromLines({"ExtendRate 1e-310"}).extendRate, 0.0);
+
+  // In a file, the refusal names the file and the line.
+  orvex::testing::TempDir dir;
+  const std::string path = dir.write("orvex.cfg", "Width 200\n\nExtendRate nan\nWidth 100\n");
+  Settings s;
+  std::string error;
+  EXPECT_FALSE(readConfigFile(path, &s, &error));
+  EXPECT_EQ(error, path + " line 3: ExtendRate nan is not a finite number");
+}
+
 TEST(ConfigFileTest, ReadsEveryLineAndAcceptsADataDirOfAnyLength) {
   orvex::testing::TempDir dir;
   const std::string longDir = "/" + std::string(1000, 'd');
   const std::string path =
       dir.write("orvex.cfg", "FillType=1\nExtendRate 0.2\nDataDir " + longDir + "\nWidth 77");
   Settings s;
-  EXPECT_TRUE(readConfigFile(path, &s));
+  std::string error;
+  EXPECT_TRUE(readConfigFile(path, &s, &error)) << error;
   EXPECT_EQ(s.fillType, 1);
   EXPECT_EQ(s.extendRate, 0.2);
   EXPECT_EQ(s.dataDir, longDir);
   EXPECT_EQ(s.width, 77);
 
   Settings untouched;
-  EXPECT_FALSE(readConfigFile(dir.path() + "/missing.cfg", &untouched));
+  EXPECT_TRUE(readConfigFile(dir.path() + "/missing.cfg", &untouched, &error));
   EXPECT_EQ(untouched.width, 300);
 }
 

@@ -62,7 +62,9 @@ void onIdle() {
 
 int runViewer(int argc, char** argv) {
   settings.dataDir = model::defaultDataDir();
-  readConfigFile("orvex.cfg", &settings);
+  // A refused configuration value still lets --help and --version answer.
+  std::string error;
+  const bool configRead = readConfigFile("orvex.cfg", &settings, &error);
   switch (applyCommandLine(argc, argv, &settings)) {
     case CommandLineAction::kHelp:
       std::cout << usageText(model::defaultDataDir());
@@ -74,8 +76,7 @@ int runViewer(int argc, char** argv) {
       break;
   }
 
-  std::string error;
-  if (!checkSettings(settings, &error)) {
+  if (!configRead || !checkSettings(settings, &error)) {
     std::cerr << error << std::endl;
     return 1;
   }

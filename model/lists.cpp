@@ -1,13 +1,14 @@
 #include "model/lists.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iomanip>
 
 namespace orvex::model {
 namespace {
 
-// Counts past this are checked against the rest of the stream before storage is made;
-// below it a wrong count costs at most a small allocation.
+// Counts up to this get their storage at once, whatever the stream holds; a wrong count
+// then costs at most a small allocation.
 constexpr int kUncheckedCount = 4096;
 
 void lineEnd(std::ostream& out) {
@@ -15,10 +16,8 @@ void lineEnd(std::ostream& out) {
   out.flush();
 }
 
-// Reads a count for elements whose text needs at least minChars characters each
-// (digits plus a separator). Returns -1, with the stream failed, for a count that is
-// negative or could not fit in the rest of the stream.
-int readCount(std::istream& in, int minChars) {
+// Reads a count; -1, with the stream failed, for one that is negative or unreadable.
+int readCount(std::istream& in) {
   int n = 0;
   readInt(in, n);
   if (!in) return -1;
@@ -26,20 +25,58 @@ int readCount(std::istream& in, int minChars) {
     in.setstate(std::ios::failbit);
     return -1;
   }
-  if (n > kUncheckedCount) {
-    std::streampos pos = in.tellg();
-    if (pos != std::streampos(-1)) {
-      in.seekg(0, std::ios::end);
-      std::streamoff remaining = in.tellg() - pos;
-      in.seekg(pos);
-      if (static_cast<long long>(n) * minChars > remaining + 1) {
-        in.setstate(std::ios::failbit);
-        return -1;
-      }
-    }
-  }
   return n;
 }
+
+// Whether the rest of a seekable stream could hold n elements of at least minChars
+// characters each. False when the stream cannot tell.
+bool restCouldHold(std::istream& in, int n, int minChars) {
+  const std::streampos pos = in.tellg();
+  if (pos == std::streampos(-1)) return false;
+  in.seekg(0, std::ios::end);
+  const std::streamoff remaining = in.tellg() - pos;
+  in.seekg(pos);
+  return static_cast<long long>(n) * minChars <= remaining + 1;
+}
+
+// Replaces *data with n elements read by readOne and returns how many it holds. Storage
+// is made once at the exact size when n is small or the stream can hold it; otherwise it
+// grows as elements are actually read, so a count that overstates the text costs memory
+// only for what is there. A large list whose text ends early keeps the elements begun;
+// a small one keeps all n, the unread ones as made.
+template <typename T, typename ReadOne>
+int readElements(std::istream& in, int n, int minChars, std::unique_ptr<T[]>* data,
+                 ReadOne readOne) {
+  if (n < 0) n = 0;
+  const bool large = n > kUncheckedCount;
+  int size = large && !restCouldHold(in, n, minChars) ? kUncheckedCount : n;
+  data->reset();
+  data->reset(new T[size]());
+  int used = n;
+  for (int i = 0; i < n; ++i) {
+    if (large && in.rdstate() != std::ios::goodbit) {
+      used = i;
+      in.setstate(std::ios::failbit);  // the count was not met, even if at a clean end
+      break;
+    }
+    if (i == size) {
+      const int grown = size > n / 2 ? n : size * 2;
+      std::unique_ptr<T[]> bigger(new T[grown]());
+      std::move(data->get(), data->get() + size, bigger.get());
+      *data = std::move(bigger);
+      size = grown;
+    }
+    readOne(in, (*data)[i]);
+  }
+  if (used < size) {
+    std::unique_ptr<T[]> exact(new T[used]());
+    std::move(data->get(), data->get() + used, exact.get());
+    *data = std::move(exact);
+  }
+  return used;
+}
+
+void readVec4(std::istream& in, Vec4& v) { in >> v.x >> v.y >> v.z >> v.w; }
 
 }  // namespace
 
@@ -68,11 +105,9 @@ IntList& IntList::operator=(const IntList& other) {
 }
 
 int IntList::read(std::istream& in) {
-  int n = readCount(in, 2);
-  data.reset();
-  capacity = count = n < 0 ? 0 : n;
-  data.reset(new int[count]());
-  for (int i = 0; i < count; ++i) readInt(in, data[i]);
+  const int n = readCount(in);
+  capacity = count =
+      readElements(in, n, 2, &data, [](std::istream& s, int& v) { readInt(s, v); });
   return 1;
 }
 
@@ -101,9 +136,9 @@ void IndexListArrayBase::resize(int n) {
 }
 
 int IndexListArrayBase::read(std::istream& in) {
-  int n = readCount(in, 2);
-  resize(n < 0 ? 0 : n);
-  for (int i = 0; i < count; ++i) data[i].read(in);
+  const int n = readCount(in);
+  capacity = count =
+      readElements(in, n, 2, &data, [](std::istream& s, IndexList& list) { list.read(s); });
   return 1;
 }
 
@@ -135,12 +170,8 @@ void Vec4List::resize(int n) {
 }
 
 int Vec4List::read(std::istream& in) {
-  int n = readCount(in, 8);
-  resize(n < 0 ? 0 : n);
-  for (int i = 0; i < count; ++i) {
-    Vec4& v = data[i];
-    in >> v.x >> v.y >> v.z >> v.w;
-  }
+  const int n = readCount(in);
+  capacity = count = readElements(in, n, 8, &data, readVec4);
   return 1;
 }
 
@@ -156,14 +187,10 @@ int Vec4List::write(std::ostream& out) const {
 }
 
 int Vec4Table::read(std::istream& in) {
-  int n = readCount(in, 8);
+  const int n = readCount(in);
   if (n >= 0) in >> header;
   // A header that does not parse fails the stream; the vectors then stay zero.
-  resize(n < 0 ? 0 : n);
-  for (int i = 0; i < count; ++i) {
-    Vec4& v = data[i];
-    in >> v.x >> v.y >> v.z >> v.w;
-  }
+  capacity = count = readElements(in, n, 8, &data, readVec4);
   return 1;
 }
 
@@ -188,12 +215,9 @@ void Vec3List::resize(int n) {
 }
 
 int Vec3List::read(std::istream& in) {
-  int n = readCount(in, 6);
-  resize(n < 0 ? 0 : n);
-  for (int i = 0; i < count; ++i) {
-    Vec3& v = data[i];
-    in >> v.x >> v.y >> v.z;
-  }
+  const int n = readCount(in);
+  capacity = count =
+      readElements(in, n, 6, &data, [](std::istream& s, Vec3& v) { s >> v.x >> v.y >> v.z; });
   return 1;
 }
 

@@ -3,8 +3,10 @@
 //
 // Reading never reports failure by its result (it returns 1); a short or malformed
 // text leaves the stream in its failed state and the list holding whatever was read.
-// A negative count, or a count larger than the rest of a seekable stream could hold,
-// leaves the list empty and the stream failed instead of making huge storage.
+// A negative count leaves the list empty and the stream failed. Storage never exceeds
+// what the text can fill by much: a count over 4096 that the stream cannot be seen to
+// hold grows the storage as elements are read, and if the text ends first the list
+// keeps the elements begun (a count up to 4096 keeps all its elements, unread ones zero).
 #pragma once
 
 #include <istream>

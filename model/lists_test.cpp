@@ -131,25 +131,70 @@ TEST(ListReadTest, ShortTextLeavesUnreadVectorsZeroAndFailsTheStream) {
   EXPECT_EQ(none.count, 0);
 }
 
-TEST(ListReadTest, ImpossibleCountsLeaveTheListEmptyWithoutHugeStorage) {
+// A stream over text that cannot seek, as a pipe: the reader cannot look ahead.
+class UnseekableBuf : public std::stringbuf {
+ public:
+  using std::stringbuf::stringbuf;
+
+ protected:
+  pos_type seekoff(off_type, std::ios::seekdir, std::ios::openmode) override { return -1; }
+  pos_type seekpos(pos_type, std::ios::openmode) override { return -1; }
+};
+
+TEST(ListReadTest, CountsThatOverstateTheTextCostNoHugeStorageAndKeepWhatWasRead) {
   IntList negative;
   std::istringstream minus("-3 1 2 3");
   negative.read(minus);
   EXPECT_TRUE(minus.fail());
   EXPECT_EQ(negative.count, 0);
 
-  // Two billion announced in a file of a few bytes.
-  IndexListArray huge;
-  std::istringstream big("2000000000 3 1 2 3");
-  huge.read(big);
-  EXPECT_TRUE(big.fail());
-  EXPECT_EQ(huge.count, 0);
+  // Billions announced before a few bytes, seekable or not, and as the last token: the
+  // storage follows the text (a bad_alloc here is the failure).
+  for (bool seekable : {true, false}) {
+    for (const char* text : {"2000000000 3 1 2 3 3 3 2 1", "500000000"}) {
+      UnseekableBuf pipe(text);
+      std::istringstream file(text);
+      std::istream in(seekable ? file.rdbuf() : &pipe);
+      IndexListArray huge;
+      huge.read(in);
+      EXPECT_TRUE(in.fail()) << text;
+      const int expected = text[0] == '2' ? 2 : 0;
+      ASSERT_EQ(huge.count, expected) << text << (seekable ? "" : " unseekable");
+      EXPECT_EQ(huge.capacity, huge.count);
+      if (expected) {
+        EXPECT_EQ(huge[1][2], 0);
+      }
+    }
+  }
 
-  Vec4Table table;
-  std::istringstream many("100000 0 1 2 3 4");
-  table.read(many);
-  EXPECT_TRUE(many.fail());
-  EXPECT_EQ(table.count, 0);
+  // A count over 4096 that the text overruns keeps the vectors read, exactly sized, and
+  // an honest large list still reads whole from a pipe.
+  std::string text = "100000 0.5";
+  for (int i = 0; i < 5000; ++i) text += " " + std::to_string(i) + " 0 0 1";
+  text += " 7";
+  for (bool seekable : {true, false}) {
+    UnseekableBuf pipe(text);
+    std::istringstream file(text);
+    std::istream in(seekable ? file.rdbuf() : &pipe);
+    Vec4Table table;
+    table.read(in);
+    EXPECT_TRUE(in.fail());
+    ASSERT_EQ(table.count, 5001);
+    EXPECT_EQ(table.header, 0.5);
+    EXPECT_EQ(table[4999].x, 4999.0);
+    EXPECT_EQ(table[5000].x, 7.0);
+    EXPECT_EQ(table[5000].y, 0.0);
+  }
+  std::string honest = "9000";
+  for (int i = 0; i < 9000; ++i) honest += " " + std::to_string(i);
+  UnseekableBuf pipe(honest);
+  std::istream in(&pipe);
+  IntList ints;
+  ints.read(in);
+  EXPECT_FALSE(in.fail());
+  ASSERT_EQ(ints.count, 9000);
+  EXPECT_EQ(ints.capacity, 9000);
+  EXPECT_EQ(ints[8999], 8999);
 }
 
 }  // namespace

@@ -34,7 +34,27 @@ bool refuse(const std::string& path, const std::string& problem, std::string* er
   return false;
 }
 
+// Reads the vertex file's text into *vertices and returns the normals file name after it.
+std::string readVertexText(const std::string& text, Vec4Table* vertices) {
+  std::istringstream in(text);
+  vertices->read(in);
+  std::string word;
+  in >> word;
+  return word;
+}
+
 }  // namespace
+
+std::vector<std::string> modelFilePaths(const std::string& dataDir, const std::string& name) {
+  std::vector<std::string> paths{vertexFilePath(dataDir, name), polygonFilePath(dataDir, name)};
+  std::string text, problem;
+  int vertexCount = 0;
+  if (slurp(paths[0], &text) && checkVertexText(text, &vertexCount, &problem)) {
+    Vec4Table vertices;
+    paths.push_back(normalsFilePath(dataDir, readVertexText(text, &vertices)));
+  }
+  return paths;
+}
 
 std::string vertexFilePath(const std::string& dataDir, const std::string& name) {
   return dataDir + "/" + name + ".poi";
@@ -61,14 +81,9 @@ bool loadModelFrom(const TextSource& source, const std::string& dataDir, const s
   if (!source(vertexPath, &text)) return cannotOpen(vertexPath, error);
   int vertexCount = 0;
   if (!checkVertexText(text, &vertexCount, &problem)) return refuse(vertexPath, problem, error);
-  std::string normalsWord;
-  {
-    std::istringstream in(text);
-    model->vertices.reset();
-    model->vertices = std::make_unique<Vec4Table>();
-    model->vertices->read(in);
-    in >> normalsWord;
-  }
+  model->vertices.reset();
+  model->vertices = std::make_unique<Vec4Table>();
+  const std::string normalsWord = readVertexText(text, model->vertices.get());
 
   const std::string polygonPath = polygonFilePath(dataDir, name);
   if (!source(polygonPath, &text)) return cannotOpen(polygonPath, error);
@@ -105,7 +120,21 @@ bool loadModelFrom(const TextSource& source, const std::string& dataDir, const s
                                      " is too short or too long to scale", error);
     }
   }
+  // Every vertex, not only vertex 0: one that overflows draws nothing at all, one that
+  // underflows collapses onto the origin. Checked on copies so a refusal scales nothing.
   const double s = 1.0 / std::sqrt(squared);
+  for (int i = 0; i < vertices.count; ++i) {
+    Vec4 scaled = vertices[i];
+    scaled.scale(s);
+    const double l2 = dot(scaled, scaled);
+    const Vec4& v = vertices[i];
+    const bool origin = v.x == 0.0 && v.y == 0.0 && v.z == 0.0 && v.w == 0.0;
+    if (!std::isfinite(l2) || (l2 == 0.0 && !origin)) {
+      return refuse(vertexPath, "vertex " + std::to_string(i) + " is too " +
+                                    (std::isfinite(l2) ? "near to" : "far from") +
+                                    " the origin to scale by the length of vertex 0", error);
+    }
+  }
   for (int i = 0; i < vertices.count; ++i) vertices[i].scale(s);
 
   projectedVertices->resize(vertices.count);

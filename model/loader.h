@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "model/model.h"
 
@@ -13,6 +14,10 @@ namespace orvex::model {
 std::string vertexFilePath(const std::string& dataDir, const std::string& name);
 std::string polygonFilePath(const std::string& dataDir, const std::string& name);
 std::string normalsFilePath(const std::string& dataDir, const std::string& word);
+
+/// The paths of the files a load of model `name` reads: the vertex and polygon files
+/// and, when the vertex file can be read, the normals file it names.
+std::vector<std::string> modelFilePaths(const std::string& dataDir, const std::string& name);
 
 /// Loads model `name` from dataDir into *model and sizes *projectedVertices to one zero
 /// entry per vertex. Scales the vertices so vertex 0 has length 1, derives cellVertices

@@ -125,11 +125,11 @@ TEST(LoaderTest, OpenFailuresNameThePathTriedWithNothingBetween) {
 TEST(LoaderTest, RefusesUnsafeFilesWithOneLineNamingFileAndProblem) {
   struct Case {
     const char* file;  // which of the three files is replaced
-    const char* text;
+    std::string text;
     const char* message;
   };
   const Case cases[] = {
-      {"s.poi", "", "the file ends before vertex count"},
+      {"s.poi", "", "the file ends before the vertex count"},
       {"s.poi", "-5 0\n", "negative vertex count -5"},
       {"s.poi", "0 0\nx.nor\n", "no vertices"},
       {"s.poi", "2000000 0\n1 0 0 0\n",
@@ -140,6 +140,21 @@ TEST(LoaderTest, RefusesUnsafeFilesWithOneLineNamingFileAndProblem) {
       {"s.poi", "1 0\n1 0 0 0\n", "the normals file name is missing after the vertices"},
       {"s.poi", "5 0\n1e-200 0 0 0\n0 4 0 0\n0 0 4 0\n0 0 0 4\n-1 -1 -1 -1\nsimplex.nor\n",
        "vertex 0 is at the origin or too far from it to scale"},
+      // A NUL ends a number for the stream reader, which then reads garbage: any byte
+      // that is neither white space nor part of a number is refused, in every file.
+      {"s.poi", std::string("5\0 0\n", 6), "'5\\x00' on line 1 is not an integer (vertex count)"},
+      {"s.poi", std::string(kVertices).insert(11, "\x01"),
+       "'0\\x01' on line 2 is not a number (a coordinate)"},
+      {"s.poi", std::string(kVertices).insert(std::string(kVertices).size() - 1, "\0x", 2),
+       "the normals file name 'simplex.nor\\x00x' holds a NUL byte"},
+      {"s.poi", "5 0\n1e-10 0 0 0\n0 4 0 0\n0 0 1e300 0\n0 0 0 4\n-1 -1 -1 -1\nsimplex.nor\n",
+       "vertex 2 is too far from the origin to scale by the length of vertex 0"},
+      {"s.poi", "5 0\n1e100 0 0 0\n0 1e-300 0 0\n0 0 4 0\n0 0 0 4\n-1 -1 -1 -1\nsimplex.nor\n",
+       "vertex 1 is too near to the origin to scale by the length of vertex 0"},
+      {"fs.cel", std::string("1\n3 1\0 2 3\n", 11),
+       "'1\\x00' on line 2 is not an integer (vertex 0 of polygon 0)"},
+      {"fs.cel", "1\n99999 1 2 3\n",
+       "the vertex count of polygon 0 99999 is larger than the rest of the file could hold"},
       {"fs.cel", "2\n3 1 2 3\n", "the polygon count 2 is larger than the rest of the file could hold"},
       {"fs.cel", "2\n3    1    2    3\n", "the file ends before the vertex count of polygon 1"},
       {"fs.cel", "1\n2 1 2\n", "polygon 0 has 2 vertices; a polygon needs at least 3"},
@@ -150,6 +165,8 @@ TEST(LoaderTest, RefusesUnsafeFilesWithOneLineNamingFileAndProblem) {
       {"simplex.nor", "2 0\n1 0 0 0\n0 0 0 0\n", "cell 1 has a zero-length normal"},
       {"simplex.nor", "2 0\n1 0 0 0\n", "the cell count 2 is larger than the rest of the file could hold"},
       {"simplex.nor", "2 0\n1.000000 0.000000 0 0\n", "expected 2 normals, but the file ends after 1"},
+      {"simplex.nor", std::string("2 0\n1 0 0 0\n0 0 1\0 0\n", 21),
+       "'1\\x00' on line 3 is not a number (a coordinate)"},
       {"simplex.nor", "2 0\n1 0 0 0\nnan 0 0 1\n", "'nan' on line 3 is not a number (a coordinate)"},
   };
   for (const Case& c : cases) {
@@ -165,15 +182,18 @@ TEST(LoaderTest, RefusesUnsafeFilesWithOneLineNamingFileAndProblem) {
   }
 }
 
-TEST(LoaderTest, TrailingContentIsIgnored) {
+TEST(LoaderTest, TrailingContentIsIgnoredAndDenormalsAreNumbers) {
   TempDir dir;
-  dir.write("s.poi", std::string(kVertices) + "anything at all 1 2 3\n");
+  std::string vertices = std::string(kVertices) + "anything at all 1 2 3\n";
+  vertices.replace(vertices.find("-1 -1 -1 -1"), 2, "1e-310");
+  dir.write("s.poi", vertices);
   dir.write("fs.cel", std::string(kPolygons) + "7 7 7\n");
   dir.write("simplex.nor", std::string(kNormals) + "junk");
   Loaded l;
   load(dir, "s", &l);
   EXPECT_TRUE(l.ok) << l.error;
   EXPECT_EQ(l.model.polygons->count, 3);
+  EXPECT_GT((*l.model.vertices)[4].x, 0.0);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "model/printable.h"
+
 namespace orvex::model {
 namespace {
 
@@ -41,10 +43,7 @@ class Scanner {
   int line_ = 1;
 };
 
-std::string quoted(const std::string& token) {
-  // Keep a garbage token from flooding the one-line message.
-  return "'" + (token.size() > 40 ? token.substr(0, 40) + "..." : token) + "'";
-}
+std::string quoted(const std::string& token) { return "'" + printable(token) + "'"; }
 
 // An integer as strtol with base 0 reads it, filling the whole token.
 bool parseInt(const std::string& token, long* v) {
@@ -52,7 +51,11 @@ bool parseInt(const std::string& token, long* v) {
   errno = 0;
   char* end = nullptr;
   long r = std::strtol(token.c_str(), &end, 0);
-  if (*end != '\0' || errno == ERANGE || r < INT_MIN || r > INT_MAX) return false;
+  // The whole token, not up to a NUL inside it: the stream reader stops at the NUL and
+  // takes what follows as garbage.
+  if (end != token.c_str() + token.size() || errno == ERANGE || r < INT_MIN || r > INT_MAX) {
+    return false;
+  }
   *v = r;
   return true;
 }
@@ -65,9 +68,19 @@ bool parseReal(const std::string& token, double* v) {
   }
   char* end = nullptr;
   double r = std::strtod(token.c_str(), &end);
-  if (*end != '\0' || !std::isfinite(r)) return false;
+  if (end != token.c_str() + token.size() || !std::isfinite(r)) return false;
   *v = r;
   return true;
+}
+
+// "the vertex count" from "vertex count" or "the vertex count"; "a coordinate" stays.
+std::string withArticle(const std::string& what) {
+  if (what.rfind("the ", 0) == 0 || what.rfind("a ", 0) == 0) return what;
+  return "the " + what;
+}
+
+std::string withoutArticle(const std::string& what) {
+  return what.rfind("the ", 0) == 0 ? what.substr(4) : what;
 }
 
 class Checker {
@@ -76,7 +89,7 @@ class Checker {
 
   bool integer(const char* what, long* v) {
     std::string token;
-    if (!scan_.next(&token)) return fail(std::string("the file ends before ") + what);
+    if (!scan_.next(&token)) return fail("the file ends before " + withArticle(what));
     if (!parseInt(token, v)) {
       return fail(quoted(token) + " on line " + std::to_string(scan_.line()) +
                   " is not an integer (" + what + ")");
@@ -86,7 +99,7 @@ class Checker {
 
   bool real(const char* what, double* v) {
     std::string token;
-    if (!scan_.next(&token)) return fail(std::string("the file ends before ") + what);
+    if (!scan_.next(&token)) return fail("the file ends before " + withArticle(what));
     if (!parseReal(token, v)) {
       return fail(quoted(token) + " on line " + std::to_string(scan_.line()) +
                   " is not a number (" + what + ")");
@@ -97,10 +110,10 @@ class Checker {
   // A count of items that each take at least `numbers` numbers.
   bool count(const char* what, int numbers, long* n) {
     if (!integer(what, n)) return false;
-    if (*n < 0) return fail(std::string("negative ") + what + " " + std::to_string(*n));
+    if (*n < 0) return fail("negative " + withoutArticle(what) + " " + std::to_string(*n));
     // Each number takes at least one character and a separator.
     if (*n > 0 && static_cast<double>(*n) * numbers * 2 > scan_.remaining() + 1.0) {
-      return fail(std::string("the ") + what + " " + std::to_string(*n) +
+      return fail(withArticle(what) + " " + std::to_string(*n) +
                   " is larger than the rest of the file could hold");
     }
     return true;
@@ -153,6 +166,10 @@ bool checkVertexText(const std::string& text, int* vertexCount, std::string* err
   std::string word;
   if (!check.word(&word)) {
     return check.fail("the normals file name is missing after the vertices");
+  }
+  // A path cannot hold a NUL: opening would silently use the name cut short there.
+  if (word.find('\0') != std::string::npos) {
+    return check.fail("the normals file name " + quoted(word) + " holds a NUL byte");
   }
   *vertexCount = static_cast<int>(n);
   return true;

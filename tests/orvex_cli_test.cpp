@@ -55,14 +55,28 @@ TEST(ViewerCommandLineTest, MalformedModelIsRefusedWithOneLine) {
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_EQ(r.err, dir.path() + "/fbad.cel: vertex 2 of polygon 0 is 3, but vertices are "
                                 "numbered 1 to 2\n");
+
+  // A NUL right after a number once passed the check and crashed the run.
+  dir.write("fbad.cel", std::string("1\n3 1\0 2 1\n", 11));
+  r = runProgram(kViewer, {"bad"}, dir.path());
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, dir.path() + "/fbad.cel: '1\\x00' on line 2 is not an integer (vertex 0 of "
+                                "polygon 0)\n");
 }
 
-TEST(ViewerCommandLineTest, AWindowTooWideIsRefusedBeforeAnyWindow) {
+TEST(ViewerCommandLineTest, BadSettingsAreRefusedBeforeAnyWindow) {
   TempDir dir;
   dir.write("orvex.cfg", "Width 100000\n");
   ProgramResult r = runProgram(kViewer, {}, dir.path());
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_EQ(r.err, "orvex.cfg: Width 100000 is wider than the largest window, 16384 pixels\n");
+
+  // Once wrapped to a 1 x 1 window.
+  dir.write("orvex.cfg", "# big\nWidth 4294967297\n");
+  r = runProgram(kViewer, {}, dir.path());
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "orvex.cfg line 2: Width 4294967297 does not fit in a whole number setting\n");
+  EXPECT_EQ(runProgram(kViewer, {"--help"}, dir.path()).exitStatus, 0);
 }
 
 TEST(ViewerCommandLineTest, DefaultModelLoadsFromTheShippedDirectory) {

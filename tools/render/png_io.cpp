@@ -10,6 +10,8 @@
 #include <cstring>
 #include <memory>
 
+#include "tools/render/output_file.h"
+
 namespace orvex::offscreen {
 namespace {
 
@@ -65,8 +67,14 @@ bool writePng(const std::string& path, const RgbImage& image, std::string* error
              std::to_string(image.pixels.size()) + " bytes cannot be written";
     return false;
   }
-  // Same directory, so the rename cannot cross file systems.
-  std::string temporary = path + ".XXXXXX";
+  // Through a symlink to the file it names; never over a device, directory or FIFO.
+  std::string target;
+  if (!resolveOutputPath(path, &target, error)) return false;
+  // Beside the target, so the rename cannot cross file systems, and with a short name of
+  // its own, so it fits wherever the target's name fits.
+  const size_t slash = target.rfind('/');
+  std::string temporary =
+      (slash == std::string::npos ? "" : target.substr(0, slash + 1)) + ".orvex-render-XXXXXX";
   const int fd = mkstemp(temporary.data());
   if (fd < 0) {
     *error = path + ": cannot create a temporary file beside it: " + std::strerror(errno);
@@ -93,7 +101,7 @@ bool writePng(const std::string& path, const RgbImage& image, std::string* error
     umask(mask);
     chmod(temporary.c_str(), 0666 & ~mask);
   }
-  if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
+  if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
     ok = false;
     problem = std::strerror(errno);
   }

@@ -15,8 +15,10 @@ struct RgbImage {
 };
 
 /// Writes image to path through a temporary file in the same directory renamed into
-/// place, so path either keeps its old content or holds the whole new picture. On
-/// failure returns false with *error one line naming the path, and leaves no file.
+/// place, so path either keeps its old content or holds the whole new picture. A
+/// symlink is written through; anything existing that is not a regular file is refused
+/// (see resolveOutputPath). On failure returns false with *error one line naming the
+/// path, and leaves no file.
 bool writePng(const std::string& path, const RgbImage& image, std::string* error);
 
 /// Reads any 8- or 16-bit PNG and converts it to RGB (alpha and 16-bit precision

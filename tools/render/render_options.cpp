@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "model/printable.h"
+
 namespace orvex::offscreen {
 namespace {
 
@@ -48,9 +50,6 @@ bool parsePlaneAngles(const std::string& text, view4d::PlaneAngles* angles) {
 
 RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions* options,
                                 std::string* error) {
-  // The viewer's own words are handed to its parser, so they mean exactly what they
-  // mean to orvex.
-  std::vector<const char*> viewerArgs{argv[0]};
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     std::string value;
@@ -69,26 +68,21 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
         return true;
       }
       if (i + 1 >= argc) {
-        *error = arg + " needs a value";
+        *error = model::printable(arg) + " needs a value";
         return false;
       }
       *out = argv[++i];
       return true;
     };
     auto refuse = [&](const std::string& what) {
-      *error = arg + " needs " + what + ", not '" + value + "'";
+      *error = model::printable(arg) + " needs " + what + ", not '" + model::printable(value) +
+               "'";
       return RenderAction::kError;
     };
 
     if (arg == "--help") return RenderAction::kHelp;
     if (arg == "--version") return RenderAction::kVersion;
-    if (arg == "-h" || arg == "-s" || arg == "-c") {
-      viewerArgs.push_back(argv[i]);
-    } else if (arg == "-n") {
-      if (!takeValue(&value)) return RenderAction::kError;
-      viewerArgs.push_back("-n");
-      viewerArgs.push_back(argv[i]);
-    } else if (arg == "-o" || arg == "--output") {
+    if (arg == "-o" || arg == "--output") {
       if (!takeValue(&value)) return RenderAction::kError;
       if (value.empty() || value.back() == '/') return refuse("a file name");
       options->output = value;
@@ -144,14 +138,16 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
       }
       (to ? options->section.toText : options->section.fromText) = value;
       (to ? options->section.sweep : options->section.on) = true;
-    } else if (!arg.empty() && arg[0] == '-') {
-      *error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
+    } else if (arg.compare(0, 2, "--") == 0) {
+      *error = "unknown option '" + model::printable(argv[i]) + "' (see --help)";
       return RenderAction::kError;
     } else if (arg.empty()) {
       *error = "the model name is empty";
       return RenderAction::kError;
     } else {
-      viewerArgs.push_back(argv[i]);
+      // The viewer's own words go through its parser, so they mean exactly what they
+      // mean to orvex, ignored switches included.
+      i = app::applyArgument(argc, argv, i, &options->settings);
     }
   }
   if (options->section.sweep && !options->section.on) {
@@ -170,8 +166,6 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
     *error = "--frames needs a --turn to spin by";
     return RenderAction::kError;
   }
-  app::applyCommandLine(static_cast<int>(viewerArgs.size()), viewerArgs.data(),
-                        &options->settings);
   if (options->size == 0) {
     if (options->settings.width < 1 || options->settings.width > kLargestSize) {
       *error = "the Width setting " + std::to_string(options->settings.width) +
@@ -202,9 +196,11 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                    [--section W [--section-to W2 --frames N]]\n"
          "Draws the picture the orvex viewer shows, without a window, into a PNG file.\n"
          "Reads orvex.cfg from the current directory and takes MODEL, -h, -s, -c and\n"
-         "-n TITLE (ignored) exactly as orvex does.\n"
+         "-n TITLE (ignored) exactly as orvex does: a one-dash switch is judged by its\n"
+         "second letter, and one-dash switches orvex does not know are ignored.\n"
          "  -o, --output FILE   the PNG to write (default orvex.png); written whole or not\n"
-         "                      at all\n"
+         "                      at all, through a symlink; never over a device, directory,\n"
+         "                      FIFO or the model's own files\n"
          "  --size N            width and height in pixels (default: the Width setting)\n"
          "  --turn ANGLES       one rotation increment: six angles in radians for the\n"
          "                      planes xy,xz,yz,xw,yw,zw. Turns are applied in order from\n"

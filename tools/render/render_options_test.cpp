@@ -16,9 +16,12 @@ TEST(RenderOptionsTest, ViewerWordsMeanWhatTheyMeanToTheViewer) {
   RenderOptions o;
   o.settings.width = 240;  // as if from orvex.cfg
   std::string error;
-  ASSERT_EQ(parse({"c24", "-h", "-c", "-n", "-s", "c120"}, &o, &error), RenderAction::kRun)
+  ASSERT_EQ(parse({"c24", "-hello", "-x", "-clip", "-", "-n", "-s", "c120", "-n"}, &o, &error),
+            RenderAction::kRun)
       << error;
-  // "-s" after -n is the title, not a switch; the last model name wins.
+  // Judged by the second character as orvex judges them: -hello is -h, -clip is -c, -x
+  // and - are ignored; "-s" after -n is the title, not a switch; a last -n is ignored;
+  // the last model name wins.
   EXPECT_EQ(o.settings.modelName, "c120");
   EXPECT_EQ(o.settings.fillType, 1);
   EXPECT_EQ(o.settings.clip, 1);
@@ -55,9 +58,11 @@ TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLineNamingThem) {
       {"--turn", "1,2,3,4,5"},  {"--turn", "1,2,3,4,5,6,7"}, {"--turn", "1,2,,4,5,6"},
       {"--turn", "1,2,3,4,5,nan"}, {"--repeat", "2"},     {"--turn", "0,0,0,0,0,1", "--repeat", "-1"},
       {"--frames", "3"},        {"--projection", "fisheye"}, {"--distance", "1"},
-      {"-x"},                   {"--sizes", "3"},         {"-o", ""},
+      {"--sizes", "3"},         {"-o", ""},
       {"--section", "nan"},     {"--section", "-inf"},    {"--section", "0", "--section-to", "1"},
       {"--section", "0", "--projection", "angle"},
+      // Typed or pasted line ends and control bytes stay escaped in the one line.
+      {"--bo\ngus\r"},          {"--size", "1\n2"},
   };
   for (const auto& args : bad) {
     RenderOptions o;

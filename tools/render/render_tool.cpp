@@ -5,6 +5,7 @@
 #include "model/data_dir.h"
 #include "model/loader.h"
 #include "render/scene.h"
+#include "tools/render/output_file.h"
 #include "tools/render/projections.h"
 #include "tools/render/section_pictures.h"
 
@@ -38,8 +39,10 @@ RgbImage renderFrame(const OffscreenContext& context, const model::Model& model,
 int runRender(int argc, char** argv) {
   RenderOptions options;
   options.settings.dataDir = model::defaultDataDir();
-  app::readConfigFile("orvex.cfg", &options.settings);
   std::string error;
+  // A refused configuration value still lets --help and --version answer.
+  std::string configError;
+  const bool configRead = app::readConfigFile("orvex.cfg", &options.settings, &configError);
   switch (parseRenderOptions(argc, argv, &options, &error)) {
     case RenderAction::kHelp:
       std::cout << renderUsageText(model::defaultDataDir());
@@ -52,12 +55,28 @@ int runRender(int argc, char** argv) {
     case RenderAction::kRun:
       break;
   }
+  if (!configRead) return fail(configError);
 
   model::Model model;
   model::Vec3List projected;
   if (!model::loadModel(options.settings.dataDir, options.settings.modelName, &model, &projected,
                         &error)) {
     return fail(error);
+  }
+
+  // Refused before any drawing: names that cannot take a picture, and the model's own
+  // files, which a careless -o would otherwise replace.
+  const std::vector<std::string> modelFiles =
+      model::modelFilePaths(options.settings.dataDir, options.settings.modelName);
+  for (int frame = options.frames == 0 ? 0 : 1; frame <= options.frames; ++frame) {
+    const std::string name = frame == 0 ? options.output : frameFileName(options.output, frame);
+    std::string target;
+    if (!resolveOutputPath(name, &target, &error)) return fail(error);
+    for (const std::string& file : modelFiles) {
+      if (sameFile(target, file)) {
+        return fail(name + " is the model file " + file + "; refusing to replace it");
+      }
+    }
   }
 
   std::unique_ptr<OffscreenContext> context =

@@ -1,5 +1,8 @@
 // orvex-render run as users run it: the real binary in a scratch directory.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "tools/render/image_diff.h"
 #include "tools/render/png_io.h"
@@ -61,6 +64,65 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
   }
 }
 
+TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
+  TempDir dir;
+  const std::string models = std::string(ORVEX_MODELS_DIR);
+  std::filesystem::create_directory(dir.file("m"));
+  for (const char* name : {"c8.poi", "fc8.cel", "c8.nor"}) {
+    std::filesystem::copy_file(models + "/" + name, dir.file("m/") + name);
+  }
+  testing::writeText(dir.file("orvex.cfg"), "DataDir " + dir.file("m") + "\n");
+  const std::string poi = testing::readText(dir.file("m/c8.poi"));
+  std::filesystem::create_directory(dir.file("sub"));
+  ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
+  std::filesystem::create_symlink("m/c8.nor", dir.file("normals-link"));
+  std::filesystem::create_hard_link(dir.file("m/fc8.cel"), dir.file("cel-link"));
+
+  struct Refused {
+    std::string output;
+    std::string message;  // after "orvex-render: "
+  };
+  const std::vector<Refused> refused = {
+      {"/dev/null", "/dev/null is a device, not a regular file; refusing to replace it"},
+      {"/dev/full", "/dev/full is a device, not a regular file; refusing to replace it"},
+      {"sub", "sub is a directory, not a regular file; refusing to replace it"},
+      {"pipe", "pipe is a FIFO, not a regular file; refusing to replace it"},
+      {"m/c8.poi", "m/c8.poi is the model file " + dir.file("m") + "/c8.poi; refusing to "
+                   "replace it"},
+      {"normals-link", "normals-link is the model file " + dir.file("m") + "/c8.nor; refusing "
+                       "to replace it"},
+      {"cel-link", "cel-link is the model file " + dir.file("m") + "/fc8.cel; refusing to "
+                   "replace it"},
+  };
+  for (const Refused& r : refused) {
+    const testing::RunResult run = runProgram(render({"c8", "--size", "32", "-o", r.output}),
+                                              dir.path());
+    EXPECT_EQ(run.status, 1) << r.output;
+    EXPECT_EQ(run.err, "orvex-render: " + r.message + "\n");
+  }
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.file("pipe")));
+  EXPECT_EQ(testing::readText(dir.file("m/c8.poi")), poi);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("normals-link")));
+
+  // A symlink, dangling or not, is written through; the link itself stays.
+  std::filesystem::create_symlink("sub/real.png", dir.file("link.png"));
+  std::filesystem::create_symlink(dir.file("sub/new.png"), dir.file("dangling.png"));
+  testing::writeText(dir.file("sub/real.png"), "old");
+  // A name of 250 bytes works: the temporary name is no longer than the target's.
+  const std::string longName = std::string(246, 'n') + ".png";
+  for (const std::string& output : {std::string("link.png"), std::string("dangling.png"),
+                                    longName}) {
+    const testing::RunResult run =
+        runProgram(render({"c8", "--size", "32", "-o", output}), dir.path());
+    EXPECT_EQ(run.status, 0) << output << ": " << run.err;
+    EXPECT_EQ(load(dir.file(output)).width, 32) << output;
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.png")));
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("sub/new.png")));
+  EXPECT_EQ(dir.entries().size(), 9u) << "no temporary file left behind";
+}
+
 TEST(RenderToolTest, NoUsableOpenGlIsAClearFailureNotAnEmptyPicture) {
   TempDir dir;
   // Without a vendor library glvnd's EGL has no platform at all.
@@ -91,6 +153,28 @@ TEST(RenderToolTest, ReadsTheConfigurationFileLikeTheViewer) {
   ASSERT_EQ(runProgram(render({"-h", "--size", "120", "--turn", "0,0.3,0.2,0.4,0,0"}),
                        bare.path()).status, 0);
   EXPECT_GT(compareImages(fromFile, load(bare.file("orvex.png")), 8).differingPixels, 100);
+}
+
+TEST(RenderToolTest, AnyNonzeroClipEnablesThePlaneAndBadValuesAreRefused) {
+  TempDir dir;
+  auto picture = [&](const std::string& clip) {
+    testing::writeText(dir.file("orvex.cfg"), "ClipPlane 1 0 0 0\nClip " + clip + "\n");
+    const testing::RunResult r =
+        runProgram(render({"c24", "--size", "64", "--turn", "0,0.3,0.2,0.4,0,0"}), dir.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    return load(dir.file("orvex.png"));
+  };
+  const RgbImage off = picture("0"), on = picture("1");
+  ASSERT_GT(compareImages(off, on, 8).differingPixels, 100) << "the plane must cut something";
+  for (const char* clip : {"2", "-1"}) {
+    EXPECT_EQ(compareImages(on, picture(clip), 0).differingPixels, 0) << "Clip " << clip;
+  }
+
+  testing::writeText(dir.file("orvex.cfg"), "Width 64\nClipPlane 0 0 nan 0\n");
+  const testing::RunResult bad = runProgram(render({"-o", "bad.png"}), dir.path());
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "orvex-render: orvex.cfg line 2: ClipPlane nan is not a finite number\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("bad.png")));
 }
 
 TEST(RenderToolTest, FramesAreTheSpinOfTheLastTurn) {
