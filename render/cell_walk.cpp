@@ -10,6 +10,14 @@ const float cellColors[11][3] = {
     {0.85f, 0.6f, 1.0f}, {1.0f, 0.4f, 0.8f},   {0.4f, 1.0f, 0.8f},
 };
 
+void setCellMaterial(int k, int* last, DrawSink* sink) {
+  if (k == *last) return;
+  *last = k;
+  const float* rgb = cellColors[k % 11];
+  const float rgba[4] = {rgb[0], rgb[1], rgb[2], 1.0f};
+  sink->material(rgba);
+}
+
 namespace {
 
 void drawSolidPolygon(const model::IndexList& polygon, const model::Vec3List& p,
@@ -78,12 +86,7 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
     const model::IndexList& cell = cellPolygons[c];
     const int k = cell.count;
     if (k == settings.hidePoly) continue;
-    if (k != lastMaterialCount) {
-      lastMaterialCount = k;
-      const float* rgb = cellColors[k % 11];
-      const float rgba[4] = {rgb[0], rgb[1], rgb[2], 1.0f};
-      sink->material(rgba);
-    }
+    setCellMaterial(k, &lastMaterialCount, sink);
     const Vec3 offset = settings.extendRate * view.project(n);
     Vec3 centre;
     if (skipHidden) centre = cellCentre(cell, polygons, p);

@@ -11,6 +11,10 @@ namespace orvex::render {
 /// RGB of the eleven colour classes; a cell with k polygons takes class k mod 11.
 extern const float cellColors[11][3];
 
+/// Emits the class colour of a cell with k polygons as the material, unless *last
+/// already is k: consecutive cells of one class share one material change.
+void setCellMaterial(int k, int* last, DrawSink* sink);
+
 /// A frame band's inner edge is the polygon's corners weighted so against its vertex
 /// mean: the polygon scaled to 0.65 about that mean.
 constexpr double kFrameOuterWeight = 0.65;

@@ -15,12 +15,7 @@ void drawSection(const Section& s, const model::Model& m, const Vec3& eye,
   for (const Section::Face& face : s.faces) {
     const int k = cellPolygons[face.cell].count;
     if (k == settings.hidePoly) continue;
-    if (k != lastMaterialCount) {
-      lastMaterialCount = k;
-      const float* rgb = cellColors[k % 11];
-      const float rgba[4] = {rgb[0], rgb[1], rgb[2], 1.0f};
-      sink->material(rgba);
-    }
+    setCellMaterial(k, &lastMaterialCount, sink);
     const std::vector<int>& c = face.corners;
     const int count = static_cast<int>(c.size());
     sink->normal(faceNormal(s.points[c[0]], s.points[c[1]], s.points[c[2]], eye));

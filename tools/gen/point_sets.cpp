@@ -117,19 +117,6 @@ std::vector<Vec4> duoprismPoints(int p, int q) {
   return points;
 }
 
-std::vector<Vec4> antiprismPrismPoints(int n) {
-  const double r = 0.5 / std::sin(M_PI / n);
-  // Height between the two rings so that the side edges have length 1 as well.
-  const double h = 0.5 * std::sqrt(1.0 - 2.0 * r * r * (1.0 - std::cos(M_PI / n)));
-  std::vector<Vec4> solid;
-  for (int i = 0; i < n; ++i) {
-    solid.emplace_back(r * std::cos(2 * M_PI * i / n), r * std::sin(2 * M_PI * i / n), h, 0);
-    solid.emplace_back(r * std::cos(2 * M_PI * (i + 0.5) / n),
-                       r * std::sin(2 * M_PI * (i + 0.5) / n), -h, 0);
-  }
-  return prismOver(solid);
-}
-
 std::vector<Vec4> cell600Points() {
   std::vector<Vec4> points;
   const double unit[4] = {1, 0, 0, 0};

@@ -12,9 +12,6 @@ namespace orvex::gen {
 /// The p-gon × q-gon duoprism, edges of length 1. p, q >= 3.
 std::vector<Vec4> duoprismPoints(int p, int q);
 
-/// The n-gonal antiprism × segment, edges of length 1. n >= 3.
-std::vector<Vec4> antiprismPrismPoints(int n);
-
 /// The 120 vertices of the 600-cell, circumradius 1.
 std::vector<Vec4> cell600Points();
 
