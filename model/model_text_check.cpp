@@ -73,23 +73,15 @@ bool parseReal(const std::string& token, double* v) {
   return true;
 }
 
-// "the vertex count" from "vertex count" or "the vertex count"; "a coordinate" stays.
-std::string withArticle(const std::string& what) {
-  if (what.rfind("the ", 0) == 0 || what.rfind("a ", 0) == 0) return what;
-  return "the " + what;
-}
-
-std::string withoutArticle(const std::string& what) {
-  return what.rfind("the ", 0) == 0 ? what.substr(4) : what;
-}
-
 class Checker {
  public:
   Checker(const std::string& text, std::string* error) : scan_(text), error_(error) {}
 
-  bool integer(const char* what, long* v) {
+  // `article` goes before what where a sentence needs one: "the file ends before the
+  // vertex count", but "(vertex count)".
+  bool integer(const std::string& what, long* v, const char* article = "") {
     std::string token;
-    if (!scan_.next(&token)) return fail("the file ends before " + withArticle(what));
+    if (!scan_.next(&token)) return fail(std::string("the file ends before ") + article + what);
     if (!parseInt(token, v)) {
       return fail(quoted(token) + " on line " + std::to_string(scan_.line()) +
                   " is not an integer (" + what + ")");
@@ -97,9 +89,9 @@ class Checker {
     return true;
   }
 
-  bool real(const char* what, double* v) {
+  bool real(const std::string& what, double* v) {
     std::string token;
-    if (!scan_.next(&token)) return fail("the file ends before " + withArticle(what));
+    if (!scan_.next(&token)) return fail("the file ends before " + what);
     if (!parseReal(token, v)) {
       return fail(quoted(token) + " on line " + std::to_string(scan_.line()) +
                   " is not a number (" + what + ")");
@@ -108,12 +100,12 @@ class Checker {
   }
 
   // A count of items that each take at least `numbers` numbers.
-  bool count(const char* what, int numbers, long* n) {
-    if (!integer(what, n)) return false;
-    if (*n < 0) return fail("negative " + withoutArticle(what) + " " + std::to_string(*n));
+  bool count(const std::string& what, int numbers, long* n) {
+    if (!integer(what, n, "the ")) return false;
+    if (*n < 0) return fail("negative " + what + " " + std::to_string(*n));
     // Each number takes at least one character and a separator.
     if (*n > 0 && static_cast<double>(*n) * numbers * 2 > scan_.remaining() + 1.0) {
-      return fail(withArticle(what) + " " + std::to_string(*n) +
+      return fail("the " + what + " " + std::to_string(*n) +
                   " is larger than the rest of the file could hold");
     }
     return true;
@@ -181,8 +173,7 @@ bool checkPolygonText(const std::string& text, int vertexCount, std::string* err
   if (!check.count("polygon count", 4, &p)) return false;
   for (long k = 0; k < p; ++k) {
     long m = 0;
-    std::string what = "the vertex count of polygon " + std::to_string(k);
-    if (!check.count(what.c_str(), 1, &m)) return false;
+    if (!check.count("vertex count of polygon " + std::to_string(k), 1, &m)) return false;
     if (m < 3) {
       return check.fail("polygon " + std::to_string(k) + " has " + std::to_string(m) +
                         " vertices; a polygon needs at least 3");
@@ -190,7 +181,7 @@ bool checkPolygonText(const std::string& text, int vertexCount, std::string* err
     for (long i = 0; i < m; ++i) {
       long v = 0;
       std::string number = "vertex " + std::to_string(i) + " of polygon " + std::to_string(k);
-      if (!check.integer(number.c_str(), &v)) return false;
+      if (!check.integer(number, &v)) return false;
       if (v < 1 || v > vertexCount) {
         return check.fail(number + " is " + std::to_string(v) + ", but vertices are numbered 1 to " +
                           std::to_string(vertexCount));
