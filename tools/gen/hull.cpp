@@ -177,12 +177,6 @@ bool runQhull(const std::vector<Vec4>& points, double tolerance, std::vector<Fac
   return true;
 }
 
-std::string shortReal(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3g", v);
-  return text;
-}
-
 // "the cell through points 1, 4, 9, 12" with at most six numbers shown.
 std::string cellThrough(const std::vector<int>& points) {
   std::string text = "the cell through points";

@@ -75,12 +75,6 @@ bool readWrittenNormals(const model::TextSource& source, const std::string& data
   return static_cast<bool>(normalsFile);
 }
 
-std::string shortReal(double v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.3g", v);
-  return buffer;
-}
-
 // The checks on a model as the viewer loaded it; written holds its normals as written.
 bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const std::string& name,
                  double requiredMargin, ModelReport* report, std::string* error) {
@@ -268,6 +262,12 @@ std::string cellKindName(const int sides[], int maxSides) {
     if (s.count(3) && s.at(3) == 2 * k) return gon + " antiprism";
   }
   return "";
+}
+
+std::string shortReal(double v) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.3g", v);
+  return buffer;
 }
 
 bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,

@@ -44,6 +44,9 @@ bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
                     const std::string& name, ModelReport* report, std::string* error,
                     double requiredMargin = kRequiredMargin);
 
+/// A distance as the generator's messages quote it: three significant digits.
+std::string shortReal(double v);
+
 /// The name of a cell kind from its polygons: sidesCount[k] polygons with k sides.
 /// "dodecahedron", "pentagonal prism", ..., or "" when it has no name here.
 std::string cellKindName(const int sidesCount[], int maxSides);

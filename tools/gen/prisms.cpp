@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 
 #include "tools/gen/geometry.h"
@@ -27,12 +26,8 @@ int largestHolding(const std::function<double(int)>& margin) {
 }
 
 std::string tooFine(const std::string& what, double margin, const std::string& limit) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.3g", margin);
-  char need[32];
-  std::snprintf(need, sizeof need, "%.2g", kLibraryMargin);
-  return what + " is too fine for the viewer: a vertex would lie only " + text +
-         " from a cell it is not on (" + need + " needed); " + limit;
+  return what + " is too fine for the viewer: a vertex would lie only " + shortReal(margin) +
+         " from a cell it is not on (" + shortReal(kLibraryMargin) + " needed); " + limit;
 }
 
 // The antiprism's 2n corners: top ring (even numbers) and bottom ring (odd), turned by
