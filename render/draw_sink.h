@@ -6,7 +6,7 @@
 
 namespace orvex::render {
 
-// Lines and points are drawn unlit in the last material's colour.
+// Lines and points are drawn unlit and unfogged in the last material's colour.
 enum class Primitive { kTriangleFan, kTriangleStrip, kLines, kPoints };
 
 class DrawSink {

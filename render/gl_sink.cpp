@@ -23,9 +23,11 @@ void GlSink::begin(Primitive primitive) {
       return;
     case Primitive::kLines:
     case Primitive::kPoints:
-      // Unlit, in the material's colour: a line has no face to light.
+      // Unlit, in the material's colour: a line has no face to light. Unfogged too: a
+      // dark line fogged is a grey one, and would vanish into the cells' own shading.
       unlit_ = true;
       glDisable(GL_LIGHTING);
+      glDisable(GL_FOG);
       glColor4fv(colour_);
       glBegin(primitive == Primitive::kLines ? GL_LINES : GL_POINTS);
       return;
@@ -38,6 +40,7 @@ void GlSink::end() {
   glEnd();
   if (unlit_) {
     glEnable(GL_LIGHTING);
+    glEnable(GL_FOG);
     unlit_ = false;
   }
 }

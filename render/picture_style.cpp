@@ -88,7 +88,7 @@ void applyPictureStyle(const PictureStyle& style, const FrameFit& fit, int pixel
     // Lines lie exactly on the polygons they bound: push the fill back a little.
     glEnable(GL_POLYGON_OFFSET_FILL);
     glPolygonOffset(1.0f, 1.0f);
-    const float width = std::max(1.0f, pixelsAcross / 400.0f);
+    const float width = std::max(1.0f, pixelsAcross / 300.0f);
     glLineWidth(width);
     glPointSize(3.0f * width);
     glEnable(GL_POINT_SMOOTH);
