@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "model/printable.h"
+#include "offscreen/gif_writer.h"
 
 namespace orvex::render_tool {
 namespace {
@@ -359,6 +360,15 @@ std::string checkOutputAndSize(RenderOptions* o) {
     return "--background transparent needs a .png output";
   }
   if (video && o->size % 2 != 0) return "a video needs an even --size";
+  // A GIF keeps every frame until its palette is chosen: refuse before drawing.
+  const size_t frameBytes = static_cast<size_t>(o->size) * o->size * 4;
+  const size_t gifFrames = static_cast<size_t>(std::max(o->frames, 1));
+  if (o->outputKind == OutputKind::kGif &&
+      gifFrames * frameBytes > offscreen::GifWriter::kMaxFrameBytes) {
+    return "a GIF of " + std::to_string(gifFrames) + " frames at --size " +
+           std::to_string(o->size) + " needs more than 1 GiB; at most " +
+           std::to_string(offscreen::GifWriter::kMaxFrameBytes / frameBytes) + " frames";
+  }
   return "";
 }
 

@@ -83,7 +83,8 @@ TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLineNamingThem) {
       {"--turn", "0,0,0,1deg,0,0", "--repeat", "1000001"}, {"--turn", "0,0,0,deg,0,0"},
       {"--background", "transparent", "-o", "a.gif"}, {"--background", "#ff80"},
       {"--background", "#gg8000"}, {"--size", "301", "-o", "a.mp4"},
-      {"--aa", "4", "--size", "4097"}, {"--edges=1"}, {"--cells", "some"},
+      {"--aa", "4", "--size", "4097"}, {"--size", "2000", "--frames", "70", "-o", "a.gif",
+                                         "--spin", "xw"}, {"--edges=1"}, {"--cells", "some"},
       {"--section", "0", "--edges"}, {"--section", "0", "--section-to", "1", "--frames", "2",
                                       "-o", "a.gif"},
       // Typed or pasted line ends and control bytes stay escaped in the one line.
