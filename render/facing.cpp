@@ -24,9 +24,10 @@ Vec4 rotationColumn(const view4d::Transform4& rotation, int j) {
 }  // namespace
 
 bool parseFacing(const std::string& name, Facing* facing) {
-  static const std::pair<const char*, Facing> kNames[] = {
-      {"cell", Facing::kCell}, {"face", Facing::kFace}, {"edge", Facing::kEdge},
-      {"vertex", Facing::kVertex}};
+  static const std::pair<const char*, Facing> kNames[] = {{"cell", Facing::kCell},
+                                                          {"face", Facing::kFace},
+                                                          {"edge", Facing::kEdge},
+                                                          {"vertex", Facing::kVertex}};
   for (const auto& [text, value] : kNames) {
     if (name == text) {
       *facing = value;
@@ -46,7 +47,8 @@ std::vector<Vec4> facingCandidates(const model::Model& m, Facing facing) {
       }
       break;
     case Facing::kFace:
-      for (int f = 0; f < m.polygons->count; ++f) points.push_back(meanOf(vertices, (*m.polygons)[f]));
+      for (int f = 0; f < m.polygons->count; ++f)
+        points.push_back(meanOf(vertices, (*m.polygons)[f]));
       break;
     case Facing::kEdge: {
       std::set<std::pair<int, int>> seen;

@@ -60,9 +60,9 @@ struct Cut {
   const model::Model& m;
   const view4d::Transform4& view;
   double w;
-  std::vector<Vec3> position;  // first three view coordinates of each vertex
-  std::vector<double> height;  // fourth view coordinate of each vertex
-  double scale = 0.0;          // the largest vertex length
+  std::vector<Vec3> position;     // first three view coordinates of each vertex
+  std::vector<double> height;     // fourth view coordinate of each vertex
+  double scale = 0.0;             // the largest vertex length
   std::vector<signed char> side;  // each vertex above (1), on (0) or below (-1)
   std::vector<int> vertexPoint;   // the section point of each vertex on the hyperplane
   // Per polygon, its section points in boundary order: polygonPoints from
@@ -111,11 +111,12 @@ std::vector<char> verticesOnThePlane(Cut* cut) {
   std::sort(byHeight.begin(), byHeight.end(),
             [&](int a, int b) { return cut->height[a] < cut->height[b]; });
   const double link = kSectionRounding * cut->scale;
-  const int at = static_cast<int>(std::find(byHeight.begin(), byHeight.end(), nearest) -
-                                  byHeight.begin());
+  const int at =
+      static_cast<int>(std::find(byHeight.begin(), byHeight.end(), nearest) - byHeight.begin());
   int low = at, high = at;
   while (low > 0 && cut->height[byHeight[low]] - cut->height[byHeight[low - 1]] <= link) --low;
-  while (high + 1 < count && cut->height[byHeight[high + 1]] - cut->height[byHeight[high]] <= link) {
+  while (high + 1 < count &&
+         cut->height[byHeight[high + 1]] - cut->height[byHeight[high]] <= link) {
     ++high;
   }
   for (int k = low; k <= high; ++k) on[byHeight[k]] = 1;

@@ -163,7 +163,6 @@ TEST(SectionTest, TesseractCutThroughACellIsTheCellAndThroughVerticesHasEachOnce
   EXPECT_EQ(countsOf(computeSection(m, view, 0.0)), (Counts{6, 12, 8}));
 }
 
-
 TEST(SectionTest, PresetsFaceTheirElementAndCutTheClassicMiddleSections) {
   struct Case {
     const char* model;
@@ -198,7 +197,8 @@ TEST(SectionTest, PresetsFaceTheirElementAndCutTheClassicMiddleSections) {
     ASSERT_TRUE(applyFacing(m, c.facing, &rotation));
     view.assignTranspose(rotation);
     double top = -1e9;
-    for (int v = 0; v < m.vertices->count; ++v) top = std::max(top, view.apply(3, (*m.vertices)[v]));
+    for (int v = 0; v < m.vertices->count; ++v)
+      top = std::max(top, view.apply(3, (*m.vertices)[v]));
     SCOPED_TRACE(std::string(c.model) + " facing " + std::to_string(static_cast<int>(c.facing)));
     EXPECT_EQ(countsOf(computeSection(m, view, top)), c.top);
     EXPECT_EQ(countsOf(computeSection(m, view, 0.0)), c.middle);
@@ -218,8 +218,8 @@ TEST(SectionTest, PresetsFaceTheirElementAndCutTheClassicMiddleSections) {
   // rotation: orthonormal rows, the target on +w.
   view4d::OrthoProjector turned;
   turnView({{0.3, -0.2, 0.5, 0.7, -0.4, 0.1}}, &turned);
-  const model::Vec4 targets[] = {{0.2, -1.0, 0.4, 0.3}, {-turned[3].x, -turned[3].y, -turned[3].z,
-                                                         -turned[3].w}};
+  const model::Vec4 targets[] = {{0.2, -1.0, 0.4, 0.3},
+                                 {-turned[3].x, -turned[3].y, -turned[3].z, -turned[3].w}};
   for (const model::Vec4& target : targets) {
     rotation.assignTranspose(turned);
     turnToFace(target, &rotation);

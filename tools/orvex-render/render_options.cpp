@@ -177,7 +177,9 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
       }
     } else if (arg == "--facing") {
       if (!takeValue(&value)) return RenderAction::kError;
-      if (!render::parseFacing(value, &options->facing)) return refuse("cell, face, edge or vertex");
+      if (!render::parseFacing(value, &options->facing)) {
+        return refuse("cell, face, edge or vertex");
+      }
       options->facingOn = true;
     } else if (arg.compare(0, 2, "--") == 0) {
       *error = "unknown option '" + model::printable(argv[i]) + "' (see --help)";

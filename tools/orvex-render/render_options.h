@@ -37,7 +37,7 @@ struct RenderOptions {
   view4d::Projection projection = view4d::Projection::kOrtho;
   double distance = 3.0;           // perspective: eye on the viewing axis at this w
   SectionOptions section;
-  bool facingOn = false;           // --facing: turn a cell, polygon, edge or vertex to face
+  bool facingOn = false;  // --facing: turn a cell, polygon, edge or vertex to face
   render::Facing facing = render::Facing::kCell;  // the viewer before any --turn
 };
 

@@ -227,8 +227,9 @@ TEST(RenderToolTest, SectionsPrintTheirCountsAndSweepWithTheViewHeld) {
   // Vertex-first, seven cuts strictly inside -1 < w < 1, a quarter apart: tetrahedra
   // grow from the first vertex to the four at w = -1/2, each edge from there to the six
   // at w = 0 gives a corner of a truncated tetrahedron, the middle is the octahedron.
-  r = runProgram(render({"c8", "--size", "32", "--facing", "vertex", "--sweep", "7", "-o", "v.png"}),
-                 dir.path());
+  r = runProgram(
+      render({"c8", "--size", "32", "--facing", "vertex", "--sweep", "7", "-o", "v.png"}),
+      dir.path());
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
             "section w=-0.75: 4 vertices, 6 edges, 4 faces\n"
@@ -242,7 +243,8 @@ TEST(RenderToolTest, SectionsPrintTheirCountsAndSweepWithTheViewHeld) {
     const offscreen::RgbImage picture = load(dir.file(frameFileName("v.png", frame)));
     int drawn = 0;  // pixels not the grey background
     for (size_t i = 0; i < picture.pixels.size(); i += 3) {
-      drawn += picture.pixels[i] != 153 || picture.pixels[i + 1] != 153 || picture.pixels[i + 2] != 153;
+      drawn +=
+          picture.pixels[i] != 153 || picture.pixels[i + 1] != 153 || picture.pixels[i + 2] != 153;
     }
     EXPECT_GT(drawn, 10) << "frame " << frame << " is empty";
   }
