@@ -10,6 +10,7 @@
 
 #include "model/printable.h"
 #include "offscreen/gif_writer.h"
+#include "render/facing.h"
 
 namespace orvex::render_tool {
 namespace {
@@ -29,8 +30,40 @@ bool parseReal(const std::string& text, double* value) {
   errno = 0;
   char* end = nullptr;
   const double v = std::strtod(text.c_str(), &end);
-  if (errno != 0 || *end != '\0' || !std::isfinite(v)) return false;
+  // Underflow is rounding, not failure: a subnormal, or zero, is the number nearest the
+  // one written. Overflow gives an infinity, refused below.
+  if ((errno != 0 && errno != ERANGE) || *end != '\0' || !std::isfinite(v)) return false;
   *value = v;
+  return true;
+}
+
+// One angle: radians, or degrees when it ends in "deg".
+bool parseAngle(const std::string& text, double* radians) {
+  const std::string suffix = "deg";
+  const bool degrees = text.size() > suffix.size() &&
+                       text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+  if (!degrees) return parseReal(text, radians);
+  double value = 0.0;
+  if (!parseReal(text.substr(0, text.size() - suffix.size()), &value)) return false;
+  *radians = value * (std::acos(-1.0) / 180.0);
+  return std::isfinite(*radians);
+}
+
+// --sweep N replaces --section's own levels and --frames' count; it is checked once the
+// whole line is read, so the options may come in any order.
+bool settleSweep(RenderOptions* options, std::string* error) {
+  SectionOptions& section = options->section;
+  if (section.inside == 0) return true;
+  if (section.on || section.sweep) {
+    *error = "--sweep spans the whole polytope; it takes no --section or --section-to";
+    return false;
+  }
+  if (options->frames != 0) {
+    *error = "--sweep N makes N pictures; it takes no --frames";
+    return false;
+  }
+  options->frames = section.inside;
+  section.on = section.sweep = true;
   return true;
 }
 
@@ -43,11 +76,8 @@ bool parsePlaneAngles(const std::string& text, view4d::PlaneAngles* angles) {
     const size_t comma = text.find(',', start);
     const bool last = slot == 5;
     if (last != (comma == std::string::npos)) return false;
-    std::string field = text.substr(start, last ? std::string::npos : comma - start);
-    const bool degrees = field.size() > 3 && field.compare(field.size() - 3, 3, "deg") == 0;
-    if (degrees) field.resize(field.size() - 3);
-    if (!parseReal(field, &parsed[slot])) return false;
-    if (degrees) parsed[slot] *= M_PI / 180.0;
+    const std::string field = text.substr(start, last ? std::string::npos : comma - start);
+    if (!parseAngle(field, &parsed[slot])) return false;
     start = comma + 1;
   }
   *angles = parsed;
@@ -177,6 +207,17 @@ std::string takeSection(const std::string& arg, const std::string& value, Render
   return "";
 }
 
+std::string takeSweep(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseInt(value, 1, 9999, &o->section.inside)) return "";
+  return needs(arg, value, "a whole number of sections from 1 to 9999");
+}
+
+std::string takeFacing(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (!render::parseFacing(value, &o->facing)) return needs(arg, value, "cell, face, edge or vertex");
+  o->facingOn = true;
+  return "";
+}
+
 std::string takeSpin(const std::string& arg, const std::string& value, RenderOptions* o) {
   if (parseSpinPlanes(value, &o->spinPlanes)) return "";
   return needs(arg, value, "planes among xy,xz,yz,xw,yw,zw, each once, such as xw or xw,yz");
@@ -250,6 +291,8 @@ constexpr OptionSpec kValueOptions[] = {
     {"--distance", nullptr, takeDistance},
     {"--section", nullptr, takeSection},
     {"--section-to", nullptr, takeSection},
+    {"--sweep", nullptr, takeSweep},
+    {"--facing", nullptr, takeFacing},
     {"--spin", nullptr, takeSpin},
     {"--fps", nullptr, takeFps},
     {"--cells", nullptr, takeCells},
@@ -319,15 +362,13 @@ std::string checkSectionAndFrames(const RenderOptions& o) {
     return "--section-to needs --frames N, the number of pictures in the sweep";
   }
   if (o.section.on && o.projection != view4d::Projection::kOrtho) {
-    return "--section draws the cut in view coordinates; it takes no --projection";
+    return std::string(o.section.inside > 0 ? "--sweep" : "--section") +
+           " draws the cut in view coordinates; it takes no --projection";
   }
   const render::PictureStyle plain;
   if (o.section.on && (o.style.allCells || o.style.edges || o.style.vertices ||
                        o.style.colourBy != plain.colourBy)) {
     return "--section draws the cut; it takes no --cells, --edges, --vertices or --colour-by";
-  }
-  if (o.section.sweep && (o.outputKind != OutputKind::kPng || o.aa > 1 || o.transparent)) {
-    return "--section-to writes numbered PNG pictures, without --aa or a transparent background";
   }
   if (!o.spinPlanes.empty() && o.frames == 0)
     return "--spin needs --frames N to spread the turn over";
@@ -382,6 +423,7 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
     if (action != RenderAction::kRun) return action;
     if (!error->empty()) return RenderAction::kError;
   }
+  if (!settleSweep(options, error)) return RenderAction::kError;
   *error = checkSectionAndFrames(*options);
   if (error->empty()) *error = checkOutputAndSize(options);
   return error->empty() ? RenderAction::kRun : RenderAction::kError;
@@ -403,7 +445,8 @@ std::string renderUsageText(const std::string& defaultDataDir) {
   return "usage: orvex-render [MODEL] [-h|-s] [-c] [-o FILE] [--size N]\n"
          "                    [--turn XY,XZ,YZ,XW,YW,ZW [--repeat N]]... [--frames N]\n"
          "                    [--spin PLANES] [--fps N] [--projection KIND [--distance D]]\n"
-         "                    [--section W [--section-to W2 --frames N]]\n"
+         "                    [--section W [--section-to W2 --frames N] | --sweep N]\n"
+         "                    [--facing cell|face|edge|vertex]\n"
          "                    [--cells all] [--edges] [--vertices] [--colour-by HOW]\n"
          "                    [--fit] [--zoom F] [--aa N] [--background COLOR]\n"
          "Draws the picture the orvex viewer shows, without a window, into a PNG file,\n"
@@ -461,8 +504,17 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                      hyperplane w = W (view coordinates, after every turn)\n"
          "                      instead of the projection, and print\n"
          "                      \"section w=W: V vertices, E edges, F faces\"\n"
-         "  --section-to W2     with --frames N: a sweep, N PNG pictures with w stepping\n"
-         "                      evenly from W to W2, the view held where the turns left it\n"
+         "  --section-to W2     with --frames N: a sweep, N pictures with w stepping evenly\n"
+         "                      from W to W2, the view held where the turns left it\n"
+         "  --sweep N           N sections evenly spaced strictly between the least and\n"
+         "                      the greatest w of the polytope's vertices, numbered as\n"
+         "                      --frames numbers them: never an empty picture\n"
+         "  --facing KIND       before any --turn, turn the view so that the centre of a\n"
+         "                      cell, the centre of a polygon, the midpoint of an edge or\n"
+         "                      a vertex lies on the positive w axis; of them, the one\n"
+         "                      nearest in direction to the start-up view's w axis,\n"
+         "                      the first in the model's files among equals. With\n"
+         "                      --sweep: the cell-, face-, edge- or vertex-first sweep\n"
          "  --help, --version\n"
          "On a bad option, a model that cannot be loaded or no usable OpenGL, prints one\n"
          "line on stderr, writes nothing and exits with status 1.\n"

@@ -7,6 +7,7 @@
 
 #include "config/settings.h"
 #include "render/picture_style.h"
+#include "render/facing.h"
 #include "view4d/projections.h"
 #include "view4d/transform4.h"
 
@@ -18,10 +19,12 @@ struct TurnStep {
   int repeat = 1;
 };
 
-/// --section and --section-to: the hyperplane w = from, or a sweep of them to `to`.
+/// --section and --section-to: the hyperplane w = from, or a sweep of them to `to`;
+/// --sweep N: N cuts strictly between the polytope's least and greatest w.
 struct SectionOptions {
   bool on = false;     // draw the section instead of the projection
-  bool sweep = false;  // --section-to given: --frames pictures from `from` to `to`
+  bool sweep = false;  // --section-to or --sweep given: --frames pictures, w stepping
+  int inside = 0;      // --sweep N: N, with from and to set to the span once it is known
   double from = 0.0, to = 0.0;
   std::string fromText, toText;  // as the user wrote them, for the printed line
 };
@@ -49,6 +52,8 @@ struct RenderOptions {
   render::PictureStyle style;
   bool transparent = false;  // --background transparent: PNG with alpha
   int aa = 1;                // --aa: N × N samples a pixel
+  bool facingOn = false;  // --facing: turn a cell, polygon, edge or vertex to face
+  render::Facing facing = render::Facing::kCell;  // the viewer before any --turn
 };
 
 enum class RenderAction { kRun, kHelp, kVersion, kError };
@@ -58,8 +63,8 @@ enum class RenderAction { kRun, kHelp, kVersion, kError };
 RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions* options,
                                 std::string* error);
 
-/// Parses "xy,xz,yz,xw,yw,zw": six finite reals in radians, or in degrees where one ends
-/// in "deg". False on anything else.
+/// Parses "xy,xz,yz,xw,yw,zw": six finite reals in radians, or in degrees with the
+/// suffix "deg" ("45deg"). False on anything else.
 bool parsePlaneAngles(const std::string& text, view4d::PlaneAngles* angles);
 
 /// The output kind for name's extension (case ignored); false for one it cannot write.

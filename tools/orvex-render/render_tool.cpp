@@ -5,8 +5,10 @@
 
 #include "model/data_dir.h"
 #include "model/loader.h"
+#include "model/printable.h"
 #include "offscreen/image_ops.h"
 #include "offscreen/output_file.h"
+#include "render/facing.h"
 #include "render/picture_style.h"
 #include "render/scene.h"
 #include "tools/orvex-render/picture_output.h"
@@ -103,9 +105,9 @@ offscreen::RgbImage capture(const offscreen::OffscreenContext& context,
 
 // Draws every frame into output; false with *error at the first that fails.
 bool drawFrames(const offscreen::OffscreenContext& context, const model::Model& model,
-                const RenderOptions& options, model::Vec3List* projected, PictureOutput* output,
-                std::string* error) {
-  const Rotations rotations = frameRotations(options);
+                const RenderOptions& options, const view4d::Transform4& start,
+                model::Vec3List* projected, PictureOutput* output, std::string* error) {
+  const Rotations rotations = frameRotations(start, options);
   std::unique_ptr<view4d::Transform4> view = view4d::makeView(options.projection);
   const render::StyledModel styled = render::prepareStyle(model, options.style);
   const render::DrawSettings settings =
@@ -115,11 +117,16 @@ bool drawFrames(const offscreen::OffscreenContext& context, const model::Model& 
   for (size_t i = 0; i < rotations.size(); ++i) {
     view4d::assignView(*rotations[i], options.distance, view.get());
     // A section replaces the projection; its line is printed once its picture is kept.
+    // A sweep moves the cut and holds the view.
     std::string line;
+    double w = options.section.from;
+    std::string wText = options.section.fromText;
+    if (options.section.sweep) {
+      sweepLevel(options.section, static_cast<int>(i) + 1, options.frames, &w, &wText);
+    }
     const offscreen::RgbImage image = capture(context, options, [&] {
       if (options.section.on) {
-        renderSection(context, model, *view, options.settings, options.section.from,
-                      options.section.fromText, &line);
+        renderSection(context, model, *view, options.settings, w, wText, &line);
       } else {
         render::drawStyledFrame(model, *view, render::kEye, settings, options.style, styled,
                                 projected);
@@ -151,13 +158,26 @@ std::unique_ptr<view4d::OrthoProjector> spunRotation(const view4d::Transform4& s
   return spun;
 }
 
-Rotations frameRotations(const RenderOptions& options) {
+bool startRotation(const model::Model& model, const RenderOptions& options,
+                   view4d::Transform4* rotation, std::string* error) {
+  if (options.facingOn && !render::applyFacing(model, options.facing, rotation)) {
+    *error = model::printable(options.settings.modelName) +
+             " has nothing of that kind off the origin to face";
+    return false;
+  }
+  applyTurns(options.turns, rotation);
+  return true;
+}
+
+Rotations frameRotations(const view4d::Transform4& start, const RenderOptions& options) {
   view4d::OrthoProjector rotation;
-  applyTurns(options.turns, &rotation);
+  for (int row = 0; row < 4; ++row) rotation.data[row] = start.data[row];
   Rotations rotations;
   rotations.push_back(spunRotation(rotation, {}, 0, 1));
   for (int frame = 2; frame <= options.frames; ++frame) {
-    if (options.spinPlanes.empty()) {
+    if (options.section.sweep) {
+      rotations.push_back(spunRotation(rotation, {}, 0, 1));
+    } else if (options.spinPlanes.empty()) {
       rotation.rotate(options.turns.back().increment);
       rotations.push_back(spunRotation(rotation, {}, 0, 1));
     } else {
@@ -191,16 +211,17 @@ int runRender(int argc, char** argv) {
   if (!context) return fail(error);
   render::setupScene(config::sceneSettingsOf(options.settings), render::kEye);
 
-  if (options.section.sweep) {
-    view4d::OrthoProjector rotation;
-    applyTurns(options.turns, &rotation);
+  view4d::OrthoProjector start;
+  if (!startRotation(model, options, &start, &error)) return fail(error);
+  if (options.section.inside > 0) {
+    // --sweep's ends are the polytope's span along w in the view the frames hold.
     std::unique_ptr<view4d::Transform4> view = view4d::makeView(options.projection);
-    view4d::assignView(rotation, options.distance, view.get());
-    render::applyPictureStyle(options.style, render::FrameFit{}, drawnSize);
-    if (!writeSectionSweep(*context, model, *view, options, std::cout, &error)) return fail(error);
-    return 0;
+    view4d::assignView(start, options.distance, view.get());
+    spanModel(model, *view, &options.section);
   }
-  if (!drawFrames(*context, model, options, &projected, &output, &error)) return fail(error);
+  if (!drawFrames(*context, model, options, start, &projected, &output, &error)) {
+    return fail(error);
+  }
   return 0;
 }
 

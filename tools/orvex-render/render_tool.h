@@ -18,12 +18,17 @@ namespace orvex::render_tool {
 /// do: `rotate` by the increment, once per repeat.
 void applyTurns(const std::vector<TurnStep>& turns, view4d::Transform4* rotation);
 
-/// The rotation of every picture options asks for, in order: one for a single picture;
-/// for --frames, the turned view and then the last --turn applied once more per frame,
-/// or with --spin the turned view turned by 2π·k/frames in each named plane for frame
-/// k + 1, so that frame frames + 1 would be frame 1 again.
+/// The rotation a run starts from: the --facing turn, if any, from the start-up view,
+/// then every --turn. False with *error when the model has nothing of that kind to face.
+bool startRotation(const model::Model& model, const RenderOptions& options,
+                   view4d::Transform4* rotation, std::string* error);
+
+/// The rotation of every picture options asks for, in order, from start: one for a
+/// single picture; for --frames, start and then the last --turn applied once more per
+/// frame, or with --spin start turned by 2π·k/frames in each named plane for frame k + 1,
+/// so that frame frames + 1 would be frame 1 again; a sweep holds start throughout.
 using Rotations = std::vector<std::unique_ptr<view4d::OrthoProjector>>;
-Rotations frameRotations(const RenderOptions& options);
+Rotations frameRotations(const view4d::Transform4& start, const RenderOptions& options);
 
 /// start turned by 2π·step/steps in each of the planes (slots 0..5): a spin's frame.
 std::unique_ptr<view4d::OrthoProjector> spunRotation(const view4d::Transform4& start,
