@@ -213,7 +213,8 @@ std::string takeSweep(const std::string& arg, const std::string& value, RenderOp
 }
 
 std::string takeFacing(const std::string& arg, const std::string& value, RenderOptions* o) {
-  if (!render::parseFacing(value, &o->facing)) return needs(arg, value, "cell, face, edge or vertex");
+  if (!render::parseFacing(value, &o->facing))
+    return needs(arg, value, "cell, face, edge or vertex");
   o->facingOn = true;
   return "";
 }
@@ -368,7 +369,8 @@ std::string checkSectionAndFrames(const RenderOptions& o) {
   const render::PictureStyle plain;
   if (o.section.on && (o.style.allCells || o.style.edges || o.style.vertices ||
                        o.style.colourBy != plain.colourBy)) {
-    return "--section draws the cut; it takes no --cells, --edges, --vertices or --colour-by";
+    return std::string(o.section.inside > 0 ? "--sweep" : "--section") +
+           " draws the cut; it takes no --cells, --edges, --vertices or --colour-by";
   }
   if (!o.spinPlanes.empty() && o.frames == 0)
     return "--spin needs --frames N to spread the turn over";
