@@ -1,5 +1,12 @@
 #include "render/cell_walk.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <typeinfo>
+
+#include "render/scene.h"
+
 namespace orvex::render {
 
 using model::Vec3;
@@ -20,15 +27,15 @@ void setCellMaterial(int k, int* last, DrawSink* sink) {
 
 namespace {
 
-void drawSolidPolygon(const model::IndexList& polygon, const model::Vec3List& p,
-                      const Vec3& offset, DrawSink* sink) {
+void drawSolidPolygon(const model::IndexList& polygon, const model::Vec3List& p, const Vec3& offset,
+                      DrawSink* sink) {
   sink->begin(Primitive::kTriangleFan);
   for (int i = 0; i < polygon.count; ++i) sink->vertex(p[polygon[i]] + offset);
   sink->end();
 }
 
-void drawFramePolygon(const model::IndexList& polygon, const model::Vec3List& p,
-                      const Vec3& offset, DrawSink* sink) {
+void drawFramePolygon(const model::IndexList& polygon, const model::Vec3List& p, const Vec3& offset,
+                      DrawSink* sink) {
   const int m = polygon.count;
   Vec3 centre;
   for (int i = 0; i < m; ++i) centre = centre + p[polygon[i]];
@@ -43,29 +50,57 @@ void drawFramePolygon(const model::IndexList& polygon, const model::Vec3List& p,
   sink->end();
 }
 
-// A point inside the projected cell: the mean of its polygons' vertices, shared ones
-// counted once per polygon (still a mean of every vertex with positive weight).
-Vec3 cellCentre(const model::IndexList& cell, const model::IndexListArray& polygons,
-                const model::Vec3List& p) {
+// What the skip of hidden polygons needs to know of one drawn cell: a point inside it
+// and whether its polygons provably hide those that face away from the eye.
+struct CellView {
+  Vec3 centre;
+  bool hidesBackFaces = false;
+};
+
+// The projected cell is convex (the orthographic image of a convex cell), so a polygon
+// facing away from the eye lies behind one of the cell's own polygons that faces it,
+// provided the cell is closed and the near plane cuts none of it: every point of the
+// cell beyond the near plane also puts the eye outside it. The centre is the mean of its
+// polygons' vertices, shared ones counted once per polygon (still a point inside).
+CellView viewOfCell(const model::IndexList& cell, const model::IndexListArray& polygons,
+                    const model::Vec3List& p, const Vec3& offset, const Vec3& eye, bool closed) {
+  CellView view;
   Vec3 sum;
   int count = 0;
+  // Depth is measured along the line of sight, from the eye towards the origin.
+  const double eyeDistance = model::length(eye);
+  const Vec3 sight = eyeDistance > 0.0 ? (-1.0 / eyeDistance) * eye : Vec3(0.0, 0.0, -1.0);
+  double nearest = std::numeric_limits<double>::infinity();
   for (int j = 0; j < cell.count; ++j) {
     const model::IndexList& polygon = polygons[cell[j]];
-    for (int i = 0; i < polygon.count; ++i) sum = sum + p[polygon[i]];
+    for (int i = 0; i < polygon.count; ++i) {
+      const Vec3& q = p[polygon[i]];
+      sum = sum + q;
+      nearest = std::min(nearest, model::dot(q + offset - eye, sight));
+    }
     count += polygon.count;
   }
-  return count > 0 ? (1.0 / count) * sum : sum;
+  if (count > 0) view.centre = (1.0 / count) * sum;
+  // A margin for the float arithmetic of OpenGL's clipping.
+  view.hidesBackFaces = closed && count > 0 && nearest > kNearPlane * (1.0 + 1e-3);
+  return view;
 }
 
-// True when the polygon through q1, q2, q3, drawn displaced by offset, shows the eye
-// the inside of its cell. Edge-on and degenerate polygons count as facing the eye.
+// True when the polygon through q1, q2, q3, drawn displaced by offset, clearly shows the
+// eye the inside of its cell. Edge-on and degenerate polygons, and any whose plane runs
+// so near the centre or the eye that rounding could decide, count as facing the eye.
 bool facesAway(const Vec3& q1, const Vec3& q2, const Vec3& q3, const Vec3& centre,
                const Vec3& offset, const Vec3& eye) {
   const Vec3 n = model::cross(q2 - q1, q3 - q1);
-  const double outward = model::dot(q1 - centre, n);
+  const double len = model::length(n);
+  if (!(len > 0.0 && std::isfinite(len))) return false;
+  const Vec3 unit = (1.0 / len) * n;
+  const double outward = model::dot(q1 - centre, unit);
   // The offset moves the polygon but not its plane's direction; the eye sees its drawn place.
-  const double towardsEye = model::dot(eye - (q1 + offset), n);
-  return (outward > 0.0 && towardsEye < 0.0) || (outward < 0.0 && towardsEye > 0.0);
+  const double towardsEye = model::dot(eye - (q1 + offset), unit);
+  const double margin =
+      1e-9 * (model::length(q1) + model::length(centre) + model::length(eye - offset));
+  return (outward > margin && towardsEye < -margin) || (outward < -margin && towardsEye > margin);
 }
 
 template <typename PolygonDrawer>
@@ -88,14 +123,19 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
     if (k == settings.hidePoly) continue;
     setCellMaterial(k, &lastMaterialCount, sink);
     const Vec3 offset = settings.extendRate * view.project(n);
-    Vec3 centre;
-    if (skipHidden) centre = cellCentre(cell, polygons, p);
+    CellView cellView;
+    if (skipHidden) {
+      const bool closed = c < static_cast<int>(m.cellClosed.size()) && m.cellClosed[c];
+      cellView = viewOfCell(cell, polygons, p, offset, eye, closed);
+    }
     for (int j = 0; j < k; ++j) {
       const model::IndexList& polygon = polygons[cell[j]];
       const Vec3& q1 = p[polygon[0]];
       const Vec3& q2 = p[polygon[1]];
       const Vec3& q3 = p[polygon[2]];
-      if (skipHidden && facesAway(q1, q2, q3, centre, offset, eye)) continue;
+      if (cellView.hidesBackFaces && facesAway(q1, q2, q3, cellView.centre, offset, eye)) {
+        continue;
+      }
       sink->normal(faceNormal(q1, q2, q3, eye));
       drawPolygon(polygon, p, offset, sink);
     }
@@ -121,9 +161,12 @@ Vec3 faceNormal(const Vec3& q1, const Vec3& q2, const Vec3& q3, const Vec3& eye)
 
 void drawSolidCells(const model::Model& m, const view4d::Transform4& view, const Vec3& eye,
                     const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink) {
-  // A solid cell is a closed convex shape: its polygons that face away lie behind its own
-  // front polygons, unless the clip plane opens it.
-  walkCells(m, view, eye, settings, projected, sink, drawSolidPolygon, settings.clip == 0);
+  // A solid cell hides its own polygons that face away, unless the clip plane opens it.
+  // Only the orthographic view keeps cells flat-sided and convex; the tool's other
+  // projections bend them.
+  const bool skip =
+      settings.skipHidden && settings.clip == 0 && typeid(view) == typeid(view4d::OrthoProjector);
+  walkCells(m, view, eye, settings, projected, sink, drawSolidPolygon, skip);
 }
 
 void drawFrameCells(const model::Model& m, const view4d::Transform4& view, const Vec3& eye,

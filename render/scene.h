@@ -12,6 +12,9 @@ namespace orvex::render {
 /// The camera position; also the side every face normal is turned towards.
 inline constexpr model::Vec3 kEye{0.0, 0.0, 3.5};
 
+/// How far in front of the eye the perspective begins: anything nearer is cut away.
+inline constexpr double kNearPlane = 1.0;
+
 struct SceneSettings {
   int clip = 0;
   double clipPlane[4] = {1.0, -1.0, -1.0, 0.0};
