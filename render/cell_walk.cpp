@@ -54,6 +54,7 @@ void drawFramePolygon(const model::IndexList& polygon, const model::Vec3List& p,
 // and whether its polygons provably hide those that face away from the eye.
 struct CellView {
   Vec3 centre;
+  double reach = 0.0;  // a bound on the size of the coordinates involved, for rounding
   bool hidesBackFaces = false;
 };
 
@@ -62,8 +63,10 @@ struct CellView {
 // provided the cell is closed and the near plane cuts none of it: every point of the
 // cell beyond the near plane also puts the eye outside it. The centre is the mean of its
 // polygons' vertices, shared ones counted once per polygon (still a point inside).
+// reach bounds the size of every projected coordinate.
 CellView viewOfCell(const model::IndexList& cell, const model::IndexListArray& polygons,
-                    const model::Vec3List& p, const Vec3& offset, const Vec3& eye, bool closed) {
+                    const model::Vec3List& p, const Vec3& offset, const Vec3& eye, double reach,
+                    bool closed) {
   CellView view;
   Vec3 sum;
   int count = 0;
@@ -76,11 +79,13 @@ CellView viewOfCell(const model::IndexList& cell, const model::IndexListArray& p
     for (int i = 0; i < polygon.count; ++i) {
       const Vec3& q = p[polygon[i]];
       sum = sum + q;
-      nearest = std::min(nearest, model::dot(q + offset - eye, sight));
+      nearest = std::min(nearest, model::dot(q, sight));
     }
     count += polygon.count;
   }
+  nearest += model::dot(offset - eye, sight);
   if (count > 0) view.centre = (1.0 / count) * sum;
+  view.reach = 2.0 * reach + model::length(offset) + eyeDistance;
   // A margin for the float arithmetic of OpenGL's clipping.
   view.hidesBackFaces = closed && count > 0 && nearest > kNearPlane * (1.0 + 1e-3);
   return view;
@@ -89,18 +94,17 @@ CellView viewOfCell(const model::IndexList& cell, const model::IndexListArray& p
 // True when the polygon through q1, q2, q3, drawn displaced by offset, clearly shows the
 // eye the inside of its cell. Edge-on and degenerate polygons, and any whose plane runs
 // so near the centre or the eye that rounding could decide, count as facing the eye.
-bool facesAway(const Vec3& q1, const Vec3& q2, const Vec3& q3, const Vec3& centre,
+bool facesAway(const Vec3& q1, const Vec3& q2, const Vec3& q3, const CellView& cell,
                const Vec3& offset, const Vec3& eye) {
   const Vec3 n = model::cross(q2 - q1, q3 - q1);
-  const double len = model::length(n);
-  if (!(len > 0.0 && std::isfinite(len))) return false;
-  const Vec3 unit = (1.0 / len) * n;
-  const double outward = model::dot(q1 - centre, unit);
+  const double outward = model::dot(q1 - cell.centre, n);
   // The offset moves the polygon but not its plane's direction; the eye sees its drawn place.
-  const double towardsEye = model::dot(eye - (q1 + offset), unit);
-  const double margin =
-      1e-9 * (model::length(q1) + model::length(centre) + model::length(eye - offset));
-  return (outward > margin && towardsEye < -margin) || (outward < -margin && towardsEye > margin);
+  const double towardsEye = model::dot(eye - (q1 + offset), n);
+  // Both sides must clear 1e-9 of the coordinates' size; compared squared, without a root.
+  const double margin2 = 1e-18 * cell.reach * cell.reach * model::dot(n, n);
+  if (!(margin2 > 0.0 && std::isfinite(margin2))) return false;
+  const bool opposite = (outward > 0.0 && towardsEye < 0.0) || (outward < 0.0 && towardsEye > 0.0);
+  return opposite && outward * outward > margin2 && towardsEye * towardsEye > margin2;
 }
 
 template <typename PolygonDrawer>
@@ -110,6 +114,12 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
   const model::Vec4Table& vertices = *m.vertices;
   model::Vec3List& p = *projected;
   for (int i = 0; i < vertices.count; ++i) p[i] = view.project(vertices[i]);
+  double reach = 0.0;
+  if (skipHidden) {
+    for (int i = 0; i < p.count; ++i) {
+      reach = std::max(reach, std::abs(p[i].x) + std::abs(p[i].y) + std::abs(p[i].z));
+    }
+  }
 
   const model::IndexListArray& polygons = *m.polygons;
   const model::IndexListArray& cellPolygons = *m.cellPolygons;
@@ -126,14 +136,14 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
     CellView cellView;
     if (skipHidden) {
       const bool closed = c < static_cast<int>(m.cellClosed.size()) && m.cellClosed[c];
-      cellView = viewOfCell(cell, polygons, p, offset, eye, closed);
+      cellView = viewOfCell(cell, polygons, p, offset, eye, reach, closed);
     }
     for (int j = 0; j < k; ++j) {
       const model::IndexList& polygon = polygons[cell[j]];
       const Vec3& q1 = p[polygon[0]];
       const Vec3& q2 = p[polygon[1]];
       const Vec3& q3 = p[polygon[2]];
-      if (cellView.hidesBackFaces && facesAway(q1, q2, q3, cellView.centre, offset, eye)) {
+      if (cellView.hidesBackFaces && facesAway(q1, q2, q3, cellView, offset, eye)) {
         continue;
       }
       sink->normal(faceNormal(q1, q2, q3, eye));
