@@ -12,9 +12,10 @@ struct Vec4 {
   constexpr Vec4() = default;
   constexpr Vec4(double x_, double y_, double z_, double w_) : x(x_), y(y_), z(z_), w(w_) {}
 
-  /// Coordinate k, 0..3 for x, y, z, w. No range check.
-  double& operator[](int k) { return (&x)[k]; }
-  double operator[](int k) const { return (&x)[k]; }
+  /// Coordinate k, 0..3 for x, y, z, w; anything else is w. Chosen by name, not by
+  /// pointer arithmetic over the members, which is undefined and which clang miscompiles.
+  double& operator[](int k) { return k == 0 ? x : k == 1 ? y : k == 2 ? z : w; }
+  double operator[](int k) const { return k == 0 ? x : k == 1 ? y : k == 2 ? z : w; }
 
   /// Multiplies every coordinate by r in place and yields this vector.
   Vec4& scale(double r) {
