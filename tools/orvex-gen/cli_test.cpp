@@ -217,8 +217,10 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
       {{"import", offFile("fewer"), "x"},
        offFile("fewer") + ":51: a row after the last of the 7 cells the counts announce"},
       {{"import", offFile("more"), "x"}, offFile("more") + ":51: cell 8 is missing"},
-      {{"points", "snub-24-cell", "/dev/full"}, "/dev/full: cannot write: No space left on device"},
-      {{"export", "t", "/dev/full"}, "/dev/full: cannot write: No space left on device"},
+      {{"points", "snub-24-cell", "/dev/full"},
+       "/dev/full is a device, not a regular file; refusing to replace it"},
+      {{"export", "t", "/dev/full"},
+       "/dev/full is a device, not a regular file; refusing to replace it"},
       {{"export", "missing", scratch.file("o.4off")}, "Cannot open file" + d + "/missing.poi"},
       {{"check", "missing"}, "Cannot open file" + d + "/missing.poi"},
       {{"check", "spoiled"}, d + "/spoiled.poi: "},
@@ -314,7 +316,7 @@ TEST(CliTest, NeverOpensOrReplacesWhatIsNotARegularFile) {
   r = runGen({"-d", d, "wythoff", "B4", "1000", "m"}, scratch);
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_EQ(r.err, "orvex-gen: " + scratch.file("m.nor") +
-                       ": exists and is not a regular file, so it is not replaced\n");
+                       " is a FIFO, not a regular file; refusing to replace it\n");
   struct stat s;
   ASSERT_EQ(stat(scratch.file("m.nor").c_str(), &s), 0);
   EXPECT_TRUE(S_ISFIFO(s.st_mode));

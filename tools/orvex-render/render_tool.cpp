@@ -4,8 +4,8 @@
 
 #include "model/data_dir.h"
 #include "model/loader.h"
+#include "model/output_file.h"
 #include "render/scene.h"
-#include "offscreen/output_file.h"
 #include "view4d/projections.h"
 #include "tools/orvex-render/section_pictures.h"
 
@@ -71,9 +71,9 @@ int runRender(int argc, char** argv) {
   for (int frame = options.frames == 0 ? 0 : 1; frame <= options.frames; ++frame) {
     const std::string name = frame == 0 ? options.output : frameFileName(options.output, frame);
     std::string target;
-    if (!offscreen::resolveOutputPath(name, &target, &error)) return fail(error);
+    if (!model::resolveOutputPath(name, &target, &error)) return fail(error);
     for (const std::string& file : modelFiles) {
-      if (offscreen::sameFile(target, file)) {
+      if (model::sameFile(target, file)) {
         return fail(name + " is the model file " + file + "; refusing to replace it");
       }
     }
