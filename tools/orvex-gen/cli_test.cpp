@@ -322,17 +322,24 @@ TEST(CliTest, NeverOpensOrReplacesWhatIsNotARegularFile) {
   EXPECT_TRUE(S_ISFIFO(s.st_mode));
 }
 
-// A disk that fills while a model is replaced must leave the old model as it was, loadable,
-// and no temporaries behind: the new files are renamed into place only once all are whole.
-TEST(CliTest, AFullDiskLeavesTheOldModelAsItWas) {
+// The files of a directory, by name, with their contents.
+std::map<std::string, std::string> contentsOf(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    files[e.path().filename().string()] = testing::readText(e.path().string());
+  }
+  return files;
+}
+
+// A disk that fills, a close that reports a delayed write error or a rename that fails
+// part-way while files are replaced must leave every old file as it was, loadable, and
+// no temporaries behind.
+TEST(CliTest, AFailedWriteCloseOrRenameLeavesEveryFileAsItWas) {
   ScratchDir scratch;
   const std::string d = scratch.file("models");
   ASSERT_EQ(runGen({"-d", d, "wythoff", "B4", "1000", "m"}, scratch).exitStatus, 0);
-  std::vector<std::string> names, before;
-  for (const auto& e : std::filesystem::directory_iterator(d)) {
-    names.push_back(e.path().string());
-    before.push_back(testing::readText(names.back()));
-  }
+  testing::writeText(d + "/out.4off", "old\n");
+  const auto before = contentsOf(d);
   // 256 KiB per file: the new normals fit, its polygons and vertices do not.
   auto r = orvex::testing::runProgram(
       "/bin/sh",
@@ -341,14 +348,42 @@ TEST(CliTest, AFullDiskLeavesTheOldModelAsItWas) {
       scratch.path(), {}, 120);
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_EQ(r.err, "orvex-gen: " + d + "/fm.cel: cannot write: File too large\n");
-  size_t entries = 0;
-  for (const auto& e : std::filesystem::directory_iterator(d)) {
-    ++entries;
-    EXPECT_NE(std::find(names.begin(), names.end(), e.path().string()), names.end())
-        << e.path() << " left behind";
+  EXPECT_EQ(contentsOf(d), before);
+
+  struct Fault {
+    const char* call;
+    std::string pathPart, message;
+  };
+  const std::string model = "orvex-gen: " + d + "/m";
+  const Fault faults[] = {
+      {"WRITE", "/.orvex-", model + ".nor: cannot write: No space left on device\n"},
+      {"CLOSE", "/.orvex-", model + ".nor: cannot write: Disk quota exceeded\n"},
+      // The normals and polygons are in place when the vertex file's rename fails.
+      {"RENAME", "/m.poi", model + ".poi: cannot write: Input/output error\n"},
+  };
+  for (const Fault& f : faults) {
+    r = orvex::testing::runProgram(std::string(ORVEX_BIN_DIR) + "/orvex-gen",
+                                   {"-d", d, "duoprism", "5", "7", "m"}, scratch.path(),
+                                   orvex::testing::failing(f.call, f.pathPart), 120);
+    EXPECT_EQ(r.exitStatus, 1) << f.call;
+    EXPECT_EQ(r.err, f.message) << f.call;
+    EXPECT_EQ(contentsOf(d), before) << f.call;
   }
-  EXPECT_EQ(entries, names.size());
-  for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(testing::readText(names[i]), before[i]);
+  // The other files the generator writes: an old one stays whole.
+  for (const char* call : {"WRITE", "CLOSE", "RENAME"}) {
+    for (const auto& command : {std::vector<std::string>{"export", "m", d + "/out.4off"},
+                                std::vector<std::string>{"points", "snub-24-cell", d + "/out.4off"}}) {
+      std::vector<std::string> args = {"-d", d};
+      args.insert(args.end(), command.begin(), command.end());
+      r = orvex::testing::runProgram(std::string(ORVEX_BIN_DIR) + "/orvex-gen", args,
+                                     scratch.path(),
+                                     orvex::testing::failing(call, call[0] == 'R' ? "/out.4off" : "/.orvex-"),
+                                     120);
+      EXPECT_EQ(r.exitStatus, 1) << call << " " << command[0];
+      EXPECT_EQ(r.err.rfind("orvex-gen: " + d + "/out.4off: cannot write: ", 0), 0u) << r.err;
+      EXPECT_EQ(contentsOf(d), before) << call << " " << command[0];
+    }
+  }
   r = runGen({"-d", d, "check", "m"}, scratch);
   EXPECT_EQ(r.exitStatus, 0) << r.err;
 }
