@@ -62,6 +62,20 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.png"}) << "no stray file";
     EXPECT_EQ(testing::readText(dir.file("keep.png")), "old content");
   }
+  // A full disk, a delayed write error seen at the close, a failed rename: the old
+  // picture stays and no temporary is left.
+  for (const char* call : {"WRITE", "CLOSE", "RENAME"}) {
+    TempDir dir;
+    testing::writeText(dir.file("keep.png"), "old content");
+    const testing::RunResult r =
+        runProgram(render({"c8", "--size", "16", "-o", "keep.png"}), dir.path(),
+                   ::orvex::testing::failing(call, call[0] == 'R' ? "keep.png" : "/.orvex-"));
+    EXPECT_EQ(r.status, 1) << call;
+    EXPECT_EQ(r.err.rfind("orvex-render: keep.png: cannot write: ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.png"}) << call;
+    EXPECT_EQ(testing::readText(dir.file("keep.png")), "old content") << call;
+  }
 }
 
 TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
@@ -77,6 +91,16 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
   ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
   std::filesystem::create_symlink("m/c8.nor", dir.file("normals-link"));
   std::filesystem::create_hard_link(dir.file("m/fc8.cel"), dir.file("cel-link"));
+  // Chains across two folders, each next link taken from the folder of the link before
+  // it, with a decoy where a link taken from the first folder would land.
+  std::filesystem::create_directory(dir.file("a"));
+  std::filesystem::create_directory(dir.file("b"));
+  std::filesystem::create_symlink("../b/link", dir.file("a/out.png"));
+  std::filesystem::create_symlink("pic.png", dir.file("b/link"));
+  testing::writeText(dir.file("a/pic.png"), "decoy");
+  std::filesystem::create_symlink("../m/nlink", dir.file("a/model.png"));
+  std::filesystem::create_symlink("c8.nor", dir.file("m/nlink"));
+  testing::writeText(dir.file("a/c8.nor"), "decoy");
 
   struct Refused {
     std::string output;
@@ -93,6 +117,8 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
                        "to replace it"},
       {"cel-link", "cel-link is the model file " + dir.file("m") + "/fc8.cel; refusing to "
                    "replace it"},
+      {"a/model.png", "a/model.png is the model file " + dir.file("m") + "/c8.nor; refusing "
+                      "to replace it"},
   };
   for (const Refused& r : refused) {
     const testing::RunResult run = runProgram(render({"c8", "--size", "32", "-o", r.output}),
@@ -112,7 +138,7 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
   // A name of 250 bytes works: the temporary name is no longer than the target's.
   const std::string longName = std::string(246, 'n') + ".png";
   for (const std::string& output : {std::string("link.png"), std::string("dangling.png"),
-                                    longName}) {
+                                    longName, std::string("a/out.png")}) {
     const testing::RunResult run =
         runProgram(render({"c8", "--size", "32", "-o", output}), dir.path());
     EXPECT_EQ(run.status, 0) << output << ": " << run.err;
@@ -120,7 +146,10 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
   }
   EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.png")));
   EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("sub/new.png")));
-  EXPECT_EQ(dir.entries().size(), 9u) << "no temporary file left behind";
+  EXPECT_EQ(testing::readText(dir.file("a/pic.png")), "decoy");
+  EXPECT_EQ(testing::readText(dir.file("a/c8.nor")), "decoy");
+  EXPECT_EQ(load(dir.file("b/pic.png")).width, 32);
+  EXPECT_EQ(dir.entries().size(), 11u) << "no temporary file left behind";
 }
 
 TEST(RenderToolTest, NoUsableOpenGlIsAClearFailureNotAnEmptyPicture) {
