@@ -78,6 +78,20 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
   }
 }
 
+// The sanitizers reserve far more address space than any limit a test could set.
+#if !defined(__SANITIZE_ADDRESS__)
+TEST(RenderToolTest, OutOfMemoryIsOneLineAndStatusOne) {
+  TempDir dir;
+  const testing::RunResult r = runProgram(
+      {"/bin/sh", "-c", "ulimit -v 3000000; exec \"$0\" \"$@\"", renderBinary(), "c8",
+       "--size", "16384", "-o", "big.png"},
+      dir.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "orvex-render: out of memory\n");
+  EXPECT_TRUE(dir.entries().empty());
+}
+#endif
+
 TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
   TempDir dir;
   const std::string models = std::string(ORVEX_MODELS_DIR);
