@@ -110,7 +110,9 @@ bool prepare(const std::vector<OutputFile>& files, std::vector<Replacement>* all
     if (!claimBeside(r.target, &r.temporary, create)) return fail();
     if (!writeAndClose(fd, files[i].bytes)) return fail();
     struct stat st;
-    auto keep = [&r](const std::string& name) { return ::link(r.target.c_str(), name.c_str()) == 0; };
+    auto keep = [&r](const std::string& name) {
+      return ::link(r.target.c_str(), name.c_str()) == 0;
+    };
     if (i + 1 < files.size() && lstat(r.target.c_str(), &st) == 0 &&
         !claimBeside(r.target, &r.backup, keep)) {
       return fail();

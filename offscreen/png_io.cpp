@@ -45,8 +45,8 @@ void flushNothing(png_structp) {}
 
 bool encode(const RgbImage& image, std::string* bytes, std::string* error) {
   std::string pngError;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &pngError, onPngError,
-                                            onPngWarning);
+  png_structp png =
+      png_create_write_struct(PNG_LIBPNG_VER_STRING, &pngError, onPngError, onPngWarning);
   if (png == nullptr) {
     *error = "out of memory";
     return false;
@@ -76,8 +76,8 @@ bool writePng(const std::string& path, const RgbImage& image, std::string* error
   if (image.width <= 0 || image.height <= 0 ||
       image.pixels.size() != static_cast<size_t>(image.width) * image.height * 3) {
     *error = path + ": picture of " + std::to_string(image.width) + "x" +
-             std::to_string(image.height) + " pixels with " +
-             std::to_string(image.pixels.size()) + " bytes cannot be written";
+             std::to_string(image.height) + " pixels with " + std::to_string(image.pixels.size()) +
+             " bytes cannot be written";
     return false;
   }
   std::string bytes, problem;

@@ -371,14 +371,14 @@ TEST(CliTest, AFailedWriteCloseOrRenameLeavesEveryFileAsItWas) {
   }
   // The other files the generator writes: an old one stays whole.
   for (const char* call : {"WRITE", "CLOSE", "RENAME"}) {
-    for (const auto& command : {std::vector<std::string>{"export", "m", d + "/out.4off"},
-                                std::vector<std::string>{"points", "snub-24-cell", d + "/out.4off"}}) {
+    for (const auto& command :
+         {std::vector<std::string>{"export", "m", d + "/out.4off"},
+          std::vector<std::string>{"points", "snub-24-cell", d + "/out.4off"}}) {
       std::vector<std::string> args = {"-d", d};
       args.insert(args.end(), command.begin(), command.end());
-      r = orvex::testing::runProgram(std::string(ORVEX_BIN_DIR) + "/orvex-gen", args,
-                                     scratch.path(),
-                                     orvex::testing::failing(call, call[0] == 'R' ? "/out.4off" : "/.orvex-"),
-                                     120);
+      r = orvex::testing::runProgram(
+          std::string(ORVEX_BIN_DIR) + "/orvex-gen", args, scratch.path(),
+          orvex::testing::failing(call, call[0] == 'R' ? "/out.4off" : "/.orvex-"), 120);
       EXPECT_EQ(r.exitStatus, 1) << call << " " << command[0];
       EXPECT_EQ(r.err.rfind("orvex-gen: " + d + "/out.4off: cannot write: ", 0), 0u) << r.err;
       EXPECT_EQ(contentsOf(d), before) << call << " " << command[0];

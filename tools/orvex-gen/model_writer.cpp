@@ -7,6 +7,7 @@
 
 #include "model/loader.h"
 #include "model/output_file.h"
+#include "model/printable.h"
 #include "tools/orvex-gen/faces.h"
 #include "tools/orvex-gen/geometry.h"
 #include "tools/orvex-gen/model_check.h"
@@ -25,12 +26,12 @@ bool checkModelName(const std::string& name, std::string* error) {
   bool ok = !name.empty() && name[0] != '-' && name != "." && name != "..";
   for (char c : name) ok = ok && c != '/' && !std::isspace(static_cast<unsigned char>(c));
   if (!ok) {
-    *error = "model name '" + name +
+    *error = "model name '" + model::printable(name) +
              "' must be a plain file name (no '/', no spaces, not starting with '-', "
              "not . or ..)";
   } else if (name.size() > kMaxModelName) {
     ok = false;
-    *error = "model name '" + name.substr(0, 20) + "...' is " + std::to_string(name.size()) +
+    *error = "model name '" + model::printable(name, 20) + "' is " + std::to_string(name.size()) +
              " bytes long; at most " + std::to_string(kMaxModelName) + " fit a file name";
   }
   return ok;
