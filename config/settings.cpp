@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "model/printable.h"
@@ -14,7 +16,8 @@ namespace orvex::config {
 namespace {
 
 std::vector<std::string> tokens(const std::string& line) {
-  static const char kDelimiters[] = " ,=\n";
+  // A carriage return (a file saved with CRLF line ends) parts tokens too.
+  static const char kDelimiters[] = " ,=\n\r";
   std::vector<std::string> out;
   size_t pos = 0;
   while (pos < line.size()) {
@@ -30,8 +33,7 @@ std::vector<std::string> tokens(const std::string& line) {
 
 // atoi's reading (leading blanks, a sign, the digits up to the first other character, 0
 // without any) but refusing a value that does not fit an int instead of wrapping it.
-bool configInt(const std::string& key, const std::string& token, int* value,
-               std::string* error) {
+bool configInt(const std::string& key, const std::string& token, int* value, std::string* error) {
   size_t i = 0;
   while (i < token.size() && std::isspace(static_cast<unsigned char>(token[i]))) ++i;
   const bool negative = i < token.size() && token[i] == '-';
@@ -66,7 +68,11 @@ bool configReal(const std::string& key, const std::string& token, double* value,
 }  // namespace
 
 bool applyConfigLine(const std::string& line, Settings* settings, std::string* error) {
-  const std::vector<std::string> t = tokens(line);
+  // A byte-order mark, which some editors put first, and an indent of tabs are not part
+  // of the key (a tab further on still is no delimiter).
+  size_t start = line.compare(0, 3, "\xef\xbb\xbf") == 0 ? 3 : 0;
+  while (start < line.size() && line[start] == '\t') ++start;
+  const std::vector<std::string> t = tokens(line.substr(start));
   if (t.empty()) return true;
   const std::string& key = t[0];
   const size_t values = t.size() - 1;
@@ -93,8 +99,7 @@ bool applyConfigLine(const std::string& line, Settings* settings, std::string* e
   return true;
 }
 
-bool readConfig(std::istream& in, const std::string& name, Settings* settings,
-                std::string* error) {
+bool readConfig(std::istream& in, const std::string& name, Settings* settings, std::string* error) {
   std::string line, problem;
   for (int number = 1; std::getline(in, line); ++number) {
     if (!applyConfigLine(line, settings, &problem)) {
@@ -106,9 +111,27 @@ bool readConfig(std::istream& in, const std::string& name, Settings* settings,
 }
 
 bool readConfigFile(const std::string& path, Settings* settings, std::string* error) {
-  std::ifstream in(path);
+  // A FIFO or a device (a link to /dev/urandom) could keep the program waiting or reading
+  // forever, before even --help is answered: only a regular file is opened.
+  std::error_code ignored;
+  const auto status = std::filesystem::status(path, ignored);
+  if (!std::filesystem::exists(status)) return true;
+  if (!std::filesystem::is_regular_file(status)) {
+    *error = path + ": not a regular file, so not read as settings";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
   if (!in) return true;
-  return readConfig(in, path, settings, error);
+  std::string text(kMaxConfigBytes + 1, '\0');
+  in.read(&text[0], static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<size_t>(in.gcount()));
+  if (text.size() > kMaxConfigBytes) {
+    *error = path + ": longer than " + std::to_string(kMaxConfigBytes) +
+             " bytes, so not read as settings";
+    return false;
+  }
+  std::istringstream lines(text);
+  return readConfig(lines, path, settings, error);
 }
 
 int applyArgument(int argc, const char* const* argv, int i, Settings* settings) {

@@ -296,10 +296,27 @@ TEST(CliTest, NeverOpensOrReplacesWhatIsNotARegularFile) {
   const std::string d = scratch.path();
   const std::string pipe = scratch.file("pipe");
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-  for (const char* command : {"hull", "import"}) {
-    auto r = runGen({"-d", d, command, pipe, "x"}, scratch);
+  for (const char* command : {"hull", "import", "library"}) {
+    std::vector<std::string> args = {"-d", d, command, pipe};
+    if (command[0] != 'l') args.push_back("x");
+    auto r = runGen(args, scratch);
     EXPECT_EQ(r.exitStatus, 1) << command;
     EXPECT_EQ(r.err, "orvex-gen: Cannot open " + pipe + ": not a regular file\n") << command;
+  }
+  // Nor is anything written into one, which would wait for a reader forever.
+  testing::writeText(scratch.file("t.tsv"), "");
+  const std::vector<std::vector<std::string>> writers = {
+      {"points", "snub-24-cell", pipe},
+      {"export", "c8", pipe},
+      {"library", scratch.file("t.tsv"), "--readme", pipe},
+  };
+  for (const auto& command : writers) {
+    std::vector<std::string> args = {"-d", ORVEX_MODELS_DIR};
+    args.insert(args.end(), command.begin(), command.end());
+    auto r = runGen(args, scratch);
+    EXPECT_EQ(r.exitStatus, 1) << command[0];
+    EXPECT_EQ(r.err,
+              "orvex-gen: " + pipe + " is a FIFO, not a regular file; refusing to replace it\n");
   }
   ASSERT_EQ(runGen({"-d", d, "wythoff", "B4", "1000", "m"}, scratch).exitStatus, 0);
   ASSERT_EQ(mkfifo(scratch.file("q.poi").c_str(), 0600), 0);
@@ -329,6 +346,82 @@ std::map<std::string, std::string> contentsOf(const std::string& dir) {
     files[e.path().filename().string()] = testing::readText(e.path().string());
   }
   return files;
+}
+
+// export, points and the library's page never write over a model's own files, directly,
+// through a symlink or through a hard link.
+TEST(CliTest, TextFilesNeverReplaceAModelsOwnFiles) {
+  ScratchDir scratch;
+  const std::string d = scratch.file("models");
+  ASSERT_EQ(runGen({"-d", d, "wythoff", "B4", "1000", "m"}, scratch).exitStatus, 0);
+  std::filesystem::create_symlink("models/m.nor", scratch.file("link"));
+  std::filesystem::create_hard_link(d + "/fm.cel", scratch.file("hard"));
+  testing::writeText(scratch.file("t.tsv"), "");
+  const auto before = contentsOf(d);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+      {{"export", "m", d + "/m.poi"}, d + "/m.poi"},
+      {{"export", "m", "link"}, d + "/m.nor"},
+      {{"points", "snub-24-cell", "hard"}, d + "/fm.cel"},
+      {{"library", "t.tsv", "--readme", d + "/m.nor"}, d + "/m.nor"},
+  };
+  for (const auto& [command, file] : refused) {
+    std::vector<std::string> args = {"-d", d};
+    args.insert(args.end(), command.begin(), command.end());
+    auto r = runGen(args, scratch);
+    EXPECT_EQ(r.exitStatus, 1) << command[0];
+    EXPECT_EQ(r.err, "orvex-gen: " + command.back() + " is the model file " + file +
+                         "; refusing to replace it\n");
+    EXPECT_EQ(contentsOf(d), before) << command[0];
+  }
+  // Any other file, through a link too, is written.
+  std::filesystem::create_symlink("models/out.4off", scratch.file("out-link"));
+  auto r = runGen({"-d", d, "export", "m", "out-link"}, scratch);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(testing::readText(d + "/out.4off").substr(0, 5), "4OFF\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(scratch.file("out-link")));
+}
+
+// Text saved with CRLF line ends reads as it would with LF, and names with line ends or
+// terminal escapes are shown escaped, never raw.
+TEST(CliTest, CarriageReturnsAreWhiteSpaceAndEscapesAreShownEscaped) {
+  ScratchDir scratch;
+  const std::string d = scratch.file("models");
+  testing::writeText(scratch.file("p.txt"),
+                     "6\r\n1 0 0 0\r\n-1 0 0 0\r\n0 1 0 0\r\n0 0 1 0\r\n0 0 0 1\r\n0 0 0 -1\r\n");
+  auto r = runGen({"-d", d, "hull", scratch.file("p.txt"), "h"}, scratch);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  // The model files themselves with CRLF line ends.
+  for (const std::string file : {"h.poi", "fh.cel", "h.nor"}) {
+    std::string text, crlf = testing::readText(d + "/" + file);
+    for (char c : crlf) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    testing::writeText(d + "/" + file, text);
+  }
+  r = runGen({"-d", d, "check", "h"}, scratch);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  testing::writeText(scratch.file("t.tsv"),
+                     "# name\tfamily\r\nc5\tregular\twythoff A4 1000\t5\t10\t10\t5\r\n");
+  r = runGen({"-d", d, "library", scratch.file("t.tsv")}, scratch);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "wrote 1 models to " + d + "\n");
+
+  r = runGen({"-d", d, "wythoff", "B4", "1000", "x\x1b[31mred"}, scratch);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "wrote x\\x1b[31mred to " + d + ": 16 vertices, 24 polygons, 8 cells\n");
+  const std::vector<std::vector<std::string>> refused = {
+      {"wythoff", "B4", "1000", "x\ny"},
+      {"wythoff", "B\x1b[2J", "1000", "x"},
+      {"export", "x\x1b[31mred", "/no/such/dir/\x07.4off"},
+      {"check", "no\rsuch"},
+  };
+  for (const auto& command : refused) {
+    std::vector<std::string> args = {"-d", d};
+    args.insert(args.end(), command.begin(), command.end());
+    r = runGen(args, scratch);
+    EXPECT_EQ(r.exitStatus, 1) << command[0];
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.err.find_first_of("\r\x1b\x07"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("\\x"), std::string::npos) << r.err;
+  }
 }
 
 // A disk that fills, a close that reports a delayed write error or a rename that fails

@@ -35,13 +35,15 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
   const std::string models = std::string(ORVEX_MODELS_DIR);
   const std::vector<Case> cases = {
       {{"--bogus"}, "orvex-render: unknown option '--bogus' (see --help)\n"},
-      {{"--size", "-4"}, "orvex-render: --size needs a whole number of pixels from 1 to 16384, "
-                         "not '-4'\n"},
+      {{"--size", "-4"},
+       "orvex-render: --size needs a whole number of pixels from 1 to 16384, "
+       "not '-4'\n"},
       {{"--frames", "2"}, "orvex-render: --frames needs a --turn to spin by\n"},
       {{"nosuch"}, "orvex-render: Cannot open file" + models + "/nosuch.poi\n"},
       {{"c8", "-o", "no/such/dir/x.png"}, ""},
-      {{"--section", "half"}, "orvex-render: --section needs a real number, the w of the "
-                              "cutting hyperplane, not 'half'\n"},
+      {{"--section", "half"},
+       "orvex-render: --section needs a real number, the w of the "
+       "cutting hyperplane, not 'half'\n"},
       {{"--section-to", "1", "--frames", "3"},
        "orvex-render: --section-to needs a --section to start from\n"},
   };
@@ -82,10 +84,10 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
 #if !defined(__SANITIZE_ADDRESS__)
 TEST(RenderToolTest, OutOfMemoryIsOneLineAndStatusOne) {
   TempDir dir;
-  const testing::RunResult r = runProgram(
-      {"/bin/sh", "-c", "ulimit -v 3000000; exec \"$0\" \"$@\"", renderBinary(), "c8",
-       "--size", "16384", "-o", "big.png"},
-      dir.path());
+  const testing::RunResult r =
+      runProgram({"/bin/sh", "-c", "ulimit -v 3000000; exec \"$0\" \"$@\"", renderBinary(), "c8",
+                  "--size", "16384", "-o", "big.png"},
+                 dir.path());
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "orvex-render: out of memory\n");
   EXPECT_TRUE(dir.entries().empty());
@@ -125,18 +127,22 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
       {"/dev/full", "/dev/full is a device, not a regular file; refusing to replace it"},
       {"sub", "sub is a directory, not a regular file; refusing to replace it"},
       {"pipe", "pipe is a FIFO, not a regular file; refusing to replace it"},
-      {"m/c8.poi", "m/c8.poi is the model file " + dir.file("m") + "/c8.poi; refusing to "
-                   "replace it"},
-      {"normals-link", "normals-link is the model file " + dir.file("m") + "/c8.nor; refusing "
-                       "to replace it"},
-      {"cel-link", "cel-link is the model file " + dir.file("m") + "/fc8.cel; refusing to "
-                   "replace it"},
-      {"a/model.png", "a/model.png is the model file " + dir.file("m") + "/c8.nor; refusing "
-                      "to replace it"},
+      {"m/c8.poi", "m/c8.poi is the model file " + dir.file("m") +
+                       "/c8.poi; refusing to "
+                       "replace it"},
+      {"normals-link", "normals-link is the model file " + dir.file("m") +
+                           "/c8.nor; refusing "
+                           "to replace it"},
+      {"cel-link", "cel-link is the model file " + dir.file("m") +
+                       "/fc8.cel; refusing to "
+                       "replace it"},
+      {"a/model.png", "a/model.png is the model file " + dir.file("m") +
+                          "/c8.nor; refusing "
+                          "to replace it"},
   };
   for (const Refused& r : refused) {
-    const testing::RunResult run = runProgram(render({"c8", "--size", "32", "-o", r.output}),
-                                              dir.path());
+    const testing::RunResult run =
+        runProgram(render({"c8", "--size", "32", "-o", r.output}), dir.path());
     EXPECT_EQ(run.status, 1) << r.output;
     EXPECT_EQ(run.err, "orvex-render: " + r.message + "\n");
   }
@@ -151,8 +157,8 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
   testing::writeText(dir.file("sub/real.png"), "old");
   // A name of 250 bytes works: the temporary name is no longer than the target's.
   const std::string longName = std::string(246, 'n') + ".png";
-  for (const std::string& output : {std::string("link.png"), std::string("dangling.png"),
-                                    longName, std::string("a/out.png")}) {
+  for (const std::string& output :
+       {std::string("link.png"), std::string("dangling.png"), longName, std::string("a/out.png")}) {
     const testing::RunResult run =
         runProgram(render({"c8", "--size", "32", "-o", output}), dir.path());
     EXPECT_EQ(run.status, 0) << output << ": " << run.err;
@@ -169,8 +175,8 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
 TEST(RenderToolTest, NoUsableOpenGlIsAClearFailureNotAnEmptyPicture) {
   TempDir dir;
   // Without a vendor library glvnd's EGL has no platform at all.
-  const testing::RunResult r = runProgram(render({"c8"}), dir.path(),
-                                          {"__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json"});
+  const testing::RunResult r =
+      runProgram(render({"c8"}), dir.path(), {"__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.rfind("orvex-render: offscreen OpenGL: ", 0), 0u) << r.err;
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -187,15 +193,19 @@ TEST(RenderToolTest, ReadsTheConfigurationFileLikeTheViewer) {
 
   // The same settings from the command line (-h is FillType 1).
   testing::writeText(plain.file("orvex.cfg"), "ExtendRate 0.2\n");
-  ASSERT_EQ(runProgram(render({"-h", "--size", "120", "--turn", "0,0.3,0.2,0.4,0,0"}),
-                       plain.path()).status, 0);
-  EXPECT_EQ(offscreen::compareImages(fromFile, load(plain.file("orvex.png")), 0).differingPixels, 0);
+  ASSERT_EQ(runProgram(render({"-h", "--size", "120", "--turn", "0,0.3,0.2,0.4,0,0"}), plain.path())
+                .status,
+            0);
+  EXPECT_EQ(offscreen::compareImages(fromFile, load(plain.file("orvex.png")), 0).differingPixels,
+            0);
 
   // And without the ExtendRate the picture changes.
   TempDir bare;
-  ASSERT_EQ(runProgram(render({"-h", "--size", "120", "--turn", "0,0.3,0.2,0.4,0,0"}),
-                       bare.path()).status, 0);
-  EXPECT_GT(offscreen::compareImages(fromFile, load(bare.file("orvex.png")), 8).differingPixels, 100);
+  ASSERT_EQ(runProgram(render({"-h", "--size", "120", "--turn", "0,0.3,0.2,0.4,0,0"}), bare.path())
+                .status,
+            0);
+  EXPECT_GT(offscreen::compareImages(fromFile, load(bare.file("orvex.png")), 8).differingPixels,
+            100);
 }
 
 TEST(RenderToolTest, AnyNonzeroClipEnablesThePlaneAndBadValuesAreRefused) {
@@ -208,7 +218,8 @@ TEST(RenderToolTest, AnyNonzeroClipEnablesThePlaneAndBadValuesAreRefused) {
     return load(dir.file("orvex.png"));
   };
   const offscreen::RgbImage off = picture("0"), on = picture("1");
-  ASSERT_GT(offscreen::compareImages(off, on, 8).differingPixels, 100) << "the plane must cut something";
+  ASSERT_GT(offscreen::compareImages(off, on, 8).differingPixels, 100)
+      << "the plane must cut something";
   for (const char* clip : {"2", "-1"}) {
     EXPECT_EQ(offscreen::compareImages(on, picture(clip), 0).differingPixels, 0) << "Clip " << clip;
   }
@@ -225,13 +236,17 @@ TEST(RenderToolTest, FramesAreTheSpinOfTheLastTurn) {
   const std::string drag = "0,-0.1,0.05,0,0,0", spin = "0,0,0,0.15,-0.05,0";
   ASSERT_EQ(runProgram(render({"--size", "96", "--turn", drag, "--turn", spin, "--frames", "3",
                                "-o", "spin.png"}),
-                       dir.path()).status, 0);
+                       dir.path())
+                .status,
+            0);
   EXPECT_EQ(dir.entries(),
             (std::vector<std::string>{"spin-0001.png", "spin-0002.png", "spin-0003.png"}));
   // Frame 3 has the spin applied three times, exactly as one picture asks for it.
   ASSERT_EQ(runProgram(render({"--size", "96", "--turn", drag, "--turn", spin, "--repeat", "3",
                                "-o", "still.png"}),
-                       dir.path()).status, 0);
+                       dir.path())
+                .status,
+            0);
   const offscreen::RgbImage third = load(dir.file("spin-0003.png"));
   EXPECT_EQ(offscreen::compareImages(third, load(dir.file("still.png")), 0).differingPixels, 0);
   EXPECT_GT(offscreen::compareImages(third, load(dir.file("spin-0001.png")), 8).differingPixels, 50)
@@ -270,13 +285,17 @@ TEST(RenderToolTest, SectionsPrintTheirCountsAndSweepWithTheViewHeld) {
 TEST(RenderToolTest, ProjectionExtensionsDrawSomethingElse) {
   TempDir dir;
   const std::string turn = "0,0.2,0.1,0.5,0.3,0";
-  ASSERT_EQ(runProgram(render({"--size", "96", "--turn", turn, "-o", "ortho.png"}), dir.path())
-                .status, 0);
+  ASSERT_EQ(
+      runProgram(render({"--size", "96", "--turn", turn, "-o", "ortho.png"}), dir.path()).status,
+      0);
   const offscreen::RgbImage ortho = load(dir.file("ortho.png"));
   for (const std::string kind : {"perspective", "angle", "stereographic"}) {
     ASSERT_EQ(runProgram(render({"--size", "96", "--turn", turn, "--projection", kind, "-o",
                                  kind + ".png"}),
-                         dir.path()).status, 0) << kind;
+                         dir.path())
+                  .status,
+              0)
+        << kind;
     const offscreen::RgbImage other = load(dir.file(kind + ".png"));
     EXPECT_GT(offscreen::compareImages(ortho, other, 8).differingPixels, 50) << kind;
     long nonGrey = 0;
