@@ -1,5 +1,6 @@
 #include "config/settings.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cmath>
@@ -190,7 +191,14 @@ render::DrawSettings drawSettingsOf(const Settings& settings) {
 render::SceneSettings sceneSettingsOf(const Settings& settings) {
   render::SceneSettings scene;
   scene.clip = settings.clip;
-  for (int k = 0; k < 4; ++k) scene.clipPlane[k] = settings.clipPlane[k];
+  // GL keeps the plane in floats, where 1e39 overflows and 1e-46 vanishes. Scaled by a
+  // positive factor the plane keeps the same side, so its largest coefficient is made 1
+  // and every finite plane cuts as its doubles say.
+  double largest = 0.0;
+  for (double c : settings.clipPlane) largest = std::max(largest, std::fabs(c));
+  for (int k = 0; k < 4; ++k) {
+    scene.clipPlane[k] = largest > 0.0 ? settings.clipPlane[k] / largest : 0.0;
+  }
   return scene;
 }
 

@@ -62,7 +62,8 @@ constexpr int kMaxWidth = 16384;
 /// A Width of 0 or less is passed on; GLUT then keeps its default window size.
 bool checkSettings(const Settings& settings, std::string* error);
 
-/// What a frame and the scene read of the settings.
+/// What a frame and the scene read of the settings; the clip plane scaled so that its
+/// largest coefficient has magnitude 1 (the same plane, facing the same way).
 render::DrawSettings drawSettingsOf(const Settings& settings);
 render::SceneSettings sceneSettingsOf(const Settings& settings);
 

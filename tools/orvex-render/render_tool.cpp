@@ -5,6 +5,7 @@
 #include "model/data_dir.h"
 #include "model/loader.h"
 #include "model/output_file.h"
+#include "model/printable.h"
 #include "render/scene.h"
 #include "view4d/projections.h"
 #include "tools/orvex-render/section_pictures.h"
@@ -13,7 +14,8 @@ namespace orvex::render_tool {
 namespace {
 
 int fail(const std::string& message) {
-  std::cerr << "orvex-render: " << message << std::endl;
+  // Paths and names the user gave may hold line ends or terminal escapes.
+  std::cerr << "orvex-render: " << model::printable(message, message.size()) << std::endl;
   return 1;
 }
 

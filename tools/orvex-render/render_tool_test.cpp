@@ -206,12 +206,22 @@ TEST(RenderToolTest, ReadsTheConfigurationFileLikeTheViewer) {
             0);
   EXPECT_GT(offscreen::compareImages(fromFile, load(bare.file("orvex.png")), 8).differingPixels,
             100);
+
+  // A FIFO for orvex.cfg is not waited on, not even for --help.
+  TempDir piped;
+  ASSERT_EQ(mkfifo(piped.file("orvex.cfg").c_str(), 0600), 0);
+  EXPECT_EQ(
+      ::orvex::testing::runProgram(renderBinary(), {"--help"}, piped.path(), {}, 20).exitStatus, 0);
+  const ::orvex::testing::ProgramResult r =
+      ::orvex::testing::runProgram(renderBinary(), {}, piped.path(), {}, 20);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "orvex-render: orvex.cfg: not a regular file, so not read as settings\n");
 }
 
 TEST(RenderToolTest, AnyNonzeroClipEnablesThePlaneAndBadValuesAreRefused) {
   TempDir dir;
-  auto picture = [&](const std::string& clip) {
-    testing::writeText(dir.file("orvex.cfg"), "ClipPlane 1 0 0 0\nClip " + clip + "\n");
+  auto picture = [&](const std::string& clip, const std::string& plane = "1 0 0 0") {
+    testing::writeText(dir.file("orvex.cfg"), "ClipPlane " + plane + "\nClip " + clip + "\n");
     const testing::RunResult r =
         runProgram(render({"c24", "--size", "64", "--turn", "0,0.3,0.2,0.4,0,0"}), dir.path());
     EXPECT_EQ(r.status, 0) << r.err;
@@ -223,6 +233,11 @@ TEST(RenderToolTest, AnyNonzeroClipEnablesThePlaneAndBadValuesAreRefused) {
   for (const char* clip : {"2", "-1"}) {
     EXPECT_EQ(offscreen::compareImages(on, picture(clip), 0).differingPixels, 0) << "Clip " << clip;
   }
+  // Every finite plane cuts as its doubles say, though GL keeps it in floats: one far
+  // beyond the model keeps all of it, a plane of tiny coefficients is still that plane.
+  EXPECT_EQ(offscreen::compareImages(off, picture("1", "1 -1 -1 1e39"), 0).differingPixels, 0);
+  EXPECT_EQ(offscreen::compareImages(on, picture("1", "1e-46 0 0 0"), 0).differingPixels, 0);
+  EXPECT_EQ(offscreen::compareImages(on, picture("1", "1e300 1e-300 0 0"), 0).differingPixels, 0);
 
   testing::writeText(dir.file("orvex.cfg"), "Width 64\nClipPlane 0 0 nan 0\n");
   const testing::RunResult bad = runProgram(render({"-o", "bad.png"}), dir.path());
