@@ -437,7 +437,9 @@ options:
 
 Every model is checked as check does before it is written, and written only if it
 passes; an existing model of that name is replaced only by a complete new one.
-Every failure prints one line on stderr and exits with status 1.
+points, export and --readme write through symlinks but never over a model's own
+files nor anything but a regular file. Every failure prints one line on stderr
+and exits with status 1.
 )";
 }
 
