@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "model/regular_file.h"
+
 namespace orvex::model {
 namespace {
 
@@ -65,6 +67,25 @@ bool claimBeside(const std::string& target, std::string* path, Make make) {
   return false;
 }
 
+// Keeps the file at path under the free name copy: a hard link, or where the file
+// system has none, a copy of its bytes. False with errno (EEXIST when copy is taken).
+bool keepCopy(const std::string& path, const std::string& copy) {
+  if (::link(path.c_str(), copy.c_str()) == 0) return true;
+  if (errno == EEXIST) return false;
+  std::string old;
+  if (readRegularFile(path, &old) != FileRead::kRead) {
+    errno = EIO;
+    return false;
+  }
+  const int fd = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  if (writeAndClose(fd, old)) return true;
+  const int saved = errno;
+  ::unlink(copy.c_str());
+  errno = saved;
+  return false;
+}
+
 struct Replacement {
   std::string target, temporary, backup;  // backup empty when target did not exist
 };
@@ -90,8 +111,9 @@ void removeLeftovers(const std::vector<Replacement>& all) {
   }
 }
 
-// The temporaries with their bytes, and hard links keeping every target but the last
-// (which no later rename can fail after) so that a part-way failure can be undone.
+// The temporaries with their bytes, and copies (hard links where the file system has
+// them) of every target but the last, which no later rename can fail after, so that a
+// part-way failure can be undone.
 bool prepare(const std::vector<OutputFile>& files, std::vector<Replacement>* all,
              std::string* error) {
   for (size_t i = 0; i < files.size(); ++i) {
@@ -110,9 +132,7 @@ bool prepare(const std::vector<OutputFile>& files, std::vector<Replacement>* all
     if (!claimBeside(r.target, &r.temporary, create)) return fail();
     if (!writeAndClose(fd, files[i].bytes)) return fail();
     struct stat st;
-    auto keep = [&r](const std::string& name) {
-      return ::link(r.target.c_str(), name.c_str()) == 0;
-    };
+    auto keep = [&r](const std::string& name) { return keepCopy(r.target, name); };
     if (i + 1 < files.size() && lstat(r.target.c_str(), &st) == 0 &&
         !claimBeside(r.target, &r.backup, keep)) {
       return fail();

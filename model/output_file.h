@@ -25,7 +25,7 @@ struct OutputFile {
 /// file it replaces (resolveOutputPath), checked through the last write and the close,
 /// and the temporaries are renamed into place in order only once all are complete. When
 /// a rename fails part-way the files already renamed are put back as they were (kept
-/// through hard links made before the first rename). False with *error one line
+/// through hard links, or copies, made before the first rename). False with *error one line
 /// "<path>: cannot write: <reason>" (or resolveOutputPath's refusal); no temporary or
 /// backup is left behind.
 bool writeFilesWhole(const std::vector<OutputFile>& files, std::string* error);

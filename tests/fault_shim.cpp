@@ -1,6 +1,8 @@
 // Preloaded into a tool under test to make one kind of file call fail, so that the
 // tool's handling of a failed rename, close or write runs through its real code path.
-// ORVEX_FAIL_RENAME=PART fails every rename whose new name contains PART;
+// ORVEX_FAIL_RENAME=PART fails every rename whose new name contains PART, and
+// ORVEX_FAIL_LINK=PART every hard link made to such a name (as on a file system
+// without hard links);
 // ORVEX_FAIL_CLOSE=PART and ORVEX_FAIL_WRITE=PART fail closing or writing a descriptor
 // whose file's path contains PART (a close still closes, as a delayed error would).
 #include <dlfcn.h>
@@ -39,6 +41,15 @@ extern "C" int rename(const char* from, const char* to) {
   static auto real = next<int (*)(const char*, const char*)>("rename");
   if (contains(to, "ORVEX_FAIL_RENAME")) {
     errno = EIO;
+    return -1;
+  }
+  return real(from, to);
+}
+
+extern "C" int link(const char* from, const char* to) {
+  static auto real = next<int (*)(const char*, const char*)>("link");
+  if (contains(to, "ORVEX_FAIL_LINK")) {
+    errno = EPERM;
     return -1;
   }
   return real(from, to);

@@ -462,6 +462,13 @@ TEST(CliTest, AFailedWriteCloseOrRenameLeavesEveryFileAsItWas) {
     EXPECT_EQ(r.err, f.message) << f.call;
     EXPECT_EQ(contentsOf(d), before) << f.call;
   }
+  // Where the file system has no hard links, copies of the old files put them back.
+  std::vector<std::string> env = orvex::testing::failing("RENAME", "/m.poi");
+  env.push_back(orvex::testing::failing("LINK", "/.orvex-")[1]);
+  r = orvex::testing::runProgram(std::string(ORVEX_BIN_DIR) + "/orvex-gen",
+                                 {"-d", d, "duoprism", "5", "7", "m"}, scratch.path(), env, 120);
+  EXPECT_EQ(r.err, model + ".poi: cannot write: Input/output error\n");
+  EXPECT_EQ(contentsOf(d), before);
   // The other files the generator writes: an old one stays whole.
   for (const char* call : {"WRITE", "CLOSE", "RENAME"}) {
     for (const auto& command :
