@@ -26,8 +26,40 @@ bool parseReal(const std::string& text, double* value) {
   errno = 0;
   char* end = nullptr;
   const double v = std::strtod(text.c_str(), &end);
-  if (errno != 0 || *end != '\0' || !std::isfinite(v)) return false;
+  // Underflow is rounding, not failure: a subnormal, or zero, is the number nearest the
+  // one written. Overflow gives an infinity, refused below.
+  if ((errno != 0 && errno != ERANGE) || *end != '\0' || !std::isfinite(v)) return false;
   *value = v;
+  return true;
+}
+
+// One angle: radians, or degrees when it ends in "deg".
+bool parseAngle(const std::string& text, double* radians) {
+  const std::string suffix = "deg";
+  const bool degrees = text.size() > suffix.size() &&
+                       text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+  if (!degrees) return parseReal(text, radians);
+  double value = 0.0;
+  if (!parseReal(text.substr(0, text.size() - suffix.size()), &value)) return false;
+  *radians = value * (std::acos(-1.0) / 180.0);
+  return std::isfinite(*radians);
+}
+
+// --sweep N replaces --section's own levels and --frames' count; it is checked once the
+// whole line is read, so the options may come in any order.
+bool settleSweep(RenderOptions* options, std::string* error) {
+  SectionOptions& section = options->section;
+  if (section.inside == 0) return true;
+  if (section.on || section.sweep) {
+    *error = "--sweep spans the whole polytope; it takes no --section or --section-to";
+    return false;
+  }
+  if (options->frames != 0) {
+    *error = "--sweep N makes N pictures; it takes no --frames";
+    return false;
+  }
+  options->frames = section.inside;
+  section.on = section.sweep = true;
   return true;
 }
 
@@ -41,7 +73,7 @@ bool parsePlaneAngles(const std::string& text, view4d::PlaneAngles* angles) {
     const bool last = slot == 5;
     if (last != (comma == std::string::npos)) return false;
     const std::string field = text.substr(start, last ? std::string::npos : comma - start);
-    if (!parseReal(field, &parsed[slot])) return false;
+    if (!parseAngle(field, &parsed[slot])) return false;
     start = comma + 1;
   }
   *angles = parsed;
@@ -138,6 +170,17 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
       }
       (to ? options->section.toText : options->section.fromText) = value;
       (to ? options->section.sweep : options->section.on) = true;
+    } else if (arg == "--sweep") {
+      if (!takeValue(&value)) return RenderAction::kError;
+      if (!parseInt(value, 1, 9999, &options->section.inside)) {
+        return refuse("a whole number of sections from 1 to 9999");
+      }
+    } else if (arg == "--facing") {
+      if (!takeValue(&value)) return RenderAction::kError;
+      if (!render::parseFacing(value, &options->facing)) {
+        return refuse("cell, face, edge or vertex");
+      }
+      options->facingOn = true;
     } else if (arg.compare(0, 2, "--") == 0) {
       *error = "unknown option '" + model::printable(argv[i]) + "' (see --help)";
       return RenderAction::kError;
@@ -150,6 +193,7 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
       i = config::applyArgument(argc, argv, i, &options->settings);
     }
   }
+  if (!settleSweep(options, error)) return RenderAction::kError;
   if (options->section.sweep && !options->section.on) {
     *error = "--section-to needs a --section to start from";
     return RenderAction::kError;
@@ -159,7 +203,8 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
     return RenderAction::kError;
   }
   if (options->section.on && options->projection != view4d::Projection::kOrtho) {
-    *error = "--section draws the cut in view coordinates; it takes no --projection";
+    *error = std::string(options->section.inside > 0 ? "--sweep" : "--section") +
+             " draws the cut in view coordinates; it takes no --projection";
     return RenderAction::kError;
   }
   if (options->frames > 0 && options->turns.empty() && !options->section.sweep) {
@@ -193,7 +238,8 @@ std::string renderUsageText(const std::string& defaultDataDir) {
   return "usage: orvex-render [MODEL] [-h|-s] [-c] [-o FILE] [--size N]\n"
          "                    [--turn XY,XZ,YZ,XW,YW,ZW [--repeat N]]... [--frames N]\n"
          "                    [--projection KIND [--distance D]]\n"
-         "                    [--section W [--section-to W2 --frames N]]\n"
+         "                    [--section W [--section-to W2 --frames N] | --sweep N]\n"
+         "                    [--facing cell|face|edge|vertex]\n"
          "Draws the picture the orvex viewer shows, without a window, into a PNG file.\n"
          "Reads orvex.cfg from the current directory and takes MODEL, -h, -s, -c and\n"
          "-n TITLE (ignored) exactly as orvex does: a one-dash switch is judged by its\n"
@@ -204,7 +250,8 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "  --size N            width and height in pixels (default: the Width setting)\n"
          "  --turn ANGLES       one rotation increment: six angles in radians for the\n"
          "                      planes xy,xz,yz,xw,yw,zw. Turns are applied in order from\n"
-         "                      the start-up view, as the viewer applies drag events.\n"
+         "                      the start-up view, as the viewer applies drag events;\n"
+         "                      an angle ending in deg is in degrees (45deg).\n"
          "                      A left drag moving the pointer dx pixels right and dy down\n"
          "                      is 0,-0.005dx,0.005dy,0,0,0; another button's drag is\n"
          "                      0,0,0,-0.005dx,0.005dy,0.\n"
@@ -225,6 +272,15 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                      \"section w=W: V vertices, E edges, F faces\"\n"
          "  --section-to W2     with --frames N: a sweep, N pictures with w stepping evenly\n"
          "                      from W to W2, the view held where the turns left it\n"
+         "  --sweep N           N sections evenly spaced strictly between the least and\n"
+         "                      the greatest w of the polytope's vertices, numbered as\n"
+         "                      --frames numbers them: never an empty picture\n"
+         "  --facing KIND       before any --turn, turn the view so that the centre of a\n"
+         "                      cell, the centre of a polygon, the midpoint of an edge or\n"
+         "                      a vertex lies on the positive w axis; of them, the one\n"
+         "                      nearest in direction to the start-up view's w axis,\n"
+         "                      the first in the model's files among equals. With\n"
+         "                      --sweep: the cell-, face-, edge- or vertex-first sweep\n"
          "  --help, --version\n"
          "On a bad option, a model that cannot be loaded or no usable OpenGL, prints one\n"
          "line on stderr, writes nothing and exits with status 1.\n"

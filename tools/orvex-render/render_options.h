@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "render/facing.h"
 #include "view4d/projections.h"
 #include "view4d/transform4.h"
 
@@ -17,10 +18,12 @@ struct TurnStep {
   int repeat = 1;
 };
 
-/// --section and --section-to: the hyperplane w = from, or a sweep of them to `to`.
+/// --section and --section-to: the hyperplane w = from, or a sweep of them to `to`;
+/// --sweep N: N cuts strictly between the polytope's least and greatest w.
 struct SectionOptions {
   bool on = false;     // draw the section instead of the projection
-  bool sweep = false;  // --section-to given: --frames pictures from `from` to `to`
+  bool sweep = false;  // --section-to or --sweep given: --frames pictures, w stepping
+  int inside = 0;      // --sweep N: N, with from and to set to the span once it is known
   double from = 0.0, to = 0.0;
   std::string fromText, toText;  // as the user wrote them, for the printed line
 };
@@ -34,6 +37,8 @@ struct RenderOptions {
   view4d::Projection projection = view4d::Projection::kOrtho;
   double distance = 3.0;           // perspective: eye on the viewing axis at this w
   SectionOptions section;
+  bool facingOn = false;  // --facing: turn a cell, polygon, edge or vertex to face
+  render::Facing facing = render::Facing::kCell;  // the viewer before any --turn
 };
 
 enum class RenderAction { kRun, kHelp, kVersion, kError };
@@ -43,7 +48,8 @@ enum class RenderAction { kRun, kHelp, kVersion, kError };
 RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions* options,
                                 std::string* error);
 
-/// Parses "xy,xz,yz,xw,yw,zw": six finite reals in radians. False on anything else.
+/// Parses "xy,xz,yz,xw,yw,zw": six finite reals in radians, or in degrees with the
+/// suffix "deg" ("45deg"). False on anything else.
 bool parsePlaneAngles(const std::string& text, view4d::PlaneAngles* angles);
 
 /// The name of frame `number` (from 1) of a sequence written for output: "-NNNN"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace orvex::render_tool {
@@ -50,6 +51,27 @@ TEST(RenderOptionsTest, TurnsKeepTheirOrderAndEachRepeatBelongsToItsTurn) {
   EXPECT_EQ(o.output, "out/a.png");
   EXPECT_EQ(o.frames, 5);
   EXPECT_EQ(o.projection, view4d::Projection::kStereographic);
+
+  // Degrees by suffix; subnormal numbers are numbers.
+  o = RenderOptions();
+  ASSERT_EQ(parse({"--turn", "45deg,-90deg,1e-320,0,0,-1e-310deg", "--section", "1e-320",
+                   "--facing", "edge"},
+                  &o, &error),
+            RenderAction::kRun)
+      << error;
+  EXPECT_DOUBLE_EQ(o.turns[0].increment[0], std::atan(1.0));
+  EXPECT_DOUBLE_EQ(o.turns[0].increment[1], -2 * std::atan(1.0));
+  EXPECT_EQ(o.turns[0].increment[2], 1e-320);
+  EXPECT_LT(o.turns[0].increment[5], 0.0);
+  EXPECT_TRUE(o.facingOn);
+  EXPECT_EQ(o.facing, render::Facing::kEdge);
+  EXPECT_EQ(o.section.from, 1e-320);
+  // --sweep N is a sweep of N frames.
+  o = RenderOptions();
+  ASSERT_EQ(parse({"--sweep", "4", "c8"}, &o, &error), RenderAction::kRun) << error;
+  EXPECT_TRUE(o.section.on && o.section.sweep);
+  EXPECT_EQ(o.section.inside, 4);
+  EXPECT_EQ(o.frames, 4);
 }
 
 TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLineNamingThem) {
@@ -61,6 +83,11 @@ TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLineNamingThem) {
       {"--sizes", "3"},         {"-o", ""},
       {"--section", "nan"},     {"--section", "-inf"},    {"--section", "0", "--section-to", "1"},
       {"--section", "0", "--projection", "angle"},
+      {"--sweep", "0"},         {"--sweep", "3", "--frames", "3"},
+      {"--section", "0", "--sweep", "3"},
+      {"--sweep", "3", "--projection", "angle"}, {"--facing", "corner"},
+      {"--turn", "deg,0,0,0,0,0"}, {"--turn", "1e400deg,0,0,0,0,0"}, {"--turn", "1,2,3,4,5,6rad"},
+      {"--section", "1e400"},
       // Typed or pasted line ends and control bytes stay escaped in the one line.
       {"--bo\ngus\r"},          {"--size", "1\n2"},
   };

@@ -6,6 +6,7 @@
 #include "model/loader.h"
 #include "model/output_file.h"
 #include "model/printable.h"
+#include "render/facing.h"
 #include "render/scene.h"
 #include "view4d/projections.h"
 #include "tools/orvex-render/section_pictures.h"
@@ -25,6 +26,17 @@ void applyTurns(const std::vector<TurnStep>& turns, view4d::Transform4* rotation
   for (const TurnStep& step : turns) {
     for (int r = 0; r < step.repeat; ++r) rotation->rotate(step.increment);
   }
+}
+
+bool startRotation(const model::Model& model, const RenderOptions& options,
+                   view4d::Transform4* rotation, std::string* error) {
+  if (options.facingOn && !render::applyFacing(model, options.facing, rotation)) {
+    *error = model::printable(options.settings.modelName) +
+             " has nothing of that kind off the origin to face";
+    return false;
+  }
+  applyTurns(options.turns, rotation);
+  return true;
 }
 
 offscreen::RgbImage renderFrame(const offscreen::OffscreenContext& context, const model::Model& model,
@@ -87,22 +99,20 @@ int runRender(int argc, char** argv) {
   render::setupScene(config::sceneSettingsOf(options.settings), render::kEye);
 
   view4d::OrthoProjector rotation;
-  applyTurns(options.turns, &rotation);
+  if (!startRotation(model, options, &rotation, &error)) return fail(error);
   std::unique_ptr<view4d::Transform4> view = view4d::makeView(options.projection);
   view4d::assignView(rotation, options.distance, view.get());
+  if (options.section.inside > 0) spanModel(model, *view, &options.section);
 
-  if (options.section.sweep) {
-    if (!writeSectionSweep(*context, model, *view, options, std::cout, &error)) return fail(error);
-    return 0;
-  }
   // A section replaces the projection; its line is printed once its picture is written.
   std::string line;
+  double w = options.section.from;
+  std::string wText = options.section.fromText;
   auto picture = [&] {
     if (!options.section.on) {
       return renderFrame(*context, model, *view, options.settings, &projected);
     }
-    return renderSection(*context, model, *view, options.settings, options.section.from,
-                         options.section.fromText, &line);
+    return renderSection(*context, model, *view, options.settings, w, wText, &line);
   };
   auto printLine = [&] {
     if (!line.empty()) std::cout << line << std::endl;
@@ -114,10 +124,12 @@ int runRender(int argc, char** argv) {
     printLine();
     return 0;
   }
-  const view4d::PlaneAngles& spin = options.turns.back().increment;
   for (int frame = 1; frame <= options.frames; ++frame) {
-    if (frame > 1) {
-      rotation.rotate(spin);
+    // A sweep moves the cut and holds the view; a spin turns the view.
+    if (options.section.sweep) {
+      sweepLevel(options.section, frame, options.frames, &w, &wText);
+    } else if (frame > 1) {
+      rotation.rotate(options.turns.back().increment);  // a spin always has a turn
       view4d::assignView(rotation, options.distance, view.get());
     }
     const offscreen::RgbImage image = picture();

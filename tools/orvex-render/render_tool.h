@@ -15,6 +15,11 @@ namespace orvex::render_tool {
 /// do: `rotate` by the increment, once per repeat.
 void applyTurns(const std::vector<TurnStep>& turns, view4d::Transform4* rotation);
 
+/// The rotation a run starts from: the --facing turn, if any, from the start-up view,
+/// then every --turn. False with *error when the model has nothing of that kind to face.
+bool startRotation(const model::Model& model, const RenderOptions& options,
+                   view4d::Transform4* rotation, std::string* error);
+
 /// Draws one frame exactly as the viewer's display does (clear, then the cell walk into
 /// the GL sink) on the current context, and reads it back.
 offscreen::RgbImage renderFrame(const offscreen::OffscreenContext& context, const model::Model& model,

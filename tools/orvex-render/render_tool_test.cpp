@@ -6,6 +6,7 @@
 
 #include "offscreen/image_diff.h"
 #include "offscreen/png_io.h"
+#include "tools/orvex-render/render_options.h"
 #include "tools/orvex-render/test_support.h"
 
 namespace orvex::render_tool {
@@ -295,6 +296,52 @@ TEST(RenderToolTest, SectionsPrintTheirCountsAndSweepWithTheViewHeld) {
   const offscreen::RgbImage mid = load(dir.file("mid.png"));
   EXPECT_EQ(offscreen::compareImages(load(dir.file("sweep-0002.png")), mid, 0).differingPixels, 0);
   EXPECT_GT(offscreen::compareImages(load(dir.file("sweep-0001.png")), mid, 8).differingPixels, 50);
+
+  // Vertex-first, seven cuts strictly inside -1 < w < 1, a quarter apart: tetrahedra
+  // grow from the first vertex to the four at w = -1/2, each edge from there to the six
+  // at w = 0 gives a corner of a truncated tetrahedron, the middle is the octahedron.
+  r = runProgram(
+      render({"c8", "--size", "32", "--facing", "vertex", "--sweep", "7", "-o", "v.png"}),
+      dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "section w=-0.75: 4 vertices, 6 edges, 4 faces\n"
+            "section w=-0.5: 4 vertices, 6 edges, 4 faces\n"
+            "section w=-0.25: 12 vertices, 18 edges, 8 faces\n"
+            "section w=0: 6 vertices, 12 edges, 8 faces\n"
+            "section w=0.25: 12 vertices, 18 edges, 8 faces\n"
+            "section w=0.5: 4 vertices, 6 edges, 4 faces\n"
+            "section w=0.75: 4 vertices, 6 edges, 4 faces\n");
+  for (int frame = 1; frame <= 7; ++frame) {
+    const offscreen::RgbImage picture = load(dir.file(frameFileName("v.png", frame)));
+    int drawn = 0;  // pixels not the grey background
+    for (size_t i = 0; i < picture.pixels.size(); i += 3) {
+      drawn +=
+          picture.pixels[i] != 153 || picture.pixels[i + 1] != 153 || picture.pixels[i + 2] != 153;
+    }
+    EXPECT_GT(drawn, 10) << "frame " << frame << " is empty";
+  }
+  // The same cut by angles typed to nine digits, or in degrees; the top vertex alone;
+  // sweep ends at the largest doubles.
+  const std::vector<std::pair<std::vector<std::string>, std::string>> lines = {
+      {{"--turn", "0,0,0,0.785398163,0.615479709,0.523598776", "--section", "0"},
+       "section w=0: 6 vertices, 12 edges, 8 faces\n"},
+      {{"--turn", "0,0,0,45deg,35.26438968deg,30deg", "--section", "0"},
+       "section w=0: 6 vertices, 12 edges, 8 faces\n"},
+      {{"--facing", "vertex", "--section", "1"}, "section w=1: 1 vertex, 0 edges, 0 faces\n"},
+      {{"--section", "-1e308", "--section-to", "1e308", "--frames", "4"},
+       "section w=-1e308: 0 vertices, 0 edges, 0 faces\n"
+       "section w=-3.33333333333e+307: 0 vertices, 0 edges, 0 faces\n"
+       "section w=3.33333333333e+307: 0 vertices, 0 edges, 0 faces\n"
+       "section w=1e308: 0 vertices, 0 edges, 0 faces\n"},
+  };
+  for (const auto& [args, expected] : lines) {
+    std::vector<std::string> all = {"c8", "--size", "16", "-o", "line.png"};
+    all.insert(all.end(), args.begin(), args.end());
+    r = runProgram(render(all), dir.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, expected);
+  }
 }
 
 TEST(RenderToolTest, ProjectionExtensionsDrawSomethingElse) {
