@@ -9,6 +9,7 @@
 #include "config/settings.h"
 #include "model/data_dir.h"
 #include "model/loader.h"
+#include "model/printable.h"
 #include "render/scene.h"
 #include "view4d/view_state.h"
 
@@ -29,7 +30,8 @@ config::Settings settings;
 FramePacer spinPacer(std::chrono::microseconds(16667));
 
 void display() {
-  render::drawFrame(theModel, viewTransform, eye, config::drawSettingsOf(settings), &projectedVertices);
+  render::drawFrame(theModel, viewTransform, eye, config::drawSettingsOf(settings),
+                    &projectedVertices);
   glutSwapBuffers();
 }
 
@@ -76,13 +78,14 @@ int runViewer(int argc, char** argv) {
       break;
   }
 
+  // The messages quote paths and names the user gave, which may hold terminal escapes.
   if (!configRead || !config::checkSettings(settings, &error)) {
-    std::cerr << error << std::endl;
+    std::cerr << model::printable(error, error.size()) << std::endl;
     return 1;
   }
   if (!model::loadModel(settings.dataDir, settings.modelName, &theModel, &projectedVertices,
                         &error)) {
-    std::cerr << error << std::endl;
+    std::cerr << model::printable(error, error.size()) << std::endl;
     return 1;
   }
 

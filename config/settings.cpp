@@ -1,12 +1,15 @@
 #include "config/settings.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -16,9 +19,13 @@ namespace orvex::config {
 namespace {
 
 std::vector<std::string> tokens(const std::string& line) {
-  static const char kDelimiters[] = " ,=\n";
+  // A carriage return (a file saved with CRLF line ends) parts tokens too.
+  static const char kDelimiters[] = " ,=\n\r";
   std::vector<std::string> out;
-  size_t pos = 0;
+  // A byte-order mark, which some editors put first, and an indent of tabs are not part
+  // of the key (a tab further on still is no delimiter).
+  size_t pos = line.compare(0, 3, "\xef\xbb\xbf") == 0 ? 3 : 0;
+  while (pos < line.size() && line[pos] == '\t') ++pos;
   while (pos < line.size()) {
     size_t start = line.find_first_not_of(kDelimiters, pos);
     if (start == std::string::npos) break;
@@ -146,9 +153,27 @@ bool readConfig(std::istream& in, const std::string& name, Settings* settings, s
 }
 
 bool readConfigFile(const std::string& path, Settings* settings, std::string* error) {
-  std::ifstream in(path);
+  // A FIFO or a device (a link to /dev/urandom) could keep the program waiting or reading
+  // forever, before even --help is answered: only a regular file is opened.
+  std::error_code ignored;
+  const auto status = std::filesystem::status(path, ignored);
+  if (!std::filesystem::exists(status)) return true;
+  if (!std::filesystem::is_regular_file(status)) {
+    *error = path + ": not a regular file, so not read as settings";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
   if (!in) return true;
-  return readConfig(in, path, settings, error);
+  std::string text(kMaxConfigBytes + 1, '\0');
+  in.read(&text[0], static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<size_t>(in.gcount()));
+  if (text.size() > kMaxConfigBytes) {
+    *error = path + ": longer than " + std::to_string(kMaxConfigBytes) +
+             " bytes, so not read as settings";
+    return false;
+  }
+  std::istringstream lines(text);
+  return readConfig(lines, path, settings, error);
 }
 
 int applyArgument(int argc, const char* const* argv, int i, Settings* settings) {
@@ -207,7 +232,14 @@ render::DrawSettings drawSettingsOf(const Settings& settings) {
 render::SceneSettings sceneSettingsOf(const Settings& settings) {
   render::SceneSettings scene;
   scene.clip = settings.clip;
-  for (int k = 0; k < 4; ++k) scene.clipPlane[k] = settings.clipPlane[k];
+  // GL keeps the plane in floats, where 1e39 overflows and 1e-46 vanishes. Scaled by a
+  // positive factor the plane keeps the same side, so its largest coefficient is made 1
+  // and every finite plane cuts as its doubles say.
+  double largest = 0.0;
+  for (double c : settings.clipPlane) largest = std::max(largest, std::fabs(c));
+  for (int k = 0; k < 4; ++k) {
+    scene.clipPlane[k] = largest > 0.0 ? settings.clipPlane[k] / largest : 0.0;
+  }
   return scene;
 }
 

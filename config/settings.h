@@ -21,7 +21,8 @@ struct Settings {
   int hidePoly = 0;  // cells with exactly this many polygons are not drawn
 };
 
-/// Applies one configuration line: tokens split at " ,=\n", the first a case-sensitive
+/// Applies one configuration line: tokens split at " ,=\n" and at carriage returns, after
+/// a leading UTF-8 byte-order mark and tabs are dropped; the first a case-sensitive
 /// key, the rest its values (read as atoi/atof read them). Unknown keys and key lines
 /// missing a value leave the settings unchanged. A value that is not finite or does not
 /// fit its setting is refused: false, the setting unchanged, and *error names the key
@@ -34,7 +35,12 @@ bool applyConfigLine(const std::string& line, Settings* settings, std::string* e
 /// value in force was refused, with *error "<name> line <n>: <problem>" for the first.
 bool readConfig(std::istream& in, const std::string& name, Settings* settings, std::string* error);
 
-/// readConfig on the file at path. A missing file changes nothing and is no error.
+/// The most a configuration file may hold; a few hundred bytes is usual.
+constexpr size_t kMaxConfigBytes = 1 << 20;
+
+/// readConfig on the file at path. A missing file changes nothing and is no error; one
+/// that is not a regular file (a FIFO, a device) is not opened, and one longer than
+/// kMaxConfigBytes not read: false with *error "<path>: ..." for those.
 bool readConfigFile(const std::string& path, Settings* settings, std::string* error);
 
 enum class CommandLineAction { kRun, kHelp, kVersion };
@@ -57,7 +63,8 @@ constexpr int kMaxWidth = 16384;
 /// A Width of 0 or less is passed on; GLUT then keeps its default window size.
 bool checkSettings(const Settings& settings, std::string* error);
 
-/// What a frame and the scene read of the settings.
+/// What a frame and the scene read of the settings; the clip plane scaled so that its
+/// largest coefficient has magnitude 1 (the same plane, facing the same way).
 render::DrawSettings drawSettingsOf(const Settings& settings);
 render::SceneSettings sceneSettingsOf(const Settings& settings);
 

@@ -1,6 +1,7 @@
 #include "config/settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <climits>
 
@@ -62,7 +63,7 @@ TEST(ConfigLineTest, RefusesValuesThatAreNotFiniteOrDoNotFitNamingKeyAndValue) {
       {"Width 99999999999999", "Width 99999999999999 does not fit in a whole number setting"},
       {"Width=4294967297", "Width 4294967297 does not fit in a whole number setting"},
       {"hidePoly -2147483649x", "hidePoly -2147483649x does not fit in a whole number setting"},
-      {"ExtendRate nan\r", "ExtendRate nan\\x0d is not a finite number"},
+      {"ExtendRate nan\x1b[31m", "ExtendRate nan\\x1b[31m is not a finite number"},
       {"ExtendRate 1e999", "ExtendRate 1e999 is not a finite number"},
       {"ClipPlane 0 0 1 -inf", "ClipPlane -inf is not a finite number"},
   };
@@ -126,6 +127,41 @@ TEST(ConfigFileTest, ReadsEveryLineInPiecesOf255Characters) {
   Settings untouched;
   EXPECT_TRUE(readConfigFile(dir.path() + "/missing.cfg", &untouched, &error));
   EXPECT_EQ(untouched.width, 300);
+}
+
+// Files saved on other systems: CRLF line ends, a byte-order mark, an indent of tabs.
+TEST(ConfigFileTest, CarriageReturnsByteOrderMarkAndTabIndentsKeepEveryLine) {
+  orvex::testing::TempDir dir;
+  const std::string path = dir.write(
+      "orvex.cfg", "\xef\xbb\xbfWidth 200\r\n\tFillType 1\r\nDataDir /m\r\nClipPlane 1 2 3 4\r\n");
+  Settings s;
+  std::string error;
+  ASSERT_TRUE(readConfigFile(path, &s, &error)) << error;
+  EXPECT_EQ(s.width, 200);
+  EXPECT_EQ(s.fillType, 1);
+  EXPECT_EQ(s.dataDir, "/m");
+  EXPECT_EQ(s.clipPlane[3], 4.0);
+}
+
+// A FIFO, a device or a file without end is refused before --help could hang on it.
+TEST(ConfigFileTest, RefusesWhatIsNotARegularFileOrTooLong) {
+  orvex::testing::TempDir dir;
+  const std::string fifo = dir.path() + "/fifo.cfg";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string huge =
+      dir.write("huge.cfg", std::string(kMaxConfigBytes, '#') + "\nWidth 200\n");
+  const std::pair<std::string, std::string> refused[] = {
+      {fifo, fifo + ": not a regular file, so not read as settings"},
+      {"/dev/zero", "/dev/zero: not a regular file, so not read as settings"},
+      {huge, huge + ": longer than 1048576 bytes, so not read as settings"},
+  };
+  for (const auto& [path, message] : refused) {
+    Settings s;
+    std::string error;
+    EXPECT_FALSE(readConfigFile(path, &s, &error)) << path;
+    EXPECT_EQ(error, message);
+    EXPECT_EQ(s.width, 300);
+  }
 }
 
 TEST(SettingsCheckTest, RefusesOnlyWindowsWiderThanTheLargestFramebuffer) {

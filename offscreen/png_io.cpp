@@ -10,7 +10,7 @@
 #include <cstring>
 #include <memory>
 
-#include "offscreen/output_file.h"
+#include "model/output_file.h"
 
 namespace orvex::offscreen {
 namespace {
@@ -30,10 +30,23 @@ void onPngError(png_structp png, png_const_charp message) {
 
 void onPngWarning(png_structp, png_const_charp) {}
 
-bool writeTo(std::FILE* f, const RgbImage& image, std::string* error) {
+// libpng hands the encoded bytes here; they are kept whole in memory so that the file is
+// written by the one writer that checks every write, the close and the rename.
+void appendBytes(png_structp png, png_bytep data, png_size_t length) {
+  auto* bytes = static_cast<std::string*>(png_get_io_ptr(png));
+  try {
+    bytes->append(reinterpret_cast<const char*>(data), length);
+  } catch (const std::bad_alloc&) {
+    png_error(png, "out of memory");
+  }
+}
+
+void flushNothing(png_structp) {}
+
+bool encode(const RgbImage& image, std::string* bytes, std::string* error) {
   std::string pngError;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &pngError, onPngError,
-                                            onPngWarning);
+  png_structp png =
+      png_create_write_struct(PNG_LIBPNG_VER_STRING, &pngError, onPngError, onPngWarning);
   if (png == nullptr) {
     *error = "out of memory";
     return false;
@@ -44,7 +57,7 @@ bool writeTo(std::FILE* f, const RgbImage& image, std::string* error) {
     *error = pngError.empty() ? "out of memory" : pngError;
     return false;
   }
-  png_init_io(png, f);
+  png_set_write_fn(png, bytes, appendBytes, flushNothing);
   png_set_IHDR(png, info, image.width, image.height, 8,
                image.alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -65,53 +78,17 @@ bool writePng(const std::string& path, const RgbImage& image, std::string* error
       image.pixels.size() !=
           static_cast<size_t>(image.width) * image.height * (image.alpha ? 4 : 3)) {
     *error = path + ": picture of " + std::to_string(image.width) + "x" +
-             std::to_string(image.height) + " pixels with " +
-             std::to_string(image.pixels.size()) + " bytes cannot be written";
+             std::to_string(image.height) + " pixels with " + std::to_string(image.pixels.size()) +
+             " bytes cannot be written";
+    return false;
+  }
+  std::string bytes, problem;
+  if (!encode(image, &bytes, &problem)) {
+    *error = path + ": cannot write the picture: " + problem;
     return false;
   }
   // Through a symlink to the file it names; never over a device, directory or FIFO.
-  std::string target;
-  if (!resolveOutputPath(path, &target, error)) return false;
-  // Beside the target, so the rename cannot cross file systems, and with a short name of
-  // its own, so it fits wherever the target's name fits.
-  const size_t slash = target.rfind('/');
-  std::string temporary =
-      (slash == std::string::npos ? "" : target.substr(0, slash + 1)) + ".orvex-render-XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) {
-    *error = path + ": cannot create a temporary file beside it: " + std::strerror(errno);
-    return false;
-  }
-  std::string problem;
-  bool ok = false;
-  {
-    File f(fdopen(fd, "wb"));
-    if (!f) {
-      problem = std::strerror(errno);
-      close(fd);
-    } else {
-      ok = writeTo(f.get(), image, &problem);
-      if (ok && (std::fflush(f.get()) != 0 || std::ferror(f.get()))) {
-        ok = false;
-        problem = std::strerror(errno);
-      }
-    }
-  }
-  // mkstemp makes the file 0600; a picture is for everyone who may read the directory.
-  if (ok) {
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(temporary.c_str(), 0666 & ~mask);
-  }
-  if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
-    ok = false;
-    problem = std::strerror(errno);
-  }
-  if (!ok) {
-    std::remove(temporary.c_str());
-    *error = path + ": cannot write the picture: " + problem;
-  }
-  return ok;
+  return model::writeFilesWhole({{path, std::move(bytes)}}, error);
 }
 
 bool readPng(const std::string& path, RgbImage* image, std::string* error, bool keepAlpha) {

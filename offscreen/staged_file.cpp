@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "offscreen/output_file.h"
+#include "model/output_file.h"
 
 namespace orvex::offscreen {
 
@@ -19,7 +19,7 @@ StagedFile::~StagedFile() {
 
 bool StagedFile::open(const std::string& path, std::string* error) {
   path_ = path;
-  if (!resolveOutputPath(path, &target_, error)) return false;
+  if (!model::resolveOutputPath(path, &target_, error)) return false;
   // Beside the target, so the rename cannot cross file systems.
   const size_t slash = target_.rfind('/');
   std::string temporary =

@@ -1,5 +1,6 @@
 // The viewer binary's behaviour before any window: options, and refusal of bad models.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/run_program.h"
 #include "tests/temp_dir.h"
@@ -53,15 +54,17 @@ TEST(ViewerCommandLineTest, MalformedModelIsRefusedWithOneLine) {
   dir.write("fbad.cel", "1\n3 1 2 3\n");
   r = runProgram(kViewer, {"bad"}, dir.path());
   EXPECT_EQ(r.exitStatus, 1);
-  EXPECT_EQ(r.err, dir.path() + "/fbad.cel: vertex 2 of polygon 0 is 3, but vertices are "
-                                "numbered 1 to 2\n");
+  EXPECT_EQ(r.err, dir.path() +
+                       "/fbad.cel: vertex 2 of polygon 0 is 3, but vertices are "
+                       "numbered 1 to 2\n");
 
   // A NUL right after a number once passed the check and crashed the run.
   dir.write("fbad.cel", std::string("1\n3 1\0 2 1\n", 11));
   r = runProgram(kViewer, {"bad"}, dir.path());
   EXPECT_EQ(r.exitStatus, 1);
-  EXPECT_EQ(r.err, dir.path() + "/fbad.cel: '1\\x00' on line 2 is not an integer (vertex 0 of "
-                                "polygon 0)\n");
+  EXPECT_EQ(r.err, dir.path() +
+                       "/fbad.cel: '1\\x00' on line 2 is not an integer (vertex 0 of "
+                       "polygon 0)\n");
 }
 
 TEST(ViewerCommandLineTest, BadSettingsAreRefusedBeforeAnyWindow) {
@@ -77,6 +80,20 @@ TEST(ViewerCommandLineTest, BadSettingsAreRefusedBeforeAnyWindow) {
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_EQ(r.err, "orvex.cfg line 2: Width 4294967297 does not fit in a whole number setting\n");
   EXPECT_EQ(runProgram(kViewer, {"--help"}, dir.path()).exitStatus, 0);
+
+  // A FIFO (or a device) for a configuration file is not opened: --help answers at once
+  // and a run ends with one line instead of waiting forever.
+  TempDir piped;
+  ASSERT_EQ(mkfifo(piped.file("orvex.cfg").c_str(), 0600), 0);
+  EXPECT_EQ(runProgram(kViewer, {"--help"}, piped.path(), {}, 20).exitStatus, 0);
+  r = runProgram(kViewer, {}, piped.path(), {}, 20);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "orvex.cfg: not a regular file, so not read as settings\n");
+  // A CRLF file's DataDir keeps no carriage return, and a model name's escape is shown.
+  dir.write("orvex.cfg", "DataDir " + dir.path() + "\r\n");
+  r = runProgram(kViewer, {"x\x1b[31m"}, dir.path());
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "Cannot open file" + dir.path() + "/x\\x1b[31m.poi\n");
 }
 
 TEST(ViewerCommandLineTest, DefaultModelLoadsFromTheShippedDirectory) {

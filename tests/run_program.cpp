@@ -40,11 +40,12 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
     dup2(out, 1);
     dup2(err, 2);
     unsetenv("DISPLAY");
-    // The sanitizer build must not fail a run over leaks inside GL libraries; the rest of
-    // what ASan checks stays as configured.
+    // The sanitizer build must not fail a run over leaks inside GL libraries, nor over the
+    // fault shim preloaded ahead of its runtime; the rest of what ASan checks stays as
+    // configured.
     const char* asan = getenv("ASAN_OPTIONS");
     std::string options = asan != nullptr && *asan != '\0' ? std::string(asan) + ":" : "";
-    setenv("ASAN_OPTIONS", (options + "detect_leaks=0").c_str(), 1);
+    setenv("ASAN_OPTIONS", (options + "detect_leaks=0:verify_asan_link_order=0").c_str(), 1);
     for (const std::string& entry : extraEnv) putenv(const_cast<char*>(entry.c_str()));
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));

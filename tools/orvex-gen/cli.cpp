@@ -1,6 +1,7 @@
 #include "tools/orvex-gen/cli.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -9,6 +10,8 @@
 #include <sstream>
 
 #include "model/loader.h"
+#include "model/output_file.h"
+#include "model/printable.h"
 #include "tools/orvex-gen/coxeter.h"
 #include "tools/orvex-gen/dual.h"
 #include "tools/orvex-gen/hull.h"
@@ -36,7 +39,7 @@ int wholeNumber(const std::string& what, const std::string& text, int least, int
   long v = std::strtol(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || v < least || v > most) {
     throw Failure{what + " must be a whole number from " + std::to_string(least) + " to " +
-                  std::to_string(most) + ", got '" + text + "'"};
+                  std::to_string(most) + ", got '" + model::printable(text) + "'"};
   }
   return static_cast<int>(v);
 }
@@ -45,10 +48,13 @@ void must(bool ok, const std::string& error) {
   if (!ok) throw Failure{error};
 }
 
+// A name or path the user gave, whole, with any byte that would not print escaped.
+std::string shown(const std::string& text) { return model::printable(text, text.size()); }
+
 void reportWritten(const std::string& dir, const std::string& name, const Polytope& p,
                    std::ostream& out) {
-  out << "wrote " << name << " to " << dir << ": " << p.vertices.size() << " vertices, "
-      << p.polygons.size() << " polygons, " << p.cells() << " cells\n";
+  out << "wrote " << shown(name) << " to " << shown(dir) << ": " << p.vertices.size()
+      << " vertices, " << p.polygons.size() << " polygons, " << p.cells() << " cells\n";
 }
 
 void write(const std::string& dir, const std::string& name, const Polytope& p, std::ostream& out) {
@@ -83,7 +89,8 @@ std::ifstream openRegular(const std::string& path) {
   return std::ifstream(path);
 }
 
-void list(const std::string& dir, std::ostream& out) {
+// The names of the models in dir (the stems of its .poi files), sorted.
+std::vector<std::string> modelNames(const std::string& dir) {
   std::error_code ec;
   std::filesystem::directory_iterator it(dir, ec);
   if (ec) throw Failure{dir + ": cannot list the directory: " + ec.message()};
@@ -95,77 +102,265 @@ void list(const std::string& dir, std::ostream& out) {
     }
   }
   std::sort(names.begin(), names.end());
-  out << std::left << std::setw(36) << "name" << std::right << std::setw(8) << "V" << std::setw(8)
-      << "F" << std::setw(8) << "C" << '\n';
+  return names;
+}
+
+// Refuses a text file that would replace, directly or through a link, a file of one of
+// the models in dir.
+void refuseModelFile(const std::string& path, const std::string& dir) {
+  std::string target, error;
+  must(model::resolveOutputPath(path, &target, &error), error);
+  std::error_code ec;
+  if (!std::filesystem::exists(target, ec) || !std::filesystem::is_directory(dir, ec)) return;
+  for (const std::string& name : modelNames(dir)) {
+    for (const std::string& file : model::modelFilePaths(dir, name)) {
+      if (model::sameFile(target, file)) {
+        throw Failure{path + " is the model file " + file + "; refusing to replace it"};
+      }
+    }
+  }
+}
+
+void writeText(const std::string& path, const std::string& text, const std::string& dir) {
+  refuseModelFile(path, dir);
+  std::string error;
+  must(writeTextFile(path, text, &error), error);
+}
+
+struct Call {
+  const std::string& dir;
+  const std::vector<std::string>& rest;
+  std::ostream& out;
+};
+
+void wythoffCommand(const Call& c) {
+  checkName(c.rest[2]);
+  CoxeterGroup group;
+  if (!coxeterGroup(c.rest[0], &group)) {
+    throw Failure{"unknown group '" + model::printable(c.rest[0]) +
+                  "' (known: A4 B4 D4 F4 H4 A3A1 B3A1 H3A1)"};
+  }
+  bool rings[4];
+  Polytope p;
+  std::string error;
+  must(parseRings(c.rest[1], rings, &error) && wythoff(group, rings, &p, &error), error);
+  write(c.dir, c.rest[2], p, c.out);
+}
+
+void duoprismCommand(const Call& c) {
+  int p = wholeNumber("P", c.rest[0], 3, kMaxPolygonSides);
+  int q = wholeNumber("Q", c.rest[1], 3, kMaxPolygonSides);
+  checkName(c.rest[2]);
+  Polytope result;
+  std::string error;
+  must(duoprism(p, q, &result, &error), error);
+  write(c.dir, c.rest[2], result, c.out);
+}
+
+void antiprismPrismCommand(const Call& c) {
+  int p = wholeNumber("P", c.rest[0], 3, kMaxPolygonSides);
+  checkName(c.rest[1]);
+  Polytope result;
+  std::string error;
+  must(antiprismPrism(p, &result, &error), error);
+  write(c.dir, c.rest[1], result, c.out);
+}
+
+void hullCommand(const Call& c) {
+  checkName(c.rest[1]);
+  std::vector<Vec4> points;
+  std::string error;
+  must(readPointsFile(c.rest[0], &points, &error), error);
+  Polytope result;
+  if (!convexHull(points, &result, &error)) throw Failure{c.rest[0] + ": " + error};
+  if (!writeModel(c.dir, c.rest[1], result, &error)) throw Failure{c.rest[0] + ": " + error};
+  reportWritten(c.dir, c.rest[1], result, c.out);
+}
+
+void pointsCommand(const Call& c) {
+  std::vector<Vec4> points;
+  if (!namedPoints(c.rest[0], &points)) {
+    throw Failure{"unknown point set '" + model::printable(c.rest[0]) +
+                  "' (known: " + namedPointSets() + ")"};
+  }
+  std::ostringstream text;
+  text << points.size() << '\n';
+  for (const Vec4& v : points) {
+    text << formatReal(v.x) << ' ' << formatReal(v.y) << ' ' << formatReal(v.z) << ' '
+         << formatReal(v.w) << '\n';
+  }
+  writeText(c.rest[1], text.str(), c.dir);
+  c.out << "wrote " << points.size() << " points to " << shown(c.rest[1]) << '\n';
+}
+
+void importCommand(const Call& c) {
+  checkName(c.rest[1]);
+  Off4 off;
+  Polytope p;
+  std::string error;
+  must(readOff4File(c.rest[0], &off, &error) && polytopeFromOff4(off, c.rest[0], &p, &error),
+       error);
+  // The check names polygons and cells by their rows in the file.
+  if (!writeModel(c.dir, c.rest[1], p, &error)) throw Failure{c.rest[0] + ": " + error};
+  reportWritten(c.dir, c.rest[1], p, c.out);
+}
+
+void exportCommand(const Call& c) {
+  model::Model m;
+  model::Vec3List projected;
+  std::string error;
+  must(model::loadModel(c.dir, c.rest[0], &m, &projected, &error), error);
+  writeText(c.rest[1], formatOff4(off4FromModel(m)), c.dir);
+  c.out << "wrote " << shown(c.rest[0]) << " to " << shown(c.rest[1]) << '\n';
+}
+
+void checkCommand(const Call& c) {
+  std::vector<std::string> names;
+  bool uniform = false;
+  for (const std::string& word : c.rest) {
+    if (word == "--uniform") {
+      uniform = true;
+    } else {
+      names.push_back(word);
+    }
+  }
+  if (names.size() != 1) throw Failure{"check takes [--uniform] NAME (see --help)"};
+  const std::string& name = names[0];
+  ModelReport report;
+  std::string error;
+  must(checkModel(c.dir, name, &report, &error), error);
+  std::ostringstream line;
+  line << shown(name) << ": V " << report.vertices << ", E " << report.edges << ", F "
+       << report.polygons << ", C " << report.cells << "; cells: " << report.cellKinds
+       << "; incidence margin " << report.smallestMargin;
+  if (uniform) {
+    const Polytope p = loaded(c.dir, name);
+    UniformSpread spread;
+    if (!checkUniform(p.vertices, p.polygons, kUniformTolerance, &spread, &error)) {
+      throw Failure{name + ": not uniform: " + error};
+    }
+    line << "; uniform: " << spreads(spread);
+  }
+  c.out << line.str() << "; ok\n";
+}
+
+void dualCommand(const Call& c) {
+  checkName(c.rest[1]);
+  // Only a model that passes the check has the incidences the dual is made from.
+  ModelReport report;
+  std::string error;
+  must(checkModel(c.dir, c.rest[0], &report, &error), error);
+  Polytope dual;
+  if (!dualPolytope(loaded(c.dir, c.rest[0]), &dual, &error)) {
+    throw Failure{c.rest[0] + ": " + error};
+  }
+  write(c.dir, c.rest[1], dual, c.out);
+}
+
+void listCommand(const Call& c) {
+  const std::vector<std::string> names = modelNames(c.dir);
+  c.out << std::left << std::setw(36) << "name" << std::right << std::setw(8) << "V" << std::setw(8)
+        << "F" << std::setw(8) << "C" << '\n';
   for (const std::string& name : names) {
     // The counts lead each file, so listing stays fast for the big models. A pipe or a
     // device among them is not opened: reading it could wait forever.
-    std::ifstream poi = openRegular(model::vertexFilePath(dir, name));
-    long v = -1, f = -1, c = -1;
+    std::ifstream poi = openRegular(model::vertexFilePath(c.dir, name));
+    long v = -1, f = -1, cells = -1;
     double header;
     poi >> v >> header;
     for (long i = 0; poi && i < 4 * v; ++i) poi >> header;
     std::string word;
     poi >> word;
-    std::ifstream cel = openRegular(model::polygonFilePath(dir, name));
+    std::ifstream cel = openRegular(model::polygonFilePath(c.dir, name));
     cel >> f;
-    std::ifstream nor = openRegular(model::normalsFilePath(dir, word));
-    nor >> c;
-    auto shown = [](long n) { return n < 0 ? std::string("?") : std::to_string(n); };
-    out << std::left << std::setw(36) << name << std::right << std::setw(8) << shown(v)
-        << std::setw(8) << shown(f) << std::setw(8) << shown(c) << '\n';
+    std::ifstream nor = openRegular(model::normalsFilePath(c.dir, word));
+    nor >> cells;
+    auto count = [](long n) { return n < 0 ? std::string("?") : std::to_string(n); };
+    c.out << std::left << std::setw(36) << shown(name) << std::right << std::setw(8) << count(v)
+          << std::setw(8) << count(f) << std::setw(8) << count(cells) << '\n';
   }
-  out << names.size() << " models in " << dir << '\n';
+  c.out << names.size() << " models in " << shown(c.dir) << '\n';
 }
 
-void library(const std::vector<std::string>& rest, const std::string& dir, std::ostream& out) {
+// One row of a library table built, measured against its counts and written; "" or
+// the problem.
+std::string makeLibraryRow(const LibraryEntry& e, const std::vector<LibraryEntry>& entries,
+                           const std::string& dir, BuiltRows* built) {
+  std::string problem;
+  Polytope p;
+  if (!buildLibraryEntry(e, entries, built, &p, &problem)) return problem;
+  // Counts alone passed a snub with a wrong coordinate: uniform rows must measure so.
+  if (isUniformFamily(e.family) &&
+      !checkUniform(p.vertices, p.polygons, kUniformTolerance, nullptr, &problem)) {
+    return e.name + ": not uniform: " + problem;
+  }
+  int counts[3] = {static_cast<int>(p.vertices.size()), static_cast<int>(p.polygons.size()),
+                   p.cells()};
+  if (counts[0] != e.vertices || counts[1] != e.polygons || counts[2] != e.cells) {
+    return e.name + ": built " + std::to_string(counts[0]) + " vertices, " +
+           std::to_string(counts[1]) + " polygons, " + std::to_string(counts[2]) +
+           " cells, but the table says " + std::to_string(e.vertices) + ", " +
+           std::to_string(e.polygons) + ", " + std::to_string(e.cells);
+  }
+  if (!writeModel(dir, e.name, p, &problem, kLibraryMargin)) return problem;
+  return "";
+}
+
+void libraryCommand(const Call& c) {
   std::string table, readme;
   std::vector<std::string> except;
-  for (size_t i = 0; i < rest.size(); ++i) {
-    if ((rest[i] == "--readme" || rest[i] == "--except") && i + 1 < rest.size()) {
-      if (rest[i] == "--readme") {
-        readme = rest[++i];
+  for (size_t i = 0; i < c.rest.size(); ++i) {
+    const std::string& word = c.rest[i];
+    if ((word == "--readme" || word == "--except") && i + 1 < c.rest.size()) {
+      if (word == "--readme") {
+        readme = c.rest[++i];
       } else {
-        std::istringstream names(rest[++i]);
+        std::istringstream names(c.rest[++i]);
         for (std::string n; std::getline(names, n, ',');) except.push_back(n);
       }
-    } else if (table.empty() && rest[i][0] != '-') {
-      table = rest[i];
+    } else if (table.empty() && word[0] != '-') {
+      table = word;
     } else {
-      throw Failure{"library: unexpected argument '" + rest[i] + "'"};
+      throw Failure{"library: unexpected argument '" + model::printable(word) + "'"};
     }
   }
   if (table.empty()) throw Failure{"library needs TABLE"};
   std::vector<LibraryEntry> entries;
   std::string error;
   must(readLibraryTable(table, &entries, &error), error);
-  auto makeRow = [&](const LibraryEntry& e, BuiltRows* built) -> std::string {
-    std::string problem;
-    Polytope p;
-    if (!buildLibraryEntry(e, entries, built, &p, &problem)) return problem;
-    // Counts alone passed a snub with a wrong coordinate: uniform rows must measure so.
-    if (isUniformFamily(e.family) &&
-        !checkUniform(p.vertices, p.polygons, kUniformTolerance, nullptr, &problem)) {
-      return e.name + ": not uniform: " + problem;
-    }
-    int counts[3] = {static_cast<int>(p.vertices.size()), static_cast<int>(p.polygons.size()),
-                     p.cells()};
-    if (counts[0] != e.vertices || counts[1] != e.polygons || counts[2] != e.cells) {
-      return e.name + ": built " + std::to_string(counts[0]) + " vertices, " +
-             std::to_string(counts[1]) + " polygons, " + std::to_string(counts[2]) +
-             " cells, but the table says " + std::to_string(e.vertices) + ", " +
-             std::to_string(e.polygons) + ", " + std::to_string(e.cells);
-    }
-    if (!writeModel(dir, e.name, p, &problem, kLibraryMargin)) return problem;
-    return "";
+  // Refused before hours of building, and again once the models it may name exist.
+  if (!readme.empty()) refuseModelFile(readme, c.dir);
+  auto makeRow = [&](const LibraryEntry& e, BuiltRows* built) {
+    return makeLibraryRow(e, entries, c.dir, built);
   };
   int written = 0;
   must(forEachLibraryRow(entries, except, makeRow, &written, &error), error);
-  if (!readme.empty()) {
-    must(writeTextFile(readme, libraryReadme(entries), &error), error);
-  }
-  out << "wrote " << written << " models to " << dir << '\n';
+  if (!readme.empty()) writeText(readme, libraryReadme(entries), c.dir);
+  c.out << "wrote " << written << " models to " << shown(c.dir) << '\n';
 }
+
+constexpr size_t kAnyArguments = SIZE_MAX;
+
+struct Subcommand {
+  const char* name;
+  size_t arguments;  // kAnyArguments: the handler judges them
+  const char* usage;
+  void (*handler)(const Call&);
+};
+
+const Subcommand kSubcommands[] = {
+    {"wythoff", 3, "GROUP RINGS NAME", wythoffCommand},
+    {"duoprism", 3, "P Q NAME", duoprismCommand},
+    {"antiprism-prism", 2, "P NAME", antiprismPrismCommand},
+    {"hull", 2, "POINTS-FILE NAME", hullCommand},
+    {"points", 2, "SET FILE", pointsCommand},
+    {"import", 2, "FILE.4off NAME", importCommand},
+    {"export", 2, "NAME FILE.4off", exportCommand},
+    {"check", kAnyArguments, "[--uniform] NAME", checkCommand},
+    {"dual", 2, "NAME NEWNAME", dualCommand},
+    {"list", 0, "no arguments", listCommand},
+    {"library", kAnyArguments, "TABLE [--readme FILE] [--except NAME,...]", libraryCommand},
+};
 
 int run(const std::vector<std::string>& args, const std::string& defaultDir, std::ostream& out) {
   std::string dir = defaultDir;
@@ -181,128 +376,22 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
       }
       dir = args[++i];
     } else if (args[i].size() > 1 && args[i][0] == '-' && words.empty()) {
-      throw Failure{"unknown option '" + args[i] + "' (see --help)"};
+      throw Failure{"unknown option '" + model::printable(args[i]) + "' (see --help)"};
     } else {
       words.push_back(args[i]);
     }
   }
   if (words.empty()) throw Failure{"no subcommand given (see --help)"};
-  const std::string command = words[0];
   const std::vector<std::string> rest(words.begin() + 1, words.end());
-  auto expect = [&](size_t n, const std::string& usage) {
-    if (rest.size() != n) throw Failure{command + " takes " + usage + " (see --help)"};
-  };
-  std::string error;
-  if (command == "wythoff") {
-    expect(3, "GROUP RINGS NAME");
-    checkName(rest[2]);
-    CoxeterGroup group;
-    if (!coxeterGroup(rest[0], &group)) {
-      throw Failure{"unknown group '" + rest[0] + "' (known: A4 B4 D4 F4 H4 A3A1 B3A1 H3A1)"};
+  for (const Subcommand& command : kSubcommands) {
+    if (words[0] != command.name) continue;
+    if (command.arguments != kAnyArguments && rest.size() != command.arguments) {
+      throw Failure{words[0] + " takes " + command.usage + " (see --help)"};
     }
-    bool rings[4];
-    Polytope p;
-    must(parseRings(rest[1], rings, &error) && wythoff(group, rings, &p, &error), error);
-    write(dir, rest[2], p, out);
-  } else if (command == "duoprism") {
-    expect(3, "P Q NAME");
-    int p = wholeNumber("P", rest[0], 3, kMaxPolygonSides);
-    int q = wholeNumber("Q", rest[1], 3, kMaxPolygonSides);
-    checkName(rest[2]);
-    Polytope result;
-    must(duoprism(p, q, &result, &error), error);
-    write(dir, rest[2], result, out);
-  } else if (command == "antiprism-prism") {
-    expect(2, "P NAME");
-    int p = wholeNumber("P", rest[0], 3, kMaxPolygonSides);
-    checkName(rest[1]);
-    Polytope result;
-    must(antiprismPrism(p, &result, &error), error);
-    write(dir, rest[1], result, out);
-  } else if (command == "hull") {
-    expect(2, "POINTS-FILE NAME");
-    checkName(rest[1]);
-    std::vector<Vec4> points;
-    must(readPointsFile(rest[0], &points, &error), error);
-    Polytope result;
-    if (!convexHull(points, &result, &error)) throw Failure{rest[0] + ": " + error};
-    if (!writeModel(dir, rest[1], result, &error)) throw Failure{rest[0] + ": " + error};
-    reportWritten(dir, rest[1], result, out);
-  } else if (command == "points") {
-    expect(2, "SET FILE");
-    std::vector<Vec4> points;
-    if (!namedPoints(rest[0], &points)) {
-      throw Failure{"unknown point set '" + rest[0] + "' (known: " + namedPointSets() + ")"};
-    }
-    std::ostringstream text;
-    text << points.size() << '\n';
-    for (const Vec4& v : points) {
-      text << formatReal(v.x) << ' ' << formatReal(v.y) << ' ' << formatReal(v.z) << ' '
-           << formatReal(v.w) << '\n';
-    }
-    must(writeTextFile(rest[1], text.str(), &error), error);
-    out << "wrote " << points.size() << " points to " << rest[1] << '\n';
-  } else if (command == "import") {
-    expect(2, "FILE.4off NAME");
-    checkName(rest[1]);
-    Off4 off;
-    Polytope p;
-    must(readOff4File(rest[0], &off, &error) && polytopeFromOff4(off, rest[0], &p, &error), error);
-    // The check names polygons and cells by their rows in the file.
-    if (!writeModel(dir, rest[1], p, &error)) throw Failure{rest[0] + ": " + error};
-    reportWritten(dir, rest[1], p, out);
-  } else if (command == "export") {
-    expect(2, "NAME FILE.4off");
-    model::Model m;
-    model::Vec3List projected;
-    must(model::loadModel(dir, rest[0], &m, &projected, &error), error);
-    must(writeTextFile(rest[1], formatOff4(off4FromModel(m)), &error), error);
-    out << "wrote " << rest[0] << " to " << rest[1] << '\n';
-  } else if (command == "check") {
-    std::vector<std::string> names;
-    bool uniform = false;
-    for (const std::string& word : rest) {
-      if (word == "--uniform") {
-        uniform = true;
-      } else {
-        names.push_back(word);
-      }
-    }
-    if (names.size() != 1) throw Failure{"check takes [--uniform] NAME (see --help)"};
-    const std::string& name = names[0];
-    ModelReport report;
-    must(checkModel(dir, name, &report, &error), error);
-    std::ostringstream line;
-    line << name << ": V " << report.vertices << ", E " << report.edges << ", F " << report.polygons
-         << ", C " << report.cells << "; cells: " << report.cellKinds << "; incidence margin "
-         << report.smallestMargin;
-    if (uniform) {
-      const Polytope p = loaded(dir, name);
-      UniformSpread spread;
-      if (!checkUniform(p.vertices, p.polygons, kUniformTolerance, &spread, &error)) {
-        throw Failure{name + ": not uniform: " + error};
-      }
-      line << "; uniform: " << spreads(spread);
-    }
-    out << line.str() << "; ok\n";
-  } else if (command == "dual") {
-    expect(2, "NAME NEWNAME");
-    checkName(rest[1]);
-    // Only a model that passes the check has the incidences the dual is made from.
-    ModelReport report;
-    must(checkModel(dir, rest[0], &report, &error), error);
-    Polytope dual;
-    if (!dualPolytope(loaded(dir, rest[0]), &dual, &error)) throw Failure{rest[0] + ": " + error};
-    write(dir, rest[1], dual, out);
-  } else if (command == "list") {
-    expect(0, "no arguments");
-    list(dir, out);
-  } else if (command == "library") {
-    library(rest, dir, out);
-  } else {
-    throw Failure{"unknown subcommand '" + command + "' (see --help)"};
+    command.handler(Call{dir, rest, out});
+    return 0;
   }
-  return 0;
+  throw Failure{"unknown subcommand '" + model::printable(words[0]) + "' (see --help)"};
 }
 
 }  // namespace
@@ -348,7 +437,9 @@ options:
 
 Every model is checked as check does before it is written, and written only if it
 passes; an existing model of that name is replaced only by a complete new one.
-Every failure prints one line on stderr and exits with status 1.
+points, export and --readme write through symlinks but never over a model's own
+files nor anything but a regular file. Every failure prints one line on stderr
+and exits with status 1.
 )";
 }
 
@@ -357,7 +448,8 @@ int runCommandLine(const std::vector<std::string>& args, const std::string& defa
   try {
     return run(args, defaultDataDir, out);
   } catch (const Failure& f) {
-    err << "orvex-gen: " << f.message << '\n';
+    // Paths and names the user gave may hold line ends or escape sequences.
+    err << "orvex-gen: " << shown(f.message) << '\n';
   } catch (const std::bad_alloc&) {
     err << "orvex-gen: out of memory\n";
   }

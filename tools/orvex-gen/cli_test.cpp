@@ -217,8 +217,10 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
       {{"import", offFile("fewer"), "x"},
        offFile("fewer") + ":51: a row after the last of the 7 cells the counts announce"},
       {{"import", offFile("more"), "x"}, offFile("more") + ":51: cell 8 is missing"},
-      {{"points", "snub-24-cell", "/dev/full"}, "/dev/full: cannot write: No space left on device"},
-      {{"export", "t", "/dev/full"}, "/dev/full: cannot write: No space left on device"},
+      {{"points", "snub-24-cell", "/dev/full"},
+       "/dev/full is a device, not a regular file; refusing to replace it"},
+      {{"export", "t", "/dev/full"},
+       "/dev/full is a device, not a regular file; refusing to replace it"},
       {{"export", "missing", scratch.file("o.4off")}, "Cannot open file" + d + "/missing.poi"},
       {{"check", "missing"}, "Cannot open file" + d + "/missing.poi"},
       {{"check", "spoiled"}, d + "/spoiled.poi: "},
@@ -294,10 +296,27 @@ TEST(CliTest, NeverOpensOrReplacesWhatIsNotARegularFile) {
   const std::string d = scratch.path();
   const std::string pipe = scratch.file("pipe");
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-  for (const char* command : {"hull", "import"}) {
-    auto r = runGen({"-d", d, command, pipe, "x"}, scratch);
+  for (const char* command : {"hull", "import", "library"}) {
+    std::vector<std::string> args = {"-d", d, command, pipe};
+    if (command[0] != 'l') args.push_back("x");
+    auto r = runGen(args, scratch);
     EXPECT_EQ(r.exitStatus, 1) << command;
     EXPECT_EQ(r.err, "orvex-gen: Cannot open " + pipe + ": not a regular file\n") << command;
+  }
+  // Nor is anything written into one, which would wait for a reader forever.
+  testing::writeText(scratch.file("t.tsv"), "");
+  const std::vector<std::vector<std::string>> writers = {
+      {"points", "snub-24-cell", pipe},
+      {"export", "c8", pipe},
+      {"library", scratch.file("t.tsv"), "--readme", pipe},
+  };
+  for (const auto& command : writers) {
+    std::vector<std::string> args = {"-d", ORVEX_MODELS_DIR};
+    args.insert(args.end(), command.begin(), command.end());
+    auto r = runGen(args, scratch);
+    EXPECT_EQ(r.exitStatus, 1) << command[0];
+    EXPECT_EQ(r.err,
+              "orvex-gen: " + pipe + " is a FIFO, not a regular file; refusing to replace it\n");
   }
   ASSERT_EQ(runGen({"-d", d, "wythoff", "B4", "1000", "m"}, scratch).exitStatus, 0);
   ASSERT_EQ(mkfifo(scratch.file("q.poi").c_str(), 0600), 0);
@@ -314,23 +333,106 @@ TEST(CliTest, NeverOpensOrReplacesWhatIsNotARegularFile) {
   r = runGen({"-d", d, "wythoff", "B4", "1000", "m"}, scratch);
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_EQ(r.err, "orvex-gen: " + scratch.file("m.nor") +
-                       ": exists and is not a regular file, so it is not replaced\n");
+                       " is a FIFO, not a regular file; refusing to replace it\n");
   struct stat s;
   ASSERT_EQ(stat(scratch.file("m.nor").c_str(), &s), 0);
   EXPECT_TRUE(S_ISFIFO(s.st_mode));
 }
 
-// A disk that fills while a model is replaced must leave the old model as it was, loadable,
-// and no temporaries behind: the new files are renamed into place only once all are whole.
-TEST(CliTest, AFullDiskLeavesTheOldModelAsItWas) {
+// The files of a directory, by name, with their contents.
+std::map<std::string, std::string> contentsOf(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    files[e.path().filename().string()] = testing::readText(e.path().string());
+  }
+  return files;
+}
+
+// export, points and the library's page never write over a model's own files, directly,
+// through a symlink or through a hard link.
+TEST(CliTest, TextFilesNeverReplaceAModelsOwnFiles) {
   ScratchDir scratch;
   const std::string d = scratch.file("models");
   ASSERT_EQ(runGen({"-d", d, "wythoff", "B4", "1000", "m"}, scratch).exitStatus, 0);
-  std::vector<std::string> names, before;
-  for (const auto& e : std::filesystem::directory_iterator(d)) {
-    names.push_back(e.path().string());
-    before.push_back(testing::readText(names.back()));
+  std::filesystem::create_symlink("models/m.nor", scratch.file("link"));
+  std::filesystem::create_hard_link(d + "/fm.cel", scratch.file("hard"));
+  testing::writeText(scratch.file("t.tsv"), "");
+  const auto before = contentsOf(d);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+      {{"export", "m", d + "/m.poi"}, d + "/m.poi"},
+      {{"export", "m", "link"}, d + "/m.nor"},
+      {{"points", "snub-24-cell", "hard"}, d + "/fm.cel"},
+      {{"library", "t.tsv", "--readme", d + "/m.nor"}, d + "/m.nor"},
+  };
+  for (const auto& [command, file] : refused) {
+    std::vector<std::string> args = {"-d", d};
+    args.insert(args.end(), command.begin(), command.end());
+    auto r = runGen(args, scratch);
+    EXPECT_EQ(r.exitStatus, 1) << command[0];
+    EXPECT_EQ(r.err, "orvex-gen: " + command.back() + " is the model file " + file +
+                         "; refusing to replace it\n");
+    EXPECT_EQ(contentsOf(d), before) << command[0];
   }
+  // Any other file, through a link too, is written.
+  std::filesystem::create_symlink("models/out.4off", scratch.file("out-link"));
+  auto r = runGen({"-d", d, "export", "m", "out-link"}, scratch);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(testing::readText(d + "/out.4off").substr(0, 5), "4OFF\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(scratch.file("out-link")));
+}
+
+// Text saved with CRLF line ends reads as it would with LF, and names with line ends or
+// terminal escapes are shown escaped, never raw.
+TEST(CliTest, CarriageReturnsAreWhiteSpaceAndEscapesAreShownEscaped) {
+  ScratchDir scratch;
+  const std::string d = scratch.file("models");
+  testing::writeText(scratch.file("p.txt"),
+                     "6\r\n1 0 0 0\r\n-1 0 0 0\r\n0 1 0 0\r\n0 0 1 0\r\n0 0 0 1\r\n0 0 0 -1\r\n");
+  auto r = runGen({"-d", d, "hull", scratch.file("p.txt"), "h"}, scratch);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  // The model files themselves with CRLF line ends.
+  for (const std::string file : {"h.poi", "fh.cel", "h.nor"}) {
+    std::string text, crlf = testing::readText(d + "/" + file);
+    for (char c : crlf) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    testing::writeText(d + "/" + file, text);
+  }
+  r = runGen({"-d", d, "check", "h"}, scratch);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  testing::writeText(scratch.file("t.tsv"),
+                     "# name\tfamily\r\nc5\tregular\twythoff A4 1000\t5\t10\t10\t5\r\n");
+  r = runGen({"-d", d, "library", scratch.file("t.tsv")}, scratch);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "wrote 1 models to " + d + "\n");
+
+  r = runGen({"-d", d, "wythoff", "B4", "1000", "x\x1b[31mred"}, scratch);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "wrote x\\x1b[31mred to " + d + ": 16 vertices, 24 polygons, 8 cells\n");
+  const std::vector<std::vector<std::string>> refused = {
+      {"wythoff", "B4", "1000", "x\ny"},
+      {"wythoff", "B\x1b[2J", "1000", "x"},
+      {"export", "x\x1b[31mred", "/no/such/dir/\x07.4off"},
+      {"check", "no\rsuch"},
+  };
+  for (const auto& command : refused) {
+    std::vector<std::string> args = {"-d", d};
+    args.insert(args.end(), command.begin(), command.end());
+    r = runGen(args, scratch);
+    EXPECT_EQ(r.exitStatus, 1) << command[0];
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.err.find_first_of("\r\x1b\x07"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("\\x"), std::string::npos) << r.err;
+  }
+}
+
+// A disk that fills, a close that reports a delayed write error or a rename that fails
+// part-way while files are replaced must leave every old file as it was, loadable, and
+// no temporaries behind.
+TEST(CliTest, AFailedWriteCloseOrRenameLeavesEveryFileAsItWas) {
+  ScratchDir scratch;
+  const std::string d = scratch.file("models");
+  ASSERT_EQ(runGen({"-d", d, "wythoff", "B4", "1000", "m"}, scratch).exitStatus, 0);
+  testing::writeText(d + "/out.4off", "old\n");
+  const auto before = contentsOf(d);
   // 256 KiB per file: the new normals fit, its polygons and vertices do not.
   auto r = orvex::testing::runProgram(
       "/bin/sh",
@@ -339,14 +441,49 @@ TEST(CliTest, AFullDiskLeavesTheOldModelAsItWas) {
       scratch.path(), {}, 120);
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_EQ(r.err, "orvex-gen: " + d + "/fm.cel: cannot write: File too large\n");
-  size_t entries = 0;
-  for (const auto& e : std::filesystem::directory_iterator(d)) {
-    ++entries;
-    EXPECT_NE(std::find(names.begin(), names.end(), e.path().string()), names.end())
-        << e.path() << " left behind";
+  EXPECT_EQ(contentsOf(d), before);
+
+  struct Fault {
+    const char* call;
+    std::string pathPart, message;
+  };
+  const std::string model = "orvex-gen: " + d + "/m";
+  const Fault faults[] = {
+      {"WRITE", "/.orvex-", model + ".nor: cannot write: No space left on device\n"},
+      {"CLOSE", "/.orvex-", model + ".nor: cannot write: Disk quota exceeded\n"},
+      // The normals and polygons are in place when the vertex file's rename fails.
+      {"RENAME", "/m.poi", model + ".poi: cannot write: Input/output error\n"},
+  };
+  for (const Fault& f : faults) {
+    r = orvex::testing::runProgram(std::string(ORVEX_BIN_DIR) + "/orvex-gen",
+                                   {"-d", d, "duoprism", "5", "7", "m"}, scratch.path(),
+                                   orvex::testing::failing(f.call, f.pathPart), 120);
+    EXPECT_EQ(r.exitStatus, 1) << f.call;
+    EXPECT_EQ(r.err, f.message) << f.call;
+    EXPECT_EQ(contentsOf(d), before) << f.call;
   }
-  EXPECT_EQ(entries, names.size());
-  for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(testing::readText(names[i]), before[i]);
+  // Where the file system has no hard links, copies of the old files put them back.
+  std::vector<std::string> env = orvex::testing::failing("RENAME", "/m.poi");
+  env.push_back(orvex::testing::failing("LINK", "/.orvex-")[1]);
+  r = orvex::testing::runProgram(std::string(ORVEX_BIN_DIR) + "/orvex-gen",
+                                 {"-d", d, "duoprism", "5", "7", "m"}, scratch.path(), env, 120);
+  EXPECT_EQ(r.err, model + ".poi: cannot write: Input/output error\n");
+  EXPECT_EQ(contentsOf(d), before);
+  // The other files the generator writes: an old one stays whole.
+  for (const char* call : {"WRITE", "CLOSE", "RENAME"}) {
+    for (const auto& command :
+         {std::vector<std::string>{"export", "m", d + "/out.4off"},
+          std::vector<std::string>{"points", "snub-24-cell", d + "/out.4off"}}) {
+      std::vector<std::string> args = {"-d", d};
+      args.insert(args.end(), command.begin(), command.end());
+      r = orvex::testing::runProgram(
+          std::string(ORVEX_BIN_DIR) + "/orvex-gen", args, scratch.path(),
+          orvex::testing::failing(call, call[0] == 'R' ? "/out.4off" : "/.orvex-"), 120);
+      EXPECT_EQ(r.exitStatus, 1) << call << " " << command[0];
+      EXPECT_EQ(r.err.rfind("orvex-gen: " + d + "/out.4off: cannot write: ", 0), 0u) << r.err;
+      EXPECT_EQ(contentsOf(d), before) << call << " " << command[0];
+    }
+  }
   r = runGen({"-d", d, "check", "m"}, scratch);
   EXPECT_EQ(r.exitStatus, 0) << r.err;
 }

@@ -16,6 +16,7 @@ extern "C" {
 #include <libqhull_r/qhull_ra.h>
 }
 
+#include "model/printable.h"
 #include "tools/orvex-gen/faces.h"
 #include "tools/orvex-gen/geometry.h"
 #include "tools/orvex-gen/model_check.h"
@@ -39,7 +40,7 @@ bool readPointsFile(const std::string& path, std::vector<Vec4>* points, std::str
   errno = 0;
   long count = std::strtol(first.c_str(), &end, 10);
   if (first.empty() || *end != '\0' || errno == ERANGE || count < 0 || count > 100000000) {
-    *error = path + ": expected a point count or 4OFF, found '" + first.substr(0, 40) + "'";
+    *error = path + ": expected a point count or 4OFF, found '" + model::printable(first) + "'";
     return false;
   }
   std::vector<Vec4> result;
@@ -57,12 +58,12 @@ bool readPointsFile(const std::string& path, std::vector<Vec4>* points, std::str
       // NaN and infinity parse, and are refused later with the degenerate inputs. A number
       // too small for a normal double (1e-310) is still that number.
       if (word.empty() || *end != '\0') {
-        *error = path + ": point " + std::to_string(i) + " has '" + word.substr(0, 40) +
+        *error = path + ": point " + std::to_string(i) + " has '" + model::printable(word) +
                  "', which is not a number";
         return false;
       }
       if (errno == ERANGE && std::fabs(p[k]) == HUGE_VAL) {
-        *error = path + ": point " + std::to_string(i) + " has '" + word.substr(0, 40) +
+        *error = path + ": point " + std::to_string(i) + " has '" + model::printable(word) +
                  "', which is too large for a double";
         return false;
       }

@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
+#include "model/printable.h"
 #include "tools/orvex-gen/coxeter.h"
 #include "tools/orvex-gen/dual.h"
 #include "tools/orvex-gen/hull.h"
+#include "tools/orvex-gen/off4.h"
 #include "tools/orvex-gen/point_sets.h"
 #include "tools/orvex-gen/prisms.h"
 #include "tools/orvex-gen/wythoff.h"
@@ -25,14 +26,15 @@ bool isUniformFamily(const std::string& family) {
 
 bool readLibraryTable(const std::string& path, std::vector<LibraryEntry>* entries,
                       std::string* error) {
-  std::ifstream in(path);
-  if (!in) {
-    *error = "Cannot open " + path;
-    return false;
-  }
+  std::string text;
+  if (!readInputFile(path, &text, error)) return false;
+  std::istringstream in(text);
   std::vector<LibraryEntry> result;
+  std::map<std::string, int> lineOf;
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
+    // A table saved with CRLF line ends reads as the same table.
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
     std::vector<std::string> fields;
     std::istringstream columns(line);
@@ -60,8 +62,15 @@ bool readLibraryTable(const std::string& path, std::vector<LibraryEntry>* entrie
       return false;
     }
     if (!isUniformFamily(e.family) && e.family != "dual") {
-      *error = path + ":" + std::to_string(number) + ": unknown family '" + e.family +
-               "' (known: " + kLibraryFamilies + ")";
+      *error = path + ":" + std::to_string(number) + ": unknown family '" +
+               model::printable(e.family) + "' (known: " + kLibraryFamilies + ")";
+      return false;
+    }
+    // Two rows of one name would write one model over the other.
+    auto first = lineOf.emplace(e.name, number);
+    if (!first.second) {
+      *error = path + ":" + std::to_string(number) + ": the name '" + model::printable(e.name) +
+               "' is already that of line " + std::to_string(first.first->second);
       return false;
     }
     result.push_back(e);
@@ -83,7 +92,7 @@ bool buildRow(const LibraryEntry& entry, const std::vector<LibraryEntry>& table,
     auto self = std::find_if(table.begin(), table.end(),
                              [&](const LibraryEntry& e) { return e.name == entry.name; });
     if (row == table.end() || row >= self) {
-      *error = entry.name + ": '" + name + "' is not an earlier row of the table";
+      *error = entry.name + ": '" + model::printable(name) + "' is not an earlier row of the table";
       return false;
     }
     Polytope original;
@@ -100,7 +109,7 @@ bool buildRow(const LibraryEntry& entry, const std::vector<LibraryEntry>& table,
     CoxeterGroup g;
     bool r[4];
     if (!coxeterGroup(group, &g)) {
-      *error = entry.name + ": unknown group '" + group + "'";
+      *error = entry.name + ": unknown group '" + model::printable(group) + "'";
       return false;
     }
     return parseRings(rings, r, error) && wythoff(g, r, out, error);
@@ -116,7 +125,7 @@ bool buildRow(const LibraryEntry& entry, const std::vector<LibraryEntry>& table,
   } else if (std::sscanf(how.c_str(), "%d-gonal antiprism", &p) == 1 && p >= 3) {
     return antiprismPrism(p, out, error);
   } else {
-    *error = entry.name + ": unknown construction '" + how + "'";
+    *error = entry.name + ": unknown construction '" + model::printable(how) + "'";
     return false;
   }
   return convexHull(points, out, error);

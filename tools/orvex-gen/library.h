@@ -17,8 +17,9 @@ struct LibraryEntry {
 };
 
 /// Reads the tab-separated table (name, family, construction, V, E, F, C; '#' lines are
-/// comments). On failure "<path>:<line>: <problem>" or "Cannot open <path>", also for a
-/// family that is not one of kLibraryFamilies.
+/// comments; a CR before a line end is dropped). On failure "<path>:<line>: <problem>"
+/// (also for a family that is not one of kLibraryFamilies, and for a name used twice)
+/// or, as readInputFile, "Cannot open <path>" when it is not a readable regular file.
 bool readLibraryTable(const std::string& path, std::vector<LibraryEntry>* entries,
                       std::string* error);
 

@@ -144,6 +144,13 @@ TEST(LibraryTest, RefusesMalformedTablesAndUnknownConstructions) {
   EXPECT_EQ(error, scratch.file("t.tsv") +
                        ":1: unknown family 'regullar' (known: regular uniform prism duoprism "
                        "antiprismatic-prism dual)");
+  // Two rows of one name would write one model over the other.
+  testing::writeText(scratch.file("t.tsv"),
+                     "c5\tregular\twythoff A4 1000\t5\t10\t10\t5\r\n"
+                     "# again\r\n\r\n"
+                     "c5\tregular\twythoff A4 0001\t5\t10\t10\t5\r\n");
+  EXPECT_FALSE(readLibraryTable(scratch.file("t.tsv"), &rows, &error));
+  EXPECT_EQ(error, scratch.file("t.tsv") + ":4: the name 'c5' is already that of line 1");
 
   Polytope p;
   LibraryEntry e{"x", "uniform", "wythoff Q4 1000", 0, 0, 0, 0};

@@ -20,18 +20,18 @@ bool checkModelName(const std::string& name, std::string* error);
 /// so that rounding noise neither shows nor carries a sign.
 std::string formatReal(double v);
 
-/// Writes text to the file at path, creating or truncating it. False with
-/// "<path>: cannot write: <reason>" when opening, any write or the close fails (a full
-/// disk, /dev/full), so that nothing reports success for data left in a buffer.
+/// Writes text to the file at path whole or not at all (model::writeFilesWhole): through a
+/// symlink to the file it names, never over what is not a regular file, and on any
+/// failure (a full disk) with the old file as it was. False with "<path>: ..." then.
 bool writeTextFile(const std::string& path, const std::string& text, std::string* error);
 
 /// Writes <dir>/<name>.poi (the vertices, then the word "<name>.nor"), <dir>/f<name>.cel
 /// and <dir>/<name>.nor, creating dir if needed. The vertices are first centred on
 /// their centroid and scaled to circumradius 1, and the normals scaled to length 1.
 /// The model is then loaded from memory as the viewer would load it and checked
-/// (checkModelFrom); only a model that passes is written. The files go to temporaries in
-/// dir that are renamed into place only when all three are complete, so on any failure
-/// an existing model of that name stays exactly as it was. False with
+/// (checkModelFrom); only a model that passes is written, by model::writeFilesWhole, so
+/// on any failure, a rename failing part-way included, an existing model of that name
+/// stays exactly as it was. False with
 /// "not writing <name>: <problem>" or "<path>: <problem>".
 /// requiredMargin is the incidence margin the check demands (see model_check.h).
 bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,

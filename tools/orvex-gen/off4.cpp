@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "model/printable.h"
 #include "model/regular_file.h"
 #include "tools/orvex-gen/geometry.h"
 #include "tools/orvex-gen/model_writer.h"
@@ -60,7 +61,7 @@ bool parseIndexRows(const std::vector<Line>& lines, size_t* at, long rows, long 
     for (long i = 1; i <= k; ++i) {
       long v = 0;
       if (!parseCount(words[i], &v) || v >= limit) {
-        return fail("refers to " + std::string(itemWhat) + " '" + words[i] + "', but there are " +
+        return fail("refers to " + std::string(itemWhat) + " '" + model::printable(words[i]) + "', but there are " +
                     std::to_string(limit));
       }
       row.push_back(static_cast<int>(v));

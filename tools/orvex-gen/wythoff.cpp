@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "model/printable.h"
 #include "tools/orvex-gen/faces.h"
 #include "tools/orvex-gen/geometry.h"
 
@@ -95,7 +96,7 @@ bool parseRings(const std::string& text, bool rings[4], std::string* error) {
     ok = text[i] == '0' || text[i] == '1';
     rings[i] = text[i] == '1';
   }
-  if (!ok) *error = "ring pattern '" + text + "' is not four digits 0 or 1";
+  if (!ok) *error = "ring pattern '" + model::printable(text) + "' is not four digits 0 or 1";
   return ok;
 }
 
@@ -104,7 +105,7 @@ bool wythoff(const CoxeterGroup& group, const bool rings[4], Polytope* out, std:
   std::string pattern;
   for (int i = 0; i < 4; ++i) pattern += rings[i] ? '1' : '0';
   if (!everyPartRinged(group, all, rings)) {
-    *error = "ring pattern '" + pattern + "' leaves a part of the " + group.name +
+    *error = "ring pattern '" + model::printable(pattern) + "' leaves a part of the " + group.name +
              " diagram without a ring, so the result is flat";
     return false;
   }

@@ -5,9 +5,9 @@
 
 #include "model/data_dir.h"
 #include "model/loader.h"
+#include "model/output_file.h"
 #include "model/printable.h"
 #include "offscreen/image_ops.h"
-#include "offscreen/output_file.h"
 #include "render/facing.h"
 #include "render/picture_style.h"
 #include "render/scene.h"
@@ -19,7 +19,8 @@ namespace orvex::render_tool {
 namespace {
 
 int fail(const std::string& message) {
-  std::cerr << "orvex-render: " << message << std::endl;
+  // Paths and names the user gave may hold line ends or terminal escapes.
+  std::cerr << "orvex-render: " << model::printable(message, message.size()) << std::endl;
   return 1;
 }
 
@@ -52,9 +53,9 @@ bool checkOutputs(const RenderOptions& options, std::string* error) {
       model::modelFilePaths(options.settings.dataDir, options.settings.modelName);
   for (const std::string& name : outputFileNames(options)) {
     std::string target;
-    if (!offscreen::resolveOutputPath(name, &target, error)) return false;
+    if (!model::resolveOutputPath(name, &target, error)) return false;
     for (const std::string& file : modelFiles) {
-      if (offscreen::sameFile(target, file)) {
+      if (model::sameFile(target, file)) {
         *error = name + " is the model file " + file + "; refusing to replace it";
         return false;
       }

@@ -45,8 +45,9 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
        "orvex-render: the turns add up to 1000001 increments, more than 1000000\n"},
       {{"nosuch"}, "orvex-render: Cannot open file" + models + "/nosuch.poi\n"},
       {{"c8", "-o", "no/such/dir/x.png"}, ""},
-      {{"--section", "half"}, "orvex-render: --section needs a real number, the w of the "
-                              "cutting hyperplane, not 'half'\n"},
+      {{"--section", "half"},
+       "orvex-render: --section needs a real number, the w of the "
+       "cutting hyperplane, not 'half'\n"},
       {{"--section-to", "1", "--frames", "3"},
        "orvex-render: --section-to needs a --section to start from\n"},
   };
@@ -67,7 +68,35 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.png"}) << "no stray file";
     EXPECT_EQ(testing::readText(dir.file("keep.png")), "old content");
   }
+  // A full disk, a delayed write error seen at the close, a failed rename: the old
+  // picture stays and no temporary is left.
+  for (const char* call : {"WRITE", "CLOSE", "RENAME"}) {
+    TempDir dir;
+    testing::writeText(dir.file("keep.png"), "old content");
+    const testing::RunResult r =
+        runProgram(render({"c8", "--size", "16", "-o", "keep.png"}), dir.path(),
+                   ::orvex::testing::failing(call, call[0] == 'R' ? "keep.png" : "/.orvex-"));
+    EXPECT_EQ(r.status, 1) << call;
+    EXPECT_EQ(r.err.rfind("orvex-render: keep.png: cannot write: ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.png"}) << call;
+    EXPECT_EQ(testing::readText(dir.file("keep.png")), "old content") << call;
+  }
 }
+
+// The sanitizers reserve far more address space than any limit a test could set.
+#if !defined(__SANITIZE_ADDRESS__)
+TEST(RenderToolTest, OutOfMemoryIsOneLineAndStatusOne) {
+  TempDir dir;
+  const testing::RunResult r =
+      runProgram({"/bin/sh", "-c", "ulimit -v 3000000; exec \"$0\" \"$@\"", renderBinary(), "c8",
+                  "--size", "16384", "-o", "big.png"},
+                 dir.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "orvex-render: out of memory\n");
+  EXPECT_TRUE(dir.entries().empty());
+}
+#endif
 
 TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
   TempDir dir;
@@ -83,6 +112,16 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
   std::filesystem::create_symlink("m/c8.nor", dir.file("normals-link"));
   std::filesystem::create_symlink("m/c8.poi", dir.file("poi-link.gif"));
   std::filesystem::create_hard_link(dir.file("m/fc8.cel"), dir.file("cel-link"));
+  // Chains across two folders, each next link taken from the folder of the link before
+  // it, with a decoy where a link taken from the first folder would land.
+  std::filesystem::create_directory(dir.file("a"));
+  std::filesystem::create_directory(dir.file("b"));
+  std::filesystem::create_symlink("../b/link", dir.file("a/out.png"));
+  std::filesystem::create_symlink("pic.png", dir.file("b/link"));
+  testing::writeText(dir.file("a/pic.png"), "decoy");
+  std::filesystem::create_symlink("../m/nlink", dir.file("a/model.png"));
+  std::filesystem::create_symlink("c8.nor", dir.file("m/nlink"));
+  testing::writeText(dir.file("a/c8.nor"), "decoy");
 
   struct Refused {
     std::string output;
@@ -100,10 +139,12 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
                        "to replace it"},
       {"cel-link", "cel-link is the model file " + dir.file("m") + "/fc8.cel; refusing to "
                    "replace it"},
+      {"a/model.png", "a/model.png is the model file " + dir.file("m") + "/c8.nor; refusing "
+                      "to replace it"},
   };
   for (const Refused& r : refused) {
-    const testing::RunResult run = runProgram(render({"c8", "--size", "32", "-o", r.output}),
-                                              dir.path());
+    const testing::RunResult run =
+        runProgram(render({"c8", "--size", "32", "-o", r.output}), dir.path());
     EXPECT_EQ(run.status, 1) << r.output;
     EXPECT_EQ(run.err, "orvex-render: " + r.message + "\n");
   }
@@ -118,8 +159,8 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
   testing::writeText(dir.file("sub/real.png"), "old");
   // A name of 250 bytes works: the temporary name is no longer than the target's.
   const std::string longName = std::string(246, 'n') + ".png";
-  for (const std::string& output : {std::string("link.png"), std::string("dangling.png"),
-                                    longName}) {
+  for (const std::string& output :
+       {std::string("link.png"), std::string("dangling.png"), longName, std::string("a/out.png")}) {
     const testing::RunResult run =
         runProgram(render({"c8", "--size", "32", "-o", output}), dir.path());
     EXPECT_EQ(run.status, 0) << output << ": " << run.err;
@@ -127,14 +168,17 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
   }
   EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.png")));
   EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("sub/new.png")));
-  EXPECT_EQ(dir.entries().size(), 10u) << "no temporary file left behind";
+  EXPECT_EQ(testing::readText(dir.file("a/pic.png")), "decoy");
+  EXPECT_EQ(testing::readText(dir.file("a/c8.nor")), "decoy");
+  EXPECT_EQ(load(dir.file("b/pic.png")).width, 32);
+  EXPECT_EQ(dir.entries().size(), 12u) << "no temporary file left behind";
 }
 
 TEST(RenderToolTest, NoUsableOpenGlIsAClearFailureNotAnEmptyPicture) {
   TempDir dir;
   // Without a vendor library glvnd's EGL has no platform at all.
-  const testing::RunResult r = runProgram(render({"c8"}), dir.path(),
-                                          {"__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json"});
+  const testing::RunResult r =
+      runProgram(render({"c8"}), dir.path(), {"__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.rfind("orvex-render: offscreen OpenGL: ", 0), 0u) << r.err;
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -151,31 +195,51 @@ TEST(RenderToolTest, ReadsTheConfigurationFileLikeTheViewer) {
 
   // The same settings from the command line (-h is FillType 1).
   testing::writeText(plain.file("orvex.cfg"), "ExtendRate 0.2\n");
-  ASSERT_EQ(runProgram(render({"-h", "--size", "120", "--turn", "0,0.3,0.2,0.4,0,0"}),
-                       plain.path()).status, 0);
-  EXPECT_EQ(offscreen::compareImages(fromFile, load(plain.file("orvex.png")), 0).differingPixels, 0);
+  ASSERT_EQ(runProgram(render({"-h", "--size", "120", "--turn", "0,0.3,0.2,0.4,0,0"}), plain.path())
+                .status,
+            0);
+  EXPECT_EQ(offscreen::compareImages(fromFile, load(plain.file("orvex.png")), 0).differingPixels,
+            0);
 
   // And without the ExtendRate the picture changes.
   TempDir bare;
-  ASSERT_EQ(runProgram(render({"-h", "--size", "120", "--turn", "0,0.3,0.2,0.4,0,0"}),
-                       bare.path()).status, 0);
-  EXPECT_GT(offscreen::compareImages(fromFile, load(bare.file("orvex.png")), 8).differingPixels, 100);
+  ASSERT_EQ(runProgram(render({"-h", "--size", "120", "--turn", "0,0.3,0.2,0.4,0,0"}), bare.path())
+                .status,
+            0);
+  EXPECT_GT(offscreen::compareImages(fromFile, load(bare.file("orvex.png")), 8).differingPixels,
+            100);
+
+  // A FIFO for orvex.cfg is not waited on, not even for --help.
+  TempDir piped;
+  ASSERT_EQ(mkfifo(piped.file("orvex.cfg").c_str(), 0600), 0);
+  EXPECT_EQ(
+      ::orvex::testing::runProgram(renderBinary(), {"--help"}, piped.path(), {}, 20).exitStatus, 0);
+  const ::orvex::testing::ProgramResult r =
+      ::orvex::testing::runProgram(renderBinary(), {}, piped.path(), {}, 20);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "orvex-render: orvex.cfg: not a regular file, so not read as settings\n");
 }
 
 TEST(RenderToolTest, AnyNonzeroClipEnablesThePlaneAndBadValuesAreRefused) {
   TempDir dir;
-  auto picture = [&](const std::string& clip) {
-    testing::writeText(dir.file("orvex.cfg"), "ClipPlane 1 0 0 0\nClip " + clip + "\n");
+  auto picture = [&](const std::string& clip, const std::string& plane = "1 0 0 0") {
+    testing::writeText(dir.file("orvex.cfg"), "ClipPlane " + plane + "\nClip " + clip + "\n");
     const testing::RunResult r =
         runProgram(render({"c24", "--size", "64", "--turn", "0,0.3,0.2,0.4,0,0"}), dir.path());
     EXPECT_EQ(r.status, 0) << r.err;
     return load(dir.file("orvex.png"));
   };
   const offscreen::RgbImage off = picture("0"), on = picture("1");
-  ASSERT_GT(offscreen::compareImages(off, on, 8).differingPixels, 100) << "the plane must cut something";
+  ASSERT_GT(offscreen::compareImages(off, on, 8).differingPixels, 100)
+      << "the plane must cut something";
   for (const char* clip : {"2", "-1"}) {
     EXPECT_EQ(offscreen::compareImages(on, picture(clip), 0).differingPixels, 0) << "Clip " << clip;
   }
+  // Every finite plane cuts as its doubles say, though GL keeps it in floats: one far
+  // beyond the model keeps all of it, a plane of tiny coefficients is still that plane.
+  EXPECT_EQ(offscreen::compareImages(off, picture("1", "1 -1 -1 1e39"), 0).differingPixels, 0);
+  EXPECT_EQ(offscreen::compareImages(on, picture("1", "1e-46 0 0 0"), 0).differingPixels, 0);
+  EXPECT_EQ(offscreen::compareImages(on, picture("1", "1e300 1e-300 0 0"), 0).differingPixels, 0);
 
   testing::writeText(dir.file("orvex.cfg"), "Width 64\nClipPlane 0 0 nan 0\n");
   const testing::RunResult bad = runProgram(render({"-o", "bad.png"}), dir.path());
@@ -189,13 +253,17 @@ TEST(RenderToolTest, FramesAreTheSpinOfTheLastTurn) {
   const std::string drag = "0,-0.1,0.05,0,0,0", spin = "0,0,0,0.15,-0.05,0";
   ASSERT_EQ(runProgram(render({"--size", "96", "--turn", drag, "--turn", spin, "--frames", "3",
                                "-o", "spin.png"}),
-                       dir.path()).status, 0);
+                       dir.path())
+                .status,
+            0);
   EXPECT_EQ(dir.entries(),
             (std::vector<std::string>{"spin-0001.png", "spin-0002.png", "spin-0003.png"}));
   // Frame 3 has the spin applied three times, exactly as one picture asks for it.
   ASSERT_EQ(runProgram(render({"--size", "96", "--turn", drag, "--turn", spin, "--repeat", "3",
                                "-o", "still.png"}),
-                       dir.path()).status, 0);
+                       dir.path())
+                .status,
+            0);
   const offscreen::RgbImage third = load(dir.file("spin-0003.png"));
   EXPECT_EQ(offscreen::compareImages(third, load(dir.file("still.png")), 0).differingPixels, 0);
   EXPECT_GT(offscreen::compareImages(third, load(dir.file("spin-0001.png")), 8).differingPixels, 50)
@@ -280,13 +348,17 @@ TEST(RenderToolTest, SectionsPrintTheirCountsAndSweepWithTheViewHeld) {
 TEST(RenderToolTest, ProjectionExtensionsDrawSomethingElse) {
   TempDir dir;
   const std::string turn = "0,0.2,0.1,0.5,0.3,0";
-  ASSERT_EQ(runProgram(render({"--size", "96", "--turn", turn, "-o", "ortho.png"}), dir.path())
-                .status, 0);
+  ASSERT_EQ(
+      runProgram(render({"--size", "96", "--turn", turn, "-o", "ortho.png"}), dir.path()).status,
+      0);
   const offscreen::RgbImage ortho = load(dir.file("ortho.png"));
   for (const std::string kind : {"perspective", "stereographic"}) {
     ASSERT_EQ(runProgram(render({"--size", "96", "--turn", turn, "--projection", kind, "-o",
                                  kind + ".png"}),
-                         dir.path()).status, 0) << kind;
+                         dir.path())
+                  .status,
+              0)
+        << kind;
     const offscreen::RgbImage other = load(dir.file(kind + ".png"));
     EXPECT_GT(offscreen::compareImages(ortho, other, 8).differingPixels, 50) << kind;
     long nonGrey = 0;

@@ -1,0 +1,76 @@
+// Preloaded into a tool under test to make one kind of file call fail, so that the
+// tool's handling of a failed rename, close or write runs through its real code path.
+// ORVEX_FAIL_RENAME=PART fails every rename whose new name contains PART, and
+// ORVEX_FAIL_LINK=PART every hard link made to such a name (as on a file system
+// without hard links);
+// ORVEX_FAIL_CLOSE=PART and ORVEX_FAIL_WRITE=PART fail closing or writing a descriptor
+// whose file's path contains PART (a close still closes, as a delayed error would).
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool contains(const char* text, const char* variable) {
+  const char* part = std::getenv(variable);
+  return part != nullptr && *part != '\0' && text != nullptr && std::strstr(text, part) != nullptr;
+}
+
+bool descriptorMatches(int fd, const char* variable) {
+  if (std::getenv(variable) == nullptr) return false;
+  char link[64], path[4096];
+  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  const ssize_t n = readlink(link, path, sizeof path - 1);
+  if (n <= 0) return false;
+  path[n] = '\0';
+  return contains(path, variable);
+}
+
+template <typename F>
+F next(const char* name) {
+  return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+extern "C" int rename(const char* from, const char* to) {
+  static auto real = next<int (*)(const char*, const char*)>("rename");
+  if (contains(to, "ORVEX_FAIL_RENAME")) {
+    errno = EIO;
+    return -1;
+  }
+  return real(from, to);
+}
+
+extern "C" int link(const char* from, const char* to) {
+  static auto real = next<int (*)(const char*, const char*)>("link");
+  if (contains(to, "ORVEX_FAIL_LINK")) {
+    errno = EPERM;
+    return -1;
+  }
+  return real(from, to);
+}
+
+extern "C" int close(int fd) {
+  static auto real = next<int (*)(int)>("close");
+  const bool fail = descriptorMatches(fd, "ORVEX_FAIL_CLOSE");
+  const int result = real(fd);
+  if (fail) {
+    errno = EDQUOT;
+    return -1;
+  }
+  return result;
+}
+
+extern "C" ssize_t write(int fd, const void* data, size_t size) {
+  static auto real = next<ssize_t (*)(int, const void*, size_t)>("write");
+  if (descriptorMatches(fd, "ORVEX_FAIL_WRITE")) {
+    errno = ENOSPC;
+    return -1;
+  }
+  return real(fd, data, size);
+}
