@@ -140,6 +140,11 @@
     saveHash();
   }
 
+  let opening = Promise.resolve();
+  function open(files) {
+    opening = openFiles(files);
+  }
+
   async function openFiles(files) {
     files = [...files];
     message('');
@@ -445,7 +450,7 @@
     }
     ui.sectionW.addEventListener('input', () => { sectionFromSlider(); saveHash(); });
     ui.model.addEventListener('change', () => loadLibraryModel(ui.model.value));
-    $('open').addEventListener('change', (e) => { openFiles(e.target.files); e.target.value = ''; });
+    $('open').addEventListener('change', (e) => { open(e.target.files); e.target.value = ''; });
     document.querySelectorAll('[data-face]').forEach((b) =>
       b.addEventListener('click', () => face(Number(b.dataset.face))));
     $('reset').addEventListener('click', reset);
@@ -465,7 +470,7 @@
     document.addEventListener('drop', (e) => {
       e.preventDefault();
       document.body.classList.remove('dropping');
-      openFiles(e.dataTransfer.files);
+      open(e.dataTransfer.files);
     });
   }
 
@@ -507,6 +512,8 @@
     library = parseLibrary(await fetchText('polytopes.tsv'));
     fillPicker();
     wireControls();
+    // On a small screen the picture comes first; Tab or the button shows the controls.
+    if (window.innerWidth < 600) $('panel').classList.add('collapsed');
     const name = readHash();
     await loadLibraryModel(name);
     requestAnimationFrame(tick);
@@ -518,6 +525,7 @@
     stats,
     capture() { draw(); return canvas.toDataURL('image/png'); },
     current: () => current,
+    opened: () => opening,
     message: () => $('message').textContent,
     faceNames: FACE_NAMES,
   };
