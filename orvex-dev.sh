@@ -61,7 +61,8 @@ build_site() {
   build build/release -DCMAKE_BUILD_TYPE=Release -DORVEX_WEB_SITE="$PWD/build/web/site"
   # Debian's emcc runs its tools with the system node, which needs NODE_PATH to find them.
   NODE_PATH=/usr/share/nodejs emcmake cmake -S web -B build/web -G Ninja \
-    -DORVEX_MODELS="$PWD/build/release/share/orvex/models" >/dev/null
+    -DORVEX_MODELS="$PWD/build/release/share/orvex/models" \
+    -DORVEX_GEN="$PWD/build/release/bin/orvex-gen" >/dev/null
   NODE_PATH=/usr/share/nodejs cmake --build build/web -j "$(jobs)"
 }
 

@@ -35,6 +35,7 @@
   let dirty = true;
   let sectionW = 0;
   let loading = 0;     // counts loads so that only the latest one shows
+  let fitPending = false;  // fit once the model is shown
   const stats = { frames: 0, firstFrameAt: 0, modelShownAt: 0 };
 
   function message(text) { $('message').textContent = text || ''; }
@@ -51,7 +52,16 @@
     return rows;
   }
 
-  function fillPicker() {
+  function parseKinds(tsv) {
+    const kinds = new Map();
+    for (const line of tsv.split('\n')) {
+      const [name, text] = line.split('\t');
+      if (name && text) kinds.set(name, text);
+    }
+    return kinds;
+  }
+
+  function fillPicker(kinds) {
     ui.model.textContent = '';
     for (const [family, title] of GROUPS) {
       const group = document.createElement('optgroup');
@@ -59,23 +69,28 @@
       for (const row of library.filter((r) => r.family === family)) {
         const option = document.createElement('option');
         option.value = row.name;
-        option.textContent = `${row.name}  (${row.V} V, ${row.E} E, ${row.F} F, ${row.C} C)`;
+        const cells = kinds.get(row.name);
+        option.textContent = `${row.name}  (${row.V} V, ${row.E} E, ${row.F} F, ${row.C} C` +
+          (cells ? `: ${cells})` : ')');
         group.appendChild(option);
       }
       if (group.children.length) ui.model.appendChild(group);
     }
   }
 
+  const POLYGON_NAMES = { 3: 'triangular', 5: 'pentagonal', 6: 'hexagonal', 8: 'octagonal',
+                          10: 'decagonal' };
+
+  /// A kind of cell in words: "120 dodecahedra", "10 hexagonal prisms".
   function kindText(signature, count) {
-    const shape = SHAPES[signature];
-    if (shape) return `${count} ${shape}`;
-    const parts = signature.split(' ').map((p) => p.split('x').map(Number));
-    const m = parts.length === 2 && parts[0][0] === 4 && parts[0][1] === parts[1][0] && parts[1][1] === 2;
-    if (m) return `${count} ${parts[1][0]}-gonal prisms`;
-    const a = parts.length === 2 && parts[0][0] === 3 && parts[0][1] === 2 * parts[1][0] && parts[1][1] === 2;
-    if (a) return `${count} ${parts[1][0]}-gonal antiprisms`;
-    if (parts.length === 1 && parts[0][0] === 4 && parts[0][1] === 5) return `${count} triangular prisms`;
-    return `${count} cells of ${parts.map(([s, n]) => `${n} ${s}-gons`).join(', ')}`;
+    if (SHAPES[signature]) return `${count} ${SHAPES[signature]}`;
+    const sizes = new Map(signature.split(' ').map((p) => p.split('x').map(Number)));
+    const [n] = [...sizes.keys()].filter((k) => k !== 3 && k !== 4);
+    const gon = POLYGON_NAMES[n] || `${n}-gonal`;
+    if (sizes.size === 2 && sizes.get(n) === 2 && sizes.get(4) === n) return `${count} ${gon} prisms`;
+    if (sizes.size === 2 && sizes.get(n) === 2 && sizes.get(3) === 2 * n) return `${count} ${gon} antiprisms`;
+    if (signature === '3x2 4x3') return `${count} triangular prisms`;
+    return `${count} cells of ${[...sizes].map(([s, k]) => `${k} ${s}-gons`).join(', ')}`;
   }
 
   function showInfo() {
@@ -137,6 +152,10 @@
     stats.modelShownAt = 0;
     sectionRange();
     dirty = true;
+    if (fitPending) {
+      fitPending = false;
+      fit();
+    }
     saveHash();
   }
 
@@ -251,6 +270,7 @@
     ui.pause.checked = p.has('paused');
     ui.speed.value = String(Math.round(100 * (Number(p.get('speed')) || 1)));
     zoom = Number(p.get('zoom')) || 1;
+    fitPending = ui.projection.value !== '0' && !p.has('zoom');
     const matrix = numbers(p.get('rotation'), 16);
     const turn = numbers(p.get('turn'), 6) || DEFAULT_TURN;
     M._ox_set_turn(ex, ...turn);
@@ -445,9 +465,20 @@
 
   function wireControls() {
     for (const box of [ui.frames, ui.clip, ui.allcells, ui.edges, ui.section, ui.colour,
-                       ui.projection, ui.pause, ui.speed]) {
+                       ui.pause, ui.speed]) {
       box.addEventListener('change', () => { applySettings(); saveHash(); });
     }
+    // The other projections reach beyond the window: fitted at once. Ortho is drawn at the
+    // viewer's own scale.
+    ui.projection.addEventListener('change', () => {
+      applySettings();
+      if (ui.projection.value === '0') {
+        zoom = 1;
+        saveHash();
+      } else {
+        fit();
+      }
+    });
     ui.sectionW.addEventListener('input', () => { sectionFromSlider(); saveHash(); });
     ui.model.addEventListener('change', () => loadLibraryModel(ui.model.value));
     $('open').addEventListener('change', (e) => { open(e.target.files); e.target.value = ''; });
@@ -510,7 +541,7 @@
     M = await createOrvex();
     ex = M._ox_create();
     library = parseLibrary(await fetchText('polytopes.tsv'));
-    fillPicker();
+    fillPicker(parseKinds(await fetchText('kinds.tsv').catch(() => '')));
     wireControls();
     // On a small screen the picture comes first; Tab or the button shows the controls.
     if (window.innerWidth < 600) $('panel').classList.add('collapsed');

@@ -33,9 +33,16 @@ void hueColour(double hue, float rgb[3]) {
 }
 
 bool drawn(const model::Model& m, const view4d::Transform4& view, const render::DrawSettings& s,
-           const Style& style, int c) {
+           const Style& style, const model::Vec3List& p, int c) {
   if (!style.allCells && !(view.apply(3, (*m.cellNormals)[c]) > 0.0)) return false;
-  return (*m.cellPolygons)[c].count != s.hidePoly;
+  if ((*m.cellPolygons)[c].count == s.hidePoly) return false;
+  if (style.maxReach > 0.0) {
+    const model::IndexList& vertices = (*m.cellVertices)[c];
+    for (int i = 0; i < vertices.count; ++i) {
+      if (!(model::length(p[vertices[i]]) <= style.maxReach)) return false;
+    }
+  }
+  return true;
 }
 
 void sendPolygon(const model::IndexList& polygon, const model::Vec3List& p, const Vec3& offset,
@@ -65,7 +72,7 @@ void walkStyled(const model::Model& m, const view4d::Transform4& view, const Vec
                 const model::Vec3List& p, render::DrawSink* sink) {
   const model::IndexListArray& polygons = *m.polygons;
   for (int c = 0; c < m.cellPolygons->count; ++c) {
-    if (!drawn(m, view, s, style, c)) continue;
+    if (!drawn(m, view, s, style, p, c)) continue;
     float rgba[4] = {0, 0, 0, 1};
     cellColour(style.colour, c, m, kinds, rgba);
     sink->material(rgba);
@@ -121,7 +128,7 @@ void cellColour(ColourBy by, int c, const model::Model& m, const CellKinds& kind
 void drawStyled(const model::Model& m, const view4d::Transform4& view, const Vec3& eye,
                 const render::DrawSettings& settings, const Style& style, const CellKinds& kinds,
                 model::Vec3List* projected, render::DrawSink* sink, std::vector<float>* lines) {
-  if (!style.allCells && style.colour == ColourBy::kPolygonCount) {
+  if (!style.allCells && style.colour == ColourBy::kPolygonCount && style.maxReach <= 0.0) {
     render::drawCells(m, view, eye, settings, projected, sink);
   } else {
     model::Vec3List& p = *projected;
@@ -131,7 +138,7 @@ void drawStyled(const model::Model& m, const view4d::Transform4& view, const Vec
   if (!style.edges) return;
   const model::Vec3List& p = *projected;
   for (int c = 0; c < m.cellPolygons->count; ++c) {
-    if (!drawn(m, view, settings, style, c)) continue;
+    if (!drawn(m, view, settings, style, p, c)) continue;
     const Vec3 offset = settings.extendRate * view.project((*m.cellNormals)[c]);
     const model::IndexList& cell = (*m.cellPolygons)[c];
     for (int j = 0; j < cell.count; ++j) {

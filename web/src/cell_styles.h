@@ -19,6 +19,10 @@ struct Style {
   bool allCells = false;  // false: only cells facing the viewer in four-space
   ColourBy colour = ColourBy::kPolygonCount;
   bool edges = false;
+  /// When positive, a cell with a projected vertex farther than this from the centre is
+  /// left out: the stereographic images of cells near the far pole run off to infinity
+  /// and would swallow the camera.
+  double maxReach = 0.0;
 };
 
 /// Cells grouped by combinatorial kind: the multiset of their polygons' sizes.

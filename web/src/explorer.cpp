@@ -48,6 +48,8 @@ void Explorer::build() {
     section = render::computeSection(*model, orthoView, sectionW);
     render::drawSection(section, *model, render::kEye, draw, &sink);
   } else {
+    // Short of the camera at 3.5, with room for the cells' offsets.
+    style.maxReach = projection == Projection::kStereographic ? 2.5 : 0.0;
     drawStyled(*model, view(), render::kEye, draw, style, kinds, &projected, &sink, &lines);
   }
   triangleVertices = static_cast<int>(buffer.size()) / kFloatsPerVertex;
