@@ -83,9 +83,9 @@ run_tests() {
   # The site first, so that the package test finds it to ship.
   build_site
   (cd build/release && ctest --output-on-failure -j "$(jobs)")
-  web_tests
   build build/asan -DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON
   (cd build/asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$(jobs)")
+  web_tests
 }
 
 case "${1:-}" in

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "app/frame_pacer.h"
-#include "app/settings.h"
+#include "config/settings.h"
 #include "model/data_dir.h"
 #include "model/loader.h"
 #include "render/scene.h"
@@ -23,13 +23,13 @@ view4d::OrthoProjector viewTransform;
 model::Vec3 eye = render::kEye;
 view4d::OrthoProjector rotationTransform;
 view4d::ViewState viewState(rotationTransform, viewTransform);
-Settings settings;
+config::Settings settings;
 
 // About one frame of a 60 Hz display.
 FramePacer spinPacer(std::chrono::microseconds(16667));
 
 void display() {
-  render::drawFrame(theModel, viewTransform, eye, drawSettingsOf(settings), &projectedVertices);
+  render::drawFrame(theModel, viewTransform, eye, config::drawSettingsOf(settings), &projectedVertices);
   glutSwapBuffers();
 }
 
@@ -64,19 +64,19 @@ int runViewer(int argc, char** argv) {
   settings.dataDir = model::defaultDataDir();
   // A refused configuration value still lets --help and --version answer.
   std::string error;
-  const bool configRead = readConfigFile("orvex.cfg", &settings, &error);
-  switch (applyCommandLine(argc, argv, &settings)) {
-    case CommandLineAction::kHelp:
-      std::cout << usageText(model::defaultDataDir());
+  const bool configRead = config::readConfigFile("orvex.cfg", &settings, &error);
+  switch (config::applyCommandLine(argc, argv, &settings)) {
+    case config::CommandLineAction::kHelp:
+      std::cout << config::usageText(model::defaultDataDir());
       return 0;
-    case CommandLineAction::kVersion:
+    case config::CommandLineAction::kVersion:
       std::cout << "orvex " << ORVEX_VERSION << "\n";
       return 0;
-    case CommandLineAction::kRun:
+    case config::CommandLineAction::kRun:
       break;
   }
 
-  if (!configRead || !checkSettings(settings, &error)) {
+  if (!configRead || !config::checkSettings(settings, &error)) {
     std::cerr << error << std::endl;
     return 1;
   }
@@ -94,7 +94,7 @@ int runViewer(int argc, char** argv) {
   glutMouseFunc(onMouse);
   glutMotionFunc(onMotion);
   glutIdleFunc(onIdle);
-  render::setupScene(sceneSettingsOf(settings), eye);
+  render::setupScene(config::sceneSettingsOf(settings), eye);
   glutMainLoop();
   return 0;
 }

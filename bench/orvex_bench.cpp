@@ -36,8 +36,8 @@ extern "C" {
 #include "render/scene.h"
 #include "render/section.h"
 #include "render/section_drawing.h"
-#include "tools/render/image_diff.h"
-#include "tools/render/offscreen_context.h"
+#include "offscreen/image_diff.h"
+#include "offscreen/offscreen_context.h"
 #include "view4d/transform4.h"
 
 namespace {

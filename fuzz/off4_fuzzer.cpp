@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tools/gen/off4.h"
+#include "tools/orvex-gen/off4.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace orvex;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_dir.h"
-#include "tools/gen/hull.h"
+#include "tools/orvex-gen/hull.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace orvex;

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "tools/render/render_options.h"
+#include "tools/orvex-render/render_options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace orvex;
@@ -16,18 +16,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<const char*> argv{"orvex-render"};
   for (const std::string& w : words) argv.push_back(w.c_str());
 
-  offscreen::RenderOptions options;
+  render_tool::RenderOptions options;
   std::string error;
-  const offscreen::RenderAction action =
-      offscreen::parseRenderOptions(static_cast<int>(argv.size()), argv.data(), &options, &error);
-  if (action == offscreen::RenderAction::kError) {
+  const render_tool::RenderAction action =
+      render_tool::parseRenderOptions(static_cast<int>(argv.size()), argv.data(), &options, &error);
+  if (action == render_tool::RenderAction::kError) {
     if (error.empty() || error.find('\n') != std::string::npos) std::abort();
     return 0;
   }
-  if (action == offscreen::RenderAction::kRun) {
-    if (options.size < 1 || options.size > offscreen::kLargestSize) std::abort();
+  if (action == render_tool::RenderAction::kRun) {
+    if (options.size < 1 || options.size > config::kMaxWidth) std::abort();
     for (int frame = 1; frame <= options.frames && frame <= 3; ++frame) {
-      offscreen::frameFileName(options.output, frame);
+      render_tool::frameFileName(options.output, frame);
     }
   }
   return 0;

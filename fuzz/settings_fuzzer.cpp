@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-#include "app/settings.h"
+#include "config/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace orvex;
@@ -19,14 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<const char*> argv{"orvex"};
   for (const std::string& w : words) argv.push_back(w.c_str());
 
-  app::Settings settings;
+  config::Settings settings;
   std::string error;
-  if (!app::readConfig(config, "orvex.cfg", &settings, &error)) {
+  if (!config::readConfig(config, "orvex.cfg", &settings, &error)) {
     if (error.empty() || error.find('\n') != std::string::npos) std::abort();
   }
-  app::applyCommandLine(static_cast<int>(argv.size()), argv.data(), &settings);
-  app::checkSettings(settings, &error);
-  app::drawSettingsOf(settings);
-  app::sceneSettingsOf(settings);
+  config::applyCommandLine(static_cast<int>(argv.size()), argv.data(), &settings);
+  config::checkSettings(settings, &error);
+  config::drawSettingsOf(settings);
+  config::sceneSettingsOf(settings);
   return 0;
 }

@@ -7,21 +7,13 @@
 
 #include "model/incidence.h"
 #include "model/model_text_check.h"
+#include "model/regular_file.h"
 
 namespace orvex::model {
 namespace {
 
-// The whole file as text; false when it cannot be opened as a regular file. Directories
-// and pipes are refused before opening: one cannot be read, the other could block.
 bool slurp(const std::string& path, std::string* text) {
-  std::error_code ignored;
-  if (!std::filesystem::is_regular_file(path, ignored)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream all;
-  all << in.rdbuf();
-  *text = all.str();
-  return !in.bad();
+  return readRegularFile(path, text) == FileRead::kRead;
 }
 
 bool cannotOpen(const std::string& path, std::string* error) {

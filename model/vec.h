@@ -29,6 +29,14 @@ struct Vec4 {
 inline double dot(const Vec4& p, const Vec4& q) {
   return p.x * q.x + p.y * q.y + p.z * q.z + p.w * q.w;
 }
+inline Vec4 operator+(const Vec4& a, const Vec4& b) {
+  return {a.x + b.x, a.y + b.y, a.z + b.z, a.w + b.w};
+}
+inline Vec4 operator-(const Vec4& a, const Vec4& b) {
+  return {a.x - b.x, a.y - b.y, a.z - b.z, a.w - b.w};
+}
+inline Vec4 operator*(double s, const Vec4& v) { return {s * v.x, s * v.y, s * v.z, s * v.w}; }
+inline double length(const Vec4& v) { return std::sqrt(dot(v, v)); }
 
 /// A point or direction in three-space; default (0, 0, 0).
 struct Vec3 {

@@ -4,8 +4,8 @@
 #include <iostream>
 #include <string>
 
-#include "tools/render/image_diff.h"
-#include "tools/render/png_io.h"
+#include "offscreen/image_diff.h"
+#include "offscreen/png_io.h"
 
 int main(int argc, char** argv) {
   using namespace orvex::offscreen;

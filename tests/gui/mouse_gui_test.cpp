@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "tests/gui/viewer_fixture.h"
-#include "tools/render/image_diff.h"
-#include "tools/render/render_options.h"
+#include "offscreen/image_diff.h"
+#include "tools/orvex-render/render_options.h"
 
 namespace orvex::gui_test {
 namespace {
@@ -167,7 +167,7 @@ TEST_F(MouseGuiTest, RestingViewerUsesNoCpuAndASpinAdvancesAtTheDisplayRate) {
   for (int k = 1; k <= kSequence; ++k) {
     offscreen::RgbImage view;
     std::string error;
-    const std::string file = offscreen::frameFileName(workDir() + "/spin.png", k);
+    const std::string file = render_tool::frameFileName(workDir() + "/spin.png", k);
     ASSERT_TRUE(offscreen::readPng(file, &view, &error)) << error;
     const long differing = offscreen::compareImages(shot, view, 8).differingPixels;
     if (steps < 0 || differing < nearest) {

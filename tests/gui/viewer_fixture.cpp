@@ -10,7 +10,7 @@
 #include <iostream>
 #include <thread>
 
-#include "tools/render/render_options.h"
+#include "tools/orvex-render/render_options.h"
 
 namespace orvex::gui_test {
 
@@ -234,7 +234,7 @@ offscreen::RgbImage ViewerGuiTest::rendered(std::vector<std::string> args,
       << error << readFile(options.stderrPath);
   const bool sequence = std::find(args.begin(), args.end(), "--frames") != args.end();
   offscreen::RgbImage image;
-  EXPECT_TRUE(offscreen::readPng(sequence ? offscreen::frameFileName(png, 1) : png, &image,
+  EXPECT_TRUE(offscreen::readPng(sequence ? render_tool::frameFileName(png, 1) : png, &image,
                                  &error))
       << error;
   return image;

@@ -14,7 +14,7 @@
 #include "tests/gui/image.h"
 #include "tests/gui/x_client.h"
 #include "tests/gui/xvfb_server.h"
-#include "tools/render/png_io.h"
+#include "offscreen/png_io.h"
 
 namespace orvex::gui_test {
 

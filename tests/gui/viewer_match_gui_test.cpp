@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/gui/viewer_fixture.h"
-#include "tools/render/image_diff.h"
+#include "offscreen/image_diff.h"
 
 namespace orvex::gui_test {
 namespace {

@@ -122,13 +122,19 @@
   // The vertex file names the normals file in its last word.
   const normalsWord = (poi) => poi.trim().split(/\s+/).pop();
 
-  async function loadLibraryModel(name) {
+  /// The texts of a library model's three files.
+  async function fetchModel(name) {
+    const [poi, cel] = await Promise.all([fetchText(`models/${name}.poi`),
+                                          fetchText(`models/f${name}.cel`)]);
+    return { poi, cel, nor: await fetchText(`models/${normalsWord(poi)}`) };
+  }
+
+  /// Shows library model name, from files already asked for when given.
+  async function loadLibraryModel(name, files) {
     const ticket = ++loading;
     message('');
     try {
-      const [poi, cel] = await Promise.all([fetchText(`models/${name}.poi`),
-                                            fetchText(`models/f${name}.cel`)]);
-      const nor = await fetchText(`models/${normalsWord(poi)}`);
+      const { poi, cel, nor } = await (files || fetchModel(name));
       if (ticket !== loading) return;
       const dir = '/library';
       clearDir(dir);
@@ -538,15 +544,21 @@
       message(e.message);
       return;
     }
-    M = await createOrvex();
+    // The first model's files are asked for at once, beside the program and the tables.
+    const first = new URLSearchParams(location.hash.slice(1)).get('model') || 'c8';
+    const files = fetchModel(first);
+    files.catch(() => {});  // reported when it is shown
+    const [module, table, kinds] = await Promise.all([
+      createOrvex(), fetchText('polytopes.tsv'), fetchText('kinds.tsv').catch(() => '')]);
+    M = module;
     ex = M._ox_create();
-    library = parseLibrary(await fetchText('polytopes.tsv'));
-    fillPicker(parseKinds(await fetchText('kinds.tsv').catch(() => '')));
+    library = parseLibrary(table);
+    fillPicker(parseKinds(kinds));
     wireControls();
     // On a small screen the picture comes first; Tab or the button shows the controls.
     if (window.innerWidth < 600) $('panel').classList.add('collapsed');
     const name = readHash();
-    await loadLibraryModel(name);
+    await loadLibraryModel(name, name === first ? files : null);
     requestAnimationFrame(tick);
   }
 

@@ -83,7 +83,11 @@ EMSCRIPTEN_KEEPALIVE void ox_settings(Explorer* e, int frames, int clip, int all
   e->style.allCells = allCells != 0;
   e->style.colour = static_cast<orvex::web::ColourBy>(colour);
   e->style.edges = edges != 0;
-  e->projection = static_cast<orvex::web::Projection>(projection);
+  // The page's order: ortho, perspective, stereographic.
+  const orvex::view4d::Projection kinds[3] = {orvex::view4d::Projection::kOrtho,
+                                              orvex::view4d::Projection::kPerspective,
+                                              orvex::view4d::Projection::kStereographic};
+  e->setProjection(kinds[projection >= 0 && projection < 3 ? projection : 0]);
 }
 
 EMSCRIPTEN_KEEPALIVE void ox_section(Explorer* e, int on, double w) {

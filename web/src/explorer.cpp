@@ -23,19 +23,17 @@ bool Explorer::load(const std::string& dir, const std::string& name, std::string
   return true;
 }
 
+void Explorer::setProjection(view4d::Projection p) {
+  if (p == projection && projectedView) return;
+  projection = p;
+  projectedView = view4d::makeView(p);
+}
+
 const view4d::Transform4& Explorer::view() {
-  if (projection == Projection::kPerspective) {
-    perspectiveView.assignTranspose(rotation);
-    const model::Vec4& axis = perspectiveView.data[3];
-    perspectiveView.eye4 =
-        model::Vec4(distance * axis.x, distance * axis.y, distance * axis.z, distance * axis.w);
-    return perspectiveView;
-  }
-  if (projection == Projection::kStereographic) {
-    stereographicView.assignTranspose(rotation);
-    return stereographicView;
-  }
-  return orthoView;
+  if (projection == view4d::Projection::kOrtho) return orthoView;
+  if (!projectedView) projectedView = view4d::makeView(projection);
+  view4d::assignView(rotation, distance, projectedView.get());
+  return *projectedView;
 }
 
 void Explorer::build() {
@@ -49,7 +47,7 @@ void Explorer::build() {
     render::drawSection(section, *model, render::kEye, draw, &sink);
   } else {
     // Short of the camera at 3.5, with room for the cells' offsets.
-    style.maxReach = projection == Projection::kStereographic ? 2.5 : 0.0;
+    style.maxReach = projection == view4d::Projection::kStereographic ? 2.5 : 0.0;
     drawStyled(*model, view(), render::kEye, draw, style, kinds, &projected, &sink, &lines);
   }
   triangleVertices = static_cast<int>(buffer.size()) / kFloatsPerVertex;

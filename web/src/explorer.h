@@ -9,13 +9,12 @@
 #include "model/model.h"
 #include "render/cell_walk.h"
 #include "render/section.h"
+#include "view4d/projections.h"
 #include "view4d/view_state.h"
 #include "web/src/cell_styles.h"
 #include "web/src/view_tools.h"
 
 namespace orvex::web {
-
-enum class Projection { kOrtho = 0, kPerspective = 1, kStereographic = 2 };
 
 struct Explorer {
   Explorer() : state(rotation, orthoView) {}
@@ -26,13 +25,12 @@ struct Explorer {
 
   view4d::OrthoProjector rotation;
   view4d::OrthoProjector orthoView;  // always the transpose of rotation
-  view4d::PerspectiveProjector perspectiveView;
-  StereographicProjector stereographicView;
   view4d::ViewState state;
+  std::unique_ptr<view4d::Transform4> projectedView;  // of the chosen projection
 
   render::DrawSettings draw;
   Style style;
-  Projection projection = Projection::kOrtho;
+  view4d::Projection projection = view4d::Projection::kOrtho;
   double distance = 3.0;  // perspective: the eye on the viewing axis at this w
 
   bool sectionOn = false;
@@ -46,6 +44,8 @@ struct Explorer {
 
   /// Loads model name from dir; on failure the current model stays and *error is set.
   bool load(const std::string& dir, const std::string& name, std::string* error);
+  /// Chooses the projection.
+  void setProjection(view4d::Projection p);
   /// The view transform of the chosen projection, set from rotation.
   const view4d::Transform4& view();
   /// Builds the frame into buffer.

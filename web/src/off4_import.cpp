@@ -1,7 +1,7 @@
 #include "web/src/off4_import.h"
 
-// The generator's 4OFF reader and model writer, wherever its folder is.
-#include "gen_headers.h"
+#include "tools/orvex-gen/model_writer.h"
+#include "tools/orvex-gen/off4.h"
 
 namespace orvex::web {
 

@@ -47,16 +47,6 @@ Vec4 turn(const Vec4& a, const Vec4& d, const Vec4& v) {
 
 }  // namespace
 
-view4d::Vec3 StereographicProjector::project(const view4d::Vec4& p) const {
-  const Vec4 q(apply(0, p), apply(1, p), apply(2, p), apply(3, p));
-  const double r = std::sqrt(model::dot(q, q));
-  if (r == 0.0) return {};
-  const double denominator = r + q.w;
-  if (!(denominator > 0.0)) return {};
-  const double s = 1.0 / denominator;
-  return {s * q.x, s * q.y, s * q.z};
-}
-
 Vec4 facingDirection(const model::Model& m, const view4d::Transform4& view, Facing kind) {
   Nearest n;
   n.axis = view.data[3];

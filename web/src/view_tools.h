@@ -1,18 +1,10 @@
-// The explorer's view helpers: the stereographic projection and the turns that bring a
-// cell, polygon, edge or vertex to face the viewer.
+// The turns that bring a cell, polygon, edge or vertex to face the viewer.
 #pragma once
 
 #include "model/model.h"
 #include "view4d/transform4.h"
 
 namespace orvex::web {
-
-/// Normalises M·p onto the unit 3-sphere and projects it from the pole w = -1 onto
-/// w = 0; the origin and the far pole go to (0, 0, 0).
-class StereographicProjector : public view4d::Transform4 {
- public:
-  view4d::Vec3 project(const view4d::Vec4& p) const override;
-};
 
 enum class Facing { kCell = 0, kFace = 1, kEdge = 2, kVertex = 3 };
 

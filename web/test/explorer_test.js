@@ -76,6 +76,19 @@ async function section(browser, url, errors) {
   const shown = await page.textContent('#sectionText');
   check(shown === `w=0.25: ${v} V, ${e} E, ${f} F`, 'section counts', `page "${shown}", orvex-render "${line.trim()}"`);
   await page.close();
+
+  // The tesseract's middle sections: cell-first a cube, face-first a square prism,
+  // edge-first a hexagonal prism, vertex-first an octahedron.
+  const tesseract = await openPage(browser, url, 'model=c8&section=0', SIZE, SIZE, errors);
+  const counts = [];
+  for (const key of ['1', '2', '3', '4']) {
+    await tesseract.keyboard.press(key);
+    await tesseract.evaluate(() => window.orvexExplorer.capture());
+    counts.push(await tesseract.textContent('#sectionText'));
+  }
+  const expected = ['8 V, 12 E, 6 F', '8 V, 12 E, 6 F', '12 V, 18 E, 8 F', '6 V, 12 E, 8 F'];
+  check(counts.every((c, i) => c === `w=0: ${expected[i]}`), 'facing presets on c8', counts.join(' | '));
+  await tesseract.close();
 }
 
 async function models(browser, url, errors) {

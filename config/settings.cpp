@@ -1,0 +1,191 @@
+#include "config/settings.h"
+
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "model/printable.h"
+
+namespace orvex::config {
+namespace {
+
+std::vector<std::string> tokens(const std::string& line) {
+  static const char kDelimiters[] = " ,=\n";
+  std::vector<std::string> out;
+  size_t pos = 0;
+  while (pos < line.size()) {
+    size_t start = line.find_first_not_of(kDelimiters, pos);
+    if (start == std::string::npos) break;
+    size_t end = line.find_first_of(kDelimiters, start);
+    if (end == std::string::npos) end = line.size();
+    out.push_back(line.substr(start, end - start));
+    pos = end;
+  }
+  return out;
+}
+
+// atoi's reading (leading blanks, a sign, the digits up to the first other character, 0
+// without any) but refusing a value that does not fit an int instead of wrapping it.
+bool configInt(const std::string& key, const std::string& token, int* value,
+               std::string* error) {
+  size_t i = 0;
+  while (i < token.size() && std::isspace(static_cast<unsigned char>(token[i]))) ++i;
+  const bool negative = i < token.size() && token[i] == '-';
+  if (i < token.size() && (token[i] == '-' || token[i] == '+')) ++i;
+  long long v = 0;
+  for (; i < token.size() && token[i] >= '0' && token[i] <= '9'; ++i) {
+    v = v * 10 + (token[i] - '0');
+    if (v > static_cast<long long>(INT_MAX) + 1) break;
+  }
+  if (negative) v = -v;
+  if (v < INT_MIN || v > INT_MAX) {
+    *error = key + " " + model::printable(token) + " does not fit in a whole number setting";
+    return false;
+  }
+  *value = static_cast<int>(v);
+  return true;
+}
+
+// atof's reading, refusing NaN, infinities and values too large for a double: every
+// real setting feeds the picture's geometry, which such a value blanks.
+bool configReal(const std::string& key, const std::string& token, double* value,
+                std::string* error) {
+  const double v = std::strtod(token.c_str(), nullptr);
+  if (!std::isfinite(v)) {
+    *error = key + " " + model::printable(token) + " is not a finite number";
+    return false;
+  }
+  *value = v;
+  return true;
+}
+
+}  // namespace
+
+bool applyConfigLine(const std::string& line, Settings* settings, std::string* error) {
+  const std::vector<std::string> t = tokens(line);
+  if (t.empty()) return true;
+  const std::string& key = t[0];
+  const size_t values = t.size() - 1;
+  if (key == "hidePoly" && values >= 1) {
+    return configInt(key, t[1], &settings->hidePoly, error);
+  } else if (key == "Width" && values >= 1) {
+    return configInt(key, t[1], &settings->width, error);
+  } else if (key == "ExtendRate" && values >= 1) {
+    return configReal(key, t[1], &settings->extendRate, error);
+  } else if (key == "ClipPlane" && values >= 4) {
+    // All four or none: a refused value leaves the plane as it was.
+    double plane[4];
+    for (int k = 0; k < 4; ++k) {
+      if (!configReal(key, t[1 + k], &plane[k], error)) return false;
+    }
+    for (int k = 0; k < 4; ++k) settings->clipPlane[k] = plane[k];
+  } else if (key == "Clip" && values >= 1) {
+    return configInt(key, t[1], &settings->clip, error);
+  } else if (key == "FillType" && values >= 1) {
+    return configInt(key, t[1], &settings->fillType, error);
+  } else if (key == "DataDir" && values >= 1) {
+    settings->dataDir = t[1];
+  }
+  return true;
+}
+
+bool readConfig(std::istream& in, const std::string& name, Settings* settings,
+                std::string* error) {
+  std::string line, problem;
+  for (int number = 1; std::getline(in, line); ++number) {
+    if (!applyConfigLine(line, settings, &problem)) {
+      *error = name + " line " + std::to_string(number) + ": " + problem;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool readConfigFile(const std::string& path, Settings* settings, std::string* error) {
+  std::ifstream in(path);
+  if (!in) return true;
+  return readConfig(in, path, settings, error);
+}
+
+int applyArgument(int argc, const char* const* argv, int i, Settings* settings) {
+  const char* arg = argv[i];
+  if (arg[0] != '-') {
+    settings->modelName = arg;
+    return i;
+  }
+  switch (arg[1]) {
+    case 'c':
+      settings->clip = 1;
+      break;
+    case 'h':
+      settings->fillType = 1;
+      break;
+    case 's':
+      settings->fillType = 0;
+      break;
+    case 'n':
+      // The title is the next argument, which is not examined itself.
+      if (i + 1 < argc) settings->title = argv[++i];
+      break;
+    default:
+      break;
+  }
+  return i;
+}
+
+CommandLineAction applyCommandLine(int argc, const char* const* argv, Settings* settings) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0) return CommandLineAction::kHelp;
+    if (std::strcmp(argv[i], "--version") == 0) return CommandLineAction::kVersion;
+    i = applyArgument(argc, argv, i, settings);
+  }
+  return CommandLineAction::kRun;
+}
+
+bool checkSettings(const Settings& settings, std::string* error) {
+  if (settings.width > kMaxWidth) {
+    *error = "orvex.cfg: Width " + std::to_string(settings.width) +
+             " is wider than the largest window, " + std::to_string(kMaxWidth) + " pixels";
+    return false;
+  }
+  return true;
+}
+
+render::DrawSettings drawSettingsOf(const Settings& settings) {
+  render::DrawSettings draw;
+  draw.fillType = settings.fillType;
+  draw.hidePoly = settings.hidePoly;
+  draw.extendRate = settings.extendRate;
+  draw.clip = settings.clip;
+  return draw;
+}
+
+render::SceneSettings sceneSettingsOf(const Settings& settings) {
+  render::SceneSettings scene;
+  scene.clip = settings.clip;
+  for (int k = 0; k < 4; ++k) scene.clipPlane[k] = settings.clipPlane[k];
+  return scene;
+}
+
+std::string usageText(const std::string& defaultDataDir) {
+  return "usage: orvex [MODEL] [-c] [-h] [-s] [-n TITLE]\n"
+         "  MODEL      model name (default c8); the last one given wins\n"
+         "  -c         enable the clip plane\n"
+         "  -h         draw cells as frames with open centres\n"
+         "  -s         draw solid cells\n"
+         "  -n TITLE   window title (default noname)\n"
+         "  --help     print this text;  --version  print the version\n"
+         "Drag with the left button to turn in xz/yz, with another button in xw/yw;\n"
+         "released, the polytope keeps spinning until the next press.\n"
+         "Settings are read first from orvex.cfg in the current directory, lines of\n"
+         "KEY VALUE: DataDir, FillType, Clip, ClipPlane (a b c d), ExtendRate, Width, hidePoly.\n"
+         "Models are the files DIR/MODEL.poi, DIR/fMODEL.cel and the normals file it names,\n"
+         "with DIR the DataDir setting, by default " +
+         defaultDataDir + "\n";
+}
+
+}  // namespace orvex::config

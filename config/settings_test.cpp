@@ -1,0 +1,157 @@
+#include "config/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "tests/temp_dir.h"
+
+namespace orvex::config {
+namespace {
+
+Settings fromLines(std::initializer_list<const char*> lines) {
+  Settings s;
+  std::string error;
+  for (const char* line : lines) EXPECT_TRUE(applyConfigLine(line, &s, &error)) << error;
+  return s;
+}
+
+TEST(ConfigLineTest, KeysAreCaseSensitiveAndDelimitersAreSpaceCommaEquals) {
+  EXPECT_EQ(fromLines({"Width=400"}).width, 400);
+  EXPECT_EQ(fromLines({"Width 400"}).width, 400);
+  EXPECT_EQ(fromLines({"Width , 400"}).width, 400);
+  EXPECT_EQ(fromLines({"Width,500"}).width, 500);
+  EXPECT_EQ(fromLines({"width=500"}).width, 300);
+  // Tabs are not delimiters: "Width\t400" is one unknown token.
+  EXPECT_EQ(fromLines({"Width\t400"}).width, 300);
+  EXPECT_EQ(fromLines({"# Width 400", "Comment Width 400"}).width, 300);
+  // atoi and atof: leading digits only, 0 without any.
+  EXPECT_EQ(fromLines({"Width 640px"}).width, 640);
+  EXPECT_EQ(fromLines({"Width abc"}).width, 0);
+  EXPECT_EQ(fromLines({"hidePoly -6"}).hidePoly, -6);
+  EXPECT_DOUBLE_EQ(fromLines({"ExtendRate 2e-1"}).extendRate, 0.2);
+  // The later line wins; further tokens on a line are ignored.
+  EXPECT_EQ(fromLines({"FillType 1", "FillType 2 3"}).fillType, 2);
+}
+
+TEST(ConfigLineTest, EveryKeySetsItsValue) {
+  Settings s = fromLines({"DataDir /models/here", "FillType=1", "Clip 1",
+                          "ClipPlane 0,0,1,0.5", "ExtendRate 0.2", "Width 123", "hidePoly 6"});
+  EXPECT_EQ(s.dataDir, "/models/here");
+  EXPECT_EQ(s.fillType, 1);
+  EXPECT_EQ(s.clip, 1);
+  EXPECT_EQ(s.clipPlane[0], 0.0);
+  EXPECT_EQ(s.clipPlane[2], 1.0);
+  EXPECT_EQ(s.clipPlane[3], 0.5);
+  EXPECT_EQ(s.extendRate, 0.2);
+  EXPECT_EQ(s.width, 123);
+  EXPECT_EQ(s.hidePoly, 6);
+}
+
+TEST(ConfigLineTest, LinesMissingValuesOrTokensChangeNothing) {
+  Settings defaults;
+  Settings s = fromLines({"", " ,=,, ", "Width", "DataDir", "ClipPlane 0 0 1", "ExtendRate="});
+  EXPECT_EQ(s.width, defaults.width);
+  EXPECT_EQ(s.dataDir, defaults.dataDir);
+  EXPECT_EQ(s.extendRate, defaults.extendRate);
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(s.clipPlane[k], defaults.clipPlane[k]);
+}
+
+TEST(ConfigLineTest, RefusesValuesThatAreNotFiniteOrDoNotFitNamingKeyAndValue) {
+  const std::pair<const char*, const char*> refused[] = {
+      {"Width 99999999999999", "Width 99999999999999 does not fit in a whole number setting"},
+      {"Width=4294967297", "Width 4294967297 does not fit in a whole number setting"},
+      {"hidePoly -2147483649x", "hidePoly -2147483649x does not fit in a whole number setting"},
+      {"ExtendRate nan\r", "ExtendRate nan\\x0d is not a finite number"},
+      {"ExtendRate 1e999", "ExtendRate 1e999 is not a finite number"},
+      {"ClipPlane 0 0 1 -inf", "ClipPlane -inf is not a finite number"},
+  };
+  for (const auto& [line, message] : refused) {
+    Settings s;
+    std::string error;
+    EXPECT_FALSE(applyConfigLine(line, &s, &error)) << line;
+    EXPECT_EQ(error, message);
+    EXPECT_EQ(s.width, 300);
+    EXPECT_EQ(s.extendRate, 0.06);
+    EXPECT_EQ(s.clipPlane[2], -1.0) << "a refused plane is not half applied";
+  }
+  // The edges of the range still fit, and a denormal is a finite number.
+  EXPECT_EQ(fromLines({"hidePoly -2147483648"}).hidePoly, INT_MIN);
+  EXPECT_EQ(fromLines({"Width 2147483647"}).width, INT_MAX);
+  EXPECT_GT(fromLines({"ExtendRate 1e-310"}).extendRate, 0.0);
+
+  // In a file, the refusal names the file and the line.
+  orvex::testing::TempDir dir;
+  const std::string path = dir.write("orvex.cfg", "Width 200\n\nExtendRate nan\nWidth 100\n");
+  Settings s;
+  std::string error;
+  EXPECT_FALSE(readConfigFile(path, &s, &error));
+  EXPECT_EQ(error, path + " line 3: ExtendRate nan is not a finite number");
+}
+
+TEST(ConfigFileTest, ReadsEveryLineAndAcceptsADataDirOfAnyLength) {
+  orvex::testing::TempDir dir;
+  const std::string longDir = "/" + std::string(1000, 'd');
+  const std::string path =
+      dir.write("orvex.cfg", "FillType=1\nExtendRate 0.2\nDataDir " + longDir + "\nWidth 77");
+  Settings s;
+  std::string error;
+  EXPECT_TRUE(readConfigFile(path, &s, &error)) << error;
+  EXPECT_EQ(s.fillType, 1);
+  EXPECT_EQ(s.extendRate, 0.2);
+  EXPECT_EQ(s.dataDir, longDir);
+  EXPECT_EQ(s.width, 77);
+
+  Settings untouched;
+  EXPECT_TRUE(readConfigFile(dir.path() + "/missing.cfg", &untouched, &error));
+  EXPECT_EQ(untouched.width, 300);
+}
+
+TEST(SettingsCheckTest, RefusesOnlyWindowsWiderThanTheLargestFramebuffer) {
+  Settings s;
+  std::string error;
+  for (int width : {-5, 0, 300, kMaxWidth}) {
+    s.width = width;
+    EXPECT_TRUE(checkSettings(s, &error)) << width;
+  }
+  s.width = kMaxWidth + 1;
+  EXPECT_FALSE(checkSettings(s, &error));
+  EXPECT_EQ(error, "orvex.cfg: Width 16385 is wider than the largest window, 16384 pixels");
+}
+
+CommandLineAction apply(std::initializer_list<const char*> args, Settings* s) {
+  std::vector<const char*> argv = {"orvex"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return applyCommandLine(static_cast<int>(argv.size()), argv.data(), s);
+}
+
+TEST(CommandLineTest, SwitchesAreJudgedBySecondCharacterAndLastModelWins) {
+  Settings s;
+  s.fillType = 1;  // as if from the configuration file
+  EXPECT_EQ(apply({"-s"}, &s), CommandLineAction::kRun);
+  EXPECT_EQ(s.fillType, 0);
+
+  Settings t;
+  apply({"c5", "-n", "Tesseract", "c8"}, &t);
+  EXPECT_EQ(t.modelName, "c8");
+  EXPECT_EQ(t.title, "Tesseract");
+
+  Settings u;
+  apply({"-clip", "-hollow", "-x", "-", "-n", "-c"}, &u);
+  EXPECT_EQ(u.clip, 1);
+  EXPECT_EQ(u.fillType, 1);
+  // The title after -n is not examined itself, even when it looks like a switch.
+  EXPECT_EQ(u.title, "-c");
+
+  Settings v;
+  apply({"c24", "-n"}, &v);
+  EXPECT_EQ(v.title, "noname");
+  EXPECT_EQ(v.modelName, "c24");
+
+  Settings w;
+  EXPECT_EQ(apply({"c8", "--help"}, &w), CommandLineAction::kHelp);
+  EXPECT_EQ(apply({"--version"}, &w), CommandLineAction::kVersion);
+}
+
+}  // namespace
+}  // namespace orvex::config

@@ -1,0 +1,367 @@
+#include "tools/orvex-gen/cli.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <sstream>
+
+#include "model/loader.h"
+#include "tools/orvex-gen/coxeter.h"
+#include "tools/orvex-gen/dual.h"
+#include "tools/orvex-gen/hull.h"
+#include "tools/orvex-gen/library.h"
+#include "tools/orvex-gen/model_check.h"
+#include "tools/orvex-gen/model_writer.h"
+#include "tools/orvex-gen/off4.h"
+#include "tools/orvex-gen/point_sets.h"
+#include "tools/orvex-gen/prisms.h"
+#include "tools/orvex-gen/uniformity.h"
+#include "tools/orvex-gen/wythoff.h"
+
+namespace orvex::gen {
+namespace {
+
+constexpr int kMaxPolygonSides = 1000;
+
+struct Failure {
+  std::string message;
+};
+
+// A whole number in [least, most], or a Failure naming the argument.
+int wholeNumber(const std::string& what, const std::string& text, int least, int most) {
+  char* end = nullptr;
+  long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || v < least || v > most) {
+    throw Failure{what + " must be a whole number from " + std::to_string(least) + " to " +
+                  std::to_string(most) + ", got '" + text + "'"};
+  }
+  return static_cast<int>(v);
+}
+
+void must(bool ok, const std::string& error) {
+  if (!ok) throw Failure{error};
+}
+
+void reportWritten(const std::string& dir, const std::string& name, const Polytope& p,
+                   std::ostream& out) {
+  out << "wrote " << name << " to " << dir << ": " << p.vertices.size() << " vertices, "
+      << p.polygons.size() << " polygons, " << p.cells() << " cells\n";
+}
+
+void write(const std::string& dir, const std::string& name, const Polytope& p, std::ostream& out) {
+  std::string error;
+  must(writeModel(dir, name, p, &error), error);
+  reportWritten(dir, name, p, out);
+}
+
+void checkName(const std::string& name) {
+  std::string error;
+  must(checkModelName(name, &error), error);
+}
+
+// A model as the viewer loads it, in the generator's form.
+Polytope loaded(const std::string& dir, const std::string& name) {
+  Polytope p;
+  std::string error;
+  must(loadPolytope(dir, name, &p, &error), error);
+  return p;
+}
+
+std::string spreads(const UniformSpread& s) {
+  char text[96];
+  std::snprintf(text, sizeof text, "edge spread %.1e, radius spread %.1e", s.edges, s.radii);
+  return text;
+}
+
+// The file at path opened for reading when it is a regular file; else a closed stream.
+std::ifstream openRegular(const std::string& path) {
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(path, ignored)) return std::ifstream();
+  return std::ifstream(path);
+}
+
+void list(const std::string& dir, std::ostream& out) {
+  std::error_code ec;
+  std::filesystem::directory_iterator it(dir, ec);
+  if (ec) throw Failure{dir + ": cannot list the directory: " + ec.message()};
+  std::vector<std::string> names;
+  for (const auto& entry : it) {
+    std::string file = entry.path().filename().string();
+    if (file.size() > 4 && file.compare(file.size() - 4, 4, ".poi") == 0) {
+      names.push_back(file.substr(0, file.size() - 4));
+    }
+  }
+  std::sort(names.begin(), names.end());
+  out << std::left << std::setw(36) << "name" << std::right << std::setw(8) << "V" << std::setw(8)
+      << "F" << std::setw(8) << "C" << '\n';
+  for (const std::string& name : names) {
+    // The counts lead each file, so listing stays fast for the big models. A pipe or a
+    // device among them is not opened: reading it could wait forever.
+    std::ifstream poi = openRegular(model::vertexFilePath(dir, name));
+    long v = -1, f = -1, c = -1;
+    double header;
+    poi >> v >> header;
+    for (long i = 0; poi && i < 4 * v; ++i) poi >> header;
+    std::string word;
+    poi >> word;
+    std::ifstream cel = openRegular(model::polygonFilePath(dir, name));
+    cel >> f;
+    std::ifstream nor = openRegular(model::normalsFilePath(dir, word));
+    nor >> c;
+    auto shown = [](long n) { return n < 0 ? std::string("?") : std::to_string(n); };
+    out << std::left << std::setw(36) << name << std::right << std::setw(8) << shown(v)
+        << std::setw(8) << shown(f) << std::setw(8) << shown(c) << '\n';
+  }
+  out << names.size() << " models in " << dir << '\n';
+}
+
+void library(const std::vector<std::string>& rest, const std::string& dir, std::ostream& out) {
+  std::string table, readme;
+  std::vector<std::string> except;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if ((rest[i] == "--readme" || rest[i] == "--except") && i + 1 < rest.size()) {
+      if (rest[i] == "--readme") {
+        readme = rest[++i];
+      } else {
+        std::istringstream names(rest[++i]);
+        for (std::string n; std::getline(names, n, ',');) except.push_back(n);
+      }
+    } else if (table.empty() && rest[i][0] != '-') {
+      table = rest[i];
+    } else {
+      throw Failure{"library: unexpected argument '" + rest[i] + "'"};
+    }
+  }
+  if (table.empty()) throw Failure{"library needs TABLE"};
+  std::vector<LibraryEntry> entries;
+  std::string error;
+  must(readLibraryTable(table, &entries, &error), error);
+  auto makeRow = [&](const LibraryEntry& e, BuiltRows* built) -> std::string {
+    std::string problem;
+    Polytope p;
+    if (!buildLibraryEntry(e, entries, built, &p, &problem)) return problem;
+    // Counts alone passed a snub with a wrong coordinate: uniform rows must measure so.
+    if (isUniformFamily(e.family) &&
+        !checkUniform(p.vertices, p.polygons, kUniformTolerance, nullptr, &problem)) {
+      return e.name + ": not uniform: " + problem;
+    }
+    int counts[3] = {static_cast<int>(p.vertices.size()), static_cast<int>(p.polygons.size()),
+                     p.cells()};
+    if (counts[0] != e.vertices || counts[1] != e.polygons || counts[2] != e.cells) {
+      return e.name + ": built " + std::to_string(counts[0]) + " vertices, " +
+             std::to_string(counts[1]) + " polygons, " + std::to_string(counts[2]) +
+             " cells, but the table says " + std::to_string(e.vertices) + ", " +
+             std::to_string(e.polygons) + ", " + std::to_string(e.cells);
+    }
+    if (!writeModel(dir, e.name, p, &problem, kLibraryMargin)) return problem;
+    return "";
+  };
+  int written = 0;
+  must(forEachLibraryRow(entries, except, makeRow, &written, &error), error);
+  if (!readme.empty()) {
+    must(writeTextFile(readme, libraryReadme(entries), &error), error);
+  }
+  out << "wrote " << written << " models to " << dir << '\n';
+}
+
+int run(const std::vector<std::string>& args, const std::string& defaultDir, std::ostream& out) {
+  std::string dir = defaultDir;
+  std::vector<std::string> words;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-h" || args[i] == "--help") {
+      out << usageText();
+      return 0;
+    }
+    if (args[i] == "-d" || args[i] == "--data-dir") {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
+        throw Failure{args[i] + " needs a directory"};
+      }
+      dir = args[++i];
+    } else if (args[i].size() > 1 && args[i][0] == '-' && words.empty()) {
+      throw Failure{"unknown option '" + args[i] + "' (see --help)"};
+    } else {
+      words.push_back(args[i]);
+    }
+  }
+  if (words.empty()) throw Failure{"no subcommand given (see --help)"};
+  const std::string command = words[0];
+  const std::vector<std::string> rest(words.begin() + 1, words.end());
+  auto expect = [&](size_t n, const std::string& usage) {
+    if (rest.size() != n) throw Failure{command + " takes " + usage + " (see --help)"};
+  };
+  std::string error;
+  if (command == "wythoff") {
+    expect(3, "GROUP RINGS NAME");
+    checkName(rest[2]);
+    CoxeterGroup group;
+    if (!coxeterGroup(rest[0], &group)) {
+      throw Failure{"unknown group '" + rest[0] + "' (known: A4 B4 D4 F4 H4 A3A1 B3A1 H3A1)"};
+    }
+    bool rings[4];
+    Polytope p;
+    must(parseRings(rest[1], rings, &error) && wythoff(group, rings, &p, &error), error);
+    write(dir, rest[2], p, out);
+  } else if (command == "duoprism") {
+    expect(3, "P Q NAME");
+    int p = wholeNumber("P", rest[0], 3, kMaxPolygonSides);
+    int q = wholeNumber("Q", rest[1], 3, kMaxPolygonSides);
+    checkName(rest[2]);
+    Polytope result;
+    must(duoprism(p, q, &result, &error), error);
+    write(dir, rest[2], result, out);
+  } else if (command == "antiprism-prism") {
+    expect(2, "P NAME");
+    int p = wholeNumber("P", rest[0], 3, kMaxPolygonSides);
+    checkName(rest[1]);
+    Polytope result;
+    must(antiprismPrism(p, &result, &error), error);
+    write(dir, rest[1], result, out);
+  } else if (command == "hull") {
+    expect(2, "POINTS-FILE NAME");
+    checkName(rest[1]);
+    std::vector<Vec4> points;
+    must(readPointsFile(rest[0], &points, &error), error);
+    Polytope result;
+    if (!convexHull(points, &result, &error)) throw Failure{rest[0] + ": " + error};
+    if (!writeModel(dir, rest[1], result, &error)) throw Failure{rest[0] + ": " + error};
+    reportWritten(dir, rest[1], result, out);
+  } else if (command == "points") {
+    expect(2, "SET FILE");
+    std::vector<Vec4> points;
+    if (!namedPoints(rest[0], &points)) {
+      throw Failure{"unknown point set '" + rest[0] + "' (known: " + namedPointSets() + ")"};
+    }
+    std::ostringstream text;
+    text << points.size() << '\n';
+    for (const Vec4& v : points) {
+      text << formatReal(v.x) << ' ' << formatReal(v.y) << ' ' << formatReal(v.z) << ' '
+           << formatReal(v.w) << '\n';
+    }
+    must(writeTextFile(rest[1], text.str(), &error), error);
+    out << "wrote " << points.size() << " points to " << rest[1] << '\n';
+  } else if (command == "import") {
+    expect(2, "FILE.4off NAME");
+    checkName(rest[1]);
+    Off4 off;
+    Polytope p;
+    must(readOff4File(rest[0], &off, &error) && polytopeFromOff4(off, rest[0], &p, &error), error);
+    // The check names polygons and cells by their rows in the file.
+    if (!writeModel(dir, rest[1], p, &error)) throw Failure{rest[0] + ": " + error};
+    reportWritten(dir, rest[1], p, out);
+  } else if (command == "export") {
+    expect(2, "NAME FILE.4off");
+    model::Model m;
+    model::Vec3List projected;
+    must(model::loadModel(dir, rest[0], &m, &projected, &error), error);
+    must(writeTextFile(rest[1], formatOff4(off4FromModel(m)), &error), error);
+    out << "wrote " << rest[0] << " to " << rest[1] << '\n';
+  } else if (command == "check") {
+    std::vector<std::string> names;
+    bool uniform = false;
+    for (const std::string& word : rest) {
+      if (word == "--uniform") {
+        uniform = true;
+      } else {
+        names.push_back(word);
+      }
+    }
+    if (names.size() != 1) throw Failure{"check takes [--uniform] NAME (see --help)"};
+    const std::string& name = names[0];
+    ModelReport report;
+    must(checkModel(dir, name, &report, &error), error);
+    std::ostringstream line;
+    line << name << ": V " << report.vertices << ", E " << report.edges << ", F " << report.polygons
+         << ", C " << report.cells << "; cells: " << report.cellKinds << "; incidence margin "
+         << report.smallestMargin;
+    if (uniform) {
+      const Polytope p = loaded(dir, name);
+      UniformSpread spread;
+      if (!checkUniform(p.vertices, p.polygons, kUniformTolerance, &spread, &error)) {
+        throw Failure{name + ": not uniform: " + error};
+      }
+      line << "; uniform: " << spreads(spread);
+    }
+    out << line.str() << "; ok\n";
+  } else if (command == "dual") {
+    expect(2, "NAME NEWNAME");
+    checkName(rest[1]);
+    // Only a model that passes the check has the incidences the dual is made from.
+    ModelReport report;
+    must(checkModel(dir, rest[0], &report, &error), error);
+    Polytope dual;
+    if (!dualPolytope(loaded(dir, rest[0]), &dual, &error)) throw Failure{rest[0] + ": " + error};
+    write(dir, rest[1], dual, out);
+  } else if (command == "list") {
+    expect(0, "no arguments");
+    list(dir, out);
+  } else if (command == "library") {
+    library(rest, dir, out);
+  } else {
+    throw Failure{"unknown subcommand '" + command + "' (see --help)"};
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::string usageText() {
+  return R"(usage: orvex-gen [-d DIR] SUBCOMMAND ARGS...
+
+Writes polytope models for orvex: DIR/NAME.poi (vertices, circumradius 1), DIR/fNAME.cel
+(polygons) and DIR/NAME.nor (unit outward cell normals). DIR defaults to the viewer's
+model directory, <directory of orvex-gen>/../share/orvex/models.
+
+subcommands:
+  wythoff GROUP RINGS NAME   uniform polytope by the Wythoff construction. GROUP is A4, B4
+                             (4-3-3), D4 (node 1 central), F4 (3-4-3), H4 (5-3-3), A3A1,
+                             B3A1 or H3A1 (the A1 node last); RINGS four bits, node 0
+                             first: B4 1000 is the tesseract, H4 0001 the 600-cell
+  duoprism P Q NAME          the P-gon x Q-gon duoprism (3 <= P, Q): up to 167 x 167,
+                             or 3 x 198; finer ones, whose cells the viewer could not
+                             tell apart, are refused with the limit for that P or Q
+  antiprism-prism P NAME     the P-gonal antiprism x segment (3 <= P <= 140)
+  hull POINTS-FILE NAME      convex hull of 4D points: a count, then rows "x y z w", or a
+                             4OFF file; points not on the hull's corners are dropped.
+                             Refused when a point lies so close to a cell it is not on
+                             that the viewer could not tell them apart
+  points SET FILE            write a named point set for hull: snub-24-cell,
+                             grand-antiprism, snub-cubic-prism, snub-dodecahedral-prism
+  import FILE.4off NAME      read a 4OFF file, with cell normals from the cells' vertices
+  export NAME FILE.4off      write model NAME as 4OFF
+  check [--uniform] NAME     load NAME as the viewer does and validate it; prints
+                             V, E, F, C and the cells by kind. --uniform also demands
+                             one edge length and one circumradius (to 1e-12 relative)
+  dual NAME NEWNAME          write the polar dual of model NAME (which must pass check)
+                             as NEWNAME: vertices and cells swap, edges and polygons
+  list                       the models in DIR with their counts
+  library TABLE [--readme FILE] [--except NAME,...]
+                             build every row of TABLE (name, family, construction,
+                             V, E, F, C; tab-separated) and optionally its README page;
+                             rows of every family but "dual" must be uniform
+
+options:
+  -d, --data-dir DIR         the model directory to write or read
+  -h, --help                 this text
+
+Every model is checked as check does before it is written, and written only if it
+passes; an existing model of that name is replaced only by a complete new one.
+Every failure prints one line on stderr and exits with status 1.
+)";
+}
+
+int runCommandLine(const std::vector<std::string>& args, const std::string& defaultDataDir,
+                   std::ostream& out, std::ostream& err) {
+  try {
+    return run(args, defaultDataDir, out);
+  } catch (const Failure& f) {
+    err << "orvex-gen: " << f.message << '\n';
+  } catch (const std::bad_alloc&) {
+    err << "orvex-gen: out of memory\n";
+  }
+  return 1;
+}
+
+}  // namespace orvex::gen

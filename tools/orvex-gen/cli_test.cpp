@@ -1,0 +1,355 @@
+#include "tools/orvex-gen/cli.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+#include "tools/orvex-gen/model_writer.h"
+#include "tools/orvex-gen/off4.h"
+#include "tools/orvex-gen/test_support.h"
+
+namespace orvex::gen {
+namespace {
+
+using testing::runGen;
+using testing::ScratchDir;
+
+// The prism over a polyhedron as 4OFF: its corners at w = -1 and w = 1, its faces at both
+// ends, each edge swept into a square, and a cell for each end and each face.
+Off4 prismOver(const std::vector<std::array<double, 3>>& corners,
+               const std::vector<std::vector<int>>& faces) {
+  const int n = static_cast<int>(corners.size()), f = static_cast<int>(faces.size());
+  Off4 off;
+  for (double w : {-1.0, 1.0}) {
+    for (const auto& c : corners) off.vertices.emplace_back(c[0], c[1], c[2], w);
+  }
+  off.cells.resize(2);
+  for (int end = 0; end < 2; ++end) {
+    for (int i = 0; i < f; ++i) {
+      std::vector<int> face = faces[i];
+      for (int& v : face) v += end * n;
+      off.cells[end].push_back(static_cast<int>(off.polygons.size()));
+      off.polygons.push_back(face);
+    }
+  }
+  std::map<std::pair<int, int>, int> sides;
+  for (int i = 0; i < f; ++i) {
+    std::vector<int> cell = {i, f + i};
+    for (size_t k = 0; k < faces[i].size(); ++k) {
+      const int a = faces[i][k], b = faces[i][(k + 1) % faces[i].size()];
+      auto side = sides.emplace(std::minmax(a, b), static_cast<int>(off.polygons.size()));
+      if (side.second) off.polygons.push_back({a, b, b + n, a + n});
+      cell.push_back(side.first->second);
+    }
+    off.cells.push_back(cell);
+  }
+  return off;
+}
+
+const std::vector<std::array<double, 3>> kCube = {{-1, -1, -1}, {1, -1, -1}, {-1, 1, -1},
+                                                  {1, 1, -1},   {-1, -1, 1}, {1, -1, 1},
+                                                  {-1, 1, 1},   {1, 1, 1}};
+const std::vector<std::vector<int>> kCubeFaces = {{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                                                  {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 3, 7, 5}};
+
+TEST(CliTest, HelpNamesEverySubcommand) {
+  ScratchDir scratch;
+  auto r = runGen({"--help"}, scratch);
+  EXPECT_EQ(r.exitStatus, 0);
+  for (const char* sub : {"wythoff GROUP RINGS NAME", "duoprism P Q NAME", "antiprism-prism P NAME",
+                          "hull POINTS-FILE NAME", "import FILE.4off NAME", "export NAME FILE.4off",
+                          "check [--uniform] NAME", "dual NAME NEWNAME", "list", "library TABLE"}) {
+    EXPECT_NE(r.out.find(sub), std::string::npos) << sub;
+  }
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(CliTest, WritesChecksAndListsModels) {
+  ScratchDir scratch;
+  const std::string d = scratch.path();
+  auto r = runGen({"-d", d, "wythoff", "H3A1", "1001", "dp"}, scratch);
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "wrote dp to " + d + ": 40 vertices, 54 polygons, 14 cells\n");
+  ASSERT_EQ(runGen({"duoprism", "3", "4", "dq", "--data-dir", d}, scratch).exitStatus, 0);
+  ASSERT_EQ(runGen({"-d", d, "antiprism-prism", "3", "ap"}, scratch).exitStatus, 0);
+  testing::writeText(scratch.file("p.txt"),
+                     "6\n1 0 0 0\n-1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n0 0 0 -1\n");
+  ASSERT_EQ(runGen({"-d", d, "hull", scratch.file("p.txt"), "h"}, scratch).exitStatus, 0);
+  // The longest name that fits: the temporaries must not be longer.
+  const std::string longest(250, 'n');
+  ASSERT_EQ(runGen({"-d", d, "wythoff", "A4", "1000", longest}, scratch).exitStatus, 0);
+  testing::writeText(scratch.file("cube.4off"), formatOff4(prismOver(kCube, kCubeFaces)));
+  r = runGen({"-d", d, "import", scratch.file("cube.4off"), "i"}, scratch);
+  EXPECT_EQ(r.out, "wrote i to " + d + ": 16 vertices, 24 polygons, 8 cells\n") << r.err;
+
+  r = runGen({"-d", d, "check", "dp"}, scratch);
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find("; incidence")),
+            "dp: V 40, E 80, F 54, C 14; cells: 12 pentagonal prisms, 2 dodecahedra");
+  r = runGen({"-d", d, "check", "ap"}, scratch);  // the triangular antiprism is an octahedron
+  EXPECT_NE(r.out.find("cells: 8 triangular prisms, 2 octahedra"), std::string::npos) << r.out;
+
+  // The files are what the viewer reads: the vertex file ends with the normals' name.
+  const std::string poi = testing::readText(d + "/dp.poi");
+  EXPECT_EQ(poi.substr(poi.size() - 7), "dp.nor\n");
+
+  r = runGen({"-d", d, "check", "--uniform", "dp"}, scratch);
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_NE(r.out.find("; uniform: edge spread "), std::string::npos) << r.out;
+  // A simplex stacked on one cell has no centre of symmetry, so its dual is only convex
+  // if the poles are taken about an inside point: 6, 14, 16, 8 turn into 8, 16, 14, 6.
+  testing::writeText(scratch.file("s.txt"),
+                     "6\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n0.4 0.4 0.4 0.4\n");
+  ASSERT_EQ(runGen({"-d", d, "hull", scratch.file("s.txt"), "s"}, scratch).exitStatus, 0);
+  r = runGen({"-d", d, "dual", "s", "ds"}, scratch);
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "wrote ds to " + d + ": 8 vertices, 14 polygons, 6 cells\n");
+  r = runGen({"-d", d, "check", "ds"}, scratch);
+  EXPECT_EQ(r.out.substr(0, r.out.find("; incidence")),
+            "ds: V 8, E 16, F 14, C 6; cells: 4 triangular prisms, 2 tetrahedra")
+      << r.err;
+
+  r = runGen({"-d", d, "list"}, scratch);
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_NE(r.out.find("dp                                        40      54      14"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("8 models in " + d), std::string::npos) << r.out;
+}
+
+// Every fault a user can make: exit status 1 and exactly one line on stderr, saying what.
+TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
+  ScratchDir scratch;
+  const std::string d = scratch.path();
+  testing::writeText(scratch.file("flat.txt"), "5\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n1 1 1 0\n");
+  testing::writeText(scratch.file("nan.txt"), "5\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 nan 1\n");
+  testing::writeText(scratch.file("bad.4off"), "4OFF\n1 0 0 0\n1 2 3\n");
+  testing::writeText(scratch.file("spoiled.poi"), "3 0\n1 0 0 0\n");
+  // A tesseract with one coordinate moved by 1e-9: it passes check, but is not uniform.
+  std::string error;
+  ASSERT_TRUE(writeModel(d, "bent", testing::wythoffOf("B4", "1000"), &error)) << error;
+  std::string bent = testing::readText(d + "/bent.poi");
+  bent.replace(bent.find("0.5"), 3, "0.500000001");
+  testing::writeText(d + "/bent.poi", bent);
+  // A table whose uniform row is the dual of a uniform polychoron, which is not.
+  testing::writeText(scratch.file("t.tsv"),
+                     "r\tuniform\twythoff A4 0100\t10\t30\t30\t10\n"
+                     "d\tuniform\tdual r\t10\t30\t30\t10\n");
+  ASSERT_EQ(runGen({"-d", d, "wythoff", "B4", "1000", "t"}, scratch).exitStatus, 0);
+  const std::string flat = scratch.file("flat.txt"), nan = scratch.file("nan.txt"),
+                    off = scratch.file("bad.4off"), none = scratch.file("none");
+  // 4OFF files that parse but describe no valid model, or whose rows and counts disagree.
+  std::map<std::string, std::string> imports;
+  {
+    auto dented = kCube;
+    auto faces = kCubeFaces;
+    dented.push_back({0, 0, 0.2});  // the top face pushed in as four triangles
+    faces[1] = {4, 5, 8};
+    faces.insert(faces.end(), {{5, 7, 8}, {7, 6, 8}, {6, 4, 8}});
+    imports["dented"] = formatOff4(prismOver(dented, faces));
+    const Off4 cube = prismOver(kCube, kCubeFaces);
+    Off4 repeats = cube, crossed = cube, short_ = cube;
+    repeats.polygons[0][2] = repeats.polygons[0][0];
+    std::swap(crossed.polygons[0][1], crossed.polygons[0][2]);
+    short_.cells.pop_back();
+    imports["repeats"] = formatOff4(repeats);
+    imports["crossed"] = formatOff4(crossed);
+    imports["fewer"] = formatOff4(short_) + "6 2 8 10 11 12 13\n";  // one row more than counted
+    std::string more = formatOff4(cube);
+    more.replace(more.find("\n16 24 32 8\n"), 13, "\n16 24 32 9\n");
+    imports["more"] = more;
+  }
+  for (const auto& [name, text] : imports) testing::writeText(scratch.file(name + ".4off"), text);
+  auto offFile = [&](const char* name) { return scratch.file(std::string(name) + ".4off"); };
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case kCases[] = {
+      {{}, "no subcommand given (see --help)"},
+      {{"frobnicate"}, "unknown subcommand 'frobnicate' (see --help)"},
+      {{"--verbose", "list"}, "unknown option '--verbose' (see --help)"},
+      {{"list", "-d"}, "-d needs a directory"},
+      {{"wythoff", "B4", "1000"}, "wythoff takes GROUP RINGS NAME (see --help)"},
+      {{"wythoff", "E6", "1000", "x"}, "unknown group 'E6' (known: A4 B4 D4 F4 H4 A3A1 B3A1 H3A1)"},
+      {{"wythoff", "B4", "0000", "x"},
+       "ring pattern '0000' leaves a part of the B4 diagram without a ring, so the result is flat"},
+      {{"wythoff", "B4", "10x0", "x"}, "ring pattern '10x0' is not four digits 0 or 1"},
+      {{"wythoff", "B4", "1000", "a/b"},
+       "model name 'a/b' must be a plain file name (no '/', no spaces, not starting with '-', "
+       "not . or ..)"},
+      {{"wythoff", "B4", "1000", ".."}, "model name '..' must be a plain file name"},
+      {{"duoprism", "3", "4", "."}, "model name '.' must be a plain file name"},
+      {{"wythoff", "B4", "1000", std::string(251, 'n')},
+       "model name 'nnnnnnnnnnnnnnnnnnnn...' is 251 bytes long; at most 250 fit a file name"},
+      {{"duoprism", "2", "5", "x"}, "P must be a whole number from 3 to 1000, got '2'"},
+      {{"duoprism", "3", "5x", "x"}, "Q must be a whole number from 3 to 1000, got '5x'"},
+      {{"duoprism", "3", "1000", "x"},
+       "duoprism 3 1000 is too fine for the viewer: a vertex would lie only 3.95e-05 from a "
+       "cell it is not on (0.001 needed); with P = 3, Q can be at most 198"},
+      {{"duoprism", "300", "200", "x"},
+       "duoprism 300 200 is too fine for the viewer: a vertex would lie only 0.000365 from a "
+       "cell it is not on (0.001 needed); no size works with P = 300 or Q = 200 (each can be "
+       "at most 198, with the other 3)"},
+      {{"antiprism-prism", "1000", "x"},
+       "antiprism-prism 1000 is too fine for the viewer: a vertex would lie only 1.97e-05 from "
+       "a cell it is not on (0.001 needed); P can be at most 140"},
+      {{"antiprism-prism", "99999999999", "x"},
+       "P must be a whole number from 3 to 1000, got '99999999999'"},
+      {{"hull", none, "x"}, "Cannot open " + none},
+      {{"hull", flat, "x"},
+       flat + ": all points lie in one hyperplane, so they bound no 4D polytope"},
+      {{"hull", nan, "x"}, nan + ": point 4 has a coordinate that is not finite"},
+      {{"hull", off, "x"}, off + ":3: vertex 0 is not four finite numbers"},
+      {{"import", off, "x"}, off + ":3: vertex 0 is not four finite numbers"},
+      {{"import", none, "x"}, "Cannot open " + none},
+      {{"import", offFile("dented"), "x"},
+       offFile("dented") + ": not writing x: polygon 1 lies in 1 cell, not 2"},
+      {{"import", offFile("repeats"), "x"},
+       offFile("repeats") + ": not writing x: polygon 0 repeats a vertex"},
+      {{"import", offFile("crossed"), "x"},
+       offFile("crossed") + ": not writing x: polygon 0 is not convex in boundary order"},
+      {{"import", offFile("fewer"), "x"},
+       offFile("fewer") + ":51: a row after the last of the 7 cells the counts announce"},
+      {{"import", offFile("more"), "x"}, offFile("more") + ":51: cell 8 is missing"},
+      {{"points", "snub-24-cell", "/dev/full"}, "/dev/full: cannot write: No space left on device"},
+      {{"export", "t", "/dev/full"}, "/dev/full: cannot write: No space left on device"},
+      {{"export", "missing", scratch.file("o.4off")}, "Cannot open file" + d + "/missing.poi"},
+      {{"check", "missing"}, "Cannot open file" + d + "/missing.poi"},
+      {{"check", "spoiled"}, d + "/spoiled.poi: "},
+      {{"check", "--uniform"}, "check takes [--uniform] NAME (see --help)"},
+      {{"check", "--uniform", "bent"}, "bent: not uniform: vertex 0 lies "},
+      {{"dual", "bent"}, "dual takes NAME NEWNAME (see --help)"},
+      {{"dual", "spoiled", "x"}, d + "/spoiled.poi: "},
+      {{"dual", "bent", "a b"}, "model name 'a b' must be a plain file name"},
+      {{"library", scratch.file("t.tsv")}, "d: not uniform: vertex "},
+      {{"points", "pentagram", scratch.file("p")},
+       "unknown point set 'pentagram' (known: snub-24-cell, grand-antiprism, snub-cubic-prism, "
+       "snub-dodecahedral-prism)"},
+      {{"library", none}, "Cannot open " + none},
+  };
+  for (const Case& c : kCases) {
+    std::vector<std::string> args{"-d", d};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    auto r = runGen(args, scratch);
+    std::string shown;
+    for (const auto& a : c.args) shown += a + " ";
+    EXPECT_EQ(r.exitStatus, 1) << shown;
+    ASSERT_FALSE(r.err.empty()) << shown;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << shown << ": " << r.err;
+    EXPECT_EQ(r.err.rfind("orvex-gen: " + c.message, 0), 0u) << shown << ": " << r.err;
+    EXPECT_EQ(r.out, "") << shown;
+  }
+  auto r = runGen({"-d", scratch.file("flat.txt"), "wythoff", "A4", "1000", "x"}, scratch);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_NE(r.err.find(flat + ": cannot create the directory"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace orvex::gen
+
+namespace orvex::gen {
+namespace {
+
+// Every size up to the computed limits passes the full check (run before writing) with
+// the counts of its faces; one step past a limit is refused, naming that limit.
+TEST(CliTest, BuildsBigPrismsUpToTheirLimitsAndRefusesPastThem) {
+  ScratchDir scratch;
+  const std::string d = scratch.path();
+  auto wrote = [&](long v, long f, long c) {
+    return "wrote x to " + d + ": " + std::to_string(v) + " vertices, " + std::to_string(f) +
+           " polygons, " + std::to_string(c) + " cells\n";
+  };
+  for (auto [p, q] : {std::pair{150, 150}, {167, 167}, {3, 198}, {198, 3}}) {
+    auto r = runGen({"-d", d, "duoprism", std::to_string(p), std::to_string(q), "x"}, scratch);
+    EXPECT_EQ(r.out, wrote(p * q, p * q + p + q, p + q)) << p << " " << q << ": " << r.err;
+  }
+  auto r = runGen({"-d", d, "antiprism-prism", "140", "x"}, scratch);
+  EXPECT_EQ(r.out, wrote(4 * 140, 8 * 140 + 4, 2 * 140 + 4)) << r.err;
+
+  const std::pair<std::vector<std::string>, std::string> kPast[] = {
+      {{"duoprism", "3", "199"}, "; with P = 3, Q can be at most 198\n"},
+      {{"duoprism", "168", "168"}, "; with P = 168, Q can be at most 164\n"},
+      {{"antiprism-prism", "141"}, "; P can be at most 140\n"},
+  };
+  for (const auto& [args, limit] : kPast) {
+    std::vector<std::string> all{"-d", d};
+    all.insert(all.end(), args.begin(), args.end());
+    all.push_back("y");
+    r = runGen(all, scratch);
+    EXPECT_EQ(r.exitStatus, 1) << args[1];
+    ASSERT_GE(r.err.size(), limit.size()) << args[1];
+    EXPECT_EQ(r.err.substr(r.err.size() - limit.size()), limit) << r.err;
+  }
+}
+
+// A pipe or a device must never be read (it could wait forever) nor replaced by a model.
+TEST(CliTest, NeverOpensOrReplacesWhatIsNotARegularFile) {
+  ScratchDir scratch;
+  const std::string d = scratch.path();
+  const std::string pipe = scratch.file("pipe");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const char* command : {"hull", "import"}) {
+    auto r = runGen({"-d", d, command, pipe, "x"}, scratch);
+    EXPECT_EQ(r.exitStatus, 1) << command;
+    EXPECT_EQ(r.err, "orvex-gen: Cannot open " + pipe + ": not a regular file\n") << command;
+  }
+  ASSERT_EQ(runGen({"-d", d, "wythoff", "B4", "1000", "m"}, scratch).exitStatus, 0);
+  ASSERT_EQ(mkfifo(scratch.file("q.poi").c_str(), 0600), 0);
+  std::remove(scratch.file("m.nor").c_str());
+  ASSERT_EQ(mkfifo(scratch.file("m.nor").c_str(), 0600), 0);
+  auto r = runGen({"-d", d, "list"}, scratch);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_NE(r.out.find("m                                         16      24       ?\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("q                                          ?       ?       ?\n"),
+            std::string::npos)
+      << r.out;
+  r = runGen({"-d", d, "wythoff", "B4", "1000", "m"}, scratch);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "orvex-gen: " + scratch.file("m.nor") +
+                       ": exists and is not a regular file, so it is not replaced\n");
+  struct stat s;
+  ASSERT_EQ(stat(scratch.file("m.nor").c_str(), &s), 0);
+  EXPECT_TRUE(S_ISFIFO(s.st_mode));
+}
+
+// A disk that fills while a model is replaced must leave the old model as it was, loadable,
+// and no temporaries behind: the new files are renamed into place only once all are whole.
+TEST(CliTest, AFullDiskLeavesTheOldModelAsItWas) {
+  ScratchDir scratch;
+  const std::string d = scratch.file("models");
+  ASSERT_EQ(runGen({"-d", d, "wythoff", "B4", "1000", "m"}, scratch).exitStatus, 0);
+  std::vector<std::string> names, before;
+  for (const auto& e : std::filesystem::directory_iterator(d)) {
+    names.push_back(e.path().string());
+    before.push_back(testing::readText(names.back()));
+  }
+  // 256 KiB per file: the new normals fit, its polygons and vertices do not.
+  auto r = orvex::testing::runProgram(
+      "/bin/sh",
+      {"-c", "ulimit -f 512; exec \"$0\" \"$@\"", std::string(ORVEX_BIN_DIR) + "/orvex-gen", "-d",
+       d, "wythoff", "H4", "1111", "m"},
+      scratch.path(), {}, 120);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "orvex-gen: " + d + "/fm.cel: cannot write: File too large\n");
+  size_t entries = 0;
+  for (const auto& e : std::filesystem::directory_iterator(d)) {
+    ++entries;
+    EXPECT_NE(std::find(names.begin(), names.end(), e.path().string()), names.end())
+        << e.path() << " left behind";
+  }
+  EXPECT_EQ(entries, names.size());
+  for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(testing::readText(names[i]), before[i]);
+  r = runGen({"-d", d, "check", "m"}, scratch);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+}
+
+}  // namespace
+}  // namespace orvex::gen

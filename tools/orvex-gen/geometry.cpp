@@ -1,0 +1,163 @@
+#include "tools/orvex-gen/geometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvex::gen {
+
+void symmetricEigen(const double m[4][4], double values[4], Vec4 vectors[4]) {
+  double a[4][4], v[4][4];
+  for (int i = 0; i < 4; ++i) {
+    for (int j = 0; j < 4; ++j) {
+      a[i][j] = m[i][j];
+      v[i][j] = i == j ? 1.0 : 0.0;
+    }
+  }
+  // Cyclic Jacobi: for a 4×4 matrix a handful of sweeps reaches full precision.
+  for (int sweep = 0; sweep < 50; ++sweep) {
+    double off = 0.0;
+    for (int p = 0; p < 4; ++p) {
+      for (int q = p + 1; q < 4; ++q) off += a[p][q] * a[p][q];
+    }
+    if (off < 1e-300) break;
+    for (int p = 0; p < 4; ++p) {
+      for (int q = p + 1; q < 4; ++q) {
+        if (a[p][q] == 0.0) continue;
+        double theta = (a[q][q] - a[p][p]) / (2.0 * a[p][q]);
+        double t = (theta >= 0 ? 1.0 : -1.0) / (std::fabs(theta) + std::sqrt(theta * theta + 1.0));
+        double c = 1.0 / std::sqrt(t * t + 1.0), s = t * c;
+        for (int k = 0; k < 4; ++k) {
+          double akp = a[k][p], akq = a[k][q];
+          a[k][p] = c * akp - s * akq;
+          a[k][q] = s * akp + c * akq;
+        }
+        for (int k = 0; k < 4; ++k) {
+          double apk = a[p][k], aqk = a[q][k];
+          a[p][k] = c * apk - s * aqk;
+          a[q][k] = s * apk + c * aqk;
+        }
+        for (int k = 0; k < 4; ++k) {
+          double vkp = v[k][p], vkq = v[k][q];
+          v[k][p] = c * vkp - s * vkq;
+          v[k][q] = s * vkp + c * vkq;
+        }
+      }
+    }
+  }
+  int order[4] = {0, 1, 2, 3};
+  std::sort(order, order + 4, [&](int i, int j) { return a[i][i] < a[j][j]; });
+  for (int r = 0; r < 4; ++r) {
+    int i = order[r];
+    values[r] = a[i][i];
+    vectors[r] = Vec4(v[0][i], v[1][i], v[2][i], v[3][i]);
+  }
+}
+
+Vec4 centroid(const std::vector<Vec4>& points) {
+  Vec4 c;
+  if (points.empty()) return c;
+  for (const Vec4& p : points) c = c + p;
+  return (1.0 / points.size()) * c;
+}
+
+void principalAxes(const std::vector<Vec4>& points, double values[4], Vec4 axes[4]) {
+  Vec4 c = centroid(points);
+  double m[4][4] = {};
+  for (const Vec4& p : points) {
+    Vec4 d = p - c;
+    for (int i = 0; i < 4; ++i) {
+      for (int j = 0; j < 4; ++j) m[i][j] += d[i] * d[j];
+    }
+  }
+  symmetricEigen(m, values, axes);
+}
+
+int affineRank(const std::vector<Vec4>& points, double tolerance) {
+  if (points.empty()) return -1;
+  // Greedy Gram-Schmidt on the offsets from the first point: a direction counts when
+  // some point sticks out of the span found so far by more than the tolerance.
+  std::vector<Vec4> basis;
+  std::vector<Vec4> rest;
+  for (const Vec4& p : points) rest.push_back(p - points[0]);
+  while (basis.size() < 4) {
+    double best = tolerance;
+    int bestIndex = -1;
+    for (size_t i = 0; i < rest.size(); ++i) {
+      double n = length(rest[i]);
+      if (n > best) {
+        best = n;
+        bestIndex = static_cast<int>(i);
+      }
+    }
+    if (bestIndex < 0) break;
+    Vec4 e = (1.0 / best) * rest[bestIndex];
+    basis.push_back(e);
+    for (Vec4& r : rest) r = r - dot(r, e) * e;
+  }
+  return static_cast<int>(basis.size());
+}
+
+int linearRank(const std::vector<Vec4>& directions, double tolerance) {
+  double m[4][4] = {};
+  for (const Vec4& d : directions) {
+    for (int i = 0; i < 4; ++i) {
+      for (int j = 0; j < 4; ++j) m[i][j] += d[i] * d[j];
+    }
+  }
+  double values[4];
+  Vec4 vectors[4];
+  symmetricEigen(m, values, vectors);
+  int rank = 0;
+  for (double v : values) {
+    if (v > tolerance * tolerance) ++rank;
+  }
+  return rank;
+}
+
+size_t PointIndex::KeyHash::operator()(const Key& k) const {
+  uint64_t h = 1469598103934665603ull;
+  for (int64_t c : k.c) {
+    h ^= static_cast<uint64_t>(c) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
+  }
+  return static_cast<size_t>(h);
+}
+
+PointIndex::Key PointIndex::keyOf(const Vec4& p) const {
+  Key k;
+  for (int i = 0; i < 4; ++i) k.c[i] = static_cast<int64_t>(std::floor(p[i] / cellSize_));
+  return k;
+}
+
+int PointIndex::find(const Vec4& p) const {
+  Key base = keyOf(p);
+  // The point may sit just across a cell boundary from its twin: probe the 3^4 cells,
+  // its own (code 40) first since that is where nearly every twin is.
+  for (int step = 0; step < 81; ++step) {
+    int code = (step + 40) % 81;
+    Key k = base;
+    int rest = code;
+    for (int i = 0; i < 4; ++i) {
+      k.c[i] += rest % 3 - 1;
+      rest /= 3;
+    }
+    auto it = cells_.find(k);
+    if (it == cells_.end()) continue;
+    for (const auto& entry : it->second) {
+      Vec4 d = entry.first - p;
+      if (std::fabs(d.x) < cellSize_ && std::fabs(d.y) < cellSize_ && std::fabs(d.z) < cellSize_ &&
+          std::fabs(d.w) < cellSize_) {
+        return entry.second;
+      }
+    }
+  }
+  return -1;
+}
+
+int PointIndex::findOrAdd(const Vec4& p, int next) {
+  int found = find(p);
+  if (found >= 0) return found;
+  cells_[keyOf(p)].push_back({p, next});
+  return -1;
+}
+
+}  // namespace orvex::gen

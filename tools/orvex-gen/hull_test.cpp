@@ -1,0 +1,282 @@
+#include "tools/orvex-gen/hull.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <set>
+#include <tuple>
+
+#include "tools/orvex-gen/geometry.h"
+#include "tools/orvex-gen/model_check.h"
+#include "tools/orvex-gen/model_writer.h"
+#include "tools/orvex-gen/test_support.h"
+
+namespace orvex::gen {
+namespace {
+
+std::set<std::vector<int>> vertexSets(const std::vector<std::vector<int>>& lists) {
+  std::set<std::vector<int>> sets;
+  for (std::vector<int> l : lists) {
+    std::sort(l.begin(), l.end());
+    sets.insert(l);
+  }
+  return sets;
+}
+
+bool contains(const std::vector<Vec4>& list, const Vec4& v) {
+  return std::any_of(list.begin(), list.end(), [&](const Vec4& u) {
+    return u.x == v.x && u.y == v.y && u.z == v.z && u.w == v.w;
+  });
+}
+
+// The hull of points must contain every point, have only given points as vertices, and
+// pass the model check when written; the writer runs that check.
+void expectValidHull(const std::vector<Vec4>& points, const Polytope& hull,
+                     const std::string& what) {
+  double scale = 0.0;
+  for (const Vec4& p : points) scale = std::max(scale, length(p));
+  for (const Vec4& v : hull.vertices) {
+    EXPECT_TRUE(contains(points, v)) << what;
+  }
+  for (int c = 0; c < hull.cells(); ++c) {
+    const Vec4& n = hull.normals[c];
+    ASSERT_FALSE(hull.cellVertices[c].empty()) << what;
+    const double h = dot(n, hull.vertices[hull.cellVertices[c][0]]);
+    for (const Vec4& p : points) ASSERT_LE(dot(n, p), h + 1e-9 * scale) << what << " cell " << c;
+  }
+  testing::ScratchDir scratch;
+  std::string error;
+  EXPECT_TRUE(writeModel(scratch.path(), "h", hull, &error)) << what << ": " << error;
+}
+
+// The hull keeps the points' order, so both constructions number the vertices alike and
+// their cells and polygons must be the same vertex sets, with the same normals.
+TEST(HullTest, AgreesWithWythoffOnTheSamePoints) {
+  for (auto [group, rings] : {std::pair{"B4", "1011"},
+                              {"F4", "0110"},
+                              {"H4", "1000"},
+                              {"A4", "1101"},
+                              {"H3A1", "0111"}}) {
+    Polytope w = testing::wythoffOf(group, rings);
+    Polytope h;
+    std::string error;
+    ASSERT_TRUE(convexHull(w.vertices, &h, &error)) << error;
+    ASSERT_EQ(h.vertices.size(), w.vertices.size()) << group << " " << rings;
+    EXPECT_EQ(vertexSets(h.cellVertices), vertexSets(w.cellVertices)) << group << " " << rings;
+    EXPECT_EQ(vertexSets(h.polygons), vertexSets(w.polygons)) << group << " " << rings;
+    ASSERT_EQ(h.cells(), w.cells());
+    for (int c = 0; c < h.cells(); ++c) {
+      auto same = std::find(w.cellVertices.begin(), w.cellVertices.end(), h.cellVertices[c]);
+      ASSERT_NE(same, w.cellVertices.end());
+      EXPECT_LT(length(h.normals[c] - w.normals[same - w.cellVertices.begin()]), 1e-9);
+    }
+  }
+}
+
+// Points typed in or exported by other programs carry six digits; each cell must still
+// come out whole rather than as many slightly tilted pieces.
+TEST(HullTest, KeepsCellsWholeForPointsRoundedToSixDigits) {
+  for (auto [group, rings, cells] :
+       {std::tuple{"H4", "1000", 120}, {"H4", "0001", 600}, {"F4", "1001", 240}}) {
+    std::vector<Vec4> rounded;
+    for (Vec4 v : testing::wythoffOf(group, rings).vertices) {
+      v = (1.0 / length(v)) * v;
+      for (int k = 0; k < 4; ++k) {
+        char digits[32];
+        std::snprintf(digits, sizeof digits, "%.6g", v[k]);
+        v[k] = std::atof(digits);
+      }
+      rounded.push_back(v);
+    }
+    Polytope p;
+    std::string error;
+    ASSERT_TRUE(convexHull(rounded, &p, &error)) << error;
+    EXPECT_EQ(p.vertices.size(), rounded.size()) << group << " " << rings;
+    EXPECT_EQ(p.cells(), cells) << group << " " << rings;
+  }
+}
+
+TEST(HullTest, DropsPointsThatAreNotCorners) {
+  std::vector<Vec4> points;
+  for (int i = 0; i < 16; ++i) {
+    points.emplace_back(i & 1 ? 1 : -1, i & 2 ? 1 : -1, i & 4 ? 1 : -1, i & 8 ? 1 : -1);
+  }
+  const size_t corners = points.size();
+  points.push_back(points[3]);            // a duplicate
+  points.emplace_back(0, 0, 0, 0);        // inside
+  points.emplace_back(1, 0, -1, -1);      // middle of an edge
+  points.emplace_back(1, 0.5, 0.25, -1);  // inside a polygon
+  points.emplace_back(1, 0.1, 0.2, 0.3);  // inside a cell
+  Polytope p;
+  std::string error;
+  ASSERT_TRUE(convexHull(points, &p, &error)) << error;
+  ASSERT_EQ(p.vertices.size(), corners);
+  for (size_t i = 0; i < corners; ++i) EXPECT_LT(length(p.vertices[i] - points[i]), 1e-15);
+  EXPECT_EQ(p.polygons.size(), 24u);
+  EXPECT_EQ(p.cells(), 8);
+  for (const auto& polygon : p.polygons) {
+    ASSERT_EQ(polygon.size(), 4u);
+    // Boundary order: consecutive corners differ in exactly one coordinate.
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_DOUBLE_EQ(length(p.vertices[polygon[i]] - p.vertices[polygon[(i + 1) % 4]]), 2.0);
+    }
+  }
+}
+
+TEST(HullTest, RefusesDegenerateInput) {
+  Polytope p;
+  std::string error;
+  std::vector<Vec4> four = {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}};
+  EXPECT_FALSE(convexHull(four, &p, &error));
+  EXPECT_EQ(error, "a hull needs at least 5 distinct points, got 4");
+
+  std::vector<Vec4> flat = four;
+  flat.emplace_back(1, 1, 1, 0);
+  flat.emplace_back(0.3, 0.2, 0.1, 0);
+  EXPECT_FALSE(convexHull(flat, &p, &error));
+  EXPECT_EQ(error, "all points lie in one hyperplane, so they bound no 4D polytope");
+
+  std::vector<Vec4> bad = four;
+  bad.emplace_back(0, 0, 0, 1);
+  bad.emplace_back(0, NAN, 0, 1);
+  EXPECT_FALSE(convexHull(bad, &p, &error));
+  EXPECT_EQ(error, "point 5 has a coordinate that is not finite");
+
+  std::vector<Vec4> repeated(7, Vec4(1, 2, 3, 4));
+  EXPECT_FALSE(convexHull(repeated, &p, &error));
+  EXPECT_EQ(error, "a hull needs at least 5 distinct points, got 1");
+}
+
+// Scaling must neither overflow nor underflow, and a point closer to a corner than the
+// viewer can see must not leave a sliver behind.
+TEST(HullTest, HullsSimplicesAtAnyScaleAndWithANearTwin) {
+  const std::vector<Vec4> unit = {
+      {0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+  for (double scale : {1e300, 1.7e308, 1e-300, 1e-310}) {
+    std::vector<Vec4> points;
+    for (const Vec4& v : unit) points.push_back(scale * v);
+    Polytope p;
+    std::string error;
+    ASSERT_TRUE(convexHull(points, &p, &error)) << scale << ": " << error;
+    EXPECT_EQ(p.vertices.size(), 5u) << scale;
+    EXPECT_EQ(p.polygons.size(), 10u) << scale;
+    expectValidHull(points, p, "simplex scaled by " + std::to_string(scale));
+  }
+  for (double offset : {-1e-9, 1e-9}) {  // just outside, just inside corner 0
+    std::vector<Vec4> points = unit;
+    points.emplace_back(offset, offset, offset, offset);
+    Polytope p;
+    std::string error;
+    ASSERT_TRUE(convexHull(points, &p, &error)) << offset << ": " << error;
+    EXPECT_EQ(p.vertices.size(), 5u) << offset;
+    expectValidHull(points, p, "simplex with a twin " + std::to_string(offset) + " off a corner");
+  }
+}
+
+// Random clouds: each hull is the exact simplicial hull and passes the check, or is
+// refused because a point lies too close to a cell it is not on, and that is true.
+TEST(HullTest, RandomCloudsGiveValidHullsOrTheTrueReason) {
+  int accepted = 0, refused = 0;
+  for (auto [onSphere, inside, seeds] : {std::tuple{20, 5, 8}, {300, 60, 2}, {2000, 0, 1}}) {
+    for (int seed = 1; seed <= seeds; ++seed) {
+      std::mt19937 random(seed);
+      std::normal_distribution<double> gauss;
+      std::uniform_real_distribution<double> uniform(0.0, 0.99);
+      std::vector<Vec4> points;
+      for (int i = 0; i < onSphere + inside; ++i) {
+        Vec4 v(gauss(random), gauss(random), gauss(random), gauss(random));
+        v = (1.0 / length(v)) * v;
+        points.push_back(i < onSphere ? v : uniform(random) * v);
+      }
+      const std::string what = std::to_string(onSphere) + "+" + std::to_string(inside) +
+                               " points, seed " + std::to_string(seed);
+      Polytope p;
+      std::string error;
+      if (convexHull(points, &p, &error)) {
+        ++accepted;
+        for (const auto& cell : p.cellVertices) EXPECT_EQ(cell.size(), 4u) << what;
+        for (int i = 0; i < onSphere; ++i) {
+          EXPECT_TRUE(contains(p.vertices, points[i]))
+              << what << ": point " << i << " is on the sphere, so a corner";
+        }
+        expectValidHull(points, p, what);
+        continue;
+      }
+      ++refused;
+      int point, a, b, c, d;
+      double distance, needed;
+      // Facets within the merge tolerance of coplanar make one cell; if a corner then sits
+      // between the strict and the viewer's rule, no model can be right.
+      const size_t bent = error.find(" is not flat: point ");
+      if (error.rfind("the cell through points ", 0) == 0 && bent != std::string::npos &&
+          std::sscanf(error.c_str() + bent, " is not flat: point %d lies %lf off it", &point,
+                      &distance) == 2) {
+        EXPECT_GT(distance, kHullTolerance) << what << ": " << error;
+        EXPECT_LT(distance, 2 * kHullTolerance) << what << ": " << error;
+        continue;
+      }
+      ASSERT_EQ(std::sscanf(error.c_str(),
+                            "point %d lies only %lf from the cell through points %d, %d, %d, %d; "
+                            "at this size the viewer's incidence rule needs %lf",
+                            &point, &distance, &a, &b, &c, &d, &needed),
+                7)
+          << what << ": " << error;
+      EXPECT_LT(distance, needed) << what;
+      EXPECT_NEAR(needed, kRequiredMargin, 0.2 * kRequiredMargin) << what;  // radius about 1
+      double values[4];
+      Vec4 axes[4];
+      principalAxes({points[a], points[b], points[c], points[d]}, values, axes);
+      const double actual = std::fabs(dot(axes[0], points[point] - points[a]));
+      EXPECT_NEAR(actual, distance, 0.01 * distance) << what << ": " << error;
+    }
+  }
+  EXPECT_GT(accepted, 0);
+  EXPECT_GT(refused, 0);
+}
+
+TEST(HullTest, ReadsPointFilesAndNamesTheirFaults) {
+  testing::ScratchDir scratch;
+  std::vector<Vec4> points;
+  std::string error;
+  testing::writeText(scratch.file("ok.txt"), "3\n1 2 3 4\n-1e-3 0 .5 7\n1e-310 0 0 0\n");
+  ASSERT_TRUE(readPointsFile(scratch.file("ok.txt"), &points, &error)) << error;
+  ASSERT_EQ(points.size(), 3u);
+  EXPECT_EQ(points[1].x, -1e-3);
+  EXPECT_EQ(points[1].w, 7);
+  EXPECT_EQ(points[2].x, 1e-310);
+
+  testing::writeText(scratch.file("off.4off"),
+                     "4OFF\n# comment\n2 0 0 0\n1 0 0 0\n0 0 0 1 7 7 7\n");
+  ASSERT_TRUE(readPointsFile(scratch.file("off.4off"), &points, &error)) << error;
+  ASSERT_EQ(points.size(), 2u);
+  EXPECT_EQ(points[1].w, 1);
+
+  struct Bad {
+    const char* text;
+    const char* message;
+  };
+  const Bad kBad[] = {
+      {"3\n1 2 3 4\n5 6 7 8\n", ": point 2 is missing (the count says 3)"},
+      {"1\n1 2 x 4\n", ": point 0 has 'x', which is not a number"},
+      {"1\n1 2 1e999 4\n", ": point 0 has '1e999', which is too large for a double"},
+      {"points\n", ": expected a point count or 4OFF, found 'points'"},
+      {"", ": expected a point count or 4OFF, found ''"},
+      {"-2\n", ": expected a point count or 4OFF, found '-2'"},
+  };
+  for (const Bad& b : kBad) {
+    testing::writeText(scratch.file("bad.txt"), b.text);
+    EXPECT_FALSE(readPointsFile(scratch.file("bad.txt"), &points, &error)) << b.text;
+    EXPECT_EQ(error, scratch.file("bad.txt") + b.message);
+  }
+  EXPECT_FALSE(readPointsFile(scratch.file("none.txt"), &points, &error));
+  EXPECT_EQ(error, "Cannot open " + scratch.file("none.txt"));
+  EXPECT_FALSE(readPointsFile(scratch.path(), &points, &error));
+  EXPECT_EQ(error, "Cannot open " + scratch.path() + ": not a regular file");
+}
+
+}  // namespace
+}  // namespace orvex::gen

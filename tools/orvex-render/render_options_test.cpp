@@ -1,0 +1,95 @@
+#include "tools/orvex-render/render_options.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace orvex::render_tool {
+namespace {
+
+RenderAction parse(std::vector<const char*> args, RenderOptions* options, std::string* error) {
+  args.insert(args.begin(), "orvex-render");
+  return parseRenderOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+TEST(RenderOptionsTest, ViewerWordsMeanWhatTheyMeanToTheViewer) {
+  RenderOptions o;
+  o.settings.width = 240;  // as if from orvex.cfg
+  std::string error;
+  ASSERT_EQ(parse({"c24", "-hello", "-x", "-clip", "-", "-n", "-s", "c120", "-n"}, &o, &error),
+            RenderAction::kRun)
+      << error;
+  // Judged by the second character as orvex judges them: -hello is -h, -clip is -c, -x
+  // and - are ignored; "-s" after -n is the title, not a switch; a last -n is ignored;
+  // the last model name wins.
+  EXPECT_EQ(o.settings.modelName, "c120");
+  EXPECT_EQ(o.settings.fillType, 1);
+  EXPECT_EQ(o.settings.clip, 1);
+  EXPECT_EQ(o.size, 240) << "the size defaults to the Width setting";
+  EXPECT_EQ(o.output, "orvex.png");
+  EXPECT_EQ(o.projection, view4d::Projection::kOrtho);
+}
+
+TEST(RenderOptionsTest, TurnsKeepTheirOrderAndEachRepeatBelongsToItsTurn) {
+  RenderOptions o;
+  std::string error;
+  ASSERT_EQ(parse({"--turn", "0,-0.05,0.025,0,0,0", "--repeat", "3", "--turn=0,0,0,1e-2,-2,0",
+                   "--size=64", "-o", "out/a.png", "--frames", "5", "--projection",
+                   "stereographic"},
+                  &o, &error),
+            RenderAction::kRun)
+      << error;
+  ASSERT_EQ(o.turns.size(), 2u);
+  EXPECT_DOUBLE_EQ(o.turns[0].increment[1], -0.05);
+  EXPECT_DOUBLE_EQ(o.turns[0].increment[2], 0.025);
+  EXPECT_EQ(o.turns[0].repeat, 3);
+  EXPECT_DOUBLE_EQ(o.turns[1].increment[3], 0.01);
+  EXPECT_DOUBLE_EQ(o.turns[1].increment[4], -2.0);
+  EXPECT_EQ(o.turns[1].repeat, 1);
+  EXPECT_EQ(o.size, 64);
+  EXPECT_EQ(o.output, "out/a.png");
+  EXPECT_EQ(o.frames, 5);
+  EXPECT_EQ(o.projection, view4d::Projection::kStereographic);
+}
+
+TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLineNamingThem) {
+  const std::vector<std::vector<const char*>> bad = {
+      {"--size", "0"},          {"--size", "12x"},        {"--size"},
+      {"--turn", "1,2,3,4,5"},  {"--turn", "1,2,3,4,5,6,7"}, {"--turn", "1,2,,4,5,6"},
+      {"--turn", "1,2,3,4,5,nan"}, {"--repeat", "2"},     {"--turn", "0,0,0,0,0,1", "--repeat", "-1"},
+      {"--frames", "3"},        {"--projection", "fisheye"}, {"--distance", "1"},
+      {"--sizes", "3"},         {"-o", ""},
+      {"--section", "nan"},     {"--section", "-inf"},    {"--section", "0", "--section-to", "1"},
+      {"--section", "0", "--projection", "angle"},
+      // Typed or pasted line ends and control bytes stay escaped in the one line.
+      {"--bo\ngus\r"},          {"--size", "1\n2"},
+  };
+  for (const auto& args : bad) {
+    RenderOptions o;
+    std::string error;
+    EXPECT_EQ(parse(args, &o, &error), RenderAction::kError) << args[0];
+    EXPECT_FALSE(error.empty()) << args[0];
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+  }
+  RenderOptions o;
+  std::string error;
+  parse({"--size", "abc"}, &o, &error);
+  EXPECT_EQ(error, "--size needs a whole number of pixels from 1 to 16384, not 'abc'");
+  parse({"--bogus"}, &o, &error);
+  EXPECT_EQ(error, "unknown option '--bogus' (see --help)");
+  o = RenderOptions();
+  o.settings.width = -3;
+  EXPECT_EQ(parse({}, &o, &error), RenderAction::kError) << "a bad Width needs --size";
+  EXPECT_EQ(parse({"--help"}, &o, &error), RenderAction::kHelp);
+}
+
+TEST(RenderOptionsTest, FrameNamesNumberBeforeTheExtension) {
+  EXPECT_EQ(frameFileName("spin.png", 1), "spin-0001.png");
+  EXPECT_EQ(frameFileName("out/spin.x.png", 42), "out/spin.x-0042.png");
+  EXPECT_EQ(frameFileName("spin", 7), "spin-0007");
+  EXPECT_EQ(frameFileName("dir.d/spin", 7), "dir.d/spin-0007") << "a dot in a directory";
+  EXPECT_EQ(frameFileName(".hidden", 3), ".hidden-0003");
+}
+
+}  // namespace
+}  // namespace orvex::render_tool

@@ -1,0 +1,251 @@
+// orvex-render run as users run it: the real binary in a scratch directory.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "offscreen/image_diff.h"
+#include "offscreen/png_io.h"
+#include "tools/orvex-render/test_support.h"
+
+namespace orvex::render_tool {
+namespace {
+
+using testing::renderBinary;
+using testing::runProgram;
+using testing::TempDir;
+
+offscreen::RgbImage load(const std::string& path) {
+  offscreen::RgbImage image;
+  std::string error;
+  EXPECT_TRUE(offscreen::readPng(path, &image, &error)) << error;
+  return image;
+}
+
+std::vector<std::string> render(std::vector<std::string> args) {
+  args.insert(args.begin(), renderBinary());
+  return args;
+}
+
+TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;  // the whole stderr
+  };
+  const std::string models = std::string(ORVEX_MODELS_DIR);
+  const std::vector<Case> cases = {
+      {{"--bogus"}, "orvex-render: unknown option '--bogus' (see --help)\n"},
+      {{"--size", "-4"}, "orvex-render: --size needs a whole number of pixels from 1 to 16384, "
+                         "not '-4'\n"},
+      {{"--frames", "2"}, "orvex-render: --frames needs a --turn to spin by\n"},
+      {{"nosuch"}, "orvex-render: Cannot open file" + models + "/nosuch.poi\n"},
+      {{"c8", "-o", "no/such/dir/x.png"}, ""},
+      {{"--section", "half"}, "orvex-render: --section needs a real number, the w of the "
+                              "cutting hyperplane, not 'half'\n"},
+      {{"--section-to", "1", "--frames", "3"},
+       "orvex-render: --section-to needs a --section to start from\n"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    testing::writeText(dir.file("keep.png"), "old content");
+    std::vector<std::string> args = c.args;
+    if (c.args[0] != "c8") args.insert(args.end(), {"-o", "keep.png"});
+    const testing::RunResult r = runProgram(render(args), dir.path());
+    EXPECT_EQ(r.status, 1) << c.args[0];
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    if (!c.message.empty()) {
+      EXPECT_EQ(r.err, c.message);
+    } else {
+      EXPECT_EQ(r.err.rfind("orvex-render: no/such/dir/x.png: ", 0), 0u) << r.err;
+    }
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.png"}) << "no stray file";
+    EXPECT_EQ(testing::readText(dir.file("keep.png")), "old content");
+  }
+}
+
+TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
+  TempDir dir;
+  const std::string models = std::string(ORVEX_MODELS_DIR);
+  std::filesystem::create_directory(dir.file("m"));
+  for (const char* name : {"c8.poi", "fc8.cel", "c8.nor"}) {
+    std::filesystem::copy_file(models + "/" + name, dir.file("m/") + name);
+  }
+  testing::writeText(dir.file("orvex.cfg"), "DataDir " + dir.file("m") + "\n");
+  const std::string poi = testing::readText(dir.file("m/c8.poi"));
+  std::filesystem::create_directory(dir.file("sub"));
+  ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
+  std::filesystem::create_symlink("m/c8.nor", dir.file("normals-link"));
+  std::filesystem::create_hard_link(dir.file("m/fc8.cel"), dir.file("cel-link"));
+
+  struct Refused {
+    std::string output;
+    std::string message;  // after "orvex-render: "
+  };
+  const std::vector<Refused> refused = {
+      {"/dev/null", "/dev/null is a device, not a regular file; refusing to replace it"},
+      {"/dev/full", "/dev/full is a device, not a regular file; refusing to replace it"},
+      {"sub", "sub is a directory, not a regular file; refusing to replace it"},
+      {"pipe", "pipe is a FIFO, not a regular file; refusing to replace it"},
+      {"m/c8.poi", "m/c8.poi is the model file " + dir.file("m") + "/c8.poi; refusing to "
+                   "replace it"},
+      {"normals-link", "normals-link is the model file " + dir.file("m") + "/c8.nor; refusing "
+                       "to replace it"},
+      {"cel-link", "cel-link is the model file " + dir.file("m") + "/fc8.cel; refusing to "
+                   "replace it"},
+  };
+  for (const Refused& r : refused) {
+    const testing::RunResult run = runProgram(render({"c8", "--size", "32", "-o", r.output}),
+                                              dir.path());
+    EXPECT_EQ(run.status, 1) << r.output;
+    EXPECT_EQ(run.err, "orvex-render: " + r.message + "\n");
+  }
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.file("pipe")));
+  EXPECT_EQ(testing::readText(dir.file("m/c8.poi")), poi);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("normals-link")));
+
+  // A symlink, dangling or not, is written through; the link itself stays.
+  std::filesystem::create_symlink("sub/real.png", dir.file("link.png"));
+  std::filesystem::create_symlink(dir.file("sub/new.png"), dir.file("dangling.png"));
+  testing::writeText(dir.file("sub/real.png"), "old");
+  // A name of 250 bytes works: the temporary name is no longer than the target's.
+  const std::string longName = std::string(246, 'n') + ".png";
+  for (const std::string& output : {std::string("link.png"), std::string("dangling.png"),
+                                    longName}) {
+    const testing::RunResult run =
+        runProgram(render({"c8", "--size", "32", "-o", output}), dir.path());
+    EXPECT_EQ(run.status, 0) << output << ": " << run.err;
+    EXPECT_EQ(load(dir.file(output)).width, 32) << output;
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.png")));
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("sub/new.png")));
+  EXPECT_EQ(dir.entries().size(), 9u) << "no temporary file left behind";
+}
+
+TEST(RenderToolTest, NoUsableOpenGlIsAClearFailureNotAnEmptyPicture) {
+  TempDir dir;
+  // Without a vendor library glvnd's EGL has no platform at all.
+  const testing::RunResult r = runProgram(render({"c8"}), dir.path(),
+                                          {"__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("orvex-render: offscreen OpenGL: ", 0), 0u) << r.err;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST(RenderToolTest, ReadsTheConfigurationFileLikeTheViewer) {
+  TempDir configured, plain;
+  testing::writeText(configured.file("orvex.cfg"), "Width 120\nFillType 1\nExtendRate 0.2\n");
+  ASSERT_EQ(runProgram(render({"--turn", "0,0.3,0.2,0.4,0,0"}), configured.path()).status, 0);
+  const offscreen::RgbImage fromFile = load(configured.file("orvex.png"));
+  EXPECT_EQ(fromFile.width, 120);
+  EXPECT_EQ(fromFile.height, 120);
+
+  // The same settings from the command line (-h is FillType 1).
+  testing::writeText(plain.file("orvex.cfg"), "ExtendRate 0.2\n");
+  ASSERT_EQ(runProgram(render({"-h", "--size", "120", "--turn", "0,0.3,0.2,0.4,0,0"}),
+                       plain.path()).status, 0);
+  EXPECT_EQ(offscreen::compareImages(fromFile, load(plain.file("orvex.png")), 0).differingPixels, 0);
+
+  // And without the ExtendRate the picture changes.
+  TempDir bare;
+  ASSERT_EQ(runProgram(render({"-h", "--size", "120", "--turn", "0,0.3,0.2,0.4,0,0"}),
+                       bare.path()).status, 0);
+  EXPECT_GT(offscreen::compareImages(fromFile, load(bare.file("orvex.png")), 8).differingPixels, 100);
+}
+
+TEST(RenderToolTest, AnyNonzeroClipEnablesThePlaneAndBadValuesAreRefused) {
+  TempDir dir;
+  auto picture = [&](const std::string& clip) {
+    testing::writeText(dir.file("orvex.cfg"), "ClipPlane 1 0 0 0\nClip " + clip + "\n");
+    const testing::RunResult r =
+        runProgram(render({"c24", "--size", "64", "--turn", "0,0.3,0.2,0.4,0,0"}), dir.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    return load(dir.file("orvex.png"));
+  };
+  const offscreen::RgbImage off = picture("0"), on = picture("1");
+  ASSERT_GT(offscreen::compareImages(off, on, 8).differingPixels, 100) << "the plane must cut something";
+  for (const char* clip : {"2", "-1"}) {
+    EXPECT_EQ(offscreen::compareImages(on, picture(clip), 0).differingPixels, 0) << "Clip " << clip;
+  }
+
+  testing::writeText(dir.file("orvex.cfg"), "Width 64\nClipPlane 0 0 nan 0\n");
+  const testing::RunResult bad = runProgram(render({"-o", "bad.png"}), dir.path());
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "orvex-render: orvex.cfg line 2: ClipPlane nan is not a finite number\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("bad.png")));
+}
+
+TEST(RenderToolTest, FramesAreTheSpinOfTheLastTurn) {
+  TempDir dir;
+  const std::string drag = "0,-0.1,0.05,0,0,0", spin = "0,0,0,0.15,-0.05,0";
+  ASSERT_EQ(runProgram(render({"--size", "96", "--turn", drag, "--turn", spin, "--frames", "3",
+                               "-o", "spin.png"}),
+                       dir.path()).status, 0);
+  EXPECT_EQ(dir.entries(),
+            (std::vector<std::string>{"spin-0001.png", "spin-0002.png", "spin-0003.png"}));
+  // Frame 3 has the spin applied three times, exactly as one picture asks for it.
+  ASSERT_EQ(runProgram(render({"--size", "96", "--turn", drag, "--turn", spin, "--repeat", "3",
+                               "-o", "still.png"}),
+                       dir.path()).status, 0);
+  const offscreen::RgbImage third = load(dir.file("spin-0003.png"));
+  EXPECT_EQ(offscreen::compareImages(third, load(dir.file("still.png")), 0).differingPixels, 0);
+  EXPECT_GT(offscreen::compareImages(third, load(dir.file("spin-0001.png")), 8).differingPixels, 50)
+      << "the spin must move the picture";
+}
+
+TEST(RenderToolTest, SectionsPrintTheirCountsAndSweepWithTheViewHeld) {
+  TempDir dir;
+  testing::RunResult r = runProgram(render({"c8", "--size", "64", "--section", "0.5"}), dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "section w=0.5: 8 vertices, 12 edges, 6 faces\n");
+  r = runProgram(render({"c8", "--size", "64", "--section", "+2e0", "-o", "miss.png"}), dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "section w=+2e0: 0 vertices, 0 edges, 0 faces\n");
+  const offscreen::RgbImage miss = load(dir.file("miss.png"));
+  EXPECT_EQ(std::count(miss.pixels.begin(), miss.pixels.end(), 153), 64 * 64 * 3)
+      << "a miss is the grey background only";
+
+  const std::string turn = "0,0.3,0.2,0.5,0.4,0";
+  r = runProgram(render({"c8", "--size", "64", "--turn", turn, "--section", "-0.25", "--section-to",
+                         "0.25", "--frames", "3", "-o", "sweep.png"}),
+                 dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find(':')), "section w=-0.25");
+  EXPECT_NE(r.out.find(" faces\nsection w=0: "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" faces\nsection w=0.25: "), std::string::npos) << r.out;
+  // The middle frame is the cut at 0 of the turned view, not of a view turned further.
+  r = runProgram(render({"c8", "--size", "64", "--turn", turn, "--section", "0", "-o", "mid.png"}),
+                 dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  const offscreen::RgbImage mid = load(dir.file("mid.png"));
+  EXPECT_EQ(offscreen::compareImages(load(dir.file("sweep-0002.png")), mid, 0).differingPixels, 0);
+  EXPECT_GT(offscreen::compareImages(load(dir.file("sweep-0001.png")), mid, 8).differingPixels, 50);
+}
+
+TEST(RenderToolTest, ProjectionExtensionsDrawSomethingElse) {
+  TempDir dir;
+  const std::string turn = "0,0.2,0.1,0.5,0.3,0";
+  ASSERT_EQ(runProgram(render({"--size", "96", "--turn", turn, "-o", "ortho.png"}), dir.path())
+                .status, 0);
+  const offscreen::RgbImage ortho = load(dir.file("ortho.png"));
+  for (const std::string kind : {"perspective", "angle", "stereographic"}) {
+    ASSERT_EQ(runProgram(render({"--size", "96", "--turn", turn, "--projection", kind, "-o",
+                                 kind + ".png"}),
+                         dir.path()).status, 0) << kind;
+    const offscreen::RgbImage other = load(dir.file(kind + ".png"));
+    EXPECT_GT(offscreen::compareImages(ortho, other, 8).differingPixels, 50) << kind;
+    long nonGrey = 0;
+    for (size_t i = 0; i < other.pixels.size(); i += 3) {
+      nonGrey += other.pixels[i] != other.pixels[i + 2];  // the background is grey
+    }
+    EXPECT_GT(nonGrey, 200) << kind << " drew no cells";
+  }
+  const testing::RunResult help = runProgram(render({"--help"}), dir.path());
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--projection"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orvex::render_tool
