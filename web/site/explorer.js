@@ -1,24 +1,11 @@
-// The explorer page: the library picker, the controls and keys, pointer input fed to the
-// viewer's own rotation logic, the state kept in the address, and opening one's own files.
+// The explorer page: loading models, the controls and keys, drawing each frame, the state
+// kept in the address, and opening one's own files.
 'use strict';
 
 (() => {
   const DEFAULT_TURN = [0, 0.45, 0.3, 0.35, 0.25, 0];  // an oblique first view, with depth
-  const GROUPS = [
-    ['regular', 'Regular'], ['uniform', 'Uniform'], ['dual', 'Duals'], ['prism', 'Prisms'],
-    ['duoprism', 'Duoprisms'], ['antiprismatic-prism', 'Antiprismatic prisms']];
   const COLOURS = ['count', 'kind', 'cell'];
   const PROJECTIONS = ['ortho', 'perspective', 'stereographic'];
-  const FACE_NAMES = ['cell', 'face', 'edge', 'vertex'];
-  const SHAPES = {
-    '3x4': 'tetrahedra', '4x6': 'cubes', '3x8': 'octahedra', '5x12': 'dodecahedra',
-    '3x20': 'icosahedra', '3x8 4x6': 'cuboctahedra', '3x4 6x4': 'truncated tetrahedra',
-    '4x6 6x8': 'truncated octahedra', '3x8 8x6': 'truncated cubes',
-    '3x8 4x18': 'rhombicuboctahedra', '4x12 6x8 8x6': 'truncated cuboctahedra',
-    '3x20 5x12': 'icosidodecahedra', '3x20 10x12': 'truncated dodecahedra',
-    '5x12 6x20': 'truncated icosahedra', '3x20 4x30 5x12': 'rhombicosidodecahedra',
-    '4x30 6x20 10x12': 'truncated icosidodecahedra'};
-
   const $ = (id) => document.getElementById(id);
   const canvas = $('view');
   const ui = {
@@ -29,73 +16,21 @@
   let M = null;        // the WebAssembly module
   let ex = 0;          // the explorer inside it
   let gl = null;
-  let library = [];    // rows of the model table
   let current = '';    // the model shown: a library name or an opened file's
   let zoom = 1;
   let dirty = true;
   let sectionW = 0;
   let loading = 0;     // counts loads so that only the latest one shows
   let fitPending = false;  // fit once the model is shown
-  const stats = { frames: 0, firstFrameAt: 0, modelShownAt: 0 };
+  const stats = { frames: 0, firstFrameAt: 0 };  // for the tests and the benchmark
 
   function message(text) { $('message').textContent = text || ''; }
 
-  // ---- the model table and the picker ----
-
-  function parseLibrary(tsv) {
-    const rows = [];
-    for (const line of tsv.split('\n')) {
-      if (!line || line.startsWith('#')) continue;
-      const [name, family, , V, E, F, C] = line.split('\t');
-      rows.push({ name, family, V, E, F, C });
-    }
-    return rows;
-  }
-
-  function parseKinds(tsv) {
-    const kinds = new Map();
-    for (const line of tsv.split('\n')) {
-      const [name, text] = line.split('\t');
-      if (name && text) kinds.set(name, text);
-    }
-    return kinds;
-  }
-
-  function fillPicker(kinds) {
-    ui.model.textContent = '';
-    for (const [family, title] of GROUPS) {
-      const group = document.createElement('optgroup');
-      group.label = title;
-      for (const row of library.filter((r) => r.family === family)) {
-        const option = document.createElement('option');
-        option.value = row.name;
-        const cells = kinds.get(row.name);
-        option.textContent = `${row.name}  (${row.V} V, ${row.E} E, ${row.F} F, ${row.C} C` +
-          (cells ? `: ${cells})` : ')');
-        group.appendChild(option);
-      }
-      if (group.children.length) ui.model.appendChild(group);
-    }
-  }
-
-  const POLYGON_NAMES = { 3: 'triangular', 5: 'pentagonal', 6: 'hexagonal', 8: 'octagonal',
-                          10: 'decagonal' };
-
-  /// A kind of cell in words: "120 dodecahedra", "10 hexagonal prisms".
-  function kindText(signature, count) {
-    if (SHAPES[signature]) return `${count} ${SHAPES[signature]}`;
-    const sizes = new Map(signature.split(' ').map((p) => p.split('x').map(Number)));
-    const [n] = [...sizes.keys()].filter((k) => k !== 3 && k !== 4);
-    const gon = POLYGON_NAMES[n] || `${n}-gonal`;
-    if (sizes.size === 2 && sizes.get(n) === 2 && sizes.get(4) === n) return `${count} ${gon} prisms`;
-    if (sizes.size === 2 && sizes.get(n) === 2 && sizes.get(3) === 2 * n) return `${count} ${gon} antiprisms`;
-    if (signature === '3x2 4x3') return `${count} triangular prisms`;
-    return `${count} cells of ${[...sizes].map(([s, k]) => `${k} ${s}-gons`).join(', ')}`;
-  }
+  // ---- the model shown ----
 
   function showInfo() {
     const info = JSON.parse(M.UTF8ToString(M._ox_info(ex)));
-    const kinds = info.kinds.map(([s, n]) => kindText(s, n)).join(', ');
+    const kinds = info.kinds.map(([s, n]) => OrvexLibrary.kindText(s, n)).join(', ');
     $('info').textContent = `${current}: ${info.V} vertices, ${info.E} edges, ${info.F} polygons, ` +
       `${info.C} cells (${kinds})`;
   }
@@ -155,7 +90,6 @@
     current = name;
     if ([...ui.model.options].some((o) => o.value === name)) ui.model.value = name;
     showInfo();
-    stats.modelShownAt = 0;
     sectionRange();
     dirty = true;
     if (fitPending) {
@@ -321,7 +255,6 @@
       $('sectionText').textContent = '';
     }
     stats.frames++;
-    if (current && !stats.modelShownAt) stats.modelShownAt = performance.now();
     if (current && !stats.firstFrameAt) stats.firstFrameAt = performance.now();
     dirty = false;
   }
@@ -354,88 +287,15 @@
     link.click();
   }
 
-  // ---- pointer input: the viewer's button, drag and idle handlers ----
+  // ---- pointer input, into the viewer's button, drag and idle handlers ----
 
-  const LEFT = 0, OTHER = 2, DOWN = 0, UP = 1;
-  const pointers = new Map();
-  let held = null;  // { button, x, y } while a button or finger turns
-  let pinch = 0;
-
-  function centre() {
-    let x = 0, y = 0;
-    for (const p of pointers.values()) { x += p.x; y += p.y; }
-    return [Math.round(x / pointers.size), Math.round(y / pointers.size)];
-  }
-
-  function spread() {
-    const [a, b] = [...pointers.values()];
-    return Math.hypot(a.x - b.x, a.y - b.y);
-  }
-
-  function press(button, x, y) {
-    held = { button };
-    M._ox_mouse(ex, button, DOWN, x, y);
-  }
-
-  function release(x, y, spin) {
-    if (!held) return;
-    M._ox_mouse(ex, held.button, UP, x, y);
-    if (!spin) M._ox_stop(ex);
-    held = null;
-    saveHash();
-  }
-
-  canvas.addEventListener('pointerdown', (e) => {
-    canvas.setPointerCapture(e.pointerId);
-    pointers.set(e.pointerId, { x: e.offsetX, y: e.offsetY });
-    if (e.pointerType === 'touch') {
-      // A second finger changes the gesture: a turn through the fourth dimension and pinch.
-      const [x, y] = centre();
-      release(x, y, false);
-      press(pointers.size >= 2 ? OTHER : LEFT, x, y);
-      if (pointers.size === 2) pinch = spread();
-      return;
-    }
-    if (held) return;
-    press(e.button === 0 && !e.shiftKey ? LEFT : OTHER, Math.round(e.offsetX), Math.round(e.offsetY));
-  });
-
-  canvas.addEventListener('pointermove', (e) => {
-    if (!pointers.has(e.pointerId)) return;
-    pointers.set(e.pointerId, { x: e.offsetX, y: e.offsetY });
-    const [x, y] = centre();
-    if (pointers.size === 2 && pinch > 0) {
-      const now = spread();
-      if (now > 0) zoom *= now / pinch;
-      pinch = now;
-    }
-    M._ox_motion(ex, x, y);
-    dirty = true;
-  });
-
-  function pointerEnd(e) {
-    if (!pointers.has(e.pointerId)) return;
-    const wasTouch = e.pointerType === 'touch';
-    const [x, y] = centre();
-    pointers.delete(e.pointerId);
-    if (wasTouch && pointers.size > 0) {
-      release(x, y, false);
-      const [cx, cy] = centre();
-      press(LEFT, cx, cy);
-      pinch = 0;
-      return;
-    }
-    release(x, y, true);
-  }
-  canvas.addEventListener('pointerup', pointerEnd);
-  canvas.addEventListener('pointercancel', pointerEnd);
-  canvas.addEventListener('contextmenu', (e) => e.preventDefault());
-  canvas.addEventListener('wheel', (e) => {
-    e.preventDefault();
-    zoom *= Math.exp(-e.deltaY * (e.deltaMode === 1 ? 0.05 : 0.0015));
-    dirty = true;
-    saveHash();
-  }, { passive: false });
+  const POINTER = {
+    mouse: (button, state, x, y) => M._ox_mouse(ex, button, state, x, y),
+    motion: (x, y) => { M._ox_motion(ex, x, y); dirty = true; },
+    stop: () => M._ox_stop(ex),
+    zoomBy: (f) => { zoom *= f; dirty = true; },
+    settled: () => saveHash(),
+  };
 
   // ---- controls and keys ----
 
@@ -552,9 +412,9 @@
       createOrvex(), fetchText('polytopes.tsv'), fetchText('kinds.tsv').catch(() => '')]);
     M = module;
     ex = M._ox_create();
-    library = parseLibrary(table);
-    fillPicker(parseKinds(kinds));
+    OrvexLibrary.fillPicker(ui.model, OrvexLibrary.parseLibrary(table), OrvexLibrary.parseKinds(kinds));
     wireControls();
+    OrvexPointer.attach(canvas, POINTER);
     // On a small screen the picture comes first; Tab or the button shows the controls.
     if (window.innerWidth < 600) $('panel').classList.add('collapsed');
     const name = readHash();
@@ -570,6 +430,5 @@
     current: () => current,
     opened: () => opening,
     message: () => $('message').textContent,
-    faceNames: FACE_NAMES,
   };
 })();

@@ -49,6 +49,20 @@ async function drag(page, from, to, button) {
   }
 }
 
+// Fingers from `from` moved together by (dx, dy) in four steps, through the touch events a
+// touch screen sends.
+async function touchDrag(page, from, dx, dy) {
+  const cdp = await page.context().newCDPSession(page);
+  const points = (i) => from.map(([x, y]) => ({ x: x + dx * i / 4, y: y + dy * i / 4 }));
+  await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: points(0).slice(0, 1) });
+  if (from.length > 1) await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: points(0) });
+  for (let i = 1; i <= 4; ++i) {
+    await cdp.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: points(i) });
+  }
+  // Touch moves reach the page with the next frame.
+  await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
+}
+
 async function pictures(browser, url, errors) {
   for (const [hash, args] of [['model=c8', ['c8']], ['model=c120&frames', ['c120', '-h']],
                               ['model=c600&clip', ['c600', '-c']]]) {
@@ -63,6 +77,13 @@ async function pictures(browser, url, errors) {
     await drag(page, [200, 200], to, button);
     await samePicture(page, `${button} drag on c24`, ['c24', '--turn', TURN, '--turn', turn]);
     await page.mouse.up({ button });
+    await page.close();
+  }
+  // The same turns by touch: one finger, then two.
+  for (const [fingers, turn] of [[[[200, 200]], '0,0.2,0,0,0,0'], [[[180, 200], [220, 200]], '0,0,0,0,0.2,0']]) {
+    const page = await openPage(browser, url, 'model=c24', SIZE, SIZE, errors);
+    await touchDrag(page, fingers, fingers.length === 1 ? -40 : 0, fingers.length === 1 ? 0 : 40);
+    await samePicture(page, `${fingers.length}-finger drag on c24`, ['c24', '--turn', TURN, '--turn', turn]);
     await page.close();
   }
 }
