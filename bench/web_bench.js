@@ -1,6 +1,6 @@
 // The explorer's speed in Debian's headless Chromium with SwiftShader: the first frame after
-// opening the page, the spinning frame rate at 800×800 CSS pixels, and the page's size
-// without the models, compressed.
+// opening the page, the spinning frame rate at 800×800 CSS pixels (and the share of the cell
+// walk in WebAssembly), and the page's size without the models, compressed.
 //   node bench/web_bench.js SITE_DIR [SECONDS]      (after npm ci --prefix web/test)
 'use strict';
 
@@ -33,13 +33,14 @@ async function spinning(browser, url, model) {
   await page.mouse.move(360, 390);
   await page.mouse.up();
   await page.waitForTimeout(500);
-  const count = () => page.evaluate(() => window.orvexExplorer.stats.frames);
-  const start = await count();
+  const stats = () => page.evaluate(() => ({ ...window.orvexExplorer.stats }));
+  const start = await stats();
   const t0 = Date.now();
   await page.waitForTimeout(seconds * 1000);
-  const fps = (await count() - start) / ((Date.now() - t0) / 1000);
+  const end = await stats();
+  const frames = end.frames - start.frames;
   await page.close();
-  return fps;
+  return { fps: frames / ((Date.now() - t0) / 1000), walk: (end.walkMs - start.walkMs) / frames };
 }
 
 function pageSize() {
@@ -57,12 +58,12 @@ function pageSize() {
 (async () => {
   const { server, url } = await serve(site);
   const browser = await launch();
-  console.log('| model | first frame ms | spinning fps at 800×800 |');
-  console.log('|---|--:|--:|');
+  console.log('| model | first frame ms | spinning fps at 800×800 | cell walk ms a frame |');
+  console.log('|---|--:|--:|--:|');
   for (const model of MODELS) {
     const ms = await firstFrame(browser, url, model);
-    const fps = await spinning(browser, url, model);
-    console.log(`| ${model} | ${ms.toFixed(0)} | ${fps.toFixed(1)} |`);
+    const spin = await spinning(browser, url, model);
+    console.log(`| ${model} | ${ms.toFixed(0)} | ${spin.fps.toFixed(1)} | ${spin.walk.toFixed(1)} |`);
   }
   await browser.close();
   server.close();

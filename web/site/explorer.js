@@ -22,7 +22,7 @@
   let sectionW = 0;
   let loading = 0;     // counts loads so that only the latest one shows
   let fitPending = false;  // fit once the model is shown
-  const stats = { frames: 0, firstFrameAt: 0 };  // for the tests and the benchmark
+  const stats = { frames: 0, firstFrameAt: 0, walkMs: 0 };  // for the tests and the benchmark
 
   function message(text) { $('message').textContent = text || ''; }
 
@@ -246,7 +246,9 @@
 
   function draw() {
     resize();
+    const t0 = performance.now();
     const f = frameFloats();
+    stats.walkMs += performance.now() - t0;
     gl.draw(f.floats, f.triangles, f.lines, zoom, ui.clip.checked);
     if (ui.section.checked) {
       const c = [0, 1, 2].map((k) => M._ox_section_count(ex, k));
