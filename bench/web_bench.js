@@ -25,7 +25,7 @@ async function firstFrame(browser, url, model) {
 async function spinning(browser, url, model) {
   const errors = [];
   const page = await openPage(browser, url, `model=${model}`, 800, 800, errors);
-  await page.keyboard.press('Tab');  // the controls out of the way
+  await page.keyboard.press('t');  // the controls out of the way
   // A drag released while moving leaves the polytope spinning.
   await page.mouse.move(400, 400);
   await page.mouse.down();

@@ -331,6 +331,11 @@
 
   function help(show) { $('help').hidden = !show; }
 
+  function togglePanel() {
+    const collapsed = $('panel').classList.toggle('collapsed');
+    $('collapse').textContent = collapsed ? '+' : '–';
+  }
+
   function wireControls() {
     for (const box of [ui.frames, ui.clip, ui.allcells, ui.edges, ui.section, ui.colour,
                        ui.pause, ui.speed]) {
@@ -357,7 +362,7 @@
     $('save').addEventListener('click', savePng);
     $('helpButton').addEventListener('click', () => help(true));
     $('closeHelp').addEventListener('click', () => help(false));
-    $('collapse').addEventListener('click', () => $('panel').classList.toggle('collapsed'));
+    $('collapse').addEventListener('click', togglePanel);
     window.addEventListener('keydown', onKey);
     window.addEventListener('resize', () => { dirty = true; });
     window.addEventListener('hashchange', () => {
@@ -388,7 +393,7 @@
       ']': () => { ui.speed.value = String(Number(ui.speed.value) + 20); applySettings(); },
       ArrowLeft: () => { ui.sectionW.value = String(Number(ui.sectionW.value) - 10); sectionFromSlider(); },
       ArrowRight: () => { ui.sectionW.value = String(Number(ui.sectionW.value) + 10); sectionFromSlider(); },
-      Tab: () => $('panel').classList.toggle('collapsed'),
+      t: togglePanel,
       1: () => face(0), 2: () => face(1), 3: () => face(2), 4: () => face(3)};
     const action = actions[k.length === 1 ? k.toLowerCase() : k] || actions[k];
     if (!action) return;
@@ -417,8 +422,8 @@
     OrvexLibrary.fillPicker(ui.model, OrvexLibrary.parseLibrary(table), OrvexLibrary.parseKinds(kinds));
     wireControls();
     OrvexPointer.attach(canvas, POINTER);
-    // On a small screen the picture comes first; Tab or the button shows the controls.
-    if (window.innerWidth < 600) $('panel').classList.add('collapsed');
+    // On a small screen the picture comes first; T or the button shows the controls.
+    if (window.innerWidth < 600) togglePanel();
     const name = readHash();
     await loadLibraryModel(name, name === first ? files : null);
     requestAnimationFrame(tick);
