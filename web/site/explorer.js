@@ -10,7 +10,7 @@
   const canvas = $('view');
   const ui = {
     model: $('model'), frames: $('frames'), clip: $('clip'), allcells: $('allcells'),
-    edges: $('edges'), colour: $('colour'), projection: $('projection'), section: $('section'),
+    edges: $('edges'), vertices: $('vertices'), colour: $('colour'), projection: $('projection'), section: $('section'),
     sectionW: $('sectionW'), pause: $('pause'), speed: $('speed')};
 
   let M = null;        // the WebAssembly module
@@ -151,7 +151,8 @@
   function applySettings() {
     M._ox_settings(ex, ui.frames.checked ? 1 : 0, ui.clip.checked ? 1 : 0,
                    ui.allcells.checked ? 1 : 0, Number(ui.colour.value),
-                   ui.edges.checked ? 1 : 0, Number(ui.projection.value));
+                   ui.edges.checked ? 1 : 0, ui.vertices.checked ? 1 : 0,
+                   Number(ui.projection.value));
     M._ox_section(ex, ui.section.checked ? 1 : 0, sectionW);
     dirty = true;
   }
@@ -181,6 +182,7 @@
     if (ui.clip.checked) p.push('clip');
     if (ui.allcells.checked) p.push('cells=all');
     if (ui.edges.checked) p.push('edges');
+    if (ui.vertices.checked) p.push('vertices');
     if (ui.colour.value !== '0') p.push(`colour=${COLOURS[ui.colour.value]}`);
     if (ui.projection.value !== '0') p.push(`projection=${PROJECTIONS[ui.projection.value]}`);
     if (ui.section.checked) p.push(`section=${short(sectionW)}`);
@@ -203,6 +205,7 @@
     ui.clip.checked = p.has('clip');
     ui.allcells.checked = p.get('cells') === 'all';
     ui.edges.checked = p.has('edges');
+    ui.vertices.checked = p.has('vertices');
     ui.colour.value = String(Math.max(0, COLOURS.indexOf(p.get('colour'))));
     ui.projection.value = String(Math.max(0, PROJECTIONS.indexOf(p.get('projection'))));
     ui.section.checked = p.has('section');
@@ -239,9 +242,10 @@
   function frameFloats() {
     const triangles = M._ox_build(ex);
     const lines = M._ox_line_vertices(ex);
+    const points = M._ox_point_vertices(ex);
     const start = M._ox_buffer(ex) / 4;
-    return { triangles, lines,
-             floats: M.HEAPF32.subarray(start, start + (triangles + lines) * OrvexGl.FLOATS_PER_VERTEX) };
+    const end = start + (triangles + lines + points) * OrvexGl.FLOATS_PER_VERTEX;
+    return { triangles, lines, points, floats: M.HEAPF32.subarray(start, end) };
   }
 
   function draw() {
@@ -249,7 +253,7 @@
     const t0 = performance.now();
     const f = frameFloats();
     stats.walkMs += performance.now() - t0;
-    gl.draw(f.floats, f.triangles, f.lines, zoom, ui.clip.checked);
+    gl.draw(f, zoom, ui.clip.checked);
     if (ui.section.checked) {
       const c = [0, 1, 2].map((k) => M._ox_section_count(ex, k));
       $('sectionText').textContent = `w=${short(sectionW)}: ${c[0]} V, ${c[1]} E, ${c[2]} F`;
@@ -276,7 +280,9 @@
 
   function fit() {
     const f = frameFloats();
-    zoom = gl.fitZoom(f.floats, f.triangles + f.lines);
+    // Stereographically the cells near the far pole run off towards infinity: fit the rest.
+    const share = ui.projection.value === '2' && ui.allcells.checked ? 0.9 : 1;
+    zoom = gl.fitZoom(f.floats, f.triangles + f.lines + f.points, share);
     dirty = true;
     saveHash();
   }
@@ -337,7 +343,7 @@
   }
 
   function wireControls() {
-    for (const box of [ui.frames, ui.clip, ui.allcells, ui.edges, ui.section, ui.colour,
+    for (const box of [ui.frames, ui.clip, ui.allcells, ui.edges, ui.vertices, ui.section, ui.colour,
                        ui.pause, ui.speed]) {
       box.addEventListener('change', () => { applySettings(); saveHash(); });
     }
@@ -384,7 +390,7 @@
     const k = e.key;
     const actions = {
       h: () => toggle(ui.frames), c: () => toggle(ui.clip), a: () => toggle(ui.allcells),
-      e: () => toggle(ui.edges), k: () => cycle(ui.colour), p: () => cycle(ui.projection),
+      e: () => toggle(ui.edges), v: () => toggle(ui.vertices), k: () => cycle(ui.colour), p: () => cycle(ui.projection),
       s: () => toggle(ui.section), ' ': () => toggle(ui.pause), r: reset, f: fit, g: savePng,
       '?': () => help($('help').hidden), Escape: () => help(false),
       '+': () => { zoom *= 1.1; dirty = true; }, '=': () => { zoom *= 1.1; dirty = true; },

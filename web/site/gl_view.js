@@ -16,7 +16,8 @@ const OrvexGl = (() => {
     attribute vec3 aNormal;
     attribute vec3 aColour;
     uniform vec2 uScale;    // focal length over aspect, and focal length, times the zoom
-    uniform float uLit;
+    uniform float uLit;     // 0 for lines and points: unlit and unfogged
+    uniform float uPointSize;
     varying vec3 vColour;
     varying float vDepth;
     varying vec3 vWorld;
@@ -25,8 +26,9 @@ const OrvexGl = (() => {
       float a = (${FAR.toFixed(1)} + ${NEAR.toFixed(1)}) / (${NEAR.toFixed(1)} - ${FAR.toFixed(1)});
       float b = 2.0 * ${FAR.toFixed(1)} * ${NEAR.toFixed(1)} / (${NEAR.toFixed(1)} - ${FAR.toFixed(1)});
       gl_Position = vec4(eye.xy * uScale, a * eye.z + b, -eye.z);
-      vDepth = -eye.z;
+      vDepth = uLit > 0.5 ? -eye.z : 0.0;
       vWorld = aPos;
+      gl_PointSize = uPointSize;
       if (uLit > 0.5) {
         // Light from (-4, 4, 4), fixed to the eye; viewer at infinity for the highlight.
         vec3 l = normalize(vec3(-4.0, 4.0, 4.0));
@@ -78,7 +80,7 @@ const OrvexGl = (() => {
       }
       gl.useProgram(program);
       this.uniforms = {};
-      for (const name of ['uScale', 'uLit', 'uClip']) {
+      for (const name of ['uScale', 'uLit', 'uClip', 'uPointSize']) {
         this.uniforms[name] = gl.getUniformLocation(program, name);
       }
       this.buffer = gl.createBuffer();
@@ -101,40 +103,46 @@ const OrvexGl = (() => {
       return aspect >= 1 ? [zoom * f / aspect, zoom * f] : [zoom * f, zoom * f * aspect];
     }
 
-    /// Draws triangleCount vertices of triangles and lineCount of lines from floats.
-    draw(floats, triangleCount, lineCount, zoom, clip) {
+    /// Draws a frame: f.floats holds f.triangles vertices of triangles, then f.lines of
+    /// lines, then f.points of points.
+    draw(f, zoom, clip) {
       const gl = this.gl;
       gl.viewport(0, 0, this.canvas.width, this.canvas.height);
       gl.clear(gl.COLOR_BUFFER_BIT | gl.DEPTH_BUFFER_BIT);
-      gl.bufferData(gl.ARRAY_BUFFER, floats, gl.DYNAMIC_DRAW);
+      gl.bufferData(gl.ARRAY_BUFFER, f.floats, gl.DYNAMIC_DRAW);
       gl.uniform2fv(this.uniforms.uScale, this.scale(zoom));
       gl.uniform1f(this.uniforms.uClip, clip ? 1 : 0);
-      if (lineCount > 0) {
-        // Lines lie on their polygons: push the polygons back a little so the lines show.
+      // Lines and dots lie on their polygons: push the polygons back a little so they show.
+      if (f.lines + f.points > 0) {
         gl.enable(gl.POLYGON_OFFSET_FILL);
         gl.polygonOffset(1, 1);
       } else {
         gl.disable(gl.POLYGON_OFFSET_FILL);
       }
       gl.uniform1f(this.uniforms.uLit, 1);
-      if (triangleCount > 0) gl.drawArrays(gl.TRIANGLES, 0, triangleCount);
+      if (f.triangles > 0) gl.drawArrays(gl.TRIANGLES, 0, f.triangles);
       gl.uniform1f(this.uniforms.uLit, 0);
-      if (lineCount > 0) gl.drawArrays(gl.LINES, triangleCount, lineCount);
+      if (f.lines > 0) gl.drawArrays(gl.LINES, f.triangles, f.lines);
+      gl.uniform1f(this.uniforms.uPointSize, 3 * Math.max(1, Math.min(this.canvas.width, this.canvas.height) / 300));
+      if (f.points > 0) gl.drawArrays(gl.POINTS, f.triangles + f.lines, f.points);
     }
 
-    /// The zoom that fits the vertices in floats to the window with a small margin.
-    fitZoom(floats, count) {
+    /// The zoom that fits the given share of the vertices in floats (the nearest to the
+    /// centre on the screen) to the window with a small margin.
+    fitZoom(floats, count, share) {
       const [sx, sy] = this.scale(1);
-      let most = 0;
+      const reach = [];
       for (let i = 0; i < count; ++i) {
         const o = i * FLOATS_PER_VERTEX;
         const depth = EYE_Z - floats[o + 2];
         if (!(depth > NEAR)) continue;
-        most = Math.max(most, Math.abs(sx * floats[o] / depth), Math.abs(sy * floats[o + 1] / depth));
+        reach.push(Math.max(Math.abs(sx * floats[o] / depth), Math.abs(sy * floats[o + 1] / depth)));
       }
+      if (reach.length === 0) return 1;
+      reach.sort((a, b) => a - b);
+      const most = reach[Math.min(reach.length - 1, Math.floor(share * reach.length))];
       return most > 0 ? 0.92 / most : 1;
     }
   }
-
   return { View, FLOATS_PER_VERTEX };
 })();

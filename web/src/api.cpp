@@ -2,11 +2,14 @@
 // back in the explorer's text, valid until the next call that returns one.
 #include <emscripten/emscripten.h>
 
-#include <cstring>
+#include <cmath>
+#include <vector>
 
+#include "render/facing.h"
 #include "render/section.h"
 #include "web/src/explorer.h"
 #include "web/src/off4_import.h"
+#include "web/src/view_tools.h"
 
 using orvex::web::Explorer;
 
@@ -77,17 +80,20 @@ EMSCRIPTEN_KEEPALIVE void ox_rotation_changed(Explorer* e) {
 }
 
 EMSCRIPTEN_KEEPALIVE void ox_settings(Explorer* e, int frames, int clip, int allCells, int colour,
-                                      int edges, int projection) {
+                                      int edges, int vertices, int projection) {
+  using orvex::render::ColourBy;
+  using orvex::view4d::Projection;
   e->draw.fillType = frames ? 1 : 0;
   e->draw.clip = clip ? 1 : 0;
-  e->style.allCells = allCells != 0;
-  e->style.colour = static_cast<orvex::web::ColourBy>(colour);
-  e->style.edges = edges != 0;
-  // The page's order: ortho, perspective, stereographic.
-  const orvex::view4d::Projection kinds[3] = {orvex::view4d::Projection::kOrtho,
-                                              orvex::view4d::Projection::kPerspective,
-                                              orvex::view4d::Projection::kStereographic};
-  e->setProjection(kinds[projection >= 0 && projection < 3 ? projection : 0]);
+  e->draw.allCells = allCells != 0;
+  e->edges = edges != 0;
+  e->vertices = vertices != 0;
+  // The page's orders: polygons, kind, cell; ortho, perspective, stereographic.
+  const ColourBy colourings[3] = {ColourBy::kPolygons, ColourBy::kKind, ColourBy::kCell};
+  e->setColourBy(colourings[colour >= 0 && colour < 3 ? colour : 0]);
+  const Projection projections[3] = {Projection::kOrtho, Projection::kPerspective,
+                                     Projection::kStereographic};
+  e->setProjection(projections[projection >= 0 && projection < 3 ? projection : 0]);
 }
 
 EMSCRIPTEN_KEEPALIVE void ox_section(Explorer* e, int on, double w) {
@@ -116,10 +122,16 @@ EMSCRIPTEN_KEEPALIVE int ox_section_count(Explorer* e, int which) {
 /// Turns the view so that the nearest cell (0), polygon (1), edge (2) or vertex (3)
 /// lies on the viewing axis.
 EMSCRIPTEN_KEEPALIVE void ox_face(Explorer* e, int kind) {
-  if (!e->model) return;
-  const orvex::model::Vec4 d =
-      orvex::web::facingDirection(*e->model, e->orthoView, static_cast<orvex::web::Facing>(kind));
-  orvex::web::turnWAxisTo(d, &e->orthoView);
+  if (!e->model || kind < 0 || kind > 3) return;
+  // The library's choice of target, the rule orvex-render --facing follows.
+  const std::vector<orvex::model::Vec4> candidates =
+      orvex::render::facingCandidates(*e->model, static_cast<orvex::render::Facing>(kind));
+  const int chosen = orvex::render::nearestToViewAxis(candidates, e->orthoView);
+  if (chosen < 0) return;
+  const orvex::model::Vec4& c = candidates[chosen];
+  const double length = std::sqrt(orvex::model::dot(c, c));
+  orvex::web::turnWAxisTo(
+      orvex::model::Vec4(c.x / length, c.y / length, c.z / length, c.w / length), &e->orthoView);
   e->rotation.assignTranspose(e->orthoView);
   e->orthoView.assignTranspose(e->rotation);
 }
@@ -130,6 +142,8 @@ EMSCRIPTEN_KEEPALIVE int ox_build(Explorer* e) {
 }
 
 EMSCRIPTEN_KEEPALIVE int ox_line_vertices(Explorer* e) { return e->lineVertices; }
+
+EMSCRIPTEN_KEEPALIVE int ox_point_vertices(Explorer* e) { return e->pointVertices; }
 
 EMSCRIPTEN_KEEPALIVE float* ox_buffer(Explorer* e) { return e->buffer.data(); }
 

@@ -25,34 +25,47 @@ void BatchSink::begin(render::Primitive primitive) {
 
 void BatchSink::vertex(const model::Vec3& v) { pending_.push_back(v); }
 
-void BatchSink::emit(const model::Vec3& v) { push(v, normal_, colour_, out_); }
+void BatchSink::emit(const model::Vec3& v, std::vector<float>* out) {
+  push(v, normal_, colour_, out);
+}
 
 void BatchSink::end() {
   const int n = static_cast<int>(pending_.size());
-  for (int i = 2; i < n; ++i) {
-    if (primitive_ == render::Primitive::kTriangleFan) {
-      emit(pending_[0]);
-      emit(pending_[i - 1]);
-      emit(pending_[i]);
-    } else if (i % 2 == 0) {
-      // A strip's odd triangles swap their first two corners to keep the winding.
-      emit(pending_[i - 2]);
-      emit(pending_[i - 1]);
-      emit(pending_[i]);
-    } else {
-      emit(pending_[i - 1]);
-      emit(pending_[i - 2]);
-      emit(pending_[i]);
+  if (primitive_ == render::Primitive::kLines || primitive_ == render::Primitive::kPoints) {
+    std::vector<float>* out = primitive_ == render::Primitive::kLines ? &lines_ : &points_;
+    for (int i = 0; i < (primitive_ == render::Primitive::kLines ? n - n % 2 : n); ++i) {
+      emit(pending_[i], out);
     }
+  }
+  for (int i = 2; i < n && primitive_ == render::Primitive::kTriangleFan; ++i) {
+    emit(pending_[0], &triangles_);
+    emit(pending_[i - 1], &triangles_);
+    emit(pending_[i], &triangles_);
+  }
+  for (int i = 2; i < n && primitive_ == render::Primitive::kTriangleStrip; ++i) {
+    // A strip's odd triangles swap their first two corners to keep the winding.
+    emit(pending_[i % 2 == 0 ? i - 2 : i - 1], &triangles_);
+    emit(pending_[i % 2 == 0 ? i - 1 : i - 2], &triangles_);
+    emit(pending_[i], &triangles_);
   }
   pending_.clear();
 }
 
-void appendLine(const model::Vec3& a, const model::Vec3& b, const float rgb[3],
-                std::vector<float>* out) {
-  const model::Vec3 none;
-  push(a, none, rgb, out);
-  push(b, none, rgb, out);
+void BatchSink::gather(std::vector<float>* out, int* triangleVertices, int* lineVertices,
+                       int* pointVertices) const {
+  out->clear();
+  for (const std::vector<float>* part : {&triangles_, &lines_, &points_}) {
+    out->insert(out->end(), part->begin(), part->end());
+  }
+  *triangleVertices = static_cast<int>(triangles_.size()) / kFloatsPerVertex;
+  *lineVertices = static_cast<int>(lines_.size()) / kFloatsPerVertex;
+  *pointVertices = static_cast<int>(points_.size()) / kFloatsPerVertex;
+}
+
+void BatchSink::clear() {
+  triangles_.clear();
+  lines_.clear();
+  points_.clear();
 }
 
 }  // namespace orvex::web

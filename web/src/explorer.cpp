@@ -1,11 +1,11 @@
 #include "web/src/explorer.h"
 
+#include <map>
 #include <set>
 
 #include "model/loader.h"
 #include "render/scene.h"
 #include "render/section_drawing.h"
-#include "web/src/batch_sink.h"
 
 namespace orvex::web {
 
@@ -19,7 +19,9 @@ bool Explorer::load(const std::string& dir, const std::string& name, std::string
   }
   model = std::move(next);
   projected.resize(model->vertices->count);
-  kinds = classifyCells(*model);
+  kinds = render::cellKinds(*model);
+  outlines = render::findCellOutlines(*model);
+  palette = render::makeCellPalette(*model, colourBy);
   return true;
 }
 
@@ -27,6 +29,12 @@ void Explorer::setProjection(view4d::Projection p) {
   if (p == projection && projectedView) return;
   projection = p;
   projectedView = view4d::makeView(p);
+}
+
+void Explorer::setColourBy(render::ColourBy by) {
+  if (by == colourBy) return;
+  colourBy = by;
+  if (model) palette = render::makeCellPalette(*model, colourBy);
 }
 
 const view4d::Transform4& Explorer::view() {
@@ -37,41 +45,59 @@ const view4d::Transform4& Explorer::view() {
 }
 
 void Explorer::build() {
-  buffer.clear();
-  triangleVertices = lineVertices = 0;
-  if (!model) return;
-  std::vector<float> lines;
-  BatchSink sink(&buffer);
-  if (sectionOn) {
-    section = render::computeSection(*model, orthoView, sectionW);
-    render::drawSection(section, *model, render::kEye, draw, &sink);
-  } else {
-    // Short of the camera at 3.5, with room for the cells' offsets.
-    style.maxReach = projection == view4d::Projection::kStereographic ? 2.5 : 0.0;
-    drawStyled(*model, view(), render::kEye, draw, style, kinds, &projected, &sink, &lines);
+  sink.clear();
+  if (model) {
+    render::DrawSettings settings = draw;
+    // An empty palette is the viewer's colouring by polygon count.
+    settings.palette = palette.colours.empty() ? nullptr : &palette;
+    if (sectionOn) {
+      section = render::computeSection(*model, orthoView, sectionW);
+      render::drawSection(section, *model, render::kEye, settings, &sink);
+    } else {
+      const view4d::Transform4& v = view();
+      render::drawCells(*model, v, render::kEye, settings, &projected, &sink);
+      render::drawOutlines(*model, v, settings, projected, outlines, edges, vertices, &sink);
+    }
   }
-  triangleVertices = static_cast<int>(buffer.size()) / kFloatsPerVertex;
-  lineVertices = static_cast<int>(lines.size()) / kFloatsPerVertex;
-  buffer.insert(buffer.end(), lines.begin(), lines.end());
+  sink.gather(&buffer, &triangleVertices, &lineVertices, &pointVertices);
 }
 
 std::string Explorer::info() const {
   if (!model) return "{}";
-  std::set<std::pair<int, int>> edges;
+  std::set<std::pair<int, int>> edgeSet;
   for (int f = 0; f < model->polygons->count; ++f) {
     const model::IndexList& p = (*model->polygons)[f];
     for (int i = 0; i < p.count; ++i) {
       const int a = p[i], b = p[(i + 1) % p.count];
-      edges.emplace(std::min(a, b), std::max(a, b));
+      edgeSet.emplace(std::min(a, b), std::max(a, b));
     }
   }
+  // Each kind by the polygon sizes of its first cell.
+  std::vector<std::string> signatures;
+  std::vector<int> counts;
+  for (int c = 0; c < static_cast<int>(kinds.size()); ++c) {
+    const int k = kinds[c];
+    if (k >= static_cast<int>(signatures.size())) {
+      std::map<int, int> sizes;
+      const model::IndexList& cell = (*model->cellPolygons)[c];
+      for (int j = 0; j < cell.count; ++j) ++sizes[(*model->polygons)[cell[j]].count];
+      std::string signature;
+      for (const auto& [size, count] : sizes) {
+        signature +=
+            (signature.empty() ? "" : " ") + std::to_string(size) + "x" + std::to_string(count);
+      }
+      signatures.resize(k + 1);
+      counts.resize(k + 1);
+      signatures[k] = signature;
+    }
+    ++counts[k];
+  }
   std::string json = "{\"V\":" + std::to_string(model->vertices->count) +
-                     ",\"E\":" + std::to_string(edges.size()) +
+                     ",\"E\":" + std::to_string(edgeSet.size()) +
                      ",\"F\":" + std::to_string(model->polygons->count) +
                      ",\"C\":" + std::to_string(model->cellPolygons->count) + ",\"kinds\":[";
-  for (size_t k = 0; k < kinds.signatures.size(); ++k) {
-    if (k > 0) json += ",";
-    json += "[\"" + kinds.signatures[k] + "\"," + std::to_string(kinds.counts[k]) + "]";
+  for (size_t k = 0; k < signatures.size(); ++k) {
+    json += (k > 0 ? ",[\"" : "[\"") + signatures[k] + "\"," + std::to_string(counts[k]) + "]";
   }
   return json + "]}";
 }

@@ -18,26 +18,6 @@ Vec4 add(Vec4 a, const Vec4& b, double s) {
   return a;
 }
 
-// Keeps the candidate nearest the axis; a later one must be nearer by more than rounding.
-struct Nearest {
-  Vec4 axis, best;
-  double score = -2.0;
-  void offer(const Vec4& v) {
-    const Vec4 u = unit(v);
-    const double s = model::dot(u, axis);
-    if (s > score + 1e-12) {
-      score = s;
-      best = u;
-    }
-  }
-};
-
-Vec4 meanOf(const model::IndexList& list, const model::Vec4Table& vertices) {
-  Vec4 sum;
-  for (int i = 0; i < list.count; ++i) sum = add(sum, vertices[list[i]], 1.0);
-  return sum;
-}
-
 // The rotation taking unit a to unit d in their plane, applied to v.
 Vec4 turn(const Vec4& a, const Vec4& d, const Vec4& v) {
   const double c = model::dot(a, d);
@@ -46,27 +26,6 @@ Vec4 turn(const Vec4& a, const Vec4& d, const Vec4& v) {
 }
 
 }  // namespace
-
-Vec4 facingDirection(const model::Model& m, const view4d::Transform4& view, Facing kind) {
-  Nearest n;
-  n.axis = view.data[3];
-  const model::Vec4Table& vertices = *m.vertices;
-  if (kind == Facing::kCell) {
-    for (int c = 0; c < m.cellVertices->count; ++c) n.offer(meanOf((*m.cellVertices)[c], vertices));
-  } else if (kind == Facing::kFace) {
-    for (int f = 0; f < m.polygons->count; ++f) n.offer(meanOf((*m.polygons)[f], vertices));
-  } else if (kind == Facing::kEdge) {
-    for (int f = 0; f < m.polygons->count; ++f) {
-      const model::IndexList& p = (*m.polygons)[f];
-      for (int i = 0; i < p.count; ++i) {
-        n.offer(add(vertices[p[i]], vertices[p[(i + 1) % p.count]], 1.0));
-      }
-    }
-  } else {
-    for (int i = 0; i < vertices.count; ++i) n.offer(vertices[i]);
-  }
-  return n.best;
-}
 
 void turnWAxisTo(const Vec4& d, view4d::Transform4* view) {
   const Vec4 a = unit(view->data[3]);

@@ -65,7 +65,10 @@ async function touchDrag(page, from, dx, dy) {
 
 async function pictures(browser, url, errors) {
   for (const [hash, args] of [['model=c8', ['c8']], ['model=c120&frames', ['c120', '-h']],
-                              ['model=c600&clip', ['c600', '-c']]]) {
+                              ['model=c600&clip', ['c600', '-c']],
+                              // The library's styles beyond the viewer's, as orvex-render draws them.
+                              ['model=runcitruncated-5-cell&frames&cells=all&colour=kind',
+                               ['runcitruncated-5-cell', '-h', '--cells', 'all', '--colour-by', 'kind']]]) {
     const page = await openPage(browser, url, hash, SIZE, SIZE, errors);
     await samePicture(page, `first frame ${args.join(' ')}`, [...args, '--turn', TURN]);
     await page.close();
