@@ -13,9 +13,9 @@ Vec4 unit(Vec4 v) {
   return l > 0.0 ? v.scale(1.0 / l) : v;
 }
 
-Vec4 add(Vec4 a, const Vec4& b, double s) {
-  for (int k = 0; k < 4; ++k) a[k] += s * b[k];
-  return a;
+// By the members, not Vec4's operator[]: clang at -O2 miscompiles its (&x)[k] indexing.
+Vec4 add(const Vec4& a, const Vec4& b, double s) {
+  return {a.x + s * b.x, a.y + s * b.y, a.z + s * b.z, a.w + s * b.w};
 }
 
 // The rotation taking unit a to unit d in their plane, applied to v.
@@ -33,8 +33,7 @@ void turnWAxisTo(const Vec4& d, view4d::Transform4* view) {
     // Opposite: go through a direction at right angles to both on the way.
     Vec4 b;
     for (int k = 0; k < 4 && model::dot(b, b) < 0.5; ++k) {
-      Vec4 e;
-      e[k] = 1.0;
+      const Vec4 e(k == 0, k == 1, k == 2, k == 3);
       b = unit(add(e, a, -model::dot(e, a)));
     }
     turnWAxisTo(b, view);
