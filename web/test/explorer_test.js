@@ -143,6 +143,18 @@ async function models(browser, url, errors) {
   check((await info()).startsWith('c8: 16 vertices') && (await page.textContent('#message')) === '',
         'opening three model files', await info());
 
+  // Dropped on the page: the same path as the file picker.
+  const shownBefore = await info();
+  await page.evaluate(() => {
+    const drop = new DataTransfer();
+    drop.items.add(new File(['not a polytope'], 'dropped.4off'));
+    document.dispatchEvent(new DragEvent('drop', { dataTransfer: drop, bubbles: true, cancelable: true }));
+  });
+  await page.evaluate(() => window.orvexExplorer.opened());
+  const dropped = await page.textContent('#message');
+  check(dropped.startsWith('dropped.4off') && (await info()) === shownBefore,
+        'a dropped bad file gives a message and keeps the model', dropped);
+
   const off = path.join(work, 'mine.4off');
   execFileSync(path.join(bin, 'orvex-gen'), ['-d', models, 'export', 'c24', off]);
   await open(off);
