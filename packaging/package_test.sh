@@ -50,11 +50,11 @@ grep -Eq -- '-dev\b' <<<"$depends" && fail "Depends names a development package:
 # the library table, and every file a desktop or man(1) looks for.
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
-dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' >"$work/files"
+dpkg-deb -c "$deb" | awk '$1 ~ /^l/ {print $(NF-2); next} $1 !~ /^d/ {print $NF}' >"$work/files"
 echo "files: $(wc -l <"$work/files")"
 allowed='^\./usr/(bin/[^/]+|share/orvex/models/[^/]+|share/man/man1/[^/]+\.1\.gz'
 allowed+='|share/applications/orvex\.desktop|share/icons/hicolor/256x256/apps/orvex\.png'
-allowed+='|share/doc/orvex/(README\.md|copyright|changelog\.gz))$'
+allowed+='|share/doc/orvex/(README\.md|copyright|changelog\.gz)|share/orvex/web/[^/]+)$'
 strays=$(grep -Ev "$allowed" "$work/files")
 [ -z "$strays" ] || fail "files the package should not hold: $strays"
 
@@ -79,6 +79,18 @@ for name in $names; do
 done
 [ "$(ls "$models" | grep -c '\.poi$')" -eq "$(wc -w <<<"$names")" ] ||
   fail "usr/share/orvex/models holds $(ls "$models" | grep -c '\.poi$') models, the table $(wc -w <<<"$names")"
+
+# The explorer's site, when the build tree was given one that has been built: the page,
+# its script and WebAssembly, and the installed models under models/.
+site=$(sed -n 's/^ORVEX_WEB_SITE:PATH=//p' "$build/CMakeCache.txt")
+web="$root/usr/share/orvex/web"
+if [ -n "$site" ] && [ -f "$site/orvex.wasm" ]; then
+  for f in index.html explorer.js orvex.js orvex.wasm polytopes.tsv; do
+    [ -f "$web/$f" ] || fail "usr/share/orvex/web/$f is not packaged"
+  done
+  [ "$(readlink "$web/models")" = ../models ] && [ -f "$web/models/c8.poi" ] ||
+    fail "usr/share/orvex/web/models does not lead to the packaged models"
+fi
 
 desktop="$root/usr/share/applications/orvex.desktop"
 validation=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $validation"

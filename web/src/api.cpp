@@ -1,0 +1,150 @@
+// The functions the page calls. Each takes the explorer made by ox_create; strings come
+// back in the explorer's text, valid until the next call that returns one.
+#include <emscripten/emscripten.h>
+
+#include <cmath>
+#include <vector>
+
+#include "render/facing.h"
+#include "render/section.h"
+#include "web/src/explorer.h"
+#include "web/src/off4_import.h"
+#include "web/src/view_tools.h"
+
+using orvex::web::Explorer;
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE Explorer* ox_create() { return new Explorer(); }
+
+EMSCRIPTEN_KEEPALIVE int ox_load(Explorer* e, const char* dir, const char* name) {
+  return e->load(dir, name, &e->text) ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int ox_import_off4(Explorer* e, const char* path, const char* name) {
+  const std::string dir = "/imported";
+  if (!orvex::web::importOff4(path, dir, name, &e->text)) return 0;
+  return e->load(dir, name, &e->text) ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* ox_text(Explorer* e) { return e->text.c_str(); }
+
+EMSCRIPTEN_KEEPALIVE const char* ox_info(Explorer* e) {
+  e->text = e->info();
+  return e->text.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE void ox_mouse(Explorer* e, int button, int state, int x, int y) {
+  orvex::view4d::onMouse(e->state, button, state, x, y);
+}
+
+EMSCRIPTEN_KEEPALIVE void ox_motion(Explorer* e, int x, int y) {
+  orvex::view4d::onMotion(e->state, x, y, [] {});
+}
+
+/// One spin step at speed times the last drag increment; 1 when it turned.
+EMSCRIPTEN_KEEPALIVE int ox_idle(Explorer* e, double speed) {
+  const orvex::view4d::PlaneAngles left = e->state.leftAngles, other = e->state.otherAngles;
+  for (int k = 0; k < 6; ++k) {
+    e->state.leftAngles[k] *= speed;
+    e->state.otherAngles[k] *= speed;
+  }
+  const bool turned = orvex::view4d::onIdle(e->state, [] {});
+  e->state.leftAngles = left;
+  e->state.otherAngles = other;
+  return turned ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE void ox_stop(Explorer* e) {
+  e->state.leftAngles.clear();
+  e->state.otherAngles.clear();
+}
+
+/// The rotation becomes the identity turned once by the six plane angles.
+EMSCRIPTEN_KEEPALIVE void ox_set_turn(Explorer* e, double xy, double xz, double yz, double xw,
+                                      double yw, double zw) {
+  e->rotation.assignTranspose(orvex::view4d::OrthoProjector());
+  orvex::view4d::PlaneAngles a;
+  const double values[6] = {xy, xz, yz, xw, yw, zw};
+  for (int k = 0; k < 6; ++k) a[k] = values[k];
+  e->rotation.rotate(a);
+  e->orthoView.assignTranspose(e->rotation);
+}
+
+/// The sixteen entries of the rotation, row by row, to read or to write.
+EMSCRIPTEN_KEEPALIVE double* ox_rotation(Explorer* e) { return &e->rotation.data[0].x; }
+
+/// Call after writing through ox_rotation.
+EMSCRIPTEN_KEEPALIVE void ox_rotation_changed(Explorer* e) {
+  e->orthoView.assignTranspose(e->rotation);
+}
+
+EMSCRIPTEN_KEEPALIVE void ox_settings(Explorer* e, int frames, int clip, int allCells, int colour,
+                                      int edges, int vertices, int projection) {
+  using orvex::render::ColourBy;
+  using orvex::view4d::Projection;
+  e->draw.fillType = frames ? 1 : 0;
+  e->draw.clip = clip ? 1 : 0;
+  e->draw.allCells = allCells != 0;
+  e->edges = edges != 0;
+  e->vertices = vertices != 0;
+  // The page's orders: polygons, kind, cell; ortho, perspective, stereographic.
+  const ColourBy colourings[3] = {ColourBy::kPolygons, ColourBy::kKind, ColourBy::kCell};
+  e->setColourBy(colourings[colour >= 0 && colour < 3 ? colour : 0]);
+  const Projection projections[3] = {Projection::kOrtho, Projection::kPerspective,
+                                     Projection::kStereographic};
+  e->setProjection(projections[projection >= 0 && projection < 3 ? projection : 0]);
+}
+
+EMSCRIPTEN_KEEPALIVE void ox_section(Explorer* e, int on, double w) {
+  e->sectionOn = on != 0;
+  e->sectionW = w;
+}
+
+/// The least (which 0) or greatest (1) w of a vertex in the current view.
+EMSCRIPTEN_KEEPALIVE double ox_w_extent(Explorer* e, int which) {
+  if (!e->model) return 0.0;
+  double lo = 0.0, hi = 0.0;
+  for (int i = 0; i < e->model->vertices->count; ++i) {
+    const double w = e->orthoView.apply(3, (*e->model->vertices)[i]);
+    if (i == 0 || w < lo) lo = w;
+    if (i == 0 || w > hi) hi = w;
+  }
+  return which == 0 ? lo : hi;
+}
+
+/// The vertex (0), edge (1) or face (2) count of the section last built.
+EMSCRIPTEN_KEEPALIVE int ox_section_count(Explorer* e, int which) {
+  const orvex::render::Section& s = e->section;
+  return which == 0 ? s.vertexCount() : which == 1 ? s.edgeCount() : s.faceCount();
+}
+
+/// Turns the view so that the nearest cell (0), polygon (1), edge (2) or vertex (3)
+/// lies on the viewing axis.
+EMSCRIPTEN_KEEPALIVE void ox_face(Explorer* e, int kind) {
+  if (!e->model || kind < 0 || kind > 3) return;
+  // The library's choice of target, the rule orvex-render --facing follows.
+  const std::vector<orvex::model::Vec4> candidates =
+      orvex::render::facingCandidates(*e->model, static_cast<orvex::render::Facing>(kind));
+  const int chosen = orvex::render::nearestToViewAxis(candidates, e->orthoView);
+  if (chosen < 0) return;
+  const orvex::model::Vec4& c = candidates[chosen];
+  const double length = std::sqrt(orvex::model::dot(c, c));
+  orvex::web::turnWAxisTo(
+      orvex::model::Vec4(c.x / length, c.y / length, c.z / length, c.w / length), &e->orthoView);
+  e->rotation.assignTranspose(e->orthoView);
+  e->orthoView.assignTranspose(e->rotation);
+}
+
+EMSCRIPTEN_KEEPALIVE int ox_build(Explorer* e) {
+  e->build();
+  return e->triangleVertices;
+}
+
+EMSCRIPTEN_KEEPALIVE int ox_line_vertices(Explorer* e) { return e->lineVertices; }
+
+EMSCRIPTEN_KEEPALIVE int ox_point_vertices(Explorer* e) { return e->pointVertices; }
+
+EMSCRIPTEN_KEEPALIVE float* ox_buffer(Explorer* e) { return e->buffer.data(); }
+
+}  // extern "C"
