@@ -23,6 +23,9 @@ struct OffscreenContext::Egl {
   PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
   PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
   PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+
+  bool open(std::string* error);
+  bool lookUpFramebuffers();
 };
 
 namespace {
@@ -51,6 +54,104 @@ std::string eglFailure(const char* step) {
 
 }  // namespace
 
+// Mesa's surfaceless display with a desktop-GL compatibility context made current.
+bool OffscreenContext::Egl::open(std::string* error) {
+  const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+  if (!hasExtension(clientExtensions, "EGL_MESA_platform_surfaceless")) {
+    *error =
+        "offscreen OpenGL: EGL has no surfaceless platform (EGL_MESA_platform_surfaceless); "
+        "install Mesa's EGL (libegl-mesa0)";
+    return false;
+  }
+  PFNEGLGETPLATFORMDISPLAYEXTPROC getPlatformDisplay = nullptr;
+  if (!lookUp("eglGetPlatformDisplayEXT", &getPlatformDisplay)) {
+    *error = "offscreen OpenGL: eglGetPlatformDisplayEXT is missing";
+    return false;
+  }
+  display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  if (display == EGL_NO_DISPLAY) {
+    *error = eglFailure("eglGetPlatformDisplayEXT(surfaceless)");
+    return false;
+  }
+  EGLint major = 0, minor = 0;
+  if (!eglInitialize(display, &major, &minor)) {
+    display = EGL_NO_DISPLAY;
+    *error = eglFailure("eglInitialize");
+    return false;
+  }
+  if (!hasExtension(eglQueryString(display, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context")) {
+    *error = "offscreen OpenGL: EGL_KHR_surfaceless_context is not supported";
+    return false;
+  }
+  if (!eglBindAPI(EGL_OPENGL_API)) {
+    *error = eglFailure("eglBindAPI(EGL_OPENGL_API)");
+    return false;
+  }
+  const EGLint configAttributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE,
+                                     EGL_PBUFFER_BIT, EGL_NONE};
+  EGLConfig config = nullptr;
+  EGLint configs = 0;
+  if (!eglChooseConfig(display, configAttributes, &config, 1, &configs) || configs < 1) {
+    *error = eglFailure("eglChooseConfig(desktop OpenGL)");
+    return false;
+  }
+  // The fixed-function pipeline the scene is built on lives only in the compatibility
+  // profile.
+  const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                      EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+  context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
+  if (context == EGL_NO_CONTEXT) {
+    *error = eglFailure("eglCreateContext(compatibility profile)");
+    return false;
+  }
+  if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) {
+    *error = eglFailure("eglMakeCurrent(no surface)");
+    return false;
+  }
+  return true;
+}
+
+bool OffscreenContext::Egl::lookUpFramebuffers() {
+  return lookUp("glGenFramebuffers", &genFramebuffers) &&
+         lookUp("glBindFramebuffer", &bindFramebuffer) &&
+         lookUp("glDeleteFramebuffers", &deleteFramebuffers) &&
+         lookUp("glGenRenderbuffers", &genRenderbuffers) &&
+         lookUp("glBindRenderbuffer", &bindRenderbuffer) &&
+         lookUp("glDeleteRenderbuffers", &deleteRenderbuffers) &&
+         lookUp("glRenderbufferStorage", &renderbufferStorage) &&
+         lookUp("glFramebufferRenderbuffer", &framebufferRenderbuffer) &&
+         lookUp("glCheckFramebufferStatus", &checkFramebufferStatus);
+}
+
+bool OffscreenContext::attachFramebuffer(std::string* error) {
+  Egl& egl = *egl_;
+  GLint largest = 0;
+  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+  if (width_ > largest || height_ > largest) {
+    *error = "offscreen OpenGL: size " + std::to_string(width_) + "x" + std::to_string(height_) +
+             " exceeds the largest renderbuffer, " + std::to_string(largest);
+    return false;
+  }
+  egl.genFramebuffers(1, &framebuffer_);
+  egl.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+  egl.genRenderbuffers(1, &colour_);
+  egl.bindRenderbuffer(GL_RENDERBUFFER, colour_);
+  egl.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width_, height_);
+  egl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+  egl.genRenderbuffers(1, &depth_);
+  egl.bindRenderbuffer(GL_RENDERBUFFER, depth_);
+  egl.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width_, height_);
+  egl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
+  const GLenum status = egl.checkFramebufferStatus(GL_FRAMEBUFFER);
+  if (status != GL_FRAMEBUFFER_COMPLETE) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%04x", status);
+    *error = std::string("offscreen OpenGL: framebuffer incomplete (status ") + code + ")";
+    return false;
+  }
+  return true;
+}
+
 std::unique_ptr<OffscreenContext> OffscreenContext::create(int width, int height,
                                                            std::string* error) {
   if (width <= 0 || height <= 0) {
@@ -60,99 +161,14 @@ std::unique_ptr<OffscreenContext> OffscreenContext::create(int width, int height
   }
   std::unique_ptr<OffscreenContext> ctx(new OffscreenContext);
   ctx->egl_ = std::make_unique<Egl>();
-  Egl& egl = *ctx->egl_;
   ctx->width_ = width;
   ctx->height_ = height;
-
-  const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-  if (!hasExtension(clientExtensions, "EGL_MESA_platform_surfaceless")) {
-    *error = "offscreen OpenGL: EGL has no surfaceless platform (EGL_MESA_platform_surfaceless); "
-             "install Mesa's EGL (libegl-mesa0)";
-    return nullptr;
-  }
-  PFNEGLGETPLATFORMDISPLAYEXTPROC getPlatformDisplay = nullptr;
-  if (!lookUp("eglGetPlatformDisplayEXT", &getPlatformDisplay)) {
-    *error = "offscreen OpenGL: eglGetPlatformDisplayEXT is missing";
-    return nullptr;
-  }
-  egl.display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-  if (egl.display == EGL_NO_DISPLAY) {
-    *error = eglFailure("eglGetPlatformDisplayEXT(surfaceless)");
-    return nullptr;
-  }
-  EGLint major = 0, minor = 0;
-  if (!eglInitialize(egl.display, &major, &minor)) {
-    egl.display = EGL_NO_DISPLAY;
-    *error = eglFailure("eglInitialize");
-    return nullptr;
-  }
-  if (!hasExtension(eglQueryString(egl.display, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context")) {
-    *error = "offscreen OpenGL: EGL_KHR_surfaceless_context is not supported";
-    return nullptr;
-  }
-  if (!eglBindAPI(EGL_OPENGL_API)) {
-    *error = eglFailure("eglBindAPI(EGL_OPENGL_API)");
-    return nullptr;
-  }
-  const EGLint configAttributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                     EGL_SURFACE_TYPE,    EGL_PBUFFER_BIT,
-                                     EGL_NONE};
-  EGLConfig config = nullptr;
-  EGLint configs = 0;
-  if (!eglChooseConfig(egl.display, configAttributes, &config, 1, &configs) || configs < 1) {
-    *error = eglFailure("eglChooseConfig(desktop OpenGL)");
-    return nullptr;
-  }
-  // The fixed-function pipeline the scene is built on lives only in the compatibility
-  // profile.
-  const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                                      EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
-  egl.context = eglCreateContext(egl.display, config, EGL_NO_CONTEXT, contextAttributes);
-  if (egl.context == EGL_NO_CONTEXT) {
-    *error = eglFailure("eglCreateContext(compatibility profile)");
-    return nullptr;
-  }
-  if (!eglMakeCurrent(egl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, egl.context)) {
-    *error = eglFailure("eglMakeCurrent(no surface)");
-    return nullptr;
-  }
-
-  if (!lookUp("glGenFramebuffers", &egl.genFramebuffers) ||
-      !lookUp("glBindFramebuffer", &egl.bindFramebuffer) ||
-      !lookUp("glDeleteFramebuffers", &egl.deleteFramebuffers) ||
-      !lookUp("glGenRenderbuffers", &egl.genRenderbuffers) ||
-      !lookUp("glBindRenderbuffer", &egl.bindRenderbuffer) ||
-      !lookUp("glDeleteRenderbuffers", &egl.deleteRenderbuffers) ||
-      !lookUp("glRenderbufferStorage", &egl.renderbufferStorage) ||
-      !lookUp("glFramebufferRenderbuffer", &egl.framebufferRenderbuffer) ||
-      !lookUp("glCheckFramebufferStatus", &egl.checkFramebufferStatus)) {
+  if (!ctx->egl_->open(error)) return nullptr;
+  if (!ctx->egl_->lookUpFramebuffers()) {
     *error = "offscreen OpenGL: framebuffer objects are not available";
     return nullptr;
   }
-  GLint largest = 0;
-  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
-  if (width > largest || height > largest) {
-    *error = "offscreen OpenGL: size " + std::to_string(width) + "x" + std::to_string(height) +
-             " exceeds the largest renderbuffer, " + std::to_string(largest);
-    return nullptr;
-  }
-  egl.genFramebuffers(1, &ctx->framebuffer_);
-  egl.bindFramebuffer(GL_FRAMEBUFFER, ctx->framebuffer_);
-  egl.genRenderbuffers(1, &ctx->colour_);
-  egl.bindRenderbuffer(GL_RENDERBUFFER, ctx->colour_);
-  egl.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-  egl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, ctx->colour_);
-  egl.genRenderbuffers(1, &ctx->depth_);
-  egl.bindRenderbuffer(GL_RENDERBUFFER, ctx->depth_);
-  egl.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-  egl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, ctx->depth_);
-  const GLenum status = egl.checkFramebufferStatus(GL_FRAMEBUFFER);
-  if (status != GL_FRAMEBUFFER_COMPLETE) {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%04x", status);
-    *error = std::string("offscreen OpenGL: framebuffer incomplete (status ") + code + ")";
-    return nullptr;
-  }
+  if (!ctx->attachFramebuffer(error)) return nullptr;
   glDrawBuffer(GL_COLOR_ATTACHMENT0);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   // A window gets this viewport when first made current; a surfaceless context does not.

@@ -32,6 +32,8 @@ class OffscreenContext {
 
  private:
   OffscreenContext() = default;
+  /// Makes and binds the colour and depth renderbuffers of width_ × height_.
+  bool attachFramebuffer(std::string* error);
   struct Egl;
   std::unique_ptr<Egl> egl_;
   int width_ = 0;
