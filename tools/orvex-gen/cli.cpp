@@ -1,13 +1,18 @@
 #include "tools/orvex-gen/cli.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <sstream>
 
+#include "config/settings.h"
 #include "model/loader.h"
 #include "tools/orvex-gen/coxeter.h"
 #include "tools/orvex-gen/dual.h"
@@ -16,6 +21,7 @@
 #include "tools/orvex-gen/model_check.h"
 #include "tools/orvex-gen/model_writer.h"
 #include "tools/orvex-gen/off4.h"
+#include "tools/orvex-gen/point_file.h"
 #include "tools/orvex-gen/point_sets.h"
 #include "tools/orvex-gen/prisms.h"
 #include "tools/orvex-gen/uniformity.h"
@@ -51,8 +57,27 @@ void reportWritten(const std::string& dir, const std::string& name, const Polyto
       << p.polygons.size() << " polygons, " << p.cells() << " cells\n";
 }
 
+// A directory the models cannot go to is named, with the way out, before any work is lost.
+void checkWritable(const std::string& dir) {
+  std::error_code ec;
+  std::filesystem::path at(dir);
+  // The nearest part that exists is the one that must let us in (create_directories
+  // makes the rest).
+  while (!at.empty() && !std::filesystem::exists(at, ec) && at.has_parent_path() &&
+         at.parent_path() != at) {
+    at = at.parent_path();
+  }
+  if (at.empty()) at = ".";
+  // Anything but a directory is left to the writer, whose message says what it is.
+  if (std::filesystem::is_directory(at, ec) && ::access(at.c_str(), W_OK | X_OK) != 0) {
+    throw Failure{dir + ": cannot write models there (" + std::strerror(errno) +
+                  "); choose another directory with -d DIR"};
+  }
+}
+
 void write(const std::string& dir, const std::string& name, const Polytope& p, std::ostream& out) {
   std::string error;
+  checkWritable(dir);
   must(writeModel(dir, name, p, &error), error);
   reportWritten(dir, name, p, out);
 }
@@ -167,8 +192,68 @@ void library(const std::vector<std::string>& rest, const std::string& dir, std::
   out << "wrote " << written << " models to " << dir << '\n';
 }
 
+// The hull subcommand: [--map FILE] [--keep-coordinates] POINTS-FILE NAME.
+void hull(const std::vector<std::string>& rest, const std::string& dir, std::ostream& out) {
+  std::vector<std::string> files;
+  std::string mapFile;
+  WriteOptions options;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == "--map" && i + 1 < rest.size() && !rest[i + 1].empty()) {
+      mapFile = rest[++i];
+    } else if (rest[i] == "--keep-coordinates") {
+      options.keepCoordinates = true;
+    } else if (rest[i].size() > 1 && rest[i][0] == '-') {
+      throw Failure{"hull: unknown option '" + rest[i] + "' (see --help)"};
+    } else {
+      files.push_back(rest[i]);
+    }
+  }
+  if (files.size() != 2) {
+    throw Failure{"hull takes [--map FILE] [--keep-coordinates] POINTS-FILE NAME (see --help)"};
+  }
+  checkName(files[1]);
+  std::string error;
+  std::vector<Vec4> points;
+  must(readPointsFile(files[0], &points, &error), error);
+  Polytope result;
+  if (!convexHull(points, &result, &error)) throw Failure{files[0] + ": " + error};
+  checkWritable(dir);
+  std::vector<int> order;
+  options.order = &order;
+  if (!writeModel(dir, files[1], result, options, &error)) throw Failure{files[0] + ": " + error};
+  if (!mapFile.empty()) {
+    // Line k + 1 holds the input row, from 0, of vertex k.
+    std::string text;
+    for (int v : order) text += std::to_string(result.origin[v]) + "\n";
+    must(writeTextFile(mapFile, text, &error), error);
+  }
+  reportWritten(dir, files[1], result, out);
+}
+
+// The directory holding model name: dir, else the viewer's data directory from
+// ./orvex.cfg, else the shipped models, as the viewer would find it. A Failure naming
+// where it looked when it is in none.
+std::string findModel(const std::string& name, const std::string& dir,
+                      const std::string& shippedDir) {
+  std::vector<std::string> places = {dir};
+  config::Settings settings;
+  std::string ignored;
+  if (config::readConfigFile("orvex.cfg", &settings, &ignored) && !settings.dataDir.empty()) {
+    places.push_back(settings.dataDir);
+  }
+  places.push_back(shippedDir);
+  std::string looked;
+  for (const std::string& place : places) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(model::vertexFilePath(place, name), ec)) return place;
+    if (looked.find(place) == std::string::npos) looked += (looked.empty() ? "" : ", ") + place;
+  }
+  throw Failure{"no model '" + name + "' in " + looked};
+}
+
 int run(const std::vector<std::string>& args, const std::string& defaultDir, std::ostream& out) {
   std::string dir = defaultDir;
+  const std::string shippedDir = defaultDir;
   std::vector<std::string> words;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "-h" || args[i] == "--help") {
@@ -220,14 +305,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
     must(antiprismPrism(p, &result, &error), error);
     write(dir, rest[1], result, out);
   } else if (command == "hull") {
-    expect(2, "POINTS-FILE NAME");
-    checkName(rest[1]);
-    std::vector<Vec4> points;
-    must(readPointsFile(rest[0], &points, &error), error);
-    Polytope result;
-    if (!convexHull(points, &result, &error)) throw Failure{rest[0] + ": " + error};
-    if (!writeModel(dir, rest[1], result, &error)) throw Failure{rest[0] + ": " + error};
-    reportWritten(dir, rest[1], result, out);
+    hull(rest, dir, out);
   } else if (command == "points") {
     expect(2, "SET FILE");
     std::vector<Vec4> points;
@@ -248,6 +326,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
     Off4 off;
     Polytope p;
     must(readOff4File(rest[0], &off, &error) && polytopeFromOff4(off, rest[0], &p, &error), error);
+    checkWritable(dir);
     // The check names polygons and cells by their rows in the file.
     if (!writeModel(dir, rest[1], p, &error)) throw Failure{rest[0] + ": " + error};
     reportWritten(dir, rest[1], p, out);
@@ -288,11 +367,12 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
   } else if (command == "dual") {
     expect(2, "NAME NEWNAME");
     checkName(rest[1]);
+    const std::string from = findModel(rest[0], dir, shippedDir);
     // Only a model that passes the check has the incidences the dual is made from.
     ModelReport report;
-    must(checkModel(dir, rest[0], &report, &error), error);
+    must(checkModel(from, rest[0], &report, &error), error);
     Polytope dual;
-    if (!dualPolytope(loaded(dir, rest[0]), &dual, &error)) throw Failure{rest[0] + ": " + error};
+    if (!dualPolytope(loaded(from, rest[0]), &dual, &error)) throw Failure{rest[0] + ": " + error};
     write(dir, rest[1], dual, out);
   } else if (command == "list") {
     expect(0, "no arguments");

@@ -151,7 +151,7 @@ TEST(ModelCheckTest, WriterWritesOnlyWhatPassesAndKeepsTheOldModelOnRefusal) {
   const std::pair<const Polytope*, std::string> kRefused[] = {
       {&crossed, "not writing t: polygon 3 is not convex in boundary order"},
       {&holed, "not writing t: V - E + F - C = 16 - 32 + 23 - 8 is not 0"},
-      {&flipped, "not writing t: polygon "},
+      {&flipped, "not writing t: cell 2: "},
   };
   for (const auto& [polytope, message] : kRefused) {
     EXPECT_FALSE(writeModel(scratch.path(), "t", *polytope, &error)) << message;
