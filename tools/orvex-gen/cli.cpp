@@ -57,22 +57,17 @@ void reportWritten(const std::string& dir, const std::string& name, const Polyto
       << p.polygons.size() << " polygons, " << p.cells() << " cells\n";
 }
 
-// A directory the models cannot go to is named, with the way out, before any work is lost.
+// A directory the models cannot go to is named, with the way out, before any is written.
 void checkWritable(const std::string& dir) {
   std::error_code ec;
-  std::filesystem::path at(dir);
-  // The nearest part that exists is the one that must let us in (create_directories
-  // makes the rest).
-  while (!at.empty() && !std::filesystem::exists(at, ec) && at.has_parent_path() &&
-         at.parent_path() != at) {
-    at = at.parent_path();
-  }
-  if (at.empty()) at = ".";
+  std::filesystem::create_directories(dir, ec);
   // Anything but a directory is left to the writer, whose message says what it is.
-  if (std::filesystem::is_directory(at, ec) && ::access(at.c_str(), W_OK | X_OK) != 0) {
-    throw Failure{dir + ": cannot write models there (" + std::strerror(errno) +
-                  "); choose another directory with -d DIR"};
+  if (!ec && (!std::filesystem::is_directory(dir, ec) || ::access(dir.c_str(), W_OK | X_OK) == 0)) {
+    return;
   }
+  const std::string reason = ec ? ec.message() : std::strerror(errno);
+  throw Failure{dir + ": cannot write models there (" + reason +
+                "); choose another directory with -d DIR"};
 }
 
 void write(const std::string& dir, const std::string& name, const Polytope& p, std::ostream& out) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -121,6 +122,85 @@ TEST(CliTest, WritesChecksAndListsModels) {
             std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("8 models in " + d), std::string::npos) << r.out;
+}
+
+// The vertices of a written model, exactly as its vertex file holds them.
+std::vector<Vec4> writtenVertices(const std::string& dir, const std::string& name) {
+  std::istringstream in(testing::readText(dir + "/" + name + ".poi"));
+  int count;
+  double header;
+  in >> count >> header;
+  std::vector<Vec4> vertices(count);
+  for (Vec4& v : vertices) in >> v.x >> v.y >> v.z >> v.w;
+  return vertices;
+}
+
+// Numbers at the edges and the ways back to the input: a hull keeps the input rows
+// (--map) and coordinates (--keep-coordinates), centres a cloud 1e15 away to the last
+// bit, vertex 0 is a farthest vertex, import scales first as the hull does, and dual
+// finds a shipped model and writes where -d says, or names a directory it cannot use.
+TEST(CliTest, HullMapsRowsKeepsCoordinatesAndEveryScaleImports) {
+  ScratchDir scratch;
+  const std::string d = scratch.path();
+  // An inside point first, so the rows of the vertices are not just their numbers.
+  const std::vector<Vec4> rows = {{1.25, 2, 0.5, 0}, {1, 2, 0, 0},   {4, 2, 0, 0},
+                                  {1, 5, 0, 0},      {1, 2, 3.5, 0}, {1, 2, 0, 3}};
+  std::string text = "x,y,z,w\n";
+  for (const Vec4& v : rows) {
+    text += formatReal(v.x) + "," + formatReal(v.y) + "," + formatReal(v.z) + "," +
+            formatReal(v.w) + "\n";
+  }
+  testing::writeText(scratch.file("rows.csv"), text);
+  auto r = runGen({"-d", d, "hull", "--keep-coordinates", "--map", scratch.file("map.txt"),
+                   scratch.file("rows.csv"), "k"},
+                  scratch);
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  const std::vector<Vec4> kept = writtenVertices(d, "k");
+  std::istringstream map(testing::readText(scratch.file("map.txt")));
+  ASSERT_EQ(kept.size(), 5u);
+  for (const Vec4& v : kept) {
+    size_t row = 0;
+    ASSERT_TRUE(map >> row);
+    ASSERT_GE(row, 1u);
+    ASSERT_LT(row, rows.size());
+    EXPECT_TRUE(v.x == rows[row].x && v.y == rows[row].y && v.z == rows[row].z &&
+                v.w == rows[row].w)
+        << row;
+    EXPECT_LE(length(v), length(kept[0])) << "vertex 0 must be a farthest";
+  }
+
+  // 1e15 away and 1000 across: the model is centred to rounding of its own size.
+  std::string far = "400\n";
+  for (int i = 0; i < 400; ++i) {
+    const double a = 0.1 * i, b = 0.37 * i, c = 0.73 * i;
+    const Vec4 u(std::cos(a) * std::cos(b), std::cos(a) * std::sin(b), std::sin(a) * std::cos(c),
+                 std::sin(a) * std::sin(c));
+    const Vec4 p = Vec4(1e15, -2e15, 1e15, 3e15) + 1000.0 * u;
+    far += formatReal(p.x) + " " + formatReal(p.y) + " " + formatReal(p.z) + " " + formatReal(p.w) +
+           "\n";
+  }
+  testing::writeText(scratch.file("far.txt"), far);
+  r = runGen({"-d", d, "hull", scratch.file("far.txt"), "far"}, scratch);
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  Vec4 sum;
+  const std::vector<Vec4> centred = writtenVertices(d, "far");
+  for (const Vec4& v : centred) sum = sum + v;
+  EXPECT_LT(length((1.0 / centred.size()) * sum), 1e-12);
+
+  for (double scale : {1e155, 1e-200}) {
+    Off4 cube = prismOver(kCube, kCubeFaces);
+    for (Vec4& v : cube.vertices) v = scale * v;
+    testing::writeText(scratch.file("s.4off"), formatOff4(cube));
+    r = runGen({"-d", d, "import", scratch.file("s.4off"), "s"}, scratch);
+    EXPECT_EQ(r.out, "wrote s to " + d + ": 16 vertices, 24 polygons, 8 cells\n") << r.err;
+  }
+
+  r = runGen({"-d", d, "dual", "c8", "c8-dual"}, scratch);  // c8 is a shipped model
+  EXPECT_EQ(r.out, "wrote c8-dual to " + d + ": 8 vertices, 32 polygons, 16 cells\n") << r.err;
+  r = runGen({"-d", "/proc/self/models", "dual", "c8", "c8-dual"}, scratch);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err.rfind("orvex-gen: /proc/self/models: cannot write models there ("), 0u) << r.err;
+  EXPECT_NE(r.err.find("); choose another directory with -d DIR\n"), std::string::npos) << r.err;
 }
 
 // Every fault a user can make: exit status 1 and exactly one line on stderr, saying what.
@@ -240,7 +320,9 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
   }
   auto r = runGen({"-d", scratch.file("flat.txt"), "wythoff", "A4", "1000", "x"}, scratch);
   EXPECT_EQ(r.exitStatus, 1);
-  EXPECT_NE(r.err.find(flat + ": cannot create the directory"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err, "orvex-gen: " + flat +
+                       ": cannot write models there (Not a directory); choose another "
+                       "directory with -d DIR\n");
 }
 
 }  // namespace

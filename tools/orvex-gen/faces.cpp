@@ -171,6 +171,11 @@ void normalize(Polytope* polytope) {
       for (int k = 0; k < 4; ++k) p[k] = std::ldexp(p[k], -exponent);
     }
   }
+  // Offsets from vertex 0 first, exact for a polytope far from the origin (1e15 away,
+  // 1000 across), so the centre is found and taken off to the last bit of its size.
+  if (v.empty()) return;
+  const Vec4 base = v[0];
+  for (Vec4& p : v) p = p - base;
   Vec4 c = centroid(v);
   double r = 0.0;
   for (Vec4& p : v) {
