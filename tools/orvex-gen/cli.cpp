@@ -385,23 +385,28 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
 std::string usageText() {
   return R"(usage: orvex-gen [-d DIR] SUBCOMMAND ARGS...
 
-Writes polytope models for orvex: DIR/NAME.poi (vertices, circumradius 1), DIR/fNAME.cel
-(polygons) and DIR/NAME.nor (unit outward cell normals). DIR defaults to the viewer's
-model directory, <directory of orvex-gen>/../share/orvex/models.
+Writes polytope models for orvex: DIR/NAME.poi (vertices, circumradius 1, a farthest
+first), DIR/fNAME.cel (polygons) and DIR/NAME.nor (outward cell normals, of length 1
+unless a cell needs a longer one for the viewer to tell its vertices from the next).
+DIR defaults to the viewer's model directory, <directory of orvex-gen>/../share/orvex/models.
 
 subcommands:
   wythoff GROUP RINGS NAME   uniform polytope by the Wythoff construction. GROUP is A4, B4
                              (4-3-3), D4 (node 1 central), F4 (3-4-3), H4 (5-3-3), A3A1,
                              B3A1 or H3A1 (the A1 node last); RINGS four bits, node 0
                              first: B4 1000 is the tesseract, H4 0001 the 600-cell
-  duoprism P Q NAME          the P-gon x Q-gon duoprism (3 <= P, Q): up to 167 x 167,
-                             or 3 x 198; finer ones, whose cells the viewer could not
-                             tell apart, are refused with the limit for that P or Q
-  antiprism-prism P NAME     the P-gonal antiprism x segment (3 <= P <= 140)
-  hull POINTS-FILE NAME      convex hull of 4D points: a count, then rows "x y z w", or a
-                             4OFF file; points not on the hull's corners are dropped.
-                             Refused when a point lies so close to a cell it is not on
-                             that the viewer could not tell them apart
+  duoprism P Q NAME          the P-gon x Q-gon duoprism, 3 <= P, Q <= 1000 (1000 x 1000,
+                             a million vertices, needs about 1 GB and a minute or two)
+  antiprism-prism P NAME     the P-gonal antiprism x segment (3 <= P <= 1000)
+  hull [--map FILE] [--keep-coordinates] POINTS-FILE NAME
+                             convex hull of any 4D points that span four dimensions:
+                             rows "x y z w" (spaces, tabs or commas; alone with one
+                             header line allowed, after a count line, or qhull's form:
+                             a line "4", then a count line), or a 4OFF file. Points not
+                             on the hull's corners are dropped; nearly coplanar cells
+                             stay apart with longer normals. --map writes each
+                             vertex's input row (from 0), one per line;
+                             --keep-coordinates writes the input coordinates as given
   points SET FILE            write a named point set for hull: snub-24-cell,
                              grand-antiprism, snub-cubic-prism, snub-dodecahedral-prism
   import FILE.4off NAME      read a 4OFF file, with cell normals from the cells' vertices
@@ -410,7 +415,9 @@ subcommands:
                              V, E, F, C and the cells by kind. --uniform also demands
                              one edge length and one circumradius (to 1e-12 relative)
   dual NAME NEWNAME          write the polar dual of model NAME (which must pass check)
-                             as NEWNAME: vertices and cells swap, edges and polygons
+                             as NEWNAME in DIR: vertices and cells swap, edges and
+                             polygons. NAME is found in DIR, the DataDir of ./orvex.cfg
+                             or the shipped models
   list                       the models in DIR with their counts
   library TABLE [--readme FILE] [--except NAME,...]
                              build every row of TABLE (name, family, construction,

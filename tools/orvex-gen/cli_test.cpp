@@ -64,7 +64,8 @@ TEST(CliTest, HelpNamesEverySubcommand) {
   auto r = runGen({"--help"}, scratch);
   EXPECT_EQ(r.exitStatus, 0);
   for (const char* sub : {"wythoff GROUP RINGS NAME", "duoprism P Q NAME", "antiprism-prism P NAME",
-                          "hull POINTS-FILE NAME", "import FILE.4off NAME", "export NAME FILE.4off",
+                          "hull [--map FILE] [--keep-coordinates] POINTS-FILE NAME",
+                          "import FILE.4off NAME", "export NAME FILE.4off",
                           "check [--uniform] NAME", "dual NAME NEWNAME", "list", "library TABLE"}) {
     EXPECT_NE(r.out.find(sub), std::string::npos) << sub;
   }
