@@ -160,50 +160,38 @@ struct Columns {
 // vertices, all within half the tolerance of the hyperplane (the rule on the normal as
 // written, whose length scales it), and every other vertex at least requiredMargin below.
 bool checkIncidence(const model::Model& m, const Vec4& n, int c, const Columns& columns,
-                    double requiredMargin, std::vector<double>* dots, double* support,
-                    double* margin, const Fail& fail) {
+                    double requiredMargin, double* support, double* margin, const Fail& fail) {
   const std::string cell = "cell " + std::to_string(c);
   const int V = m.vertices->count;
-  dots->resize(V);
-  double* d = dots->data();
-  for (int i = 0; i < V; ++i) {
-    d[i] = n.x * columns.x[i] + n.y * columns.y[i] + n.z * columns.z[i] + n.w * columns.w[i];
-  }
-  // Branch-free and in four independent lanes (a maximum does not depend on the order),
-  // so the passes over every vertex run at full speed; the nearest vertex is looked up
-  // only when a message needs it.
-  double h0 = d[0], h1 = d[0], h2 = d[0], h3 = d[0];
-  int i = 0;
-  for (; i + 3 < V; i += 4) {
-    h0 = std::max(h0, d[i]);
-    h1 = std::max(h1, d[i + 1]);
-    h2 = std::max(h2, d[i + 2]);
-    h3 = std::max(h3, d[i + 3]);
-  }
-  for (; i < V; ++i) h0 = std::max(h0, d[i]);
-  const double h = std::max(std::max(h0, h1), std::max(h2, h3));
-  // Vertices in the band count as on; the others' greatest value is the next layer.
+  const double *x = columns.x.data(), *y = columns.y.data(), *z = columns.z.data(),
+               *w = columns.w.data();
+  // The products in the loader's order, so the doubles are the viewer's.
+  auto product = [&](int i) { return n.x * x[i] + n.y * y[i] + n.z * z[i] + n.w * w[i]; };
+  const model::IndexList& own = (*m.cellVertices)[c];
+  // The viewer's own vertices hold the greatest product: the rule always keeps it.
+  double h = -INFINITY;
+  for (int i = 0; i < own.count; ++i) h = std::max(h, product(own[i]));
+  // One branch-free pass in four independent lanes (a maximum does not depend on the
+  // order) over every vertex: vertices in the band count as on, the others' greatest
+  // product is the next layer. The nearest vertex is looked up only for a message.
   const double band = h - 0.5 * model::kIncidenceTolerance;
   double n0 = -INFINITY, n1 = -INFINITY, n2 = -INFINITY, n3 = -INFINITY;
-  int s0 = 0, s1 = 0, s2 = 0, s3 = 0;
-  for (i = 0; i + 3 < V; i += 4) {
-    s0 += d[i] > band;
-    s1 += d[i + 1] > band;
-    s2 += d[i + 2] > band;
-    s3 += d[i + 3] > band;
-    n0 = std::max(n0, d[i] > band ? -INFINITY : d[i]);
-    n1 = std::max(n1, d[i + 1] > band ? -INFINITY : d[i + 1]);
-    n2 = std::max(n2, d[i + 2] > band ? -INFINITY : d[i + 2]);
-    n3 = std::max(n3, d[i + 3] > band ? -INFINITY : d[i + 3]);
+  int s0 = 0, s1 = 0, s2 = 0, s3 = 0, i = 0;
+  auto lane = [&](int v, int* count, double* next) {
+    const double d = product(v);
+    *count += d > band;
+    *next = std::max(*next, d > band ? -INFINITY : d);
+  };
+  for (; i + 3 < V; i += 4) {
+    lane(i, &s0, &n0);
+    lane(i + 1, &s1, &n1);
+    lane(i + 2, &s2, &n2);
+    lane(i + 3, &s3, &n3);
   }
-  for (; i < V; ++i) {
-    s0 += d[i] > band;
-    n0 = std::max(n0, d[i] > band ? -INFINITY : d[i]);
-  }
+  for (; i < V; ++i) lane(i, &s0, &n0);
   const double next = std::max(std::max(n0, n1), std::max(n2, n3));
   const int strict = s0 + s1 + s2 + s3;
   *support = h;
-  const model::IndexList& own = (*m.cellVertices)[c];
   std::set<int> used;
   const model::IndexList& polygons = (*m.cellPolygons)[c];
   for (int i = 0; i < polygons.count; ++i) {
@@ -222,7 +210,8 @@ bool checkIncidence(const model::Model& m, const Vec4& n, int c, const Columns& 
   }
   *margin = h - next;
   if (*margin < requiredMargin) {
-    const int nearest = static_cast<int>(std::find(d, d + V, next) - d);
+    int nearest = 0;
+    while (nearest < V && product(nearest) != next) ++nearest;
     return fail(cell + ": vertex " + std::to_string(nearest) + " lies only " + shortReal(*margin) +
                 " from its hyperplane; the viewer's incidence rule needs " +
                 shortReal(requiredMargin));
@@ -326,7 +315,6 @@ bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const s
   const Vec4 centre =
       centroid(std::vector<Vec4>(vertices.data.get(), vertices.data.get() + vertices.count));
   const Columns columns(vertices);
-  std::vector<double> dots;
   std::map<std::vector<int>, int> twins;
   std::map<std::string, int> kinds;
   double smallest = INFINITY;
@@ -334,7 +322,7 @@ bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const s
     const std::string cell = "cell " + std::to_string(c);
     const Vec4& n = written[c];
     double h = 0.0, margin = 0.0;
-    if (!checkIncidence(m, n, c, columns, requiredMargin, &dots, &h, &margin, fail)) return false;
+    if (!checkIncidence(m, n, c, columns, requiredMargin, &h, &margin, fail)) return false;
     smallest = std::min(smallest, margin);
     const model::IndexList& own = (*m.cellVertices)[c];
     if (affineRank(cornersOf(own, vertices), kCoplanar) < 3) {
