@@ -31,17 +31,12 @@ Vec4 outwardNormal(const Vec4& a, const Vec4& b, const Vec4& c) {
   return dot(n, a) < 0 ? -1.0 * n : n;
 }
 
-struct AntiprismPrism {
-  Polytope polytope;
-};
-
-AntiprismPrism buildAntiprismPrism(int n) {
+Polytope buildAntiprismPrism(int n) {
   const std::vector<Vec4> corners = antiprismCorners(n);
   const int m = 2 * n;
   auto top = [&](int i) { return 2 * (i % n); };
   auto bottom = [&](int i) { return 2 * (i % n) + 1; };
-  AntiprismPrism result;
-  Polytope& p = result.polytope;
+  Polytope p;
   for (double w : {-0.5, 0.5}) {
     for (const Vec4& c : corners) p.vertices.emplace_back(c.x, c.y, c.z, w);
   }
@@ -98,7 +93,7 @@ AntiprismPrism buildAntiprismPrism(int n) {
                         : outwardNormal(corners[face[0]], corners[face[1]], corners[face[2]]);
     addCell(normal, both);
   }
-  return result;
+  return p;
 }
 
 }  // namespace
@@ -150,7 +145,7 @@ bool duoprism(int p, int q, Polytope* out, std::string*) {
 }
 
 bool antiprismPrism(int n, Polytope* out, std::string*) {
-  *out = std::move(buildAntiprismPrism(n).polytope);
+  *out = buildAntiprismPrism(n);
   return true;
 }
 

@@ -10,10 +10,10 @@
 namespace orvex::gen {
 
 /// The p-gon × q-gon duoprism (3 <= p, q), edges of length 1: vertex i·q + j is corner i
-/// of the p-gon with corner j of the q-gon. The error is for a future limit; none fails now.
+/// of the p-gon with corner j of the q-gon. Every size succeeds; error is unused.
 bool duoprism(int p, int q, Polytope* out, std::string* error);
 
-/// The n-gonal antiprism × segment (n >= 3), edges of length 1.
+/// The n-gonal antiprism × segment (n >= 3), edges of length 1. Every size succeeds.
 bool antiprismPrism(int n, Polytope* out, std::string* error);
 
 }  // namespace orvex::gen
