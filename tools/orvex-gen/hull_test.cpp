@@ -233,15 +233,18 @@ TEST(HullTest, HullsEveryKindOfCloudAndPassesTheCheck) {
   // angles once jittered), from rounding noise to coarse noise.
   for (int n : {24, 96}) {
     for (double jitter : {0.0, 1e-15, 1e-12, 1e-9, 1e-7, 1e-5, 1e-3, 1e-1}) {
-      const std::vector<Vec4> points = cloud("jittered", n, 7, jitter);
-      const std::string what = std::to_string(n) + " vertices jittered by " + shortReal(jitter);
-      Polytope p;
-      std::string error;
-      ASSERT_TRUE(convexHull(points, &p, &error)) << what << ": " << error;
-      if (jitter == 0.0) {
-        EXPECT_EQ(p.cells(), n == 24 ? 24 : 48) << what;
+      for (int seed = 1; seed <= 3; ++seed) {
+        const std::vector<Vec4> points = cloud("jittered", n, seed, jitter);
+        const std::string what = std::to_string(n) + " vertices jittered by " + shortReal(jitter) +
+                                 ", seed " + std::to_string(seed);
+        Polytope p;
+        std::string error;
+        ASSERT_TRUE(convexHull(points, &p, &error)) << what << ": " << error;
+        if (jitter == 0.0) {
+          EXPECT_EQ(p.cells(), n == 24 ? 24 : 48) << what;
+        }
+        expectValidHull(points, p, what);
       }
-      expectValidHull(points, p, what);
     }
   }
 }

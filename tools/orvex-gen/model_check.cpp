@@ -84,7 +84,7 @@ bool readWrittenNormals(const model::TextSource& source, const std::string& data
 
 // Polygons closer than this to sharing a plane, for the loaded model (circumradius
 // about 1), count as coplanar: a split face, not an edge between two faces.
-constexpr double kCoplanar = 1e-10;
+constexpr double kCoplanar = 1e-13;
 
 using Edge = std::pair<int, int>;
 
