@@ -9,6 +9,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl-mesa0 libpng-dev libqhull-dev
   libgtest-dev
+  libgif-dev libimagequant-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
   libx11-dev xvfb xdotool x11-utils
   dpkg-dev file lintian desktop-file-utils
 )

@@ -45,10 +45,11 @@ bool writeTo(std::FILE* f, const RgbImage& image, std::string* error) {
     return false;
   }
   png_init_io(png, f);
-  png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, image.width, image.height, 8,
+               image.alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  const size_t row = static_cast<size_t>(image.width) * 3;
+  const size_t row = static_cast<size_t>(image.width) * (image.alpha ? 4 : 3);
   for (int y = 0; y < image.height; ++y) {
     png_write_row(png, const_cast<png_bytep>(&image.pixels[row * y]));
   }
@@ -61,7 +62,8 @@ bool writeTo(std::FILE* f, const RgbImage& image, std::string* error) {
 
 bool writePng(const std::string& path, const RgbImage& image, std::string* error) {
   if (image.width <= 0 || image.height <= 0 ||
-      image.pixels.size() != static_cast<size_t>(image.width) * image.height * 3) {
+      image.pixels.size() !=
+          static_cast<size_t>(image.width) * image.height * (image.alpha ? 4 : 3)) {
     *error = path + ": picture of " + std::to_string(image.width) + "x" +
              std::to_string(image.height) + " pixels with " +
              std::to_string(image.pixels.size()) + " bytes cannot be written";
@@ -112,7 +114,7 @@ bool writePng(const std::string& path, const RgbImage& image, std::string* error
   return ok;
 }
 
-bool readPng(const std::string& path, RgbImage* image, std::string* error) {
+bool readPng(const std::string& path, RgbImage* image, std::string* error, bool keepAlpha) {
   File f(std::fopen(path.c_str(), "rb"));
   if (!f) {
     *error = path + ": cannot open: " + std::strerror(errno);
@@ -144,12 +146,17 @@ bool readPng(const std::string& path, RgbImage* image, std::string* error) {
   png_read_info(png, info);
   png_set_expand(png);
   png_set_strip_16(png);
-  png_set_strip_alpha(png);
+  if (keepAlpha) {
+    png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
+  } else {
+    png_set_strip_alpha(png);
+  }
   png_set_gray_to_rgb(png);
   png_read_update_info(png, info);
   result.width = static_cast<int>(png_get_image_width(png, info));
   result.height = static_cast<int>(png_get_image_height(png, info));
-  const size_t row = static_cast<size_t>(result.width) * 3;
+  result.alpha = keepAlpha;
+  const size_t row = static_cast<size_t>(result.width) * (keepAlpha ? 4 : 3);
   if (png_get_rowbytes(png, info) != row) png_error(png, "unexpected row layout");
   result.pixels.resize(row * result.height);
   rows.resize(result.height);

@@ -7,11 +7,12 @@
 
 namespace orvex::offscreen {
 
-/// An RGB picture, rows top to bottom, three bytes a pixel.
+/// An RGB picture, rows top to bottom, three bytes a pixel (four, RGBA, with alpha).
 struct RgbImage {
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> pixels;
+  bool alpha = false;
 };
 
 /// Writes image to path through a temporary file in the same directory renamed into
@@ -23,6 +24,7 @@ bool writePng(const std::string& path, const RgbImage& image, std::string* error
 
 /// Reads any 8- or 16-bit PNG and converts it to RGB (alpha and 16-bit precision
 /// dropped, greyscale and palettes expanded). On failure returns false with *error set.
-bool readPng(const std::string& path, RgbImage* image, std::string* error);
+/// With keepAlpha the result is RGBA (opaque where the file has no alpha).
+bool readPng(const std::string& path, RgbImage* image, std::string* error, bool keepAlpha = false);
 
 }  // namespace orvex::offscreen

@@ -1,5 +1,7 @@
 #include "render/cell_walk.h"
 
+#include "render/cell_colours.h"
+
 namespace orvex::render {
 
 using model::Vec3;
@@ -80,14 +82,17 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
   const model::IndexListArray& cellPolygons = *m.cellPolygons;
   const model::Vec4Table& normals = *m.cellNormals;
   int lastMaterialCount = 0;
+  int lastColour = -1;
   for (int c = 0; c < cellPolygons.count; ++c) {
-    const model::Vec4& n = normals[c];
-    if (!(view.apply(3, n) > 0.0)) continue;
+    if (!cellDrawn(m, view, settings, c)) continue;
     const model::IndexList& cell = cellPolygons[c];
     const int k = cell.count;
-    if (k == settings.hidePoly) continue;
-    setCellMaterial(k, &lastMaterialCount, sink);
-    const Vec3 offset = settings.extendRate * view.project(n);
+    if (settings.palette != nullptr) {
+      settings.palette->setMaterial(c, &lastColour, sink);
+    } else {
+      setCellMaterial(k, &lastMaterialCount, sink);
+    }
+    const Vec3 offset = settings.extendRate * view.project(normals[c]);
     Vec3 centre;
     if (skipHidden) centre = cellCentre(cell, polygons, p);
     for (int j = 0; j < k; ++j) {
@@ -103,6 +108,17 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
 }
 
 }  // namespace
+
+bool cellDrawn(const model::Model& m, const view4d::Transform4& view, const DrawSettings& settings,
+               int c) {
+  if (!settings.allCells && !(view.apply(3, (*m.cellNormals)[c]) > 0.0)) return false;
+  return (*m.cellPolygons)[c].count != settings.hidePoly;
+}
+
+Vec3 cellOffset(const model::Model& m, const view4d::Transform4& view, const DrawSettings& settings,
+                int c) {
+  return settings.extendRate * view.project((*m.cellNormals)[c]);
+}
 
 Vec3 faceNormal(const Vec3& q1, const Vec3& q2, const Vec3& q3, const Vec3& eye) {
   const Vec3 n = model::cross(q2 - q1, q3 - q1);

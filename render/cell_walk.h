@@ -20,13 +20,26 @@ void setCellMaterial(int k, int* last, DrawSink* sink);
 constexpr double kFrameOuterWeight = 0.65;
 constexpr double kFrameCentreWeight = 0.35;
 
+struct CellPalette;  // render/cell_colours.h
+
 /// The settings a frame reads.
 struct DrawSettings {
   int fillType = 0;  // 1: frames, anything else: solid
   int hidePoly = 0;  // cells with exactly this many polygons are skipped
   double extendRate = 0.06;
-  int clip = 0;  // nonzero: the clip plane is on, so cells may be seen from inside
+  int clip = 0;           // nonzero: the clip plane is on, so cells may be seen from inside
+  bool allCells = false;  // every cell, not only those facing the viewer
+  const CellPalette* palette = nullptr;  // null: the colour of the polygon count
 };
+
+/// Whether cell c is drawn: it faces the viewer in four-space (or every cell is asked
+/// for) and its polygon count is not the hidden one.
+bool cellDrawn(const model::Model& m, const view4d::Transform4& view, const DrawSettings& settings,
+               int c);
+
+/// Where a drawn cell is pushed out to: its projected normal times the extend rate.
+model::Vec3 cellOffset(const model::Model& m, const view4d::Transform4& view,
+                       const DrawSettings& settings, int c);
 
 /// The unit normal of a polygon whose first three projected vertices are q1, q2, q3,
 /// oriented to the side where eye lies. A degenerate polygon (collinear or coincident

@@ -6,7 +6,8 @@
 
 namespace orvex::render {
 
-enum class Primitive { kTriangleFan, kTriangleStrip };
+// Lines and points are drawn unlit and unfogged in the last material's colour.
+enum class Primitive { kTriangleFan, kTriangleStrip, kLines, kPoints };
 
 class DrawSink {
  public:

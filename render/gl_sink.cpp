@@ -2,20 +2,47 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 namespace orvex::render {
 
 void GlSink::material(const float rgba[4]) {
   glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, rgba);
+  std::copy(rgba, rgba + 4, colour_);
 }
 
 void GlSink::normal(const model::Vec3& n) { glNormal3dv(n.data()); }
 
 void GlSink::begin(Primitive primitive) {
-  glBegin(primitive == Primitive::kTriangleFan ? GL_TRIANGLE_FAN : GL_TRIANGLE_STRIP);
+  switch (primitive) {
+    case Primitive::kTriangleFan:
+      glBegin(GL_TRIANGLE_FAN);
+      return;
+    case Primitive::kTriangleStrip:
+      glBegin(GL_TRIANGLE_STRIP);
+      return;
+    case Primitive::kLines:
+    case Primitive::kPoints:
+      // Unlit, in the material's colour: a line has no face to light. Unfogged too: a
+      // dark line fogged is a grey one, and would vanish into the cells' own shading.
+      unlit_ = true;
+      glDisable(GL_LIGHTING);
+      glDisable(GL_FOG);
+      glColor4fv(colour_);
+      glBegin(primitive == Primitive::kLines ? GL_LINES : GL_POINTS);
+      return;
+  }
 }
 
 void GlSink::vertex(const model::Vec3& v) { glVertex3dv(v.data()); }
 
-void GlSink::end() { glEnd(); }
+void GlSink::end() {
+  glEnd();
+  if (unlit_) {
+    glEnable(GL_LIGHTING);
+    glEnable(GL_FOG);
+    unlit_ = false;
+  }
+}
 
 }  // namespace orvex::render

@@ -12,6 +12,10 @@ class GlSink : public DrawSink {
   void begin(Primitive primitive) override;
   void vertex(const model::Vec3& v) override;
   void end() override;
+
+ private:
+  float colour_[4] = {1.0f, 1.0f, 1.0f, 1.0f};  // the last material, for unlit lines
+  bool unlit_ = false;
 };
 
 }  // namespace orvex::render

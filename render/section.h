@@ -32,11 +32,16 @@ struct Section {
 /// hyperplane the section treats as lying in the cutting one.
 constexpr double kSectionTolerance = 0.00001;
 
+/// How far apart, relative to the model's size, two vertex heights may be and still be one
+/// level: the rounding a turn leaves, even one typed to nine digits.
+constexpr double kSectionRounding = 1e-9;
+
 /// Computes the section of m, turned by view (row k gives view coordinate k), with the
 /// hyperplane whose fourth view coordinate is w. A hyperplane passing within
 /// kSectionTolerance times the largest vertex length of a vertex is moved onto the nearest
-/// such vertex; then each vertex is judged above, on or below once, equal heights but for
-/// rounding being on. A vertex on the hyperplane is one point however many edges meet
+/// such vertex and through every vertex of its level: the vertices whose heights follow
+/// one another at most kSectionRounding times that length apart. Every other vertex is
+/// then judged above or below once. A vertex on the hyperplane is one point however many edges meet
 /// there, an edge crossing it strictly is one point, and a polygon or cell lying in it is
 /// kept whole. A hyperplane that only touches the polytope gives that vertex, edge or
 /// polygon; one that misses it gives an empty section.

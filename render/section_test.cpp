@@ -10,12 +10,29 @@
 #include <set>
 
 #include "model/loader.h"
+#include "render/facing.h"
+#include "render/recording_sink.h"
+#include "render/scene.h"
+#include "render/section_drawing.h"
 
 namespace orvex::render {
 namespace {
 
 using Counts = std::array<int, 3>;  // vertices, edges, faces
 Counts countsOf(const Section& s) { return {s.vertexCount(), s.edgeCount(), s.faceCount()}; }
+
+void load(const std::string& name, model::Model* m) {
+  model::Vec3List projected;
+  std::string error;
+  ASSERT_TRUE(model::loadModel(ORVEX_MODELS_DIR, name, m, &projected, &error)) << error;
+}
+
+// *view becomes the view after turning the start-up rotation by a, as the viewer turns it.
+void turnView(const view4d::PlaneAngles& a, view4d::OrthoProjector* view) {
+  view4d::OrthoProjector rotation;
+  rotation.rotate(a);
+  view->assignTranspose(rotation);
+}
 
 // Straight from the polytope: a face of the section is a face of the polytope that the
 // hyperplane crosses (one dimension less) or contains (as it is).
@@ -144,6 +161,161 @@ TEST(SectionTest, TesseractCutThroughACellIsTheCellAndThroughVerticesHasEachOnce
   EXPECT_EQ(countsOf(computeSection(m, view, 1.0)), (Counts{1, 0, 0}));
   EXPECT_EQ(countsOf(computeSection(m, view, 0.5)), (Counts{4, 6, 4})) << "a vertex per edge";
   EXPECT_EQ(countsOf(computeSection(m, view, 0.0)), (Counts{6, 12, 8}));
+}
+
+TEST(SectionTest, PresetsFaceTheirElementAndCutTheClassicMiddleSections) {
+  struct Case {
+    const char* model;
+    Facing facing;
+    Counts top;     // the cut through the facing element's level: the element itself
+    Counts middle;  // the cut through the centre
+  };
+  // Worked out from the polytopes, not from this code. Tesseract (vertices (±1,±1,±1,±1)/2):
+  // cell-first, its cube at both levels; face-first, w ∝ z + w, the middle z = -w is a
+  // square times a diagonal, a square prism; edge-first, w ∝ y + z + w cuts the cube of
+  // y, z, w in a hexagon, times the edge, a hexagonal prism; vertex-first, the octahedron.
+  // 24-cell (vertices the permutations of (±1,±1,0,0)): cell-first along (0,0,0,1), the
+  // twelve vertices with w = 0 make a cuboctahedron; vertex-first along a vertex, the
+  // cube of edge midpoints and the octahedron of vertices at w = 0 make a rhombic
+  // dodecahedron; face-first along (1,1,1,0), six vertices and twelve crossed edges, 14
+  // crossed cells and no polygon in the plane (V - E + F = 2 gives the edges);
+  // edge-first along (2,1,1,0), counted face by face from the same description.
+  const Case cases[] = {
+      {"c8", Facing::kCell, {8, 12, 6}, {8, 12, 6}},
+      {"c8", Facing::kFace, {4, 4, 1}, {8, 12, 6}},
+      {"c8", Facing::kEdge, {2, 1, 0}, {12, 18, 8}},
+      {"c8", Facing::kVertex, {1, 0, 0}, {6, 12, 8}},
+      {"c24", Facing::kCell, {6, 12, 8}, {12, 24, 14}},
+      {"c24", Facing::kFace, {3, 3, 1}, {18, 30, 14}},
+      {"c24", Facing::kEdge, {2, 1, 0}, {26, 42, 18}},
+      {"c24", Facing::kVertex, {1, 0, 0}, {14, 24, 12}},
+  };
+  for (const Case& c : cases) {
+    model::Model m;
+    load(c.model, &m);
+    view4d::OrthoProjector rotation, view;
+    ASSERT_TRUE(applyFacing(m, c.facing, &rotation));
+    view.assignTranspose(rotation);
+    double top = -1e9;
+    for (int v = 0; v < m.vertices->count; ++v)
+      top = std::max(top, view.apply(3, (*m.vertices)[v]));
+    SCOPED_TRACE(std::string(c.model) + " facing " + std::to_string(static_cast<int>(c.facing)));
+    EXPECT_EQ(countsOf(computeSection(m, view, top)), c.top);
+    EXPECT_EQ(countsOf(computeSection(m, view, 0.0)), c.middle);
+  }
+
+  // The rule: the candidate nearest the current +w, ties to the first in the file. At rest
+  // eight tesseract vertices have w = 1/2; the first of them is turned onto +w, whole.
+  model::Model c8;
+  load("c8", &c8);
+  int first = 0;
+  while ((*c8.vertices)[first].w < 0.5) ++first;
+  view4d::OrthoProjector rotation, view;
+  applyFacing(c8, Facing::kVertex, &rotation);
+  view.assignTranspose(rotation);
+  EXPECT_NEAR(view.apply(3, (*c8.vertices)[first]), 1.0, 1e-15);
+  // From any view, even one looking straight away from the target, the turn leaves a
+  // rotation: orthonormal rows, the target on +w.
+  view4d::OrthoProjector turned;
+  turnView({{0.3, -0.2, 0.5, 0.7, -0.4, 0.1}}, &turned);
+  const model::Vec4 targets[] = {{0.2, -1.0, 0.4, 0.3},
+                                 {-turned[3].x, -turned[3].y, -turned[3].z, -turned[3].w}};
+  for (const model::Vec4& target : targets) {
+    rotation.assignTranspose(turned);
+    turnToFace(target, &rotation);
+    view.assignTranspose(rotation);
+    for (int i = 0; i < 4; ++i) {
+      for (int j = 0; j < 4; ++j) EXPECT_NEAR(model::dot(view[i], view[j]), i == j, 1e-14);
+    }
+    EXPECT_NEAR(view.apply(3, target), model::length(target), 1e-14);
+  }
+}
+
+TEST(SectionTest, ALevelSplitOnlyByRoundingOrByTheModelsSizeIsCutWhole) {
+  // Vertex-first by angles typed to nine digits: six vertices lie within about 1e-10 of
+  // w = 0, and the cut through one of them must go through all six, the octahedron.
+  view4d::PlaneAngles nineDigits;
+  nineDigits[3] = 0.785398163;
+  nineDigits[4] = 0.615479709;
+  nineDigits[5] = 0.523598776;
+  view4d::OrthoProjector view;
+  turnView(nineDigits, &view);
+  model::Model m;
+  load("c8", &m);
+  EXPECT_EQ(countsOf(computeSection(m, view, 0.0)), (Counts{6, 12, 8}));
+  // A cut meant to miss them is counted exactly, as the crossed faces give it.
+  const double miss = 2 * kSectionTolerance;
+  EXPECT_EQ(countsOf(computeSection(m, view, miss)), crossedFaces(m, view, miss));
+
+  // The same with every length a thousand times larger: the tolerances scale with it.
+  for (int v = 0; v < m.vertices->count; ++v) (*m.vertices)[v] = 1000.0 * (*m.vertices)[v];
+  EXPECT_EQ(countsOf(computeSection(m, view, 0.0)), (Counts{6, 12, 8}));
+  const view4d::OrthoProjector rest;
+  EXPECT_EQ(countsOf(computeSection(m, rest, 500.0 + 300 * kSectionTolerance)), (Counts{8, 12, 6}))
+      << "just beside the cube's level, the cut goes through it";
+  EXPECT_EQ(countsOf(computeSection(m, rest, 500.0 + 3000 * kSectionTolerance)), (Counts{0, 0, 0}))
+      << "three tolerances beyond, it misses";
+}
+
+TEST(SectionTest, DrawingSendsEachFaceOnceInItsClassColourTurnedToTheEye) {
+  if (!std::filesystem::exists(std::string(ORVEX_MODELS_DIR) + "/cantellated-tesseract.poi")) {
+    GTEST_SKIP() << "no cantellated tesseract";
+  }
+  // Cells of 26, 8 and 5 polygons, so the colour changes along the faces.
+  model::Model m;
+  load("cantellated-tesseract", &m);
+  view4d::OrthoProjector view;
+  turnView({{0, 0.5, 0.3, 0.4, 0.2, 0}}, &view);
+  const Section s = computeSection(m, view, 0.2);
+  ASSERT_GT(s.faceCount(), 10);
+  for (int fill : {0, 1}) {
+    for (int hide : {0, 5}) {
+      DrawSettings settings;
+      settings.fillType = fill;
+      settings.hidePoly = hide;
+      RecordingSink sink;
+      drawSection(s, m, kEye, settings, &sink);
+      SCOPED_TRACE("fill " + std::to_string(fill) + " hide " + std::to_string(hide));
+      std::string calls;
+      size_t material = 0, primitive = 0;
+      int last = 0;
+      for (const Section::Face& face : s.faces) {
+        const int k = (*m.cellPolygons)[face.cell].count;
+        if (k == hide) continue;
+        if (k != last) {
+          calls += "m";
+          ASSERT_LT(material, sink.materials.size());
+          const float* rgb = cellColors[k % 11];
+          EXPECT_EQ(sink.materials[material++], (std::vector<float>{rgb[0], rgb[1], rgb[2], 1}));
+          last = k;
+        }
+        calls += "nbe";
+        ASSERT_LT(primitive, sink.primitives.size());
+        const RecordingSink::Primitive& drawn = sink.primitives[primitive++];
+        const size_t n = face.corners.size();
+        const model::Vec3& corner = s.points[face.corners[0]];
+        EXPECT_NEAR(model::length(drawn.normal), 1.0, 1e-12);
+        EXPECT_GT(model::dot(drawn.normal, kEye - corner), 0.0) << "lit from the eye's side";
+        if (fill == 0) {
+          EXPECT_EQ(drawn.kind, Primitive::kTriangleFan);
+          ASSERT_EQ(drawn.vertices.size(), n);
+          for (size_t i = 0; i < n; ++i) {
+            EXPECT_EQ(model::length(drawn.vertices[i] - s.points[face.corners[i]]), 0.0);
+          }
+        } else {
+          // A band: each corner, then its point towards the centre, closed on the first.
+          EXPECT_EQ(drawn.kind, Primitive::kTriangleStrip);
+          ASSERT_EQ(drawn.vertices.size(), 2 * (n + 1));
+          EXPECT_EQ(model::length(drawn.vertices[0] - corner), 0.0);
+          EXPECT_GT(model::length(drawn.vertices[1] - corner), 0.0);
+          EXPECT_EQ(model::length(drawn.vertices[2 * n] - corner), 0.0);
+        }
+      }
+      EXPECT_EQ(sink.calls, calls);
+      EXPECT_EQ(primitive, sink.primitives.size());
+      EXPECT_EQ(hide == 5, primitive < s.faces.size()) << "the prisms' faces are skipped";
+    }
+  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tools/orvex-render/render_options.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -7,6 +9,8 @@
 #include <cstring>
 
 #include "model/printable.h"
+#include "offscreen/gif_writer.h"
+#include "render/facing.h"
 
 namespace orvex::render_tool {
 namespace {
@@ -26,8 +30,40 @@ bool parseReal(const std::string& text, double* value) {
   errno = 0;
   char* end = nullptr;
   const double v = std::strtod(text.c_str(), &end);
-  if (errno != 0 || *end != '\0' || !std::isfinite(v)) return false;
+  // Underflow is rounding, not failure: a subnormal, or zero, is the number nearest the
+  // one written. Overflow gives an infinity, refused below.
+  if ((errno != 0 && errno != ERANGE) || *end != '\0' || !std::isfinite(v)) return false;
   *value = v;
+  return true;
+}
+
+// One angle: radians, or degrees when it ends in "deg".
+bool parseAngle(const std::string& text, double* radians) {
+  const std::string suffix = "deg";
+  const bool degrees = text.size() > suffix.size() &&
+                       text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+  if (!degrees) return parseReal(text, radians);
+  double value = 0.0;
+  if (!parseReal(text.substr(0, text.size() - suffix.size()), &value)) return false;
+  *radians = value * (std::acos(-1.0) / 180.0);
+  return std::isfinite(*radians);
+}
+
+// --sweep N replaces --section's own levels and --frames' count; it is checked once the
+// whole line is read, so the options may come in any order.
+bool settleSweep(RenderOptions* options, std::string* error) {
+  SectionOptions& section = options->section;
+  if (section.inside == 0) return true;
+  if (section.on || section.sweep) {
+    *error = "--sweep spans the whole polytope; it takes no --section or --section-to";
+    return false;
+  }
+  if (options->frames != 0) {
+    *error = "--sweep N makes N pictures; it takes no --frames";
+    return false;
+  }
+  options->frames = section.inside;
+  section.on = section.sweep = true;
   return true;
 }
 
@@ -41,140 +77,358 @@ bool parsePlaneAngles(const std::string& text, view4d::PlaneAngles* angles) {
     const bool last = slot == 5;
     if (last != (comma == std::string::npos)) return false;
     const std::string field = text.substr(start, last ? std::string::npos : comma - start);
-    if (!parseReal(field, &parsed[slot])) return false;
+    if (!parseAngle(field, &parsed[slot])) return false;
     start = comma + 1;
   }
   *angles = parsed;
   return true;
 }
 
+bool parseSpinPlanes(const std::string& text, std::vector<int>* slots) {
+  static const char* const kPlanes[6] = {"xy", "xz", "yz", "xw", "yw", "zw"};
+  std::vector<int> parsed;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(',', start);
+    const std::string name = text.substr(start, comma == std::string::npos ? comma : comma - start);
+    const auto found = std::find(kPlanes, kPlanes + 6, name);
+    const int slot = static_cast<int>(found - kPlanes);
+    if (slot == 6 || std::count(parsed.begin(), parsed.end(), slot) > 0) return false;
+    parsed.push_back(slot);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  *slots = parsed;
+  return true;
+}
+
+bool outputKindOf(const std::string& name, OutputKind* kind) {
+  const size_t slash = name.rfind('/');
+  const size_t dot = name.rfind('.');
+  const size_t baseStart = slash == std::string::npos ? 0 : slash + 1;
+  if (dot == std::string::npos || dot <= baseStart) {
+    *kind = OutputKind::kPng;
+    return true;
+  }
+  std::string extension = name.substr(dot + 1);
+  for (char& ch : extension) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  static const std::pair<const char*, OutputKind> kKinds[] = {{"png", OutputKind::kPng},
+                                                              {"gif", OutputKind::kGif},
+                                                              {"mp4", OutputKind::kMp4},
+                                                              {"webm", OutputKind::kWebm}};
+  for (const auto& entry : kKinds) {
+    if (extension == entry.first) {
+      *kind = entry.second;
+      return true;
+    }
+  }
+  return false;
+}
+
+namespace {
+
+// One option of the table: its handler takes the value (if it has one) and returns ""
+// or the whole error line.
+using Handler = std::string (*)(const std::string& arg, const std::string& value,
+                                RenderOptions* options);
+struct OptionSpec {
+  const char* name;
+  const char* alias;
+  Handler handle;
+};
+
+std::string needs(const std::string& arg, const std::string& value, const std::string& what) {
+  return model::printable(arg) + " needs " + what + ", not '" + model::printable(value) + "'";
+}
+
+std::string takeOutput(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (value.empty() || value.back() == '/') return needs(arg, value, "a file name");
+  if (!outputKindOf(value, &o->outputKind)) {
+    return needs(arg, value, "a file ending in .png, .gif, .mp4 or .webm");
+  }
+  o->output = value;
+  return "";
+}
+
+std::string takeSize(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseInt(value, 1, config::kMaxWidth, &o->size)) return "";
+  return needs(arg, value,
+               "a whole number of pixels from 1 to " + std::to_string(config::kMaxWidth));
+}
+
+std::string takeTurn(const std::string& arg, const std::string& value, RenderOptions* o) {
+  TurnStep step;
+  if (!parsePlaneAngles(value, &step.increment)) {
+    return needs(arg, value, "six angles in radians (or with deg, degrees), xy,xz,yz,xw,yw,zw");
+  }
+  o->turns.push_back(step);
+  return "";
+}
+
+std::string takeRepeat(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (o->turns.empty()) return "--repeat must follow the --turn it repeats";
+  if (parseInt(value, 0, static_cast<int>(kMaxIncrements), &o->turns.back().repeat)) return "";
+  return needs(arg, value, "a whole number from 0 to " + std::to_string(kMaxIncrements));
+}
+
+std::string takeFrames(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseInt(value, 1, 9999, &o->frames)) return "";
+  return needs(arg, value, "a whole number from 1 to 9999");
+}
+
+std::string takeProjection(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (value == "ortho") {
+    o->projection = view4d::Projection::kOrtho;
+  } else if (value == "perspective") {
+    o->projection = view4d::Projection::kPerspective;
+  } else if (value == "stereographic") {
+    o->projection = view4d::Projection::kStereographic;
+  } else if (value == "angle") {
+    return "--projection angle is not offered: its angles jump by pi inside cells and tear "
+           "every picture into slivers";
+  } else {
+    return needs(arg, value, "ortho, perspective or stereographic");
+  }
+  return "";
+}
+
+std::string takeDistance(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseReal(value, &o->distance) && o->distance > 1.0) return "";
+  return needs(arg, value, "a real greater than 1");
+}
+
+std::string takeSection(const std::string& arg, const std::string& value, RenderOptions* o) {
+  const bool to = arg == "--section-to";
+  if (!parseReal(value, to ? &o->section.to : &o->section.from)) {
+    return needs(arg, value, "a real number, the w of the cutting hyperplane");
+  }
+  (to ? o->section.toText : o->section.fromText) = value;
+  (to ? o->section.sweep : o->section.on) = true;
+  return "";
+}
+
+std::string takeSweep(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseInt(value, 1, 9999, &o->section.inside)) return "";
+  return needs(arg, value, "a whole number of sections from 1 to 9999");
+}
+
+std::string takeFacing(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (!render::parseFacing(value, &o->facing))
+    return needs(arg, value, "cell, face, edge or vertex");
+  o->facingOn = true;
+  return "";
+}
+
+std::string takeSpin(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseSpinPlanes(value, &o->spinPlanes)) return "";
+  return needs(arg, value, "planes among xy,xz,yz,xw,yw,zw, each once, such as xw or xw,yz");
+}
+
+std::string takeFps(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseInt(value, 1, 100, &o->fps)) return "";
+  return needs(arg, value, "a whole number of frames a second from 1 to 100");
+}
+
+std::string takeCells(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (value != "all" && value != "facing") return needs(arg, value, "all or facing");
+  o->style.allCells = value == "all";
+  return "";
+}
+
+std::string takeEdges(const std::string&, const std::string&, RenderOptions* o) {
+  o->style.edges = true;
+  return "";
+}
+
+std::string takeVertices(const std::string&, const std::string&, RenderOptions* o) {
+  o->style.vertices = true;
+  return "";
+}
+
+std::string takeFit(const std::string&, const std::string&, RenderOptions* o) {
+  o->style.fit = true;
+  return "";
+}
+
+std::string takeZoom(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseReal(value, &o->style.zoom) && o->style.zoom >= 0.01 && o->style.zoom <= 100.0) {
+    return "";
+  }
+  return needs(arg, value, "a real from 0.01 to 100");
+}
+
+std::string takeAa(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseInt(value, 1, 4, &o->aa)) return "";
+  return needs(arg, value, "a whole number of samples across a pixel from 1 to 4");
+}
+
+std::string takeBackground(const std::string& arg, const std::string& value, RenderOptions* o) {
+  o->transparent = value == "transparent";
+  if (o->transparent || render::parseColour(value, o->style.background)) return "";
+  return needs(arg, value, "#rrggbb, transparent or a colour name (white, black, grey, ...)");
+}
+
+std::string takeColourBy(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (value == "polygons") {
+    o->style.colourBy = render::ColourBy::kPolygons;
+  } else if (value == "kind") {
+    o->style.colourBy = render::ColourBy::kKind;
+  } else if (value == "cell") {
+    o->style.colourBy = render::ColourBy::kCell;
+  } else {
+    return needs(arg, value, "polygons, kind or cell");
+  }
+  return "";
+}
+
+// A null handler takes no value.
+constexpr OptionSpec kValueOptions[] = {
+    {"--output", "-o", takeOutput},
+    {"--size", nullptr, takeSize},
+    {"--turn", nullptr, takeTurn},
+    {"--repeat", nullptr, takeRepeat},
+    {"--frames", nullptr, takeFrames},
+    {"--projection", nullptr, takeProjection},
+    {"--distance", nullptr, takeDistance},
+    {"--section", nullptr, takeSection},
+    {"--section-to", nullptr, takeSection},
+    {"--sweep", nullptr, takeSweep},
+    {"--facing", nullptr, takeFacing},
+    {"--spin", nullptr, takeSpin},
+    {"--fps", nullptr, takeFps},
+    {"--cells", nullptr, takeCells},
+    {"--zoom", nullptr, takeZoom},
+    {"--aa", nullptr, takeAa},
+    {"--background", nullptr, takeBackground},
+    {"--colour-by", "--color-by", takeColourBy},
+};
+constexpr OptionSpec kFlagOptions[] = {
+    {"--edges", nullptr, takeEdges},
+    {"--vertices", nullptr, takeVertices},
+    {"--fit", nullptr, takeFit},
+};
+
+template <size_t N>
+const OptionSpec* findOption(const OptionSpec (&table)[N], const std::string& arg) {
+  for (const OptionSpec& spec : table) {
+    if (arg == spec.name || (spec.alias != nullptr && arg == spec.alias)) return &spec;
+  }
+  return nullptr;
+}
+
+// Applies argv[*i] (and its value); "" or the error line. *action is set for --help
+// and --version.
+std::string applyOption(int argc, const char* const* argv, int* i, RenderOptions* options,
+                        RenderAction* action) {
+  std::string arg = argv[*i];
+  std::string value;
+  bool hasInlineValue = false;
+  if (arg.compare(0, 2, "--") == 0) {
+    const size_t eq = arg.find('=');
+    if (eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+      arg.resize(eq);
+      hasInlineValue = true;
+    }
+  }
+  if (arg == "--help" || arg == "--version") {
+    *action = arg == "--help" ? RenderAction::kHelp : RenderAction::kVersion;
+    return "";
+  }
+  if (const OptionSpec* flag = findOption(kFlagOptions, arg)) {
+    if (hasInlineValue) return model::printable(arg) + " takes no value";
+    return flag->handle(arg, value, options);
+  }
+  if (const OptionSpec* spec = findOption(kValueOptions, arg)) {
+    if (!hasInlineValue) {
+      if (*i + 1 >= argc) return model::printable(arg) + " needs a value";
+      value = argv[++*i];
+    }
+    return spec->handle(arg, value, options);
+  }
+  if (arg.compare(0, 2, "--") == 0) {
+    return "unknown option '" + model::printable(argv[*i]) + "' (see --help)";
+  }
+  if (arg.empty()) return "the model name is empty";
+  // The viewer's own words go through its parser, so they mean exactly what they mean
+  // to orvex, ignored switches included.
+  *i = config::applyArgument(argc, argv, *i, &options->settings);
+  return "";
+}
+
+// The rules between options, once all are read: "" or the error line.
+std::string checkSectionAndFrames(const RenderOptions& o) {
+  if (o.section.sweep && !o.section.on) return "--section-to needs a --section to start from";
+  if (o.section.sweep && o.frames == 0) {
+    return "--section-to needs --frames N, the number of pictures in the sweep";
+  }
+  if (o.section.on && o.projection != view4d::Projection::kOrtho) {
+    return std::string(o.section.inside > 0 ? "--sweep" : "--section") +
+           " draws the cut in view coordinates; it takes no --projection";
+  }
+  const render::PictureStyle plain;
+  if (o.section.on && (o.style.allCells || o.style.edges || o.style.vertices ||
+                       o.style.colourBy != plain.colourBy)) {
+    return std::string(o.section.inside > 0 ? "--sweep" : "--section") +
+           " draws the cut; it takes no --cells, --edges, --vertices or --colour-by";
+  }
+  if (!o.spinPlanes.empty() && o.frames == 0)
+    return "--spin needs --frames N to spread the turn over";
+  if (o.frames > 0 && o.turns.empty() && o.spinPlanes.empty() && !o.section.sweep) {
+    return "--frames needs a --turn or a --spin to spin by";
+  }
+  long increments = 0;
+  for (const TurnStep& step : o.turns) increments += step.repeat;
+  if (increments > kMaxIncrements) {
+    return "the turns add up to " + std::to_string(increments) + " increments, more than " +
+           std::to_string(kMaxIncrements);
+  }
+  return "";
+}
+
+std::string checkOutputAndSize(RenderOptions* o) {
+  if (o->size == 0) {
+    if (o->settings.width < 1 || o->settings.width > config::kMaxWidth) {
+      return "the Width setting " + std::to_string(o->settings.width) +
+             " is not a size from 1 to " + std::to_string(config::kMaxWidth) + "; give --size";
+    }
+    o->size = o->settings.width;
+  }
+  if (o->size * o->aa > config::kMaxWidth) {
+    return "--aa " + std::to_string(o->aa) + " at --size " + std::to_string(o->size) +
+           " draws more than " + std::to_string(config::kMaxWidth) + " pixels across";
+  }
+  const bool video = o->outputKind == OutputKind::kMp4 || o->outputKind == OutputKind::kWebm;
+  if (o->transparent && o->outputKind != OutputKind::kPng) {
+    return "--background transparent needs a .png output";
+  }
+  if (video && o->size % 2 != 0) return "a video needs an even --size";
+  // A GIF keeps every frame until its palette is chosen: refuse before drawing.
+  const size_t frameBytes = static_cast<size_t>(o->size) * o->size * 4;
+  const size_t gifFrames = static_cast<size_t>(std::max(o->frames, 1));
+  if (o->outputKind == OutputKind::kGif &&
+      gifFrames * frameBytes > offscreen::GifWriter::kMaxFrameBytes) {
+    return "a GIF of " + std::to_string(gifFrames) + " frames at --size " +
+           std::to_string(o->size) + " needs more than 1 GiB; at most " +
+           std::to_string(offscreen::GifWriter::kMaxFrameBytes / frameBytes) + " frames";
+  }
+  return "";
+}
+
+}  // namespace
+
 RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions* options,
                                 std::string* error) {
   for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    std::string value;
-    bool hasInlineValue = false;
-    if (arg.compare(0, 2, "--") == 0) {
-      const size_t eq = arg.find('=');
-      if (eq != std::string::npos) {
-        value = arg.substr(eq + 1);
-        arg.resize(eq);
-        hasInlineValue = true;
-      }
-    }
-    auto takeValue = [&](std::string* out) {
-      if (hasInlineValue) {
-        *out = value;
-        return true;
-      }
-      if (i + 1 >= argc) {
-        *error = model::printable(arg) + " needs a value";
-        return false;
-      }
-      *out = argv[++i];
-      return true;
-    };
-    auto refuse = [&](const std::string& what) {
-      *error = model::printable(arg) + " needs " + what + ", not '" + model::printable(value) +
-               "'";
-      return RenderAction::kError;
-    };
-
-    if (arg == "--help") return RenderAction::kHelp;
-    if (arg == "--version") return RenderAction::kVersion;
-    if (arg == "-o" || arg == "--output") {
-      if (!takeValue(&value)) return RenderAction::kError;
-      if (value.empty() || value.back() == '/') return refuse("a file name");
-      options->output = value;
-    } else if (arg == "--size") {
-      if (!takeValue(&value)) return RenderAction::kError;
-      if (!parseInt(value, 1, config::kMaxWidth, &options->size)) {
-        return refuse("a whole number of pixels from 1 to " + std::to_string(config::kMaxWidth));
-      }
-    } else if (arg == "--turn") {
-      if (!takeValue(&value)) return RenderAction::kError;
-      TurnStep step;
-      if (!parsePlaneAngles(value, &step.increment)) {
-        return refuse("six angles in radians, xy,xz,yz,xw,yw,zw");
-      }
-      options->turns.push_back(step);
-    } else if (arg == "--repeat") {
-      if (!takeValue(&value)) return RenderAction::kError;
-      if (options->turns.empty()) {
-        *error = "--repeat must follow the --turn it repeats";
-        return RenderAction::kError;
-      }
-      if (!parseInt(value, 0, 100000000, &options->turns.back().repeat)) {
-        return refuse("a whole number from 0");
-      }
-    } else if (arg == "--frames") {
-      if (!takeValue(&value)) return RenderAction::kError;
-      if (!parseInt(value, 1, 9999, &options->frames)) {
-        return refuse("a whole number from 1 to 9999");
-      }
-    } else if (arg == "--projection") {
-      if (!takeValue(&value)) return RenderAction::kError;
-      if (value == "ortho") {
-        options->projection = view4d::Projection::kOrtho;
-      } else if (value == "perspective") {
-        options->projection = view4d::Projection::kPerspective;
-      } else if (value == "angle") {
-        options->projection = view4d::Projection::kAngle;
-      } else if (value == "stereographic") {
-        options->projection = view4d::Projection::kStereographic;
-      } else {
-        return refuse("ortho, perspective, angle or stereographic");
-      }
-    } else if (arg == "--distance") {
-      if (!takeValue(&value)) return RenderAction::kError;
-      if (!parseReal(value, &options->distance) || options->distance <= 1.0) {
-        return refuse("a real greater than 1");
-      }
-    } else if (arg == "--section" || arg == "--section-to") {
-      if (!takeValue(&value)) return RenderAction::kError;
-      const bool to = arg == "--section-to";
-      if (!parseReal(value, to ? &options->section.to : &options->section.from)) {
-        return refuse("a real number, the w of the cutting hyperplane");
-      }
-      (to ? options->section.toText : options->section.fromText) = value;
-      (to ? options->section.sweep : options->section.on) = true;
-    } else if (arg.compare(0, 2, "--") == 0) {
-      *error = "unknown option '" + model::printable(argv[i]) + "' (see --help)";
-      return RenderAction::kError;
-    } else if (arg.empty()) {
-      *error = "the model name is empty";
-      return RenderAction::kError;
-    } else {
-      // The viewer's own words go through its parser, so they mean exactly what they
-      // mean to orvex, ignored switches included.
-      i = config::applyArgument(argc, argv, i, &options->settings);
-    }
+    RenderAction action = RenderAction::kRun;
+    *error = applyOption(argc, argv, &i, options, &action);
+    if (action != RenderAction::kRun) return action;
+    if (!error->empty()) return RenderAction::kError;
   }
-  if (options->section.sweep && !options->section.on) {
-    *error = "--section-to needs a --section to start from";
-    return RenderAction::kError;
-  }
-  if (options->section.sweep && options->frames == 0) {
-    *error = "--section-to needs --frames N, the number of pictures in the sweep";
-    return RenderAction::kError;
-  }
-  if (options->section.on && options->projection != view4d::Projection::kOrtho) {
-    *error = "--section draws the cut in view coordinates; it takes no --projection";
-    return RenderAction::kError;
-  }
-  if (options->frames > 0 && options->turns.empty() && !options->section.sweep) {
-    *error = "--frames needs a --turn to spin by";
-    return RenderAction::kError;
-  }
-  if (options->size == 0) {
-    if (options->settings.width < 1 || options->settings.width > config::kMaxWidth) {
-      *error = "the Width setting " + std::to_string(options->settings.width) +
-               " is not a size from 1 to " + std::to_string(config::kMaxWidth) + "; give --size";
-      return RenderAction::kError;
-    }
-    options->size = options->settings.width;
-  }
-  return RenderAction::kRun;
+  if (!settleSweep(options, error)) return RenderAction::kError;
+  *error = checkSectionAndFrames(*options);
+  if (error->empty()) *error = checkOutputAndSize(options);
+  return error->empty() ? RenderAction::kRun : RenderAction::kError;
 }
 
 std::string frameFileName(const std::string& output, int number) {
@@ -192,32 +446,61 @@ std::string frameFileName(const std::string& output, int number) {
 std::string renderUsageText(const std::string& defaultDataDir) {
   return "usage: orvex-render [MODEL] [-h|-s] [-c] [-o FILE] [--size N]\n"
          "                    [--turn XY,XZ,YZ,XW,YW,ZW [--repeat N]]... [--frames N]\n"
-         "                    [--projection KIND [--distance D]]\n"
-         "                    [--section W [--section-to W2 --frames N]]\n"
-         "Draws the picture the orvex viewer shows, without a window, into a PNG file.\n"
+         "                    [--spin PLANES] [--fps N] [--projection KIND [--distance D]]\n"
+         "                    [--section W [--section-to W2 --frames N] | --sweep N]\n"
+         "                    [--facing cell|face|edge|vertex]\n"
+         "                    [--cells all] [--edges] [--vertices] [--colour-by HOW]\n"
+         "                    [--fit] [--zoom F] [--aa N] [--background COLOR]\n"
+         "Draws the picture the orvex viewer shows, without a window, into a PNG file,\n"
+         "an animated GIF or a video.\n"
          "Reads orvex.cfg from the current directory and takes MODEL, -h, -s, -c and\n"
          "-n TITLE (ignored) exactly as orvex does: a one-dash switch is judged by its\n"
          "second letter, and one-dash switches orvex does not know are ignored.\n"
-         "  -o, --output FILE   the PNG to write (default orvex.png); written whole or not\n"
-         "                      at all, through a symlink; never over a device, directory,\n"
+         "  -o, --output FILE   where to write (default orvex.png), by its extension:\n"
+         "                      .png (or none) PNG pictures; .gif one animated GIF that\n"
+         "                      loops forever; .mp4 (H.264) or .webm (VP9) one video.\n"
+         "                      Other extensions are refused. Written whole or not at\n"
+         "                      all, through a symlink; never over a device, directory,\n"
          "                      FIFO or the model's own files\n"
-         "  --size N            width and height in pixels (default: the Width setting)\n"
-         "  --turn ANGLES       one rotation increment: six angles in radians for the\n"
-         "                      planes xy,xz,yz,xw,yw,zw. Turns are applied in order from\n"
+         "  --size N            width and height in pixels (default: the Width setting);\n"
+         "                      even for a video\n"
+         "  --turn ANGLES       one rotation increment: six angles in radians (or in\n"
+         "                      degrees with a deg suffix, as 45deg) for the planes\n"
+         "                      xy,xz,yz,xw,yw,zw. Turns are applied in order from\n"
          "                      the start-up view, as the viewer applies drag events.\n"
          "                      A left drag moving the pointer dx pixels right and dy down\n"
          "                      is 0,-0.005dx,0.005dy,0,0,0; another button's drag is\n"
          "                      0,0,0,-0.005dx,0.005dy,0.\n"
          "  --repeat N          apply the preceding --turn N times (default 1), as a spin\n"
-         "                      applies it once per frame; 0 skips it\n"
-         "  --frames N          write N pictures of a spin: FILE-0001.png is the view above,\n"
-         "                      each next one has the last --turn applied once more\n"
+         "                      applies it once per frame; 0 skips it. All turns together\n"
+         "                      apply at most 1000000 increments\n"
+         "  --frames N          N pictures of a spin (1 to 9999): the view above, then the\n"
+         "                      last --turn applied once more for each next one. PNG\n"
+         "                      frames are numbered: FILE-0001.png, FILE-0002.png, ...\n"
+         "  --spin PLANES       with --frames N: a seamless loop, one whole turn in each\n"
+         "                      named plane (xw, or xw,yz for a double rotation) spread\n"
+         "                      over the N frames, starting from the turned view\n"
+         "  --fps N             frames a second of a GIF or video (default 25)\n"
+         "Styles (the default is exactly the viewer's picture):\n"
+         "  --cells all         draw every cell, not only those facing the viewer in\n"
+         "                      four-space (--cells facing, the default)\n"
+         "  --edges             dark lines on the edges of the drawn cells\n"
+         "  --vertices          dots on the vertices of the drawn cells\n"
+         "  --colour-by HOW     polygons: the viewer's colour per polygon count (default);\n"
+         "                      kind: one colour per combinatorial kind of cell; cell:\n"
+         "                      every cell its own hue\n"
+         "  --fit               scale the picture so the drawn polytope fills the frame\n"
+         "                      (for an animation, every frame of it) with a small margin\n"
+         "  --zoom F            multiply the scale by F (0.01 to 100), after --fit\n"
+         "  --aa N              antialias: N x N samples a pixel (1 to 4)\n"
+         "  --background COLOR  #rrggbb or white, black, grey, lightgrey, darkgrey, navy:\n"
+         "                      the background and the colour cells fade to with depth;\n"
+         "                      transparent: a PNG with alpha, cells fading out instead\n"
          "Extensions (the viewer itself always projects orthographically):\n"
          "  --projection KIND   ortho: drop w (default, the viewer's picture);\n"
          "                      perspective: central projection from the eye on the\n"
-         "                      viewing axis at w = D; angle: the three angles of the\n"
-         "                      angle projector; stereographic: from the far pole of the\n"
-         "                      unit 3-sphere, so the facing half fills the unit ball\n"
+         "                      viewing axis at w = D; stereographic: from the far pole of\n"
+         "                      the unit 3-sphere, so the facing half fills the unit ball\n"
          "  --distance D        the perspective eye's w, greater than 1 (default 3)\n"
          "  --section W         draw the cross-section of the turned polytope with the\n"
          "                      hyperplane w = W (view coordinates, after every turn)\n"
@@ -225,6 +508,15 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                      \"section w=W: V vertices, E edges, F faces\"\n"
          "  --section-to W2     with --frames N: a sweep, N pictures with w stepping evenly\n"
          "                      from W to W2, the view held where the turns left it\n"
+         "  --sweep N           N sections evenly spaced strictly between the least and\n"
+         "                      the greatest w of the polytope's vertices, numbered as\n"
+         "                      --frames numbers them: never an empty picture\n"
+         "  --facing KIND       before any --turn, turn the view so that the centre of a\n"
+         "                      cell, the centre of a polygon, the midpoint of an edge or\n"
+         "                      a vertex lies on the positive w axis; of them, the one\n"
+         "                      nearest in direction to the start-up view's w axis,\n"
+         "                      the first in the model's files among equals. With\n"
+         "                      --sweep: the cell-, face-, edge- or vertex-first sweep\n"
          "  --help, --version\n"
          "On a bad option, a model that cannot be loaded or no usable OpenGL, prints one\n"
          "line on stderr, writes nothing and exits with status 1.\n"

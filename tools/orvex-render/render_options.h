@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "render/picture_style.h"
+#include "render/facing.h"
 #include "view4d/projections.h"
 #include "view4d/transform4.h"
 
@@ -17,23 +19,41 @@ struct TurnStep {
   int repeat = 1;
 };
 
-/// --section and --section-to: the hyperplane w = from, or a sweep of them to `to`.
+/// --section and --section-to: the hyperplane w = from, or a sweep of them to `to`;
+/// --sweep N: N cuts strictly between the polytope's least and greatest w.
 struct SectionOptions {
   bool on = false;     // draw the section instead of the projection
-  bool sweep = false;  // --section-to given: --frames pictures from `from` to `to`
+  bool sweep = false;  // --section-to or --sweep given: --frames pictures, w stepping
+  int inside = 0;      // --sweep N: N, with from and to set to the span once it is known
   double from = 0.0, to = 0.0;
   std::string fromText, toText;  // as the user wrote them, for the printed line
 };
 
+/// What -o writes, from its extension: numbered PNG files (also for a name without an
+/// extension), one animated GIF, or one video.
+enum class OutputKind { kPng, kGif, kMp4, kWebm };
+
+/// The most rotation increments all --turn and --repeat together may apply: far beyond
+/// any spin anyone watches, and a few seconds of work.
+constexpr long kMaxIncrements = 1000000;
+
 struct RenderOptions {
-  config::Settings settings;          // orvex.cfg, then the viewer's switches and model name
+  config::Settings settings;  // orvex.cfg, then the viewer's switches and model name
   std::string output = "orvex.png";
-  int size = 0;                    // 0: settings.width
-  std::vector<TurnStep> turns;     // applied in order to the rotation, from the identity
-  int frames = 0;                  // 0: one picture at output; N: a numbered spin sequence
+  int size = 0;                 // 0: settings.width
+  std::vector<TurnStep> turns;  // applied in order to the rotation, from the identity
+  int frames = 0;               // 0: one picture at output; N: a numbered spin sequence
   view4d::Projection projection = view4d::Projection::kOrtho;
-  double distance = 3.0;           // perspective: eye on the viewing axis at this w
+  double distance = 3.0;  // perspective: eye on the viewing axis at this w
   SectionOptions section;
+  OutputKind outputKind = OutputKind::kPng;
+  std::vector<int> spinPlanes;  // --spin: slots (0..5) each turned once around over the frames
+  int fps = 25;                 // GIF and video frame rate
+  render::PictureStyle style;
+  bool transparent = false;  // --background transparent: PNG with alpha
+  int aa = 1;                // --aa: N × N samples a pixel
+  bool facingOn = false;  // --facing: turn a cell, polygon, edge or vertex to face
+  render::Facing facing = render::Facing::kCell;  // the viewer before any --turn
 };
 
 enum class RenderAction { kRun, kHelp, kVersion, kError };
@@ -43,8 +63,15 @@ enum class RenderAction { kRun, kHelp, kVersion, kError };
 RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions* options,
                                 std::string* error);
 
-/// Parses "xy,xz,yz,xw,yw,zw": six finite reals in radians. False on anything else.
+/// Parses "xy,xz,yz,xw,yw,zw": six finite reals in radians, or in degrees with the
+/// suffix "deg" ("45deg"). False on anything else.
 bool parsePlaneAngles(const std::string& text, view4d::PlaneAngles* angles);
+
+/// The output kind for name's extension (case ignored); false for one it cannot write.
+bool outputKindOf(const std::string& name, OutputKind* kind);
+
+/// Parses "xw" or "xw,yz": plane names, each once, into slots. False on anything else.
+bool parseSpinPlanes(const std::string& text, std::vector<int>* slots);
 
 /// The name of frame `number` (from 1) of a sequence written for output: "-NNNN"
 /// before the extension, so "spin.png" gives "spin-0001.png".

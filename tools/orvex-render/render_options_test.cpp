@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace orvex::render_tool {
@@ -35,11 +36,14 @@ TEST(RenderOptionsTest, TurnsKeepTheirOrderAndEachRepeatBelongsToItsTurn) {
   std::string error;
   ASSERT_EQ(parse({"--turn", "0,-0.05,0.025,0,0,0", "--repeat", "3", "--turn=0,0,0,1e-2,-2,0",
                    "--size=64", "-o", "out/a.png", "--frames", "5", "--projection",
-                   "stereographic"},
+                   "stereographic", "--turn", "-90deg,0,0,0,0,1e-3deg", "--spin", "zw,xy"},
                   &o, &error),
             RenderAction::kRun)
       << error;
-  ASSERT_EQ(o.turns.size(), 2u);
+  ASSERT_EQ(o.turns.size(), 3u);
+  EXPECT_DOUBLE_EQ(o.turns[2].increment[0], -M_PI / 2);
+  EXPECT_DOUBLE_EQ(o.turns[2].increment[5], 1e-3 * M_PI / 180);
+  EXPECT_EQ(o.spinPlanes, (std::vector<int>{5, 0}));
   EXPECT_DOUBLE_EQ(o.turns[0].increment[1], -0.05);
   EXPECT_DOUBLE_EQ(o.turns[0].increment[2], 0.025);
   EXPECT_EQ(o.turns[0].repeat, 3);
@@ -50,6 +54,38 @@ TEST(RenderOptionsTest, TurnsKeepTheirOrderAndEachRepeatBelongsToItsTurn) {
   EXPECT_EQ(o.output, "out/a.png");
   EXPECT_EQ(o.frames, 5);
   EXPECT_EQ(o.projection, view4d::Projection::kStereographic);
+
+  // Outputs by extension, case ignored; a name without one stays PNG.
+  for (const auto& [name, kind] : std::vector<std::pair<const char*, OutputKind>>{
+           {"a.GIF", OutputKind::kGif}, {"d.x/a", OutputKind::kPng},
+           {"a.webm", OutputKind::kWebm}, {"a.Mp4", OutputKind::kMp4}}) {
+    RenderOptions styled;
+    ASSERT_EQ(parse({"-o", name, "--background", "#ff8000", "--size", "64"}, &styled, &error),
+              RenderAction::kRun)
+        << name << ": " << error;
+    EXPECT_EQ(styled.outputKind, kind) << name;
+    EXPECT_FLOAT_EQ(styled.style.background[1], 128.0f / 255.0f);
+  }
+  // Degrees by suffix; subnormal numbers are numbers.
+  o = RenderOptions();
+  ASSERT_EQ(parse({"--turn", "45deg,-90deg,1e-320,0,0,-1e-310deg", "--section", "1e-320",
+                   "--facing", "edge"},
+                  &o, &error),
+            RenderAction::kRun)
+      << error;
+  EXPECT_DOUBLE_EQ(o.turns[0].increment[0], std::atan(1.0));
+  EXPECT_DOUBLE_EQ(o.turns[0].increment[1], -2 * std::atan(1.0));
+  EXPECT_EQ(o.turns[0].increment[2], 1e-320);
+  EXPECT_LT(o.turns[0].increment[5], 0.0);
+  EXPECT_TRUE(o.facingOn);
+  EXPECT_EQ(o.facing, render::Facing::kEdge);
+  EXPECT_EQ(o.section.from, 1e-320);
+  // --sweep N is a sweep of N frames.
+  o = RenderOptions();
+  ASSERT_EQ(parse({"--sweep", "4", "c8"}, &o, &error), RenderAction::kRun) << error;
+  EXPECT_TRUE(o.section.on && o.section.sweep);
+  EXPECT_EQ(o.section.inside, 4);
+  EXPECT_EQ(o.frames, 4);
 }
 
 TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLineNamingThem) {
@@ -60,7 +96,21 @@ TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLineNamingThem) {
       {"--frames", "3"},        {"--projection", "fisheye"}, {"--distance", "1"},
       {"--sizes", "3"},         {"-o", ""},
       {"--section", "nan"},     {"--section", "-inf"},    {"--section", "0", "--section-to", "1"},
-      {"--section", "0", "--projection", "angle"},
+      {"--section", "0", "--projection", "angle"}, {"--projection", "angle"},
+      {"-o", "a.jpg"},          {"-o", "a.gif.txt"},      {"--spin", "xw"},
+      {"--spin", "xw,xw", "--frames", "4"}, {"--spin", "wx", "--frames", "4"},
+      {"--turn", "0,0,0,1,0,0", "--repeat", "1000000", "--turn", "0,0,0,1,0,0"},
+      {"--turn", "0,0,0,1deg,0,0", "--repeat", "1000001"}, {"--turn", "0,0,0,deg,0,0"},
+      {"--background", "transparent", "-o", "a.gif"}, {"--background", "#ff80"},
+      {"--background", "#gg8000"}, {"--size", "301", "-o", "a.mp4"},
+      {"--aa", "4", "--size", "4097"}, {"--size", "2000", "--frames", "70", "-o", "a.gif",
+                                         "--spin", "xw"}, {"--edges=1"}, {"--cells", "some"},
+      {"--section", "0", "--edges"},
+      {"--sweep", "0"},         {"--sweep", "3", "--frames", "3"},
+      {"--section", "0", "--sweep", "3"},
+      {"--sweep", "3", "--projection", "angle"}, {"--facing", "corner"},
+      {"--turn", "deg,0,0,0,0,0"}, {"--turn", "1e400deg,0,0,0,0,0"}, {"--turn", "1,2,3,4,5,6rad"},
+      {"--section", "1e400"},
       // Typed or pasted line ends and control bytes stay escaped in the one line.
       {"--bo\ngus\r"},          {"--size", "1\n2"},
   };

@@ -1,7 +1,10 @@
-// The orvex-render program: the viewer's picture, drawn offscreen into PNG files.
+// The orvex-render program: the viewer's picture, drawn offscreen into PNG files, an
+// animated GIF or a video, in the viewer's style or the picture styles of render/.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "model/model.h"
 #include "offscreen/offscreen_context.h"
@@ -15,11 +18,22 @@ namespace orvex::render_tool {
 /// do: `rotate` by the increment, once per repeat.
 void applyTurns(const std::vector<TurnStep>& turns, view4d::Transform4* rotation);
 
-/// Draws one frame exactly as the viewer's display does (clear, then the cell walk into
-/// the GL sink) on the current context, and reads it back.
-offscreen::RgbImage renderFrame(const offscreen::OffscreenContext& context, const model::Model& model,
-                     const view4d::Transform4& view, const config::Settings& settings,
-                     model::Vec3List* projected);
+/// The rotation a run starts from: the --facing turn, if any, from the start-up view,
+/// then every --turn. False with *error when the model has nothing of that kind to face.
+bool startRotation(const model::Model& model, const RenderOptions& options,
+                   view4d::Transform4* rotation, std::string* error);
+
+/// The rotation of every picture options asks for, in order, from start: one for a
+/// single picture; for --frames, start and then the last --turn applied once more per
+/// frame, or with --spin start turned by 2π·k/frames in each named plane for frame k + 1,
+/// so that frame frames + 1 would be frame 1 again; a sweep holds start throughout.
+using Rotations = std::vector<std::unique_ptr<view4d::OrthoProjector>>;
+Rotations frameRotations(const view4d::Transform4& start, const RenderOptions& options);
+
+/// start turned by 2π·step/steps in each of the planes (slots 0..5): a spin's frame.
+std::unique_ptr<view4d::OrthoProjector> spunRotation(const view4d::Transform4& start,
+                                                     const std::vector<int>& planes, int step,
+                                                     int steps);
 
 /// Runs orvex-render with the process's arguments; returns the exit status. Problems
 /// are one line on stderr and status 1, with no picture written for the failed frame.

@@ -6,6 +6,7 @@
 
 #include "offscreen/image_diff.h"
 #include "offscreen/png_io.h"
+#include "tools/orvex-render/render_options.h"
 #include "tools/orvex-render/test_support.h"
 
 namespace orvex::render_tool {
@@ -37,7 +38,11 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
       {{"--bogus"}, "orvex-render: unknown option '--bogus' (see --help)\n"},
       {{"--size", "-4"}, "orvex-render: --size needs a whole number of pixels from 1 to 16384, "
                          "not '-4'\n"},
-      {{"--frames", "2"}, "orvex-render: --frames needs a --turn to spin by\n"},
+      {{"--frames", "2"}, "orvex-render: --frames needs a --turn or a --spin to spin by\n"},
+      {{"-o", "spin.jpg"}, "orvex-render: -o needs a file ending in .png, .gif, .mp4 or .webm, "
+                           "not 'spin.jpg'\n"},
+      {{"--turn", "0,0,0,1,0,0", "--repeat", "999999", "--turn", "0,0,0,1,0,0", "--repeat", "2"},
+       "orvex-render: the turns add up to 1000001 increments, more than 1000000\n"},
       {{"nosuch"}, "orvex-render: Cannot open file" + models + "/nosuch.poi\n"},
       {{"c8", "-o", "no/such/dir/x.png"}, ""},
       {{"--section", "half"}, "orvex-render: --section needs a real number, the w of the "
@@ -76,6 +81,7 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
   std::filesystem::create_directory(dir.file("sub"));
   ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
   std::filesystem::create_symlink("m/c8.nor", dir.file("normals-link"));
+  std::filesystem::create_symlink("m/c8.poi", dir.file("poi-link.gif"));
   std::filesystem::create_hard_link(dir.file("m/fc8.cel"), dir.file("cel-link"));
 
   struct Refused {
@@ -87,8 +93,9 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
       {"/dev/full", "/dev/full is a device, not a regular file; refusing to replace it"},
       {"sub", "sub is a directory, not a regular file; refusing to replace it"},
       {"pipe", "pipe is a FIFO, not a regular file; refusing to replace it"},
-      {"m/c8.poi", "m/c8.poi is the model file " + dir.file("m") + "/c8.poi; refusing to "
-                   "replace it"},
+      {"m/c8.poi", "-o needs a file ending in .png, .gif, .mp4 or .webm, not 'm/c8.poi'"},
+      {"poi-link.gif", "poi-link.gif is the model file " + dir.file("m") + "/c8.poi; refusing "
+                       "to replace it"},
       {"normals-link", "normals-link is the model file " + dir.file("m") + "/c8.nor; refusing "
                        "to replace it"},
       {"cel-link", "cel-link is the model file " + dir.file("m") + "/fc8.cel; refusing to "
@@ -120,7 +127,7 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
   }
   EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.png")));
   EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("sub/new.png")));
-  EXPECT_EQ(dir.entries().size(), 9u) << "no temporary file left behind";
+  EXPECT_EQ(dir.entries().size(), 10u) << "no temporary file left behind";
 }
 
 TEST(RenderToolTest, NoUsableOpenGlIsAClearFailureNotAnEmptyPicture) {
@@ -222,6 +229,52 @@ TEST(RenderToolTest, SectionsPrintTheirCountsAndSweepWithTheViewHeld) {
   const offscreen::RgbImage mid = load(dir.file("mid.png"));
   EXPECT_EQ(offscreen::compareImages(load(dir.file("sweep-0002.png")), mid, 0).differingPixels, 0);
   EXPECT_GT(offscreen::compareImages(load(dir.file("sweep-0001.png")), mid, 8).differingPixels, 50);
+
+  // Vertex-first, seven cuts strictly inside -1 < w < 1, a quarter apart: tetrahedra
+  // grow from the first vertex to the four at w = -1/2, each edge from there to the six
+  // at w = 0 gives a corner of a truncated tetrahedron, the middle is the octahedron.
+  r = runProgram(
+      render({"c8", "--size", "32", "--facing", "vertex", "--sweep", "7", "-o", "v.png"}),
+      dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "section w=-0.75: 4 vertices, 6 edges, 4 faces\n"
+            "section w=-0.5: 4 vertices, 6 edges, 4 faces\n"
+            "section w=-0.25: 12 vertices, 18 edges, 8 faces\n"
+            "section w=0: 6 vertices, 12 edges, 8 faces\n"
+            "section w=0.25: 12 vertices, 18 edges, 8 faces\n"
+            "section w=0.5: 4 vertices, 6 edges, 4 faces\n"
+            "section w=0.75: 4 vertices, 6 edges, 4 faces\n");
+  for (int frame = 1; frame <= 7; ++frame) {
+    const offscreen::RgbImage picture = load(dir.file(frameFileName("v.png", frame)));
+    int drawn = 0;  // pixels not the grey background
+    for (size_t i = 0; i < picture.pixels.size(); i += 3) {
+      drawn +=
+          picture.pixels[i] != 153 || picture.pixels[i + 1] != 153 || picture.pixels[i + 2] != 153;
+    }
+    EXPECT_GT(drawn, 10) << "frame " << frame << " is empty";
+  }
+  // The same cut by angles typed to nine digits, or in degrees; the top vertex alone;
+  // sweep ends at the largest doubles.
+  const std::vector<std::pair<std::vector<std::string>, std::string>> lines = {
+      {{"--turn", "0,0,0,0.785398163,0.615479709,0.523598776", "--section", "0"},
+       "section w=0: 6 vertices, 12 edges, 8 faces\n"},
+      {{"--turn", "0,0,0,45deg,35.26438968deg,30deg", "--section", "0"},
+       "section w=0: 6 vertices, 12 edges, 8 faces\n"},
+      {{"--facing", "vertex", "--section", "1"}, "section w=1: 1 vertex, 0 edges, 0 faces\n"},
+      {{"--section", "-1e308", "--section-to", "1e308", "--frames", "4"},
+       "section w=-1e308: 0 vertices, 0 edges, 0 faces\n"
+       "section w=-3.33333333333e+307: 0 vertices, 0 edges, 0 faces\n"
+       "section w=3.33333333333e+307: 0 vertices, 0 edges, 0 faces\n"
+       "section w=1e308: 0 vertices, 0 edges, 0 faces\n"},
+  };
+  for (const auto& [args, expected] : lines) {
+    std::vector<std::string> all = {"c8", "--size", "16", "-o", "line.png"};
+    all.insert(all.end(), args.begin(), args.end());
+    r = runProgram(render(all), dir.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, expected);
+  }
 }
 
 TEST(RenderToolTest, ProjectionExtensionsDrawSomethingElse) {
@@ -230,7 +283,7 @@ TEST(RenderToolTest, ProjectionExtensionsDrawSomethingElse) {
   ASSERT_EQ(runProgram(render({"--size", "96", "--turn", turn, "-o", "ortho.png"}), dir.path())
                 .status, 0);
   const offscreen::RgbImage ortho = load(dir.file("ortho.png"));
-  for (const std::string kind : {"perspective", "angle", "stereographic"}) {
+  for (const std::string kind : {"perspective", "stereographic"}) {
     ASSERT_EQ(runProgram(render({"--size", "96", "--turn", turn, "--projection", kind, "-o",
                                  kind + ".png"}),
                          dir.path()).status, 0) << kind;

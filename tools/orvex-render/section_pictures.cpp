@@ -1,5 +1,7 @@
 #include "tools/orvex-render/section_pictures.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -8,24 +10,44 @@
 #include "render/section_drawing.h"
 
 namespace orvex::render_tool {
+namespace {
+
+std::string counted(int count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// The point `step` of `steps` equal steps from `from` to `to`. The weighted mean keeps
+// evenly spaced decimal steps the decimals they are meant to be more often than adding
+// multiples of the step does; ends near the largest double are weighted before adding,
+// so no partial sum overflows, and kept between the ends against the last rounding.
+double between(double from, double to, int step, int steps) {
+  const double mean = (from * (steps - step) + to * step) / steps;
+  if (std::isfinite(mean)) return mean;
+  const double weighted =
+      from * (static_cast<double>(steps - step) / steps) + to * (static_cast<double>(step) / steps);
+  return std::clamp(weighted, std::min(from, to), std::max(from, to));
+}
+
+}  // namespace
 
 std::string sectionLine(const std::string& wText, const render::Section& s) {
-  return "section w=" + wText + ": " + std::to_string(s.vertexCount()) + " vertices, " +
-         std::to_string(s.edgeCount()) + " edges, " + std::to_string(s.faceCount()) + " faces";
+  return "section w=" + wText + ": " + counted(s.vertexCount(), "vertex", "vertices") + ", " +
+         counted(s.edgeCount(), "edge", "edges") + ", " + counted(s.faceCount(), "face", "faces");
 }
 
 std::string shortestText(double w) {
   char text[32];
-  for (int digits = 1; digits <= 17; ++digits) {
+  for (int digits = 1; digits <= 12; ++digits) {
     std::snprintf(text, sizeof text, "%.*g", digits, w);
     if (std::strtod(text, nullptr) == w) break;
   }
   return text;
 }
 
-offscreen::RgbImage renderSection(const offscreen::OffscreenContext& context, const model::Model& model,
-                       const view4d::Transform4& view, const config::Settings& settings, double w,
-                       const std::string& wText, std::string* line) {
+offscreen::RgbImage renderSection(const offscreen::OffscreenContext& context,
+                                  const model::Model& model, const view4d::Transform4& view,
+                                  const config::Settings& settings, double w,
+                                  const std::string& wText, std::string* line) {
   const render::Section s = render::computeSection(model, view, w);
   render::drawSectionFrame(s, model, render::kEye, config::drawSettingsOf(settings));
   *line = sectionLine(wText, s);
@@ -36,31 +58,33 @@ offscreen::RgbImage renderSection(const offscreen::OffscreenContext& context, co
   return image;
 }
 
-bool writeSectionSweep(const offscreen::OffscreenContext& context, const model::Model& model,
-                       const view4d::Transform4& view, const RenderOptions& options,
-                       std::ostream& out, std::string* error) {
-  const SectionOptions& sweep = options.section;
-  const int last = options.frames - 1;
-  for (int i = 0; i <= last; ++i) {
-    // The ends exactly as given; between them the weighted mean, which keeps evenly
-    // spaced decimal steps the decimals they are meant to be more often than adding
-    // multiples of the step does.
-    double w = sweep.from;
-    std::string text = sweep.fromText;
-    if (i == last && last > 0) {
-      w = sweep.to;
-      text = sweep.toText;
-    } else if (i > 0) {
-      w = (sweep.from * (last - i) + sweep.to * i) / last;
-      text = shortestText(w);
-    }
-    std::string line;
-    const offscreen::RgbImage image = renderSection(context, model, view, options.settings, w, text, &line);
-    if (!offscreen::writePng(frameFileName(options.output, i + 1), image, error)) return false;
-    out << line << "\n";
+void spanModel(const model::Model& model, const view4d::Transform4& view, SectionOptions* section) {
+  const model::Vec4Table& vertices = *model.vertices;
+  for (int v = 0; v < vertices.count; ++v) {
+    const double w = view.apply(3, vertices[v]);
+    section->from = v == 0 ? w : std::min(section->from, w);
+    section->to = v == 0 ? w : std::max(section->to, w);
   }
-  out.flush();
-  return true;
+}
+
+void sweepLevel(const SectionOptions& section, int frame, int frames, double* w,
+                std::string* wText) {
+  if (section.inside > 0) {
+    *w = between(section.from, section.to, frame, frames + 1);
+    *wText = shortestText(*w);
+    return;
+  }
+  const int last = frames - 1;
+  if (frame == 1 || last == 0) {
+    *w = section.from;
+    *wText = section.fromText;
+  } else if (frame == frames) {
+    *w = section.to;
+    *wText = section.toText;
+  } else {
+    *w = between(section.from, section.to, frame - 1, last);
+    *wText = shortestText(*w);
+  }
 }
 
 }  // namespace orvex::render_tool

@@ -1,0 +1,137 @@
+#include "offscreen/gif_writer.h"
+
+#include <gif_lib.h>
+#include <libimagequant.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvex::offscreen {
+namespace {
+
+template <typename T, void (*Destroy)(T*)>
+struct LiqDeleter {
+  void operator()(T* p) const {
+    if (p != nullptr) Destroy(p);
+  }
+};
+using LiqAttr = std::unique_ptr<liq_attr, LiqDeleter<liq_attr, liq_attr_destroy>>;
+using LiqImage = std::unique_ptr<liq_image, LiqDeleter<liq_image, liq_image_destroy>>;
+using LiqHistogram =
+    std::unique_ptr<liq_histogram, LiqDeleter<liq_histogram, liq_histogram_destroy>>;
+using LiqResult = std::unique_ptr<liq_result, LiqDeleter<liq_result, liq_result_destroy>>;
+
+// The NETSCAPE2.0 application block with a repeat count of 0: loop forever.
+bool putLoopForever(GifFileType* gif) {
+  static const GifByteType kName[] = "NETSCAPE2.0";
+  static const GifByteType kLoop[] = {1, 0, 0};
+  return EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
+         EGifPutExtensionBlock(gif, 11, kName) == GIF_OK &&
+         EGifPutExtensionBlock(gif, 3, kLoop) == GIF_OK && EGifPutExtensionTrailer(gif) == GIF_OK;
+}
+
+bool putFrame(GifFileType* gif, const liq_palette& palette,
+              const std::vector<std::uint8_t>& indices, int width, int height, int delay) {
+  GraphicsControlBlock control{DISPOSE_DO_NOT, false, delay, NO_TRANSPARENT_COLOR};
+  GifByteType extension[4];
+  const size_t length = EGifGCBToExtension(&control, extension);
+  if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) !=
+      GIF_OK) {
+    return false;
+  }
+  // A colour map holds a power of two entries; the unused ones stay black.
+  int entries = 2;
+  while (entries < static_cast<int>(palette.count)) entries *= 2;
+  std::vector<GifColorType> colours(entries, GifColorType{0, 0, 0});
+  for (unsigned i = 0; i < palette.count; ++i) {
+    colours[i] = {palette.entries[i].r, palette.entries[i].g, palette.entries[i].b};
+  }
+  ColorMapObject* map = GifMakeMapObject(entries, colours.data());
+  if (map == nullptr) return false;
+  const bool described = EGifPutImageDesc(gif, 0, 0, width, height, false, map) == GIF_OK;
+  GifFreeMapObject(map);
+  if (!described) return false;
+  for (int y = 0; y < height; ++y) {
+    auto* row = const_cast<GifPixelType*>(&indices[static_cast<size_t>(y) * width]);
+    if (EGifPutLine(gif, row, width) != GIF_OK) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool GifWriter::open(const std::string& path, int width, int height, int fps, std::string* error) {
+  path_ = path;
+  width_ = width;
+  height_ = height;
+  fps_ = fps;
+  return file_.open(path, error);
+}
+
+bool GifWriter::add(const RgbImage& frame, std::string* error) {
+  const size_t pixels = static_cast<size_t>(width_) * height_;
+  if ((frames_.size() + 1) * pixels * 4 > kMaxFrameBytes) {
+    *error = path_ + ": too many frames of this size for one GIF (at most " +
+             std::to_string(kMaxFrameBytes / (pixels * 4)) + ")";
+    return false;
+  }
+  std::vector<std::uint8_t> rgba(pixels * 4);
+  for (size_t p = 0; p < pixels; ++p) {
+    std::copy_n(&frame.pixels[3 * p], 3, &rgba[4 * p]);
+    rgba[4 * p + 3] = 255;
+  }
+  frames_.push_back(std::move(rgba));
+  return true;
+}
+
+bool GifWriter::finish(std::string* error) {
+  LiqAttr attr(liq_attr_create());
+  if (!attr) {
+    *error = path_ + ": out of memory";
+    return false;
+  }
+  liq_set_speed(attr.get(), 8);
+  LiqHistogram histogram(liq_histogram_create(attr.get()));
+  for (auto& frame : frames_) {
+    LiqImage image(liq_image_create_rgba(attr.get(), frame.data(), width_, height_, 0));
+    if (!image || liq_histogram_add_image(histogram.get(), attr.get(), image.get()) != LIQ_OK) {
+      *error = path_ + ": cannot choose the colours";
+      return false;
+    }
+  }
+  liq_result* quantized = nullptr;
+  if (liq_histogram_quantize(histogram.get(), attr.get(), &quantized) != LIQ_OK) {
+    *error = path_ + ": cannot choose the colours";
+    return false;
+  }
+  LiqResult result(quantized);
+  liq_set_dithering_level(result.get(), 1.0f);
+
+  int gifError = 0;
+  GifFileType* gif = EGifOpenFileHandle(file_.releaseFd(), &gifError);
+  if (gif == nullptr) {
+    *error = path_ + ": cannot write: " + GifErrorString(gifError);
+    return false;
+  }
+  EGifSetGifVersion(gif, true);
+  bool ok = EGifPutScreenDesc(gif, width_, height_, 8, 0, nullptr) == GIF_OK && putLoopForever(gif);
+  const int delay = static_cast<int>(std::lround(100.0 / fps_));
+  std::vector<std::uint8_t> indices(static_cast<size_t>(width_) * height_);
+  for (size_t f = 0; ok && f < frames_.size(); ++f) {
+    LiqImage image(liq_image_create_rgba(attr.get(), frames_[f].data(), width_, height_, 0));
+    ok = image && liq_write_remapped_image(result.get(), image.get(), indices.data(),
+                                           indices.size()) == LIQ_OK;
+    // Remapping may refine the palette: each frame carries the one its indices use.
+    ok = ok && putFrame(gif, *liq_get_palette(result.get()), indices, width_, height_, delay);
+    std::vector<std::uint8_t>().swap(frames_[f]);
+  }
+  if (!ok) gifError = gif->Error;
+  if (EGifCloseFile(gif, &gifError) != GIF_OK) ok = false;
+  if (!ok) {
+    *error = path_ + ": cannot write the GIF: " + GifErrorString(gifError);
+    return false;
+  }
+  return file_.commit(error);
+}
+
+}  // namespace orvex::offscreen

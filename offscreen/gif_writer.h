@@ -1,0 +1,35 @@
+// Animated GIF files: every frame kept until the end, one palette chosen for the whole
+// animation (so colours do not flicker from frame to frame), dithered into it, and a
+// loop that never ends.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "offscreen/png_io.h"
+#include "offscreen/staged_file.h"
+
+namespace orvex::offscreen {
+
+class GifWriter {
+ public:
+  /// The most bytes of frames a GIF may hold in memory before it is written.
+  static constexpr size_t kMaxFrameBytes = size_t{1} << 30;
+
+  /// Stages path for a width × height animation shown at fps frames a second. False with
+  /// *error one line naming path.
+  bool open(const std::string& path, int width, int height, int fps, std::string* error);
+  /// Keeps one RGB frame of the open size.
+  bool add(const RgbImage& frame, std::string* error);
+  /// Chooses the palette, writes every frame and renames the file into place.
+  bool finish(std::string* error);
+
+ private:
+  std::string path_;
+  StagedFile file_;
+  int width_ = 0, height_ = 0, fps_ = 25;
+  std::vector<std::vector<std::uint8_t>> frames_;  // RGBA
+};
+
+}  // namespace orvex::offscreen

@@ -1,0 +1,176 @@
+#include "offscreen/video_writer.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+namespace orvex::offscreen {
+
+struct VideoWriter::Av {
+  AVFormatContext* format = nullptr;
+  AVCodecContext* codec = nullptr;
+  AVStream* stream = nullptr;
+  SwsContext* scale = nullptr;
+  AVFrame* frame = nullptr;
+  AVPacket* packet = nullptr;
+  bool headerWritten = false;
+
+  ~Av() {
+    sws_freeContext(scale);
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&codec);
+    if (format != nullptr) {
+      avio_closep(&format->pb);
+      avformat_free_context(format);
+    }
+  }
+
+  // Sends frame (null: the end) and writes every packet the encoder has ready.
+  bool encode(AVFrame* input) {
+    if (avcodec_send_frame(codec, input) < 0) return false;
+    for (;;) {
+      const int got = avcodec_receive_packet(codec, packet);
+      if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return true;
+      if (got < 0) return false;
+      av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
+      packet->stream_index = stream->index;
+      if (av_interleaved_write_frame(format, packet) < 0) return false;
+    }
+  }
+};
+
+namespace {
+
+std::string avText(int code) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(code, text, sizeof text);
+  return text;
+}
+
+// Quality first but fast enough for a hundred frames in seconds: constant quality, the
+// encoders' quick presets.
+void setEncoderOptions(VideoFormat format, AVDictionary** options) {
+  if (format == VideoFormat::kMp4) {
+    av_dict_set(options, "preset", "veryfast", 0);
+    av_dict_set(options, "crf", "20", 0);
+  } else {
+    av_dict_set(options, "crf", "30", 0);
+    av_dict_set(options, "b", "0", 0);
+    av_dict_set(options, "deadline", "realtime", 0);
+    av_dict_set(options, "cpu-used", "8", 0);
+    av_dict_set(options, "row-mt", "1", 0);
+  }
+}
+
+}  // namespace
+
+VideoWriter::VideoWriter() : av_(std::make_unique<Av>()) {}
+VideoWriter::~VideoWriter() = default;
+
+bool VideoWriter::open(const std::string& path, VideoFormat format, int width, int height, int fps,
+                       std::string* error) {
+  path_ = path;
+  const bool mp4 = format == VideoFormat::kMp4;
+  const char* encoderName = mp4 ? "libx264" : "libvpx-vp9";
+  const AVCodec* encoder = avcodec_find_encoder_by_name(encoderName);
+  if (encoder == nullptr) {
+    *error = path + ": this system's libavcodec has no " + encoderName + " encoder";
+    return false;
+  }
+  if (!file_.open(path, error)) return false;
+  // Our own one-line errors say what failed; the libraries' chatter would only add noise.
+  av_log_set_level(AV_LOG_QUIET);
+  Av& av = *av_;
+  // The muxer is named, as the temporary's name has no extension; it is also given the
+  // name, so faststart can reopen the file to move the index.
+  if (avformat_alloc_output_context2(&av.format, nullptr, mp4 ? "mp4" : "webm",
+                                     file_.temporaryPath().c_str()) < 0 ||
+      (av.stream = avformat_new_stream(av.format, nullptr)) == nullptr ||
+      (av.codec = avcodec_alloc_context3(encoder)) == nullptr ||
+      (av.frame = av_frame_alloc()) == nullptr || (av.packet = av_packet_alloc()) == nullptr) {
+    *error = path + ": out of memory";
+    return false;
+  }
+  AVCodecContext* c = av.codec;
+  c->width = width;
+  c->height = height;
+  c->time_base = AVRational{1, fps};
+  c->framerate = AVRational{fps, 1};
+  c->pix_fmt = AV_PIX_FMT_YUV420P;
+  c->gop_size = 2 * fps;
+  c->color_primaries = AVCOL_PRI_BT709;
+  c->color_trc = AVCOL_TRC_BT709;
+  c->colorspace = AVCOL_SPC_BT709;
+  c->color_range = AVCOL_RANGE_MPEG;
+  if (av.format->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  AVDictionary* options = nullptr;
+  setEncoderOptions(format, &options);
+  const int opened = avcodec_open2(c, encoder, &options);
+  av_dict_free(&options);
+  if (opened < 0) {
+    *error = path + ": cannot start the " + encoderName + " encoder: " + avText(opened);
+    return false;
+  }
+  avcodec_parameters_from_context(av.stream->codecpar, c);
+  av.stream->time_base = c->time_base;
+  av.frame->format = c->pix_fmt;
+  av.frame->width = width;
+  av.frame->height = height;
+  if (av_frame_get_buffer(av.frame, 0) < 0) {
+    *error = path + ": out of memory";
+    return false;
+  }
+  av.scale = sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height, AV_PIX_FMT_YUV420P,
+                            SWS_BICUBIC, nullptr, nullptr, nullptr);
+  if (av.scale == nullptr) {
+    *error = path + ": cannot convert RGB to YUV";
+    return false;
+  }
+  // The matrix the stream is tagged with, BT.709, limited range.
+  sws_setColorspaceDetails(av.scale, sws_getCoefficients(SWS_CS_ITU709), 1,
+                           sws_getCoefficients(SWS_CS_ITU709), 0, 0, 1 << 16, 1 << 16);
+  const int io = avio_open(&av.format->pb, file_.temporaryPath().c_str(), AVIO_FLAG_WRITE);
+  AVDictionary* muxing = nullptr;
+  // The index first, so a browser starts playing before the whole file has arrived.
+  if (mp4) av_dict_set(&muxing, "movflags", "+faststart", 0);
+  const int header = io < 0 ? io : avformat_write_header(av.format, &muxing);
+  av_dict_free(&muxing);
+  if (header < 0) {
+    *error = path + ": cannot write: " + avText(header);
+    return false;
+  }
+  av.headerWritten = true;
+  return true;
+}
+
+bool VideoWriter::add(const RgbImage& image, std::string* error) {
+  Av& av = *av_;
+  if (av_frame_make_writable(av.frame) < 0) {
+    *error = path_ + ": out of memory";
+    return false;
+  }
+  const std::uint8_t* source[1] = {image.pixels.data()};
+  const int stride[1] = {image.width * 3};
+  sws_scale(av.scale, source, stride, 0, image.height, av.frame->data, av.frame->linesize);
+  av.frame->pts = next_++;
+  if (!av.encode(av.frame)) {
+    *error = path_ + ": cannot encode the video";
+    return false;
+  }
+  return true;
+}
+
+bool VideoWriter::finish(std::string* error) {
+  Av& av = *av_;
+  if (!av.encode(nullptr) || av_write_trailer(av.format) < 0 || avio_closep(&av.format->pb) < 0) {
+    *error = path_ + ": cannot finish the video";
+    return false;
+  }
+  return file_.commit(error);
+}
+
+}  // namespace orvex::offscreen
