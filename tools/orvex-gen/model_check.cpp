@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -171,26 +172,36 @@ bool checkIncidence(const model::Model& m, const Vec4& n, int c, const Columns& 
   // The viewer's own vertices hold the greatest product: the rule always keeps it.
   double h = -INFINITY;
   for (int i = 0; i < own.count; ++i) h = std::max(h, product(own[i]));
-  // One branch-free pass in four independent lanes (a maximum does not depend on the
-  // order) over every vertex: vertices in the band count as on, the others' greatest
+  // One branch-free pass over every vertex, two at a time in vector registers (a maximum
+  // does not depend on the order): vertices in the band count as on, the others' greatest
   // product is the next layer. The nearest vertex is looked up only for a message.
   const double band = h - 0.5 * model::kIncidenceTolerance;
-  double n0 = -INFINITY, n1 = -INFINITY, n2 = -INFINITY, n3 = -INFINITY;
-  int s0 = 0, s1 = 0, s2 = 0, s3 = 0, i = 0;
-  auto lane = [&](int v, int* count, double* next) {
-    const double d = product(v);
-    *count += d > band;
-    *next = std::max(*next, d > band ? -INFINITY : d);
-  };
-  for (; i + 3 < V; i += 4) {
-    lane(i, &s0, &n0);
-    lane(i + 1, &s1, &n1);
-    lane(i + 2, &s2, &n2);
-    lane(i + 3, &s3, &n3);
+  typedef double Pair __attribute__((vector_size(16)));
+  typedef long long Mask __attribute__((vector_size(16)));
+  const Pair nx = {n.x, n.x}, ny = {n.y, n.y}, nz = {n.z, n.z}, nw = {n.w, n.w};
+  const Pair bands = {band, band}, none = {-INFINITY, -INFINITY};
+  Pair nextPair = none;
+  Mask onPair = {0, 0};
+  int i = 0;
+  for (; i + 1 < V; i += 2) {
+    Pair px, py, pz, pw;
+    std::memcpy(&px, x + i, sizeof px);
+    std::memcpy(&py, y + i, sizeof py);
+    std::memcpy(&pz, z + i, sizeof pz);
+    std::memcpy(&pw, w + i, sizeof pw);
+    const Pair d = nx * px + ny * py + nz * pz + nw * pw;
+    const Mask on = d > bands;
+    onPair -= on;
+    const Pair off = on ? none : d;
+    nextPair = off > nextPair ? off : nextPair;
   }
-  for (; i < V; ++i) lane(i, &s0, &n0);
-  const double next = std::max(std::max(n0, n1), std::max(n2, n3));
-  const int strict = s0 + s1 + s2 + s3;
+  double next = std::max(nextPair[0], nextPair[1]);
+  int strict = static_cast<int>(onPair[0] + onPair[1]);
+  for (; i < V; ++i) {
+    const double d = product(i);
+    strict += d > band;
+    next = std::max(next, d > band ? -INFINITY : d);
+  }
   *support = h;
   std::set<int> used;
   const model::IndexList& polygons = (*m.cellPolygons)[c];
