@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "model/printable.h"
@@ -30,8 +32,7 @@ std::vector<std::string> tokens(const std::string& line) {
 
 // atoi's reading (leading blanks, a sign, the digits up to the first other character, 0
 // without any) but refusing a value that does not fit an int instead of wrapping it.
-bool configInt(const std::string& key, const std::string& token, int* value,
-               std::string* error) {
+bool configInt(const std::string& key, const std::string& token, int* value, std::string* error) {
   size_t i = 0;
   while (i < token.size() && std::isspace(static_cast<unsigned char>(token[i]))) ++i;
   const bool negative = i < token.size() && token[i] == '-';
@@ -65,44 +66,83 @@ bool configReal(const std::string& key, const std::string& token, double* value,
 
 }  // namespace
 
-bool applyConfigLine(const std::string& line, Settings* settings, std::string* error) {
-  const std::vector<std::string> t = tokens(line);
-  if (t.empty()) return true;
+namespace {
+
+// The key a line sets: its first token when that is a key and the line carries as many
+// values as the key takes; empty for a line without effect.
+std::string settingKey(const std::vector<std::string>& t) {
+  if (t.empty()) return "";
   const std::string& key = t[0];
   const size_t values = t.size() - 1;
-  if (key == "hidePoly" && values >= 1) {
+  if (key == "ClipPlane") return values >= 4 ? key : "";
+  for (const char* oneValue : {"hidePoly", "Width", "ExtendRate", "Clip", "FillType", "DataDir"}) {
+    if (key == oneValue) return values >= 1 ? key : "";
+  }
+  return "";
+}
+
+// One piece of a line as a 256-byte fgets buffer takes it: up to 255 characters, the
+// line feed included when it comes within them. False at the end of the stream.
+bool readPiece(std::istream& in, std::string* piece) {
+  constexpr size_t kPieceLength = 255;
+  piece->clear();
+  char ch;
+  while (piece->size() < kPieceLength && in.get(ch)) {
+    piece->push_back(ch);
+    if (ch == '\n') break;
+  }
+  return !piece->empty();
+}
+
+}  // namespace
+
+bool applyConfigLine(const std::string& line, Settings* settings, std::string* error) {
+  const std::vector<std::string> t = tokens(line);
+  const std::string key = settingKey(t);
+  if (key == "hidePoly") {
     return configInt(key, t[1], &settings->hidePoly, error);
-  } else if (key == "Width" && values >= 1) {
+  } else if (key == "Width") {
     return configInt(key, t[1], &settings->width, error);
-  } else if (key == "ExtendRate" && values >= 1) {
+  } else if (key == "ExtendRate") {
     return configReal(key, t[1], &settings->extendRate, error);
-  } else if (key == "ClipPlane" && values >= 4) {
+  } else if (key == "ClipPlane") {
     // All four or none: a refused value leaves the plane as it was.
     double plane[4];
     for (int k = 0; k < 4; ++k) {
       if (!configReal(key, t[1 + k], &plane[k], error)) return false;
     }
     for (int k = 0; k < 4; ++k) settings->clipPlane[k] = plane[k];
-  } else if (key == "Clip" && values >= 1) {
+  } else if (key == "Clip") {
     return configInt(key, t[1], &settings->clip, error);
-  } else if (key == "FillType" && values >= 1) {
+  } else if (key == "FillType") {
     return configInt(key, t[1], &settings->fillType, error);
-  } else if (key == "DataDir" && values >= 1) {
+  } else if (key == "DataDir") {
     settings->dataDir = t[1];
   }
   return true;
 }
 
-bool readConfig(std::istream& in, const std::string& name, Settings* settings,
-                std::string* error) {
-  std::string line, problem;
-  for (int number = 1; std::getline(in, line); ++number) {
-    if (!applyConfigLine(line, settings, &problem)) {
-      *error = name + " line " + std::to_string(number) + ": " + problem;
-      return false;
+bool readConfig(std::istream& in, const std::string& name, Settings* settings, std::string* error) {
+  // A refused value matters only if no later line sets the same key: per key, the line
+  // number and problem of a refusal still in force.
+  std::map<std::string, std::pair<int, std::string>> refused;
+  std::string piece, problem;
+  for (int number = 1; readPiece(in, &piece); number += piece.back() == '\n' ? 1 : 0) {
+    const std::string key = settingKey(tokens(piece));
+    if (key.empty()) continue;
+    if (applyConfigLine(piece, settings, &problem)) {
+      refused.erase(key);
+    } else {
+      refused[key] = {number, problem};
     }
   }
-  return true;
+  if (refused.empty()) return true;
+  auto first = refused.begin();
+  for (auto it = refused.begin(); it != refused.end(); ++it) {
+    if (it->second.first < first->second.first) first = it;
+  }
+  *error = name + " line " + std::to_string(first->second.first) + ": " + first->second.second;
+  return false;
 }
 
 bool readConfigFile(const std::string& path, Settings* settings, std::string* error) {

@@ -28,10 +28,11 @@ struct Settings {
 /// and the value as written.
 bool applyConfigLine(const std::string& line, Settings* settings, std::string* error);
 
-/// Applies every line of in; false at the first refused line, with *error
-/// "<name> line <n>: <problem>".
-bool readConfig(std::istream& in, const std::string& name, Settings* settings,
-                std::string* error);
+/// Applies every line of in, a line longer than 255 characters in pieces of 255, each
+/// piece a line of its own. Only the line that has the last word on a key is judged: a
+/// refused value that a later line for the same key replaces is no error. False when a
+/// value in force was refused, with *error "<name> line <n>: <problem>" for the first.
+bool readConfig(std::istream& in, const std::string& name, Settings* settings, std::string* error);
 
 /// readConfig on the file at path. A missing file changes nothing and is no error.
 bool readConfigFile(const std::string& path, Settings* settings, std::string* error);

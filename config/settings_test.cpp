@@ -35,8 +35,8 @@ TEST(ConfigLineTest, KeysAreCaseSensitiveAndDelimitersAreSpaceCommaEquals) {
 }
 
 TEST(ConfigLineTest, EveryKeySetsItsValue) {
-  Settings s = fromLines({"DataDir /models/here", "FillType=1", "Clip 1",
-                          "ClipPlane 0,0,1,0.5", "ExtendRate 0.2", "Width 123", "hidePoly 6"});
+  Settings s = fromLines({"DataDir /models/here", "FillType=1", "Clip 1", "ClipPlane 0,0,1,0.5",
+                          "ExtendRate 0.2", "Width 123", "hidePoly 6"});
   EXPECT_EQ(s.dataDir, "/models/here");
   EXPECT_EQ(s.fillType, 1);
   EXPECT_EQ(s.clip, 1);
@@ -80,27 +80,48 @@ TEST(ConfigLineTest, RefusesValuesThatAreNotFiniteOrDoNotFitNamingKeyAndValue) {
   EXPECT_EQ(fromLines({"Width 2147483647"}).width, INT_MAX);
   EXPECT_GT(fromLines({"ExtendRate 1e-310"}).extendRate, 0.0);
 
-  // In a file, the refusal names the file and the line.
+  // In a file, the refusal names the file and the line. Only the line with the last
+  // word on its key is judged: a refused value that a later line replaces is no error.
   orvex::testing::TempDir dir;
-  const std::string path = dir.write("orvex.cfg", "Width 200\n\nExtendRate nan\nWidth 100\n");
+  const std::string path =
+      dir.write("orvex.cfg", "Width 200\n\nExtendRate nan\nWidth 100\nClipPlane 0 0 1 inf\n");
   Settings s;
   std::string error;
   EXPECT_FALSE(readConfigFile(path, &s, &error));
   EXPECT_EQ(error, path + " line 3: ExtendRate nan is not a finite number");
+  const std::string replaced = dir.write(
+      "replaced.cfg", "ExtendRate nan\nClipPlane 0 0 1 inf\nExtendRate 0.2\nClipPlane 0 0 1 2\n");
+  Settings r;
+  EXPECT_TRUE(readConfigFile(replaced, &r, &error)) << error;
+  EXPECT_EQ(r.extendRate, 0.2);
+  EXPECT_EQ(r.clipPlane[3], 2.0);
+  const std::string last = dir.write("last.cfg", "Width 1\nWidth 2\nWidth 9999999999\nClip 1\n");
+  EXPECT_FALSE(readConfigFile(last, &r, &error));
+  EXPECT_EQ(error, last + " line 3: Width 9999999999 does not fit in a whole number setting");
 }
 
-TEST(ConfigFileTest, ReadsEveryLineAndAcceptsADataDirOfAnyLength) {
+TEST(ConfigFileTest, ReadsEveryLineInPiecesOf255Characters) {
+  // Each piece of a long line is a line of its own: a key that begins a piece is seen,
+  // and a value is cut where its piece ends.
   orvex::testing::TempDir dir;
-  const std::string longDir = "/" + std::string(1000, 'd');
-  const std::string path =
-      dir.write("orvex.cfg", "FillType=1\nExtendRate 0.2\nDataDir " + longDir + "\nWidth 77");
+  const std::string pad(255 - 10, ' ');
+  const std::string comment = "#" + std::string(254, 'x');
+  const std::string path = dir.write(
+      "orvex.cfg", "FillType=1" + pad + "ExtendRate 0.2\n" + comment + "Width 77\nDataDir /" +
+                       std::string(600, 'd') + "\n" + std::string(255, ',') + "\nClip 3");
   Settings s;
   std::string error;
   EXPECT_TRUE(readConfigFile(path, &s, &error)) << error;
   EXPECT_EQ(s.fillType, 1);
   EXPECT_EQ(s.extendRate, 0.2);
-  EXPECT_EQ(s.dataDir, longDir);
   EXPECT_EQ(s.width, 77);
+  EXPECT_EQ(s.dataDir, "/" + std::string(246, 'd'));
+  EXPECT_EQ(s.clip, 3);
+
+  // A refusal in the second piece names the file's own line.
+  const std::string refused = dir.write("refused.cfg", "\n" + comment + "ExtendRate inf\n");
+  EXPECT_FALSE(readConfigFile(refused, &s, &error));
+  EXPECT_EQ(error, refused + " line 2: ExtendRate inf is not a finite number");
 
   Settings untouched;
   EXPECT_TRUE(readConfigFile(dir.path() + "/missing.cfg", &untouched, &error));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace orvex::model {
@@ -65,8 +66,7 @@ IndexList supportSet(const Vec4& n, const Vec4List& vertices) {
   return out;
 }
 
-void deriveCellVertices(const Vec4List& normals, const Vec4List& vertices,
-                        IndexListArray* result) {
+void deriveCellVertices(const Vec4List& normals, const Vec4List& vertices, IndexListArray* result) {
   const int cells = normals.count;
   result->resize(cells);
   const VertexColumns columns(vertices);
@@ -154,6 +154,32 @@ void deriveCellPolygons(const IndexListArray& polygons, const IndexListArray& ce
       if (onCell[i] >= 0 && onCell[i] < markSize) marks[onCell[i]] = 0;
     }
   }
+}
+
+bool isClosedCell(const IndexList& cell, const IndexListArray& polygons) {
+  std::vector<std::pair<int, int>> edges;
+  for (int j = 0; j < cell.count; ++j) {
+    const IndexList& polygon = polygons[cell[j]];
+    for (int i = 0; i < polygon.count; ++i) {
+      const int a = polygon[i];
+      const int b = polygon[(i + 1) % polygon.count];
+      edges.emplace_back(std::min(a, b), std::max(a, b));
+    }
+  }
+  std::sort(edges.begin(), edges.end());
+  for (size_t i = 0; i < edges.size();) {
+    size_t same = i + 1;
+    while (same < edges.size() && edges[same] == edges[i]) ++same;
+    if (same - i != 2) return false;
+    i = same;
+  }
+  return true;
+}
+
+std::vector<bool> closedCells(const IndexListArray& cellPolygons, const IndexListArray& polygons) {
+  std::vector<bool> closed(cellPolygons.count);
+  for (int c = 0; c < cellPolygons.count; ++c) closed[c] = isClosedCell(cellPolygons[c], polygons);
+  return closed;
 }
 
 }  // namespace orvex::model

@@ -5,6 +5,8 @@
 // absolute and applies to the normals as given, so their lengths scale it.
 #pragma once
 
+#include <vector>
+
 #include "model/lists.h"
 
 namespace orvex::model {
@@ -20,8 +22,7 @@ IndexList supportSet(const Vec4& n, const Vec4List& vertices);
 
 /// Fills result with one support set per normal, in order. Asks result->progress every
 /// 100 cells; a nonzero answer stops the derivation and leaves the rest empty.
-void deriveCellVertices(const Vec4List& normals, const Vec4List& vertices,
-                        IndexListArray* result);
+void deriveCellVertices(const Vec4List& normals, const Vec4List& vertices, IndexListArray* result);
 
 /// Fills result with, per cell, the ascending numbers of the polygons whose vertices all
 /// lie on the cell. markSize 0 sizes the marks to the greatest vertex number in
@@ -29,5 +30,13 @@ void deriveCellVertices(const Vec4List& normals, const Vec4List& vertices,
 /// cell. Asks result->progress every 100 cells, like deriveCellVertices.
 void deriveCellPolygons(const IndexListArray& polygons, const IndexListArray& cellVertices,
                         int markSize, IndexListArray* result);
+
+/// Whether the polygons of one cell close up: every edge (two vertices next to each other
+/// on a polygon's boundary, either way round) lies on exactly two of them. An open cell
+/// lets the eye see its polygons from inside.
+bool isClosedCell(const IndexList& cell, const IndexListArray& polygons);
+
+/// isClosedCell for every entry of cellPolygons, in order.
+std::vector<bool> closedCells(const IndexListArray& cellPolygons, const IndexListArray& polygons);
 
 }  // namespace orvex::model

@@ -98,6 +98,15 @@ TEST(IncidenceTest, TesseractCellsHaveEightVerticesAndSixSquaresEachSquareInTwoC
     }
   }
   for (int k = 0; k < 24; ++k) EXPECT_EQ(cellsOfPolygon[k], 2) << "polygon " << k;
+
+  // Every cube closes up; without one square, or with one square twice, it does not.
+  EXPECT_EQ(closedCells(cellPolygons, polygons), std::vector<bool>(8, true));
+  IndexList cube = cellPolygons[0];
+  IndexList open(5), doubled(7);
+  for (int j = 0; j < 5; ++j) open[j] = cube[j + 1];
+  for (int j = 0; j < 7; ++j) doubled[j] = cube[j % 6];
+  EXPECT_FALSE(isClosedCell(open, polygons));
+  EXPECT_FALSE(isClosedCell(doubled, polygons));
 }
 
 TEST(IncidenceTest, PolygonOffTheCellOrOutsideTheMarksIsNotTaken) {

@@ -42,19 +42,19 @@ bool restCouldHold(std::istream& in, int n, int minChars) {
 // Replaces *data with n elements read by readOne and returns how many it holds. Storage
 // is made once at the exact size when n is small or the stream can hold it; otherwise it
 // grows as elements are actually read, so a count that overstates the text costs memory
-// only for what is there. A large list whose text ends early keeps the elements begun;
-// a small one keeps all n, the unread ones as made.
+// only for what is there. A list whose storage grows and whose text ends early keeps the
+// elements begun; one made whole keeps all n, the unread ones as made.
 template <typename T, typename ReadOne>
 int readElements(std::istream& in, int n, int minChars, std::unique_ptr<T[]>* data,
                  ReadOne readOne) {
   if (n < 0) n = 0;
-  const bool large = n > kUncheckedCount;
-  int size = large && !restCouldHold(in, n, minChars) ? kUncheckedCount : n;
+  int size = n > kUncheckedCount && !restCouldHold(in, n, minChars) ? kUncheckedCount : n;
+  const bool growing = size < n;
   data->reset();
   data->reset(new T[size]());
   int used = n;
   for (int i = 0; i < n; ++i) {
-    if (large && in.rdstate() != std::ios::goodbit) {
+    if (growing && in.rdstate() != std::ios::goodbit) {
       used = i;
       in.setstate(std::ios::failbit);  // the count was not met, even if at a clean end
       break;
@@ -106,8 +106,7 @@ IntList& IntList::operator=(const IntList& other) {
 
 int IntList::read(std::istream& in) {
   const int n = readCount(in);
-  capacity = count =
-      readElements(in, n, 2, &data, [](std::istream& s, int& v) { readInt(s, v); });
+  capacity = count = readElements(in, n, 2, &data, [](std::istream& s, int& v) { readInt(s, v); });
   return 1;
 }
 

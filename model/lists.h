@@ -6,7 +6,7 @@
 // A negative count leaves the list empty and the stream failed. Storage never exceeds
 // what the text can fill by much: a count over 4096 that the stream cannot be seen to
 // hold grows the storage as elements are read, and if the text ends first the list
-// keeps the elements begun (a count up to 4096 keeps all its elements, unread ones zero).
+// keeps the elements begun. Any other count keeps all its elements, unread ones zero.
 #pragma once
 
 #include <istream>

@@ -185,6 +185,20 @@ TEST(ListReadTest, CountsThatOverstateTheTextCostNoHugeStorageAndKeepWhatWasRead
     EXPECT_EQ(table[5000].x, 7.0);
     EXPECT_EQ(table[5000].y, 0.0);
   }
+  // Storage made whole, for a count the text could hold: a malformed element leaves the
+  // stated count with the unread elements zero, as in a small list.
+  std::string malformed = "5000";
+  for (int i = 0; i < 5000; ++i) malformed += i == 10 ? " x" : " " + std::to_string(i + 1);
+  std::istringstream malformedIn(malformed);
+  IntList whole;
+  whole.read(malformedIn);
+  EXPECT_TRUE(malformedIn.fail());
+  ASSERT_EQ(whole.count, 5000);
+  EXPECT_EQ(whole.capacity, 5000);
+  EXPECT_EQ(whole[9], 10);
+  EXPECT_EQ(whole[11], 0);
+  EXPECT_EQ(whole[4999], 0);
+
   std::string honest = "9000";
   for (int i = 0; i < 9000; ++i) honest += " " + std::to_string(i);
   UnseekableBuf pipe(honest);

@@ -108,23 +108,25 @@ bool loadModelFrom(const TextSource& source, const std::string& dataDir, const s
   for (int c = 0; c < normals.count; ++c) {
     const double n2 = dot(normals[c], normals[c]);
     if (!(n2 > 0.0 && std::isfinite(n2))) {
-      return refuse(normalsPath, "the normal of cell " + std::to_string(c) +
-                                     " is too short or too long to scale", error);
+      return refuse(
+          normalsPath,
+          "the normal of cell " + std::to_string(c) + " is too short or too long to scale", error);
     }
   }
-  // Every vertex, not only vertex 0: one that overflows draws nothing at all, one that
-  // underflows collapses onto the origin. Checked on copies so a refusal scales nothing.
+  // Every vertex, not only vertex 0: one whose coordinates overflow when scaled draws
+  // nothing at all. One that comes out tiny is drawn at the origin, where it belongs.
+  // Checked on copies so a refusal scales nothing.
   const double s = 1.0 / std::sqrt(squared);
   for (int i = 0; i < vertices.count; ++i) {
     Vec4 scaled = vertices[i];
     scaled.scale(s);
-    const double l2 = dot(scaled, scaled);
-    const Vec4& v = vertices[i];
-    const bool origin = v.x == 0.0 && v.y == 0.0 && v.z == 0.0 && v.w == 0.0;
-    if (!std::isfinite(l2) || (l2 == 0.0 && !origin)) {
-      return refuse(vertexPath, "vertex " + std::to_string(i) + " is too " +
-                                    (std::isfinite(l2) ? "near to" : "far from") +
-                                    " the origin to scale by the length of vertex 0", error);
+    if (!(std::isfinite(scaled.x) && std::isfinite(scaled.y) && std::isfinite(scaled.z) &&
+          std::isfinite(scaled.w))) {
+      return refuse(vertexPath,
+                    "vertex " + std::to_string(i) +
+                        " is too far from the origin to scale by the length of "
+                        "vertex 0",
+                    error);
     }
   }
   for (int i = 0; i < vertices.count; ++i) vertices[i].scale(s);
@@ -138,6 +140,7 @@ bool loadModelFrom(const TextSource& source, const std::string& dataDir, const s
   model->cellPolygons.reset();
   model->cellPolygons = std::make_unique<IndexListArray>();
   deriveCellPolygons(*model->polygons, *model->cellVertices, 0, model->cellPolygons.get());
+  model->cellClosed = closedCells(*model->cellPolygons, *model->polygons);
 
   for (int c = 0; c < normals.count; ++c) {
     normals[c].scale(1.0 / std::sqrt(dot(normals[c], normals[c])));

@@ -149,25 +149,26 @@ TEST(LoaderTest, RefusesUnsafeFilesWithOneLineNamingFileAndProblem) {
        "the normals file name 'simplex.nor\\x00x' holds a NUL byte"},
       {"s.poi", "5 0\n1e-10 0 0 0\n0 4 0 0\n0 0 1e300 0\n0 0 0 4\n-1 -1 -1 -1\nsimplex.nor\n",
        "vertex 2 is too far from the origin to scale by the length of vertex 0"},
-      {"s.poi", "5 0\n1e100 0 0 0\n0 1e-300 0 0\n0 0 4 0\n0 0 0 4\n-1 -1 -1 -1\nsimplex.nor\n",
-       "vertex 1 is too near to the origin to scale by the length of vertex 0"},
       {"fs.cel", std::string("1\n3 1\0 2 3\n", 11),
        "'1\\x00' on line 2 is not an integer (vertex 0 of polygon 0)"},
       {"fs.cel", "1\n99999 1 2 3\n",
        "the vertex count of polygon 0 99999 is larger than the rest of the file could hold"},
-      {"fs.cel", "2\n3 1 2 3\n", "the polygon count 2 is larger than the rest of the file could hold"},
+      {"fs.cel", "2\n3 1 2 3\n",
+       "the polygon count 2 is larger than the rest of the file could hold"},
       {"fs.cel", "2\n3    1    2    3\n", "the file ends before the vertex count of polygon 1"},
       {"fs.cel", "1\n2 1 2\n", "polygon 0 has 2 vertices; a polygon needs at least 3"},
       {"fs.cel", "1\n3 1 2 6\n", "vertex 2 of polygon 0 is 6, but vertices are numbered 1 to 5"},
       {"fs.cel", "1\n3 0 1 2\n", "vertex 0 of polygon 0 is 0, but vertices are numbered 1 to 5"},
-      {"fs.cel", "1\n3 1 2 3.5\n",
-       "'3.5' on line 2 is not an integer (vertex 2 of polygon 0)"},
+      {"fs.cel", "1\n3 1 2 3.5\n", "'3.5' on line 2 is not an integer (vertex 2 of polygon 0)"},
       {"simplex.nor", "2 0\n1 0 0 0\n0 0 0 0\n", "cell 1 has a zero-length normal"},
-      {"simplex.nor", "2 0\n1 0 0 0\n", "the cell count 2 is larger than the rest of the file could hold"},
-      {"simplex.nor", "2 0\n1.000000 0.000000 0 0\n", "expected 2 normals, but the file ends after 1"},
+      {"simplex.nor", "2 0\n1 0 0 0\n",
+       "the cell count 2 is larger than the rest of the file could hold"},
+      {"simplex.nor", "2 0\n1.000000 0.000000 0 0\n",
+       "expected 2 normals, but the file ends after 1"},
       {"simplex.nor", std::string("2 0\n1 0 0 0\n0 0 1\0 0\n", 21),
        "'1\\x00' on line 3 is not a number (a coordinate)"},
-      {"simplex.nor", "2 0\n1 0 0 0\nnan 0 0 1\n", "'nan' on line 3 is not a number (a coordinate)"},
+      {"simplex.nor", "2 0\n1 0 0 0\nnan 0 0 1\n",
+       "'nan' on line 3 is not a number (a coordinate)"},
   };
   for (const Case& c : cases) {
     TempDir dir;
@@ -194,6 +195,20 @@ TEST(LoaderTest, TrailingContentIsIgnoredAndDenormalsAreNumbers) {
   EXPECT_TRUE(l.ok) << l.error;
   EXPECT_EQ(l.model.polygons->count, 3);
   EXPECT_GT((*l.model.vertices)[4].x, 0.0);
+
+  // A vertex whose squared length underflows still scales to a finite point.
+  vertices.replace(vertices.find("1e-310"), 6, "1e-200");
+  dir.write("s.poi", vertices);
+  Loaded tiny;
+  load(dir, "s", &tiny);
+  EXPECT_TRUE(tiny.ok) << tiny.error;
+  EXPECT_EQ((*tiny.model.vertices)[4].x, 1e-200 / 2);
+  dir.write("s.poi",
+            "5 0\n1e100 0 0 0\n0 1e-300 0 0\n0 0 4 0\n0 0 0 4\n-1 -1 -1 -1\nsimplex.nor\n");
+  Loaded underflow;
+  load(dir, "s", &underflow);
+  EXPECT_TRUE(underflow.ok) << underflow.error;
+  EXPECT_EQ((*underflow.model.vertices)[1].y, 0.0);
 }
 
 }  // namespace

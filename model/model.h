@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "model/lists.h"
 
@@ -17,6 +18,9 @@ struct Model {
   std::unique_ptr<IndexListArray> cellVertices;  // ascending vertex numbers per cell
   std::unique_ptr<Vec4Table> cellNormals;        // unit outward normals after loading
   std::unique_ptr<IndexListArray> cellPolygons;  // ascending polygon numbers per cell
+  // Per cell, whether its polygons close up (closedCells); empty or short when not
+  // derived, and a cell without an entry counts as open.
+  std::vector<bool> cellClosed;
 };
 
 }  // namespace orvex::model

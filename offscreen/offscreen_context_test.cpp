@@ -3,22 +3,12 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
+#include "offscreen/mesa_leak_pause.h"
 
 namespace orvex::offscreen {
 namespace {
 
-// Mesa keeps a few allocations past eglTerminate, in a driver it has already unloaded,
-// so LSan can neither attribute nor suppress them: in a sanitized build the leak check
-// ignores what is allocated while a context is in use. Everything else stays checked.
-struct MesaLeakPause {
-#if defined(__SANITIZE_ADDRESS__)
-  MesaLeakPause() { __lsan_disable(); }
-  ~MesaLeakPause() { __lsan_enable(); }
-#endif
-};
+using testing::MesaLeakPause;
 
 void quad(float x0, float y0, float x1, float y1, float z) {
   glBegin(GL_QUADS);

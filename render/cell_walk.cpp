@@ -1,6 +1,12 @@
 #include "render/cell_walk.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <typeinfo>
+
 #include "render/cell_colours.h"
+#include "render/scene.h"
 
 namespace orvex::render {
 
@@ -22,15 +28,15 @@ void setCellMaterial(int k, int* last, DrawSink* sink) {
 
 namespace {
 
-void drawSolidPolygon(const model::IndexList& polygon, const model::Vec3List& p,
-                      const Vec3& offset, DrawSink* sink) {
+void drawSolidPolygon(const model::IndexList& polygon, const model::Vec3List& p, const Vec3& offset,
+                      DrawSink* sink) {
   sink->begin(Primitive::kTriangleFan);
   for (int i = 0; i < polygon.count; ++i) sink->vertex(p[polygon[i]] + offset);
   sink->end();
 }
 
-void drawFramePolygon(const model::IndexList& polygon, const model::Vec3List& p,
-                      const Vec3& offset, DrawSink* sink) {
+void drawFramePolygon(const model::IndexList& polygon, const model::Vec3List& p, const Vec3& offset,
+                      DrawSink* sink) {
   const int m = polygon.count;
   Vec3 centre;
   for (int i = 0; i < m; ++i) centre = centre + p[polygon[i]];
@@ -45,29 +51,61 @@ void drawFramePolygon(const model::IndexList& polygon, const model::Vec3List& p,
   sink->end();
 }
 
-// A point inside the projected cell: the mean of its polygons' vertices, shared ones
-// counted once per polygon (still a mean of every vertex with positive weight).
-Vec3 cellCentre(const model::IndexList& cell, const model::IndexListArray& polygons,
-                const model::Vec3List& p) {
+// What the skip of hidden polygons needs to know of one drawn cell: a point inside it
+// and whether its polygons provably hide those that face away from the eye.
+struct CellView {
+  Vec3 centre;
+  double reach = 0.0;  // a bound on the size of the coordinates involved, for rounding
+  bool hidesBackFaces = false;
+};
+
+// The projected cell is convex (the orthographic image of a convex cell), so a polygon
+// facing away from the eye lies behind one of the cell's own polygons that faces it,
+// provided the cell is closed and the near plane cuts none of it: every point of the
+// cell beyond the near plane also puts the eye outside it. The centre is the mean of its
+// polygons' vertices, shared ones counted once per polygon (still a point inside).
+// reach bounds the size of every projected coordinate.
+CellView viewOfCell(const model::IndexList& cell, const model::IndexListArray& polygons,
+                    const model::Vec3List& p, const Vec3& offset, const Vec3& eye, double reach,
+                    bool closed) {
+  CellView view;
   Vec3 sum;
   int count = 0;
+  // Depth is measured along the line of sight, from the eye towards the origin.
+  const double eyeDistance = model::length(eye);
+  const Vec3 sight = eyeDistance > 0.0 ? (-1.0 / eyeDistance) * eye : Vec3(0.0, 0.0, -1.0);
+  double nearest = std::numeric_limits<double>::infinity();
   for (int j = 0; j < cell.count; ++j) {
     const model::IndexList& polygon = polygons[cell[j]];
-    for (int i = 0; i < polygon.count; ++i) sum = sum + p[polygon[i]];
+    for (int i = 0; i < polygon.count; ++i) {
+      const Vec3& q = p[polygon[i]];
+      sum = sum + q;
+      nearest = std::min(nearest, model::dot(q, sight));
+    }
     count += polygon.count;
   }
-  return count > 0 ? (1.0 / count) * sum : sum;
+  nearest += model::dot(offset - eye, sight);
+  if (count > 0) view.centre = (1.0 / count) * sum;
+  view.reach = 2.0 * reach + model::length(offset) + eyeDistance;
+  // A margin for the float arithmetic of OpenGL's clipping.
+  view.hidesBackFaces = closed && count > 0 && nearest > kNearPlane * (1.0 + 1e-3);
+  return view;
 }
 
-// True when the polygon through q1, q2, q3, drawn displaced by offset, shows the eye
-// the inside of its cell. Edge-on and degenerate polygons count as facing the eye.
-bool facesAway(const Vec3& q1, const Vec3& q2, const Vec3& q3, const Vec3& centre,
+// True when the polygon through q1, q2, q3, drawn displaced by offset, clearly shows the
+// eye the inside of its cell. Edge-on and degenerate polygons, and any whose plane runs
+// so near the centre or the eye that rounding could decide, count as facing the eye.
+bool facesAway(const Vec3& q1, const Vec3& q2, const Vec3& q3, const CellView& cell,
                const Vec3& offset, const Vec3& eye) {
   const Vec3 n = model::cross(q2 - q1, q3 - q1);
-  const double outward = model::dot(q1 - centre, n);
+  const double outward = model::dot(q1 - cell.centre, n);
   // The offset moves the polygon but not its plane's direction; the eye sees its drawn place.
   const double towardsEye = model::dot(eye - (q1 + offset), n);
-  return (outward > 0.0 && towardsEye < 0.0) || (outward < 0.0 && towardsEye > 0.0);
+  // Both sides must clear 1e-9 of the coordinates' size; compared squared, without a root.
+  const double margin2 = 1e-18 * cell.reach * cell.reach * model::dot(n, n);
+  if (!(margin2 > 0.0 && std::isfinite(margin2))) return false;
+  const bool opposite = (outward > 0.0 && towardsEye < 0.0) || (outward < 0.0 && towardsEye > 0.0);
+  return opposite && outward * outward > margin2 && towardsEye * towardsEye > margin2;
 }
 
 template <typename PolygonDrawer>
@@ -77,10 +115,15 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
   const model::Vec4Table& vertices = *m.vertices;
   model::Vec3List& p = *projected;
   for (int i = 0; i < vertices.count; ++i) p[i] = view.project(vertices[i]);
+  double reach = 0.0;
+  if (skipHidden) {
+    for (int i = 0; i < p.count; ++i) {
+      reach = std::max(reach, std::abs(p[i].x) + std::abs(p[i].y) + std::abs(p[i].z));
+    }
+  }
 
   const model::IndexListArray& polygons = *m.polygons;
   const model::IndexListArray& cellPolygons = *m.cellPolygons;
-  const model::Vec4Table& normals = *m.cellNormals;
   int lastMaterialCount = 0;
   int lastColour = -1;
   for (int c = 0; c < cellPolygons.count; ++c) {
@@ -92,15 +135,20 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
     } else {
       setCellMaterial(k, &lastMaterialCount, sink);
     }
-    const Vec3 offset = settings.extendRate * view.project(normals[c]);
-    Vec3 centre;
-    if (skipHidden) centre = cellCentre(cell, polygons, p);
+    const Vec3 offset = cellOffset(m, view, settings, c);
+    CellView cellView;
+    if (skipHidden) {
+      const bool closed = c < static_cast<int>(m.cellClosed.size()) && m.cellClosed[c];
+      cellView = viewOfCell(cell, polygons, p, offset, eye, reach, closed);
+    }
     for (int j = 0; j < k; ++j) {
       const model::IndexList& polygon = polygons[cell[j]];
       const Vec3& q1 = p[polygon[0]];
       const Vec3& q2 = p[polygon[1]];
       const Vec3& q3 = p[polygon[2]];
-      if (skipHidden && facesAway(q1, q2, q3, centre, offset, eye)) continue;
+      if (cellView.hidesBackFaces && facesAway(q1, q2, q3, cellView, offset, eye)) {
+        continue;
+      }
       sink->normal(faceNormal(q1, q2, q3, eye));
       drawPolygon(polygon, p, offset, sink);
     }
@@ -137,9 +185,12 @@ Vec3 faceNormal(const Vec3& q1, const Vec3& q2, const Vec3& q3, const Vec3& eye)
 
 void drawSolidCells(const model::Model& m, const view4d::Transform4& view, const Vec3& eye,
                     const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink) {
-  // A solid cell is a closed convex shape: its polygons that face away lie behind its own
-  // front polygons, unless the clip plane opens it.
-  walkCells(m, view, eye, settings, projected, sink, drawSolidPolygon, settings.clip == 0);
+  // A solid cell hides its own polygons that face away, unless the clip plane opens it.
+  // Only the orthographic view keeps cells flat-sided and convex; the tool's other
+  // projections bend them.
+  const bool skip =
+      settings.skipHidden && settings.clip == 0 && typeid(view) == typeid(view4d::OrthoProjector);
+  walkCells(m, view, eye, settings, projected, sink, drawSolidPolygon, skip);
 }
 
 void drawFrameCells(const model::Model& m, const view4d::Transform4& view, const Vec3& eye,

@@ -30,6 +30,9 @@ struct DrawSettings {
   int clip = 0;           // nonzero: the clip plane is on, so cells may be seen from inside
   bool allCells = false;  // every cell, not only those facing the viewer
   const CellPalette* palette = nullptr;  // null: the colour of the polygon count
+  // Off: every polygon of a solid cell is sent, even one its own cell hides. Pictures
+  // must not change with it; tests draw both ways to show that.
+  bool skipHidden = true;
 };
 
 /// Whether cell c is drawn: it faces the viewer in four-space (or every cell is asked
@@ -47,9 +50,10 @@ model::Vec3 cellOffset(const model::Model& m, const view4d::Transform4& view,
 model::Vec3 faceNormal(const model::Vec3& q1, const model::Vec3& q2, const model::Vec3& q3,
                        const model::Vec3& eye);
 
-/// The walk with triangle fans: every polygon filled. Unless the clip plane is on, a
-/// polygon that faces away from eye (judged by its normal pointing out of its cell) is
-/// hidden by its own cell and is not sent.
+/// The walk with triangle fans: every polygon filled. A polygon that faces away from eye
+/// (judged by its normal pointing out of its cell) is not sent where its own cell
+/// provably hides it: the view is orthographic, the clip plane off, the cell closed
+/// (Model::cellClosed) and wholly beyond the near plane, offset included.
 void drawSolidCells(const model::Model& m, const view4d::Transform4& view, const model::Vec3& eye,
                     const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink);
 

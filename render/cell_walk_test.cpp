@@ -5,6 +5,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "model/incidence.h"
 #include "render/recording_sink.h"
 #include "render/scene.h"
 
@@ -32,11 +33,13 @@ struct TestModel {
     m.polygons = listFrom<model::IndexListArray>(polygons);
     m.cellNormals = listFrom<model::Vec4Table>(normals);
     m.cellPolygons = listFrom<model::IndexListArray>(cellPolygons);
+    m.cellClosed = model::closedCells(*m.cellPolygons, *m.polygons);
     projected.resize(m.vertices->count);
   }
-  RecordingSink draw(const DrawSettings& settings, const view4d::Transform4& view) {
+  RecordingSink draw(const DrawSettings& settings, const view4d::Transform4& view,
+                     const Vec3& eye = kEye) {
     RecordingSink sink;
-    drawCells(m, view, kEye, settings, &projected, &sink);
+    drawCells(m, view, eye, settings, &projected, &sink);
     return sink;
   }
   RecordingSink draw(const DrawSettings& settings) {
@@ -54,8 +57,7 @@ void expectVec3(const Vec3& v, double x, double y, double z) {
 }
 
 TEST(CellWalkTest, DrawsOnlyCellsFacingPositiveWWithTheirProjectedOffset) {
-  TestModel t(kSquare, "1 4 1 2 3 4",
-              "4 0  0.6 0 0 0.8  0.6 0 0 -0.8  1 0 0 0  0 0 0 1",
+  TestModel t(kSquare, "1 4 1 2 3 4", "4 0  0.6 0 0 0.8  0.6 0 0 -0.8  1 0 0 0  0 0 0 1",
               "4 1 1 1 1 1 1 1 1");
   RecordingSink sink = t.draw(DrawSettings());
   // Cell 0 drawn with offset 0.06·(0.6, 0, 0); cell 1 faces away, cell 2 has w = 0
@@ -85,8 +87,7 @@ TEST(CellWalkTest, MaterialChangesOnlyWithThePolygonCountAndHidePolySkipsCells) 
   std::string cells = "5  1 1  1 1  2 1 1  13";
   for (int i = 0; i < 13; ++i) cells += " 1";
   cells += "  2 1 1";
-  TestModel t(kSquare, "1 4 1 2 3 4", "5 0  0 0 0 1  0 0 0 1  0 0 0 1  0 0 0 1  0 0 0 1",
-              cells);
+  TestModel t(kSquare, "1 4 1 2 3 4", "5 0  0 0 0 1  0 0 0 1  0 0 0 1  0 0 0 1  0 0 0 1", cells);
   RecordingSink sink = t.draw(DrawSettings());
   ASSERT_EQ(sink.materials.size(), 4u);
   EXPECT_EQ(sink.materials[0][0], cellColors[1][0]);
@@ -119,9 +120,9 @@ TEST(CellWalkTest, SolidFansFollowTheBoundaryAndFillTypeOneDrawsClosedBands) {
   ASSERT_EQ(band.primitives.size(), 1u);
   EXPECT_EQ(band.primitives[0].kind, Primitive::kTriangleStrip);
   const std::vector<Vec3>& v = band.primitives[0].vertices;
-  const double expected[10][2] = {{0, 0},        {0.175, 0.175}, {1, 0},        {0.825, 0.175},
-                                  {1, 1},        {0.825, 0.825}, {0, 1},        {0.175, 0.825},
-                                  {0, 0},        {0.175, 0.175}};
+  const double expected[10][2] = {{0, 0}, {0.175, 0.175}, {1, 0}, {0.825, 0.175},
+                                  {1, 1}, {0.825, 0.825}, {0, 1}, {0.175, 0.825},
+                                  {0, 0}, {0.175, 0.175}};
   ASSERT_EQ(v.size(), 10u);
   for (int i = 0; i < 10; ++i) expectVec3(v[i], expected[i][0], expected[i][1], 0);
   expectVec3(band.primitives[0].normal, 0, 0, 1);
@@ -136,14 +137,27 @@ TEST(CellWalkTest, SolidFansFollowTheBoundaryAndFillTypeOneDrawsClosedBands) {
   expectVec3(r[0], 0.06 * 1, 0, 0);
 }
 
-TEST(CellWalkTest, SolidCellsSkipPolygonsFacingAwayUnlessFramedOrClipped) {
+void expectSamePrimitives(const RecordingSink& a, const RecordingSink& b, const char* what) {
+  ASSERT_EQ(a.primitives.size(), b.primitives.size()) << what;
+  for (size_t i = 0; i < a.primitives.size(); ++i) {
+    ASSERT_EQ(a.primitives[i].vertices.size(), b.primitives[i].vertices.size()) << what;
+    for (size_t v = 0; v < a.primitives[i].vertices.size(); ++v) {
+      const Vec3& p = b.primitives[i].vertices[v];
+      expectVec3(a.primitives[i].vertices[v], p.x, p.y, p.z);
+    }
+  }
+  EXPECT_EQ(a.calls, b.calls) << what;
+}
+
+TEST(CellWalkTest, SolidCellsSkipPolygonsFacingAwayOnlyWhereTheirCellProvablyHidesThem) {
   // A box x in [-0.99, 0.01], |y|, |z| <= 0.5, its faces wound either way, in a cell
   // whose offset (-0.036, 0, 0) moves its +x face from just right of the eye's axis,
   // where the eye sees it from behind, to just left of it, where the eye sees its front.
-  TestModel t("8 0  -0.99 -0.5 -0.5 0  0.01 -0.5 -0.5 0  0.01 0.5 -0.5 0  -0.99 0.5 -0.5 0"
-              "  -0.99 -0.5 0.5 0  0.01 -0.5 0.5 0  0.01 0.5 0.5 0  -0.99 0.5 0.5 0",
-              "6  4 1 2 3 4  4 8 7 6 5  4 1 4 8 5  4 2 3 7 6  4 1 2 6 5  4 8 7 3 4",
-              "1 0  -0.6 0 0 0.8", "1 6 1 2 3 4 5 6");
+  const char kBox[] =
+      "8 0  -0.99 -0.5 -0.5 0  0.01 -0.5 -0.5 0  0.01 0.5 -0.5 0  -0.99 0.5 -0.5 0"
+      "  -0.99 -0.5 0.5 0  0.01 -0.5 0.5 0  0.01 0.5 0.5 0  -0.99 0.5 0.5 0";
+  const char kFaces[] = "6  4 1 2 3 4  4 8 7 6 5  4 1 4 8 5  4 2 3 7 6  4 1 2 6 5  4 8 7 3 4";
+  TestModel t(kBox, kFaces, "1 0  -0.6 0 0 0.8", "1 6 1 2 3 4 5 6");
   RecordingSink solid = t.draw(DrawSettings());
   ASSERT_EQ(solid.primitives.size(), 2u) << "only the +z and the +x face can be seen";
   expectVec3(solid.primitives[0].vertices[0], -1.026, 0.5, 0.5);
@@ -151,13 +165,35 @@ TEST(CellWalkTest, SolidCellsSkipPolygonsFacingAwayUnlessFramedOrClipped) {
   expectVec3(solid.primitives[1].vertices[2], -0.026, 0.5, 0.5);
   EXPECT_EQ(solid.calls, "mnbenbe");
 
+  // Everything is sent when the skip is off: the reference the other cases must match.
+  DrawSettings noSkip;
+  noSkip.skipHidden = false;
+  const RecordingSink all = t.draw(noSkip);
+  ASSERT_EQ(all.primitives.size(), 6u);
+
+  // Any nonzero clip value turns the plane on, which may open the box: 2 and -1 send
+  // what 1 sends, every face.
+  for (int clip : {1, 2, -1}) {
+    DrawSettings clipped;
+    clipped.clip = clip;
+    expectSamePrimitives(t.draw(clipped), all, ("clip " + std::to_string(clip)).c_str());
+  }
   DrawSettings frames;
   frames.fillType = 1;
-  DrawSettings clipped;
-  clipped.clip = 1;
-  for (const DrawSettings& all : {frames, clipped}) {
-    EXPECT_EQ(t.draw(all).primitives.size(), 6u) << "fillType " << all.fillType;
-  }
+  EXPECT_EQ(t.draw(frames).primitives.size(), 6u);
+
+  // The near plane cuts the box when the eye comes within 1 of it (here 0.7), and an
+  // eye inside it sees every face from within.
+  expectSamePrimitives(t.draw(DrawSettings(), view4d::OrthoProjector(), Vec3(0, 0, 1.2)), all,
+                       "near plane");
+  expectSamePrimitives(t.draw(DrawSettings(), view4d::OrthoProjector(), Vec3(-0.5, 0, 0)), all,
+                       "eye inside");
+  // The tool's perspective bends cells; it keeps every face.
+  EXPECT_EQ(t.draw(DrawSettings(), view4d::PerspectiveProjector()).primitives.size(), 6u);
+
+  // Without its -z face the box is open, and the eye looks into it.
+  TestModel open(kBox, kFaces, "1 0  -0.6 0 0 0.8", "1 5 2 3 4 5 6");
+  EXPECT_EQ(open.draw(DrawSettings()).primitives.size(), 5u);
 }
 
 TEST(FaceNormalTest, PointsToTheEyeWhateverTheWindingAndNeverNaN) {

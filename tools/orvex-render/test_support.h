@@ -7,8 +7,11 @@
 
 #include "tests/run_program.h"
 #include "tests/temp_dir.h"
+#include "offscreen/mesa_leak_pause.h"
 
 namespace orvex::render_tool::testing {
+
+using ::orvex::offscreen::testing::MesaLeakPause;
 
 using TempDir = ::orvex::testing::TempDir;
 
