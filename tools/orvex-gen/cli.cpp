@@ -1,14 +1,19 @@
 #include "tools/orvex-gen/cli.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <sstream>
 
+#include "config/settings.h"
 #include "model/loader.h"
 #include "model/output_file.h"
 #include "model/printable.h"
@@ -19,6 +24,7 @@
 #include "tools/orvex-gen/model_check.h"
 #include "tools/orvex-gen/model_writer.h"
 #include "tools/orvex-gen/off4.h"
+#include "tools/orvex-gen/point_file.h"
 #include "tools/orvex-gen/point_sets.h"
 #include "tools/orvex-gen/prisms.h"
 #include "tools/orvex-gen/uniformity.h"
@@ -57,8 +63,22 @@ void reportWritten(const std::string& dir, const std::string& name, const Polyto
       << " vertices, " << p.polygons.size() << " polygons, " << p.cells() << " cells\n";
 }
 
+// A directory the models cannot go to is named, with the way out, before any is written.
+void checkWritable(const std::string& dir) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  // Anything but a directory is left to the writer, whose message says what it is.
+  if (!ec && (!std::filesystem::is_directory(dir, ec) || ::access(dir.c_str(), W_OK | X_OK) == 0)) {
+    return;
+  }
+  const std::string reason = ec ? ec.message() : std::strerror(errno);
+  throw Failure{dir + ": cannot write models there (" + reason +
+                "); choose another directory with -d DIR"};
+}
+
 void write(const std::string& dir, const std::string& name, const Polytope& p, std::ostream& out) {
   std::string error;
+  checkWritable(dir);
   must(writeModel(dir, name, p, &error), error);
   reportWritten(dir, name, p, out);
 }
@@ -128,7 +148,8 @@ void writeText(const std::string& path, const std::string& text, const std::stri
 }
 
 struct Call {
-  const std::string& dir;
+  const std::string& dir;         // -d, or the default directory
+  const std::string& shippedDir;  // the default directory, whatever -d says
   const std::vector<std::string>& rest;
   std::ostream& out;
 };
@@ -166,15 +187,44 @@ void antiprismPrismCommand(const Call& c) {
   write(c.dir, c.rest[1], result, c.out);
 }
 
+// [--map FILE] [--keep-coordinates] POINTS-FILE NAME.
 void hullCommand(const Call& c) {
-  checkName(c.rest[1]);
-  std::vector<Vec4> points;
+  std::vector<std::string> files;
+  std::string mapFile;
+  WriteOptions options;
+  for (size_t i = 0; i < c.rest.size(); ++i) {
+    if (c.rest[i] == "--map" && i + 1 < c.rest.size() && !c.rest[i + 1].empty()) {
+      mapFile = c.rest[++i];
+    } else if (c.rest[i] == "--keep-coordinates") {
+      options.keepCoordinates = true;
+    } else if (c.rest[i].size() > 1 && c.rest[i][0] == '-') {
+      throw Failure{"hull: unknown option '" + model::printable(c.rest[i]) + "' (see --help)"};
+    } else {
+      files.push_back(c.rest[i]);
+    }
+  }
+  if (files.size() != 2) {
+    throw Failure{"hull takes [--map FILE] [--keep-coordinates] POINTS-FILE NAME (see --help)"};
+  }
+  checkName(files[1]);
   std::string error;
-  must(readPointsFile(c.rest[0], &points, &error), error);
+  std::vector<Vec4> points;
+  must(readPointsFile(files[0], &points, &error), error);
   Polytope result;
-  if (!convexHull(points, &result, &error)) throw Failure{c.rest[0] + ": " + error};
-  if (!writeModel(c.dir, c.rest[1], result, &error)) throw Failure{c.rest[0] + ": " + error};
-  reportWritten(c.dir, c.rest[1], result, c.out);
+  if (!convexHull(points, &result, &error)) throw Failure{files[0] + ": " + error};
+  checkWritable(c.dir);
+  std::vector<int> order;
+  options.order = &order;
+  if (!writeModel(c.dir, files[1], result, options, &error)) {
+    throw Failure{files[0] + ": " + error};
+  }
+  if (!mapFile.empty()) {
+    // Line k + 1 holds the input row, from 0, of vertex k.
+    std::string text;
+    for (int v : order) text += std::to_string(result.origin[v]) + "\n";
+    writeText(mapFile, text, c.dir);
+  }
+  reportWritten(c.dir, files[1], result, c.out);
 }
 
 void pointsCommand(const Call& c) {
@@ -200,6 +250,7 @@ void importCommand(const Call& c) {
   std::string error;
   must(readOff4File(c.rest[0], &off, &error) && polytopeFromOff4(off, c.rest[0], &p, &error),
        error);
+  checkWritable(c.dir);
   // The check names polygons and cells by their rows in the file.
   if (!writeModel(c.dir, c.rest[1], p, &error)) throw Failure{c.rest[0] + ": " + error};
   reportWritten(c.dir, c.rest[1], p, c.out);
@@ -244,14 +295,36 @@ void checkCommand(const Call& c) {
   c.out << line.str() << "; ok\n";
 }
 
+// The directory holding model name: dir, else the viewer's data directory from
+// ./orvex.cfg, else the shipped models, as the viewer would find it. A Failure naming
+// where it looked when it is in none.
+std::string findModel(const std::string& name, const std::string& dir,
+                      const std::string& shippedDir) {
+  std::vector<std::string> places = {dir};
+  config::Settings settings;
+  std::string ignored;
+  if (config::readConfigFile("orvex.cfg", &settings, &ignored) && !settings.dataDir.empty()) {
+    places.push_back(settings.dataDir);
+  }
+  places.push_back(shippedDir);
+  std::string looked;
+  for (const std::string& place : places) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(model::vertexFilePath(place, name), ec)) return place;
+    if (looked.find(place) == std::string::npos) looked += (looked.empty() ? "" : ", ") + place;
+  }
+  throw Failure{"no model '" + model::printable(name) + "' in " + shown(looked)};
+}
+
 void dualCommand(const Call& c) {
   checkName(c.rest[1]);
   // Only a model that passes the check has the incidences the dual is made from.
+  const std::string from = findModel(c.rest[0], c.dir, c.shippedDir);
   ModelReport report;
   std::string error;
-  must(checkModel(c.dir, c.rest[0], &report, &error), error);
+  must(checkModel(from, c.rest[0], &report, &error), error);
   Polytope dual;
-  if (!dualPolytope(loaded(c.dir, c.rest[0]), &dual, &error)) {
+  if (!dualPolytope(loaded(from, c.rest[0]), &dual, &error)) {
     throw Failure{c.rest[0] + ": " + error};
   }
   write(c.dir, c.rest[1], dual, c.out);
@@ -352,7 +425,7 @@ const Subcommand kSubcommands[] = {
     {"wythoff", 3, "GROUP RINGS NAME", wythoffCommand},
     {"duoprism", 3, "P Q NAME", duoprismCommand},
     {"antiprism-prism", 2, "P NAME", antiprismPrismCommand},
-    {"hull", 2, "POINTS-FILE NAME", hullCommand},
+    {"hull", kAnyArguments, "[--map FILE] [--keep-coordinates] POINTS-FILE NAME", hullCommand},
     {"points", 2, "SET FILE", pointsCommand},
     {"import", 2, "FILE.4off NAME", importCommand},
     {"export", 2, "NAME FILE.4off", exportCommand},
@@ -364,6 +437,7 @@ const Subcommand kSubcommands[] = {
 
 int run(const std::vector<std::string>& args, const std::string& defaultDir, std::ostream& out) {
   std::string dir = defaultDir;
+  const std::string shippedDir = defaultDir;
   std::vector<std::string> words;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "-h" || args[i] == "--help") {
@@ -388,7 +462,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
     if (command.arguments != kAnyArguments && rest.size() != command.arguments) {
       throw Failure{words[0] + " takes " + command.usage + " (see --help)"};
     }
-    command.handler(Call{dir, rest, out});
+    command.handler(Call{dir, shippedDir, rest, out});
     return 0;
   }
   throw Failure{"unknown subcommand '" + model::printable(words[0]) + "' (see --help)"};
@@ -399,23 +473,28 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
 std::string usageText() {
   return R"(usage: orvex-gen [-d DIR] SUBCOMMAND ARGS...
 
-Writes polytope models for orvex: DIR/NAME.poi (vertices, circumradius 1), DIR/fNAME.cel
-(polygons) and DIR/NAME.nor (unit outward cell normals). DIR defaults to the viewer's
-model directory, <directory of orvex-gen>/../share/orvex/models.
+Writes polytope models for orvex: DIR/NAME.poi (vertices, circumradius 1, a farthest
+first), DIR/fNAME.cel (polygons) and DIR/NAME.nor (outward cell normals, of length 1
+unless a cell needs a longer one for the viewer to tell its vertices from the next).
+DIR defaults to the viewer's model directory, <directory of orvex-gen>/../share/orvex/models.
 
 subcommands:
   wythoff GROUP RINGS NAME   uniform polytope by the Wythoff construction. GROUP is A4, B4
                              (4-3-3), D4 (node 1 central), F4 (3-4-3), H4 (5-3-3), A3A1,
                              B3A1 or H3A1 (the A1 node last); RINGS four bits, node 0
                              first: B4 1000 is the tesseract, H4 0001 the 600-cell
-  duoprism P Q NAME          the P-gon x Q-gon duoprism (3 <= P, Q): up to 167 x 167,
-                             or 3 x 198; finer ones, whose cells the viewer could not
-                             tell apart, are refused with the limit for that P or Q
-  antiprism-prism P NAME     the P-gonal antiprism x segment (3 <= P <= 140)
-  hull POINTS-FILE NAME      convex hull of 4D points: a count, then rows "x y z w", or a
-                             4OFF file; points not on the hull's corners are dropped.
-                             Refused when a point lies so close to a cell it is not on
-                             that the viewer could not tell them apart
+  duoprism P Q NAME          the P-gon x Q-gon duoprism, 3 <= P, Q <= 1000 (1000 x 1000,
+                             a million vertices, needs about 1 GB and a minute or two)
+  antiprism-prism P NAME     the P-gonal antiprism x segment (3 <= P <= 1000)
+  hull [--map FILE] [--keep-coordinates] POINTS-FILE NAME
+                             convex hull of any 4D points that span four dimensions:
+                             rows "x y z w" (spaces, tabs or commas; alone with one
+                             header line allowed, after a count line, or qhull's form:
+                             a line "4", then a count line), or a 4OFF file. Points not
+                             on the hull's corners are dropped; nearly coplanar cells
+                             stay apart with longer normals. --map writes each
+                             vertex's input row (from 0), one per line;
+                             --keep-coordinates writes the input coordinates as given
   points SET FILE            write a named point set for hull: snub-24-cell,
                              grand-antiprism, snub-cubic-prism, snub-dodecahedral-prism
   import FILE.4off NAME      read a 4OFF file, with cell normals from the cells' vertices
@@ -424,7 +503,9 @@ subcommands:
                              V, E, F, C and the cells by kind. --uniform also demands
                              one edge length and one circumradius (to 1e-12 relative)
   dual NAME NEWNAME          write the polar dual of model NAME (which must pass check)
-                             as NEWNAME: vertices and cells swap, edges and polygons
+                             as NEWNAME in DIR: vertices and cells swap, edges and
+                             polygons. NAME is found in DIR, the DataDir of ./orvex.cfg
+                             or the shipped models
   list                       the models in DIR with their counts
   library TABLE [--readme FILE] [--except NAME,...]
                              build every row of TABLE (name, family, construction,

@@ -40,19 +40,19 @@ void orderPolygon(const std::vector<Vec4>& points, std::vector<int>* polygon) {
   for (size_t i = 0; i < p.size(); ++i) p[i] = byAngle[i].second;
 }
 
-bool buildFaces(const std::vector<Vec4>& points, const std::vector<Vec4>& directions,
-                double tolerance, Polytope* out, std::string* error) {
-  double scale = 0.0;
-  for (const Vec4& p : points) scale = std::max(scale, length(p));
-  if (!(scale > 0.0) || !std::isfinite(scale)) {
-    *error = "the points are all at the origin or not finite";
-    return false;
-  }
-  const double tol = tolerance * scale;
-  const int n = static_cast<int>(points.size());
+namespace {
 
+// The cells found along directions: each one's unit normal, refit to its own points, and
+// its support set (point numbers, ascending), repeats dropped.
+struct FoundCells {
   std::vector<Vec4> normals;
   std::vector<std::vector<int>> supports;
+};
+
+FoundCells findCells(const std::vector<Vec4>& points, const std::vector<Vec4>& directions,
+                     double tol) {
+  const int n = static_cast<int>(points.size());
+  FoundCells found;
   std::map<std::vector<int>, int> seen;
   std::vector<double> dots(n);
   auto supportOf = [&](const Vec4& u) {
@@ -89,51 +89,54 @@ bool buildFaces(const std::vector<Vec4>& points, const std::vector<Vec4>& direct
       support = supportOf(u);
     }
     if (!flat || !seen.emplace(support, 0).second) continue;
-    normals.push_back(u);
-    supports.push_back(std::move(support));
+    found.normals.push_back(u);
+    found.supports.push_back(std::move(support));
   }
-  if (normals.size() < 5) {
-    *error = "the points span fewer than four dimensions";
-    return false;
-  }
+  return found;
+}
 
-  // A point is a corner when the normals of its cells span four-space; a point inside
-  // an edge, a polygon or a cell has cells whose normals all miss some direction.
+// The corners among points, as result's vertices in the points' order, and each cell's
+// corners. A point is a corner when the normals of its cells span four-space; a point
+// inside an edge, a polygon or a cell has cells whose normals all miss some direction.
+void keepCorners(const std::vector<Vec4>& points, const FoundCells& found, double tolerance,
+                 Polytope* result) {
+  const int n = static_cast<int>(points.size());
   std::vector<std::vector<int>> pointCells(n);
-  for (size_t c = 0; c < supports.size(); ++c) {
-    for (int i : supports[c]) pointCells[i].push_back(static_cast<int>(c));
+  for (size_t c = 0; c < found.supports.size(); ++c) {
+    for (int i : found.supports[c]) pointCells[i].push_back(static_cast<int>(c));
   }
   std::vector<int> renumber(n, -1);
-  Polytope result;
   for (int i = 0; i < n; ++i) {
     std::vector<Vec4> around;
-    for (int c : pointCells[i]) around.push_back(normals[c]);
+    for (int c : pointCells[i]) around.push_back(found.normals[c]);
     if (around.size() >= 4 && linearRank(around, std::max(1e-6, tolerance)) == 4) {
-      renumber[i] = static_cast<int>(result.vertices.size());
-      result.vertices.push_back(points[i]);
+      renumber[i] = static_cast<int>(result->vertices.size());
+      result->vertices.push_back(points[i]);
     }
   }
-  result.normals = normals;
-  const int cells = static_cast<int>(normals.size());
-  std::vector<std::vector<int>> vertexCells(result.vertices.size());
-  for (int c = 0; c < cells; ++c) {
+  result->normals = found.normals;
+  for (const std::vector<int>& support : found.supports) {
     std::vector<int> own;
-    for (int i : supports[c]) {
-      if (renumber[i] >= 0) {
-        own.push_back(renumber[i]);
-        vertexCells[renumber[i]].push_back(c);
-      }
+    for (int i : support) {
+      if (renumber[i] >= 0) own.push_back(renumber[i]);
     }
-    result.cellVertices.push_back(std::move(own));
+    result->cellVertices.push_back(std::move(own));
   }
+}
 
-  // Two cells meet in a polygon exactly when they share three or more vertices: the
-  // meet of two cells is a face, and a face with three vertices is no edge or vertex.
+// Two cells meet in a polygon exactly when they share three or more vertices: the meet
+// of two cells is a face, and a face with three vertices is no edge or vertex.
+void addPolygons(Polytope* result) {
+  const int cells = result->cells();
+  std::vector<std::vector<int>> vertexCells(result->vertices.size());
+  for (int c = 0; c < cells; ++c) {
+    for (int v : result->cellVertices[c]) vertexCells[v].push_back(c);
+  }
   std::vector<int> shared(cells, 0);
   std::vector<int> touched;
   for (int c = 0; c < cells; ++c) {
     touched.clear();
-    for (int v : result.cellVertices[c]) {
+    for (int v : result->cellVertices[c]) {
       for (int d : vertexCells[v]) {
         if (d <= c) continue;
         if (shared[d]++ == 0) touched.push_back(d);
@@ -143,15 +146,35 @@ bool buildFaces(const std::vector<Vec4>& points, const std::vector<Vec4>& direct
     for (int d : touched) {
       if (shared[d] >= 3) {
         std::vector<int> polygon;
-        std::set_intersection(result.cellVertices[c].begin(), result.cellVertices[c].end(),
-                              result.cellVertices[d].begin(), result.cellVertices[d].end(),
+        std::set_intersection(result->cellVertices[c].begin(), result->cellVertices[c].end(),
+                              result->cellVertices[d].begin(), result->cellVertices[d].end(),
                               std::back_inserter(polygon));
-        orderPolygon(result.vertices, &polygon);
-        result.polygons.push_back(std::move(polygon));
+        orderPolygon(result->vertices, &polygon);
+        result->polygons.push_back(std::move(polygon));
       }
       shared[d] = 0;
     }
   }
+}
+
+}  // namespace
+
+bool buildFaces(const std::vector<Vec4>& points, const std::vector<Vec4>& directions,
+                double tolerance, Polytope* out, std::string* error) {
+  double scale = 0.0;
+  for (const Vec4& p : points) scale = std::max(scale, length(p));
+  if (!(scale > 0.0) || !std::isfinite(scale)) {
+    *error = "the points are all at the origin or not finite";
+    return false;
+  }
+  const FoundCells found = findCells(points, directions, tolerance * scale);
+  if (found.normals.size() < 5) {
+    *error = "the points span fewer than four dimensions";
+    return false;
+  }
+  Polytope result;
+  keepCorners(points, found, tolerance, &result);
+  addPolygons(&result);
   *out = std::move(result);
   return true;
 }
@@ -171,6 +194,11 @@ void normalize(Polytope* polytope) {
       for (int k = 0; k < 4; ++k) p[k] = std::ldexp(p[k], -exponent);
     }
   }
+  // Offsets from vertex 0 first, exact for a polytope far from the origin (1e15 away,
+  // 1000 across), so the centre is found and taken off to the last bit of its size.
+  if (v.empty()) return;
+  const Vec4 base = v[0];
+  for (Vec4& p : v) p = p - base;
   Vec4 c = centroid(v);
   double r = 0.0;
   for (Vec4& p : v) {

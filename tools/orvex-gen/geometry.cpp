@@ -56,8 +56,21 @@ void symmetricEigen(const double m[4][4], double values[4], Vec4 vectors[4]) {
 Vec4 centroid(const std::vector<Vec4>& points) {
   Vec4 c;
   if (points.empty()) return c;
-  for (const Vec4& p : points) c = c + p;
-  return (1.0 / points.size()) * c;
+  // Offsets from the first point, summed with compensation: points far from the origin
+  // (1e15 away, a unit apart) keep their centre to the last bit instead of losing it to
+  // the size of a plain sum.
+  const Vec4& base = points[0];
+  for (int k = 0; k < 4; ++k) {
+    double sum = 0.0, carry = 0.0;
+    for (const Vec4& p : points) {
+      const double d = p[k] - base[k];
+      const double t = sum + d;
+      carry += std::fabs(sum) >= std::fabs(d) ? (sum - t) + d : (d - t) + sum;
+      sum = t;
+    }
+    c[k] = base[k] + (sum + carry) / static_cast<double>(points.size());
+  }
+  return c;
 }
 
 void principalAxes(const std::vector<Vec4>& points, double values[4], Vec4 axes[4]) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -35,6 +36,12 @@ std::string polygonProblem(const model::IndexList& polygon, const model::Vec4Tab
   std::set<int> distinct(polygon.data.get(), polygon.data.get() + polygon.count);
   if (static_cast<int>(distinct.size()) != polygon.count) return "repeats a vertex";
   std::vector<Vec4> corners = cornersOf(polygon, vertices);
+  if (polygon.count == 3) {
+    // A triangle is flat and convex; it only must not be a line.
+    const Vec4 a = corners[1] - corners[0], b = corners[2] - corners[0];
+    const double area2 = dot(a, a) * dot(b, b) - dot(a, b) * dot(a, b);
+    return area2 > 1e-24 ? "" : "has three vertices in a line";
+  }
   double values[4];
   Vec4 axes[4];
   principalAxes(corners, values, axes);
@@ -76,41 +83,53 @@ bool readWrittenNormals(const model::TextSource& source, const std::string& data
   return static_cast<bool>(normalsFile);
 }
 
-// The checks on a model as the viewer loaded it; written holds its normals as written.
-bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const std::string& name,
-                 double requiredMargin, ModelReport* report, std::string* error) {
-  auto fail = [&](const std::string& problem) {
+// Polygons closer than this to sharing a plane, for the loaded model (circumradius
+// about 1), count as coplanar: a split face, not an edge between two faces.
+constexpr double kCoplanar = 1e-13;
+
+using Edge = std::pair<int, int>;
+
+Edge edgeOf(int a, int b) { return {std::min(a, b), std::max(a, b)}; }
+
+struct Fail {
+  const std::string& name;
+  std::string* error;
+  bool operator()(const std::string& problem) const {
     *error = name + ": " + problem;
     return false;
-  };
-  const model::Vec4Table& vertices = *m.vertices;
-  const model::IndexListArray& polygons = *m.polygons;
-  const model::IndexListArray& cellVertices = *m.cellVertices;
-  const model::IndexListArray& cellPolygons = *m.cellPolygons;
-  const int V = vertices.count, F = polygons.count, C = written.count;
+  }
+};
 
-  std::set<std::pair<int, int>> edges;
-  std::map<std::vector<int>, int> polygonTwins;
-  for (int f = 0; f < F; ++f) {
-    std::string problem = polygonProblem(polygons[f], vertices);
+// Every polygon is a flat convex boundary and none repeats another; edges receives the
+// edges of all polygons.
+bool checkPolygons(const model::Model& m, const Fail& fail, std::set<Edge>* edges) {
+  const model::IndexListArray& polygons = *m.polygons;
+  std::map<std::vector<int>, int> twins;
+  for (int f = 0; f < polygons.count; ++f) {
+    const model::IndexList& polygon = polygons[f];
+    std::string problem = polygonProblem(polygon, *m.vertices);
     if (!problem.empty()) return fail("polygon " + std::to_string(f) + " " + problem);
-    std::vector<int> sorted(polygons[f].data.get(), polygons[f].data.get() + polygons[f].count);
+    std::vector<int> sorted(polygon.data.get(), polygon.data.get() + polygon.count);
     std::sort(sorted.begin(), sorted.end());
-    auto twin = polygonTwins.emplace(sorted, f);
+    auto twin = twins.emplace(sorted, f);
     if (!twin.second) {
       return fail("polygon " + std::to_string(f) + " repeats polygon " +
                   std::to_string(twin.first->second));
     }
-    for (int i = 0; i < polygons[f].count; ++i) {
-      int a = polygons[f][i], b = polygons[f][(i + 1) % polygons[f].count];
-      edges.insert({std::min(a, b), std::max(a, b)});
+    for (int i = 0; i < polygon.count; ++i) {
+      edges->insert(edgeOf(polygon[i], polygon[(i + 1) % polygon.count]));
     }
   }
-  const int E = static_cast<int>(edges.size());
+  return true;
+}
 
+// Every polygon lies in exactly two cells, and V - E + F - C = 0.
+bool checkPolygonCells(const model::Model& m, int E, const Fail& fail) {
+  const int V = m.vertices->count, F = m.polygons->count, C = m.cellNormals->count;
   std::vector<int> cellsOfPolygon(F, 0);
   for (int c = 0; c < C; ++c) {
-    for (int i = 0; i < cellPolygons[c].count; ++i) ++cellsOfPolygon[cellPolygons[c][i]];
+    const model::IndexList& own = (*m.cellPolygons)[c];
+    for (int i = 0; i < own.count; ++i) ++cellsOfPolygon[own[i]];
   }
   for (int f = 0; f < F; ++f) {
     if (cellsOfPolygon[f] != 2) {
@@ -122,77 +141,154 @@ bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const s
     return fail("V - E + F - C = " + std::to_string(V) + " - " + std::to_string(E) + " + " +
                 std::to_string(F) + " - " + std::to_string(C) + " is not 0");
   }
+  return true;
+}
 
-  std::vector<Vec4> all(vertices.data.get(), vertices.data.get() + V);
-  const Vec4 centre = centroid(all);
-  std::map<std::vector<int>, int> twins;
-  std::map<std::string, int> kinds;
-  double smallest = INFINITY;
-  for (int c = 0; c < C; ++c) {
-    const std::string cell = "cell " + std::to_string(c);
-    const Vec4& n = written[c];
-    const double normalLength = length(n);
-    // The viewer's rule, on the normal as written, against a strict one on the unit normal.
-    const double h = model::supportValue(n, vertices);
-    double next = -INFINITY;
-    int nearest = -1;
-    std::vector<int> strict;
-    for (int v = 0; v < V; ++v) {
-      double d = dot(n, vertices[v]);
-      if ((h - d) / normalLength < kFlat) {
-        strict.push_back(v);
-      } else if (d > next) {
-        next = d;
-        nearest = v;
-      }
+// The vertices coordinate by coordinate, so a normal's dot products run as vector loops.
+struct Columns {
+  explicit Columns(const model::Vec4Table& v) : x(v.count), y(v.count), z(v.count), w(v.count) {
+    for (int i = 0; i < v.count; ++i) {
+      x[i] = v[i].x;
+      y[i] = v[i].y;
+      z[i] = v[i].z;
+      w[i] = v[i].w;
     }
-    const model::IndexList& own = cellVertices[c];
-    std::vector<int> viewer(own.data.get(), own.data.get() + own.count);
-    if (viewer != strict) {
-      return fail(cell + ": the viewer's incidence rule finds " + std::to_string(viewer.size()) +
-                  " vertices, but " + std::to_string(strict.size()) + " lie on its hyperplane");
-    }
-    const double margin = h - next;
-    smallest = std::min(smallest, margin);
-    if (margin < requiredMargin) {
-      return fail(cell + ": vertex " + std::to_string(nearest) + " lies only " + shortReal(margin) +
-                  " from its hyperplane; the viewer's incidence rule needs " +
-                  shortReal(requiredMargin));
-    }
-    if (affineRank(cornersOf(own, vertices), kFlat) != 3) {
-      return fail(cell + " does not span three dimensions");
-    }
-    if (!(dot(n, centre) < h - kFlat * normalLength)) return fail(cell + ": its normal points inward");
-    auto twin = twins.emplace(viewer, c);
-    if (!twin.second) {
-      return fail(cell + " has the same vertices as cell " + std::to_string(twin.first->second));
-    }
-    // The cell's polygons close up: each of their edges is shared by exactly two.
-    std::map<std::pair<int, int>, int> cellEdges;
-    int sides[64] = {};
-    int maxSides = 3;
-    for (int i = 0; i < cellPolygons[c].count; ++i) {
-      const model::IndexList& p = polygons[cellPolygons[c][i]];
-      for (int k = 0; k < p.count; ++k) {
-        int a = p[k], b = p[(k + 1) % p.count];
-        ++cellEdges[{std::min(a, b), std::max(a, b)}];
-      }
-      if (p.count < 64) {
-        ++sides[p.count];
-        maxSides = std::max(maxSides, p.count);
-      }
-    }
-    for (const auto& [edge, uses] : cellEdges) {
-      if (uses != 2) {
-        return fail(cell + ": its polygons do not close up at edge " + std::to_string(edge.first) +
-                    "-" + std::to_string(edge.second));
-      }
-    }
-    std::string kind = cellKindName(sides, maxSides);
-    if (kind.empty()) kind = std::to_string(cellPolygons[c].count) + "-face";
-    ++kinds[kind];
   }
+  std::vector<double> x, y, z, w;
+};
 
+// The cell's incidence as written: the viewer's vertices are exactly its polygons'
+// vertices, all within half the tolerance of the hyperplane (the rule on the normal as
+// written, whose length scales it), and every other vertex at least requiredMargin below.
+bool checkIncidence(const model::Model& m, const Vec4& n, int c, const Columns& columns,
+                    double requiredMargin, double* support, double* margin, const Fail& fail) {
+  const std::string cell = "cell " + std::to_string(c);
+  const int V = m.vertices->count;
+  const double *x = columns.x.data(), *y = columns.y.data(), *z = columns.z.data(),
+               *w = columns.w.data();
+  // The products in the loader's order, so the doubles are the viewer's.
+  auto product = [&](int i) { return n.x * x[i] + n.y * y[i] + n.z * z[i] + n.w * w[i]; };
+  const model::IndexList& own = (*m.cellVertices)[c];
+  // The viewer's own vertices hold the greatest product: the rule always keeps it.
+  double h = -INFINITY;
+  for (int i = 0; i < own.count; ++i) h = std::max(h, product(own[i]));
+  // One branch-free pass over every vertex, two at a time in vector registers (a maximum
+  // does not depend on the order): vertices in the band count as on, the others' greatest
+  // product is the next layer. The nearest vertex is looked up only for a message.
+  const double band = h - 0.5 * model::kIncidenceTolerance;
+  typedef double Pair __attribute__((vector_size(16)));
+  typedef long long Mask __attribute__((vector_size(16)));
+  const Pair nx = {n.x, n.x}, ny = {n.y, n.y}, nz = {n.z, n.z}, nw = {n.w, n.w};
+  const Pair bands = {band, band}, none = {-INFINITY, -INFINITY};
+  Pair nextPair = none;
+  Mask onPair = {0, 0};
+  int i = 0;
+  for (; i + 1 < V; i += 2) {
+    Pair px, py, pz, pw;
+    std::memcpy(&px, x + i, sizeof px);
+    std::memcpy(&py, y + i, sizeof py);
+    std::memcpy(&pz, z + i, sizeof pz);
+    std::memcpy(&pw, w + i, sizeof pw);
+    const Pair d = nx * px + ny * py + nz * pz + nw * pw;
+    const Mask on = d > bands;
+    onPair -= on;
+    const Pair off = on ? none : d;
+    nextPair = off > nextPair ? off : nextPair;
+  }
+  double next = std::max(nextPair[0], nextPair[1]);
+  int strict = static_cast<int>(onPair[0] + onPair[1]);
+  for (; i < V; ++i) {
+    const double d = product(i);
+    strict += d > band;
+    next = std::max(next, d > band ? -INFINITY : d);
+  }
+  *support = h;
+  std::set<int> used;
+  const model::IndexList& polygons = (*m.cellPolygons)[c];
+  for (int i = 0; i < polygons.count; ++i) {
+    const model::IndexList& p = (*m.polygons)[polygons[i]];
+    used.insert(p.data.get(), p.data.get() + p.count);
+  }
+  for (int i = 0; i < own.count; ++i) {
+    if (!used.count(own[i])) {
+      return fail(cell + ": the viewer's incidence rule puts vertex " + std::to_string(own[i]) +
+                  " on it, but none of its polygons uses it");
+    }
+  }
+  if (own.count != strict) {
+    return fail(cell + ": the viewer's incidence rule finds " + std::to_string(own.count) +
+                " vertices, but " + std::to_string(strict) + " lie on its hyperplane");
+  }
+  *margin = h - next;
+  if (*margin < requiredMargin) {
+    int nearest = 0;
+    while (nearest < V && product(nearest) != next) ++nearest;
+    return fail(cell + ": vertex " + std::to_string(nearest) + " lies only " + shortReal(*margin) +
+                " from its hyperplane; the viewer's incidence rule needs " +
+                shortReal(requiredMargin));
+  }
+  return true;
+}
+
+// How far polygon b strays from the plane of polygon a, the two sharing edge: the
+// plane is spanned by the edge and a's corner farthest from its line.
+double offPlane(const model::Vec4Table& vertices, const Edge& edge, const model::IndexList& a,
+                const model::IndexList& b) {
+  const Vec4 p = vertices[edge.first];
+  const Vec4 along = vertices[edge.second] - p;
+  const Vec4 e1 = (1.0 / length(along)) * along;
+  auto offLine = [&](const Vec4& q) {
+    const Vec4 d = q - p;
+    return d - dot(d, e1) * e1;
+  };
+  Vec4 e2;
+  for (int k = 0; k < a.count; ++k) {
+    const Vec4 off = offLine(vertices[a[k]]);
+    if (length(off) > length(e2)) e2 = off;
+  }
+  if (!(length(e2) > 0.0)) return 0.0;
+  e2 = (1.0 / length(e2)) * e2;
+  double farthest = 0.0;
+  for (int k = 0; k < b.count; ++k) {
+    const Vec4 off = offLine(vertices[b[k]]);
+    farthest = std::max(farthest, length(off - dot(off, e2) * e2));
+  }
+  return farthest;
+}
+
+// The cell's polygons close up, each edge shared by exactly two, and no two that share an
+// edge lie in one plane. sides counts its polygons by their number of sides.
+bool checkClosure(const model::Model& m, int c, int sides[64], int* maxSides, const Fail& fail) {
+  const std::string cell = "cell " + std::to_string(c);
+  const model::IndexList& own = (*m.cellPolygons)[c];
+  std::map<Edge, std::vector<int>> cellEdges;
+  for (int i = 0; i < own.count; ++i) {
+    const model::IndexList& p = (*m.polygons)[own[i]];
+    for (int k = 0; k < p.count; ++k)
+      cellEdges[edgeOf(p[k], p[(k + 1) % p.count])].push_back(own[i]);
+    if (p.count < 64) {
+      ++sides[p.count];
+      *maxSides = std::max(*maxSides, p.count);
+    }
+  }
+  for (const auto& [edge, users] : cellEdges) {
+    if (users.size() != 2) {
+      return fail(cell + ": its polygons do not close up at edge " + std::to_string(edge.first) +
+                  "-" + std::to_string(edge.second));
+    }
+    const double farthest =
+        offPlane(*m.vertices, edge, (*m.polygons)[users[0]], (*m.polygons)[users[1]]);
+    if (farthest < kCoplanar) {
+      return fail(cell + ": polygons " + std::to_string(users[0]) + " and " +
+                  std::to_string(users[1]) + " meet at edge " + std::to_string(edge.first) + "-" +
+                  std::to_string(edge.second) + " in one plane, so they are one face split");
+    }
+  }
+  return true;
+}
+
+// "120 dodecahedra, 600 tetrahedra": kinds, most numerous first.
+std::string describeKinds(const std::map<std::string, int>& kinds) {
   std::vector<std::pair<int, std::string>> byCount;
   for (const auto& [kind, count] : kinds) byCount.push_back({-count, kind});
   std::sort(byCount.begin(), byCount.end());
@@ -214,11 +310,52 @@ bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const s
     }
     listed += (listed.empty() ? "" : ", ") + shown;
   }
-  report->vertices = V;
+  return listed;
+}
+
+// The checks on a model as the viewer loaded it; written holds its normals as written.
+bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const std::string& name,
+                 double requiredMargin, ModelReport* report, std::string* error) {
+  const Fail fail{name, error};
+  std::set<Edge> edges;
+  if (!checkPolygons(m, fail, &edges)) return false;
+  const int E = static_cast<int>(edges.size());
+  if (!checkPolygonCells(m, E, fail)) return false;
+
+  const model::Vec4Table& vertices = *m.vertices;
+  const Vec4 centre =
+      centroid(std::vector<Vec4>(vertices.data.get(), vertices.data.get() + vertices.count));
+  const Columns columns(vertices);
+  std::map<std::vector<int>, int> twins;
+  std::map<std::string, int> kinds;
+  double smallest = INFINITY;
+  for (int c = 0; c < written.count; ++c) {
+    const std::string cell = "cell " + std::to_string(c);
+    const Vec4& n = written[c];
+    double h = 0.0, margin = 0.0;
+    if (!checkIncidence(m, n, c, columns, requiredMargin, &h, &margin, fail)) return false;
+    smallest = std::min(smallest, margin);
+    const model::IndexList& own = (*m.cellVertices)[c];
+    if (affineRank(cornersOf(own, vertices), kCoplanar) < 3) {
+      return fail(cell + " does not span three dimensions");
+    }
+    if (!(dot(n, centre) < h - kFlat * length(n))) return fail(cell + ": its normal points inward");
+    auto twin = twins.emplace(std::vector<int>(own.data.get(), own.data.get() + own.count), c);
+    if (!twin.second) {
+      return fail(cell + " has the same vertices as cell " + std::to_string(twin.first->second));
+    }
+    int sides[64] = {};
+    int maxSides = 3;
+    if (!checkClosure(m, c, sides, &maxSides, fail)) return false;
+    std::string kind = cellKindName(sides, maxSides);
+    if (kind.empty()) kind = std::to_string((*m.cellPolygons)[c].count) + "-face";
+    ++kinds[kind];
+  }
+  report->vertices = vertices.count;
   report->edges = E;
-  report->polygons = F;
-  report->cells = C;
-  report->cellKinds = listed;
+  report->polygons = m.polygons->count;
+  report->cells = written.count;
+  report->cellKinds = describeKinds(kinds);
   report->smallestMargin = smallest;
   return true;
 }

@@ -31,10 +31,12 @@ constexpr double kLibraryMargin = 1e-3;
 /// Loads model `name` from dataDir with model::loadModel and checks: every polygon has
 /// three or more distinct vertices and is flat and convex in boundary order, and lies
 /// in exactly two cells; V - E + F - C = 0; every cell spans three dimensions, has its
-/// polygons closing up, a normal pointing away from the centre, no twin, the same
-/// vertices under the viewer's rule as under a strict one (5e-6), and a margin of at least
-/// requiredMargin. On failure returns false with one line: "<name>: <problem>" (or the
-/// loader's message).
+/// polygons closing up with no two neighbours in one plane, a normal pointing away from
+/// the centre, no twin, exactly its polygons' vertices under the viewer's rule, those
+/// within half the viewer's tolerance of the hyperplane and every other vertex at least
+/// requiredMargin below it, both measured with the normal as written (its length scales
+/// them, as it scales the viewer's rule). On failure returns false with one line: "<name>:
+/// <problem>" (or the loader's message).
 bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,
                 std::string* error, double requiredMargin = kRequiredMargin);
 

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
+#include <set>
 #include <sstream>
 
 #include "model/loader.h"
+#include "tools/orvex-gen/dual.h"
 #include "tools/orvex-gen/geometry.h"
+#include "tools/orvex-gen/hull.h"
 #include "tools/orvex-gen/model_writer.h"
 #include "tools/orvex-gen/test_support.h"
 
@@ -126,6 +131,18 @@ TEST(ModelCheckTest, FindsEachKindOfFault) {
               "rule needs 2e-05");
   }
   {
+    SpoiledTesseract t;  // one square split into two triangles: a face cut in its own plane
+    std::istringstream in(t.line("cel", 1));
+    int n, a, b, c, d;
+    in >> n >> a >> b >> c >> d;
+    std::ostringstream split;
+    split << "3 " << a << ' ' << b << ' ' << c << "\n3 " << a << ' ' << c << ' ' << d;
+    t.edit("cel", "24\n" + t.line("cel", 1), "25\n" + split.str());
+    const std::string found = t.check();
+    EXPECT_NE(found.find(": polygons 0 and 1 meet at edge "), std::string::npos) << found;
+    EXPECT_NE(found.find(" in one plane, so they are one face split"), std::string::npos) << found;
+  }
+  {
     SpoiledTesseract t;  // a missing file is the loader's own message
     std::remove(t.path("nor").c_str());
     EXPECT_EQ(t.check(), "Cannot open file" + t.path("nor"));
@@ -151,7 +168,7 @@ TEST(ModelCheckTest, WriterWritesOnlyWhatPassesAndKeepsTheOldModelOnRefusal) {
   const std::pair<const Polytope*, std::string> kRefused[] = {
       {&crossed, "not writing t: polygon 3 is not convex in boundary order"},
       {&holed, "not writing t: V - E + F - C = 16 - 32 + 23 - 8 is not 0"},
-      {&flipped, "not writing t: polygon "},
+      {&flipped, "not writing t: cell 2: "},
   };
   for (const auto& [polytope, message] : kRefused) {
     EXPECT_FALSE(writeModel(scratch.path(), "t", *polytope, &error)) << message;
@@ -163,6 +180,91 @@ TEST(ModelCheckTest, WriterWritesOnlyWhatPassesAndKeepsTheOldModelOnRefusal) {
   }
   ModelReport report;
   EXPECT_TRUE(checkModel(scratch.path(), "t", &report, &error)) << error;
+}
+
+// The check measures with the normals as written, as the viewer's rule does: a vertex
+// 4e-05 from a cell it is not on clears the rule with unit normals, but with normals of
+// length 0.3 it lies only 1.2e-05 below, inside the margin.
+TEST(ModelCheckTest, MeasuresIncidenceWithTheNormalsAsWritten) {
+  std::vector<Vec4> points = testing::wythoffOf("B4", "1000").vertices;
+  const double half = std::fabs(points[0].x);
+  points.emplace_back(half + 2e-5 * 2 * half, 0, 0, 0);  // a low pyramid on one cube
+  Polytope hull;
+  std::string error;
+  ASSERT_TRUE(convexHull(points, &hull, &error)) << error;
+  testing::ScratchDir scratch;
+  ASSERT_TRUE(writeModel(scratch.path(), "p", hull, &error)) << error;
+  ModelReport report;
+  ASSERT_TRUE(checkModel(scratch.path(), "p", &report, &error)) << error;
+  const double unitMargin = report.smallestMargin;
+  EXPECT_NEAR(unitMargin, 4e-5, 4e-6);
+
+  const std::string normals = model::normalsFilePath(scratch.path(), "p.nor");
+  std::istringstream in(testing::readText(normals));
+  int count;
+  double header;
+  in >> count >> header;
+  std::ostringstream shorter;
+  shorter.precision(17);
+  shorter << count << " 0\n";
+  for (int c = 0; c < count; ++c) {
+    Vec4 n;
+    in >> n.x >> n.y >> n.z >> n.w;
+    n = (0.3 / length(n)) * n;
+    shorter << n.x << ' ' << n.y << ' ' << n.z << ' ' << n.w << '\n';
+  }
+  testing::writeText(normals, shorter.str());
+  EXPECT_FALSE(checkModel(scratch.path(), "p", &report, &error));
+  const size_t at = error.find(" lies only ");
+  ASSERT_NE(at, std::string::npos) << error;
+  EXPECT_NEAR(std::atof(error.c_str() + at + 11), 0.3 * unitMargin, 1e-7) << error;
+  EXPECT_NE(error.find(" from its hyperplane; the viewer's incidence rule needs 2e-05"),
+            std::string::npos)
+      << error;
+}
+
+// Every writer gives each cell the vertices of its polygons under the viewer's own rule,
+// measured here apart from the check: six points whose hull has a vertex 3.9e-06 from a
+// cell of its dual, hulled, then dualised.
+TEST(ModelCheckTest, WrittenModelsHaveExactlyTheirPolygonsVerticesOnEachCell) {
+  const std::vector<Vec4> six = {
+      {0.0014483872420678852, 0.003342119193639329, 0.0004553850973951948,
+       -0.0013350967789113265},
+      {0.0009935766391905912, 0.004696861719758633, -0.0001133802252426211,
+       -0.0008404673766438068},
+      {0.0006683298010335464, 0.002719674912378711, 0.0016052516077795821,
+       -0.0015106461072010924},
+      {-0.002859928024766471, -0.0024321173855392795, 0.0005670833929509907,
+       0.0010178387913008077},
+      {0.00018406157798207972, 7.829790429283632e-05, -0.002171079489071502,
+       0.0006105645866570149},
+      {1.0052979614625008, -0.0010683563308936516, 0.0018789139944762096,
+       0.0010341763162941072}};
+  testing::ScratchDir scratch;
+  Polytope hull, dual;
+  std::string error;
+  ASSERT_TRUE(convexHull(six, &hull, &error)) << error;
+  ASSERT_TRUE(writeModel(scratch.path(), "six", hull, &error)) << error;
+  Polytope loaded;
+  ASSERT_TRUE(loadPolytope(scratch.path(), "six", &loaded, &error)) << error;
+  ASSERT_TRUE(dualPolytope(loaded, &dual, &error)) << error;
+  ASSERT_TRUE(writeModel(scratch.path(), "dual", dual, &error)) << error;
+  for (const char* name : {"six", "dual"}) {
+    model::Model m;
+    model::Vec3List projected;
+    ASSERT_TRUE(model::loadModel(scratch.path(), name, &m, &projected, &error)) << error;
+    for (int c = 0; c < m.cellNormals->count; ++c) {
+      std::set<int> used;
+      const model::IndexList& polygons = (*m.cellPolygons)[c];
+      for (int i = 0; i < polygons.count; ++i) {
+        const model::IndexList& p = (*m.polygons)[polygons[i]];
+        used.insert(p.data.get(), p.data.get() + p.count);
+      }
+      const model::IndexList& own = (*m.cellVertices)[c];
+      EXPECT_EQ(std::set<int>(own.data.get(), own.data.get() + own.count), used)
+          << name << " cell " << c;
+    }
+  }
 }
 
 TEST(ModelCheckTest, NamesCellKindsByTheirPolygons) {

@@ -11,6 +11,7 @@
 #include "tools/orvex-gen/faces.h"
 #include "tools/orvex-gen/geometry.h"
 #include "tools/orvex-gen/model_check.h"
+#include "tools/orvex-gen/normal_length.h"
 
 namespace orvex::gen {
 namespace {
@@ -38,9 +39,13 @@ bool checkModelName(const std::string& name, std::string* error) {
 }
 
 std::string formatReal(double v) {
-  if (std::fabs(v) < 1e-12) return "0";
+  if (v == 0.0) return "0";
+  // The shortest of 15, 16 or 17 digits that reads back as the same double.
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.15g", v);
+  for (int digits = 15; digits <= 17; ++digits) {
+    std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
+    if (std::strtod(buffer, nullptr) == v) break;
+  }
   return buffer;
 }
 
@@ -48,33 +53,110 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
   return model::writeFilesWhole({{path, text}}, error);
 }
 
-bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,
-                std::string* error, double requiredMargin) {
-  if (!checkModelName(name, error)) return false;
-  normalize(&polytope);
+namespace {
 
+// The vertices as the viewer will hold them: scaled so that vertex 0 has length 1.
+Polytope asLoaded(const Polytope& p) {
+  Polytope loaded = p;
+  const Vec4& first = p.vertices[0];
+  const double s = 1.0 / std::sqrt(first.x * first.x + first.y * first.y + first.z * first.z +
+                                   first.w * first.w);
+  for (Vec4& v : loaded.vertices) v = s * v;
+  return loaded;
+}
+
+// The files' texts: vertices, polygons and normals, each normal at its written length.
+void formatModel(const std::string& name, const Polytope& p, const std::vector<double>& lengths,
+                 std::string* vertexText, std::string* polygonText, std::string* normalText) {
   std::ostringstream vertices;
-  vertices << polytope.vertices.size() << " 0\n";
-  for (const Vec4& v : polytope.vertices) writeRow(vertices, v);
+  vertices << p.vertices.size() << " 0\n";
+  for (const Vec4& v : p.vertices) writeRow(vertices, v);
   vertices << name << ".nor\n";
+  *vertexText = vertices.str();
 
   std::ostringstream polygons;
-  polygons << polytope.polygons.size() << '\n';
-  for (const auto& polygon : polytope.polygons) {
+  polygons << p.polygons.size() << '\n';
+  for (const auto& polygon : p.polygons) {
     polygons << polygon.size() << ' ';
     for (int v : polygon) polygons << v + 1 << ' ';
     polygons << '\n';
   }
+  *polygonText = polygons.str();
 
   std::ostringstream normals;
-  normals << polytope.normals.size() << " 0\n";
-  for (const Vec4& n : polytope.normals) writeRow(normals, (1.0 / length(n)) * n);
+  normals << p.normals.size() << " 0\n";
+  for (int c = 0; c < p.cells(); ++c) {
+    writeRow(normals, (lengths[c] / length(p.normals[c])) * p.normals[c]);
+  }
+  *normalText = normals.str();
+}
+
+}  // namespace
+
+void putFarthestFirst(Polytope* p, std::vector<int>* order) {
+  const int n = static_cast<int>(p->vertices.size());
+  order->resize(n);
+  for (int v = 0; v < n; ++v) (*order)[v] = v;
+  int farthest = 0;
+  for (int v = 1; v < n; ++v) {
+    if (length(p->vertices[v]) > length(p->vertices[farthest])) farthest = v;
+  }
+  // Vertices on one sphere differ in length only by rounding; vertex 0 then stays, so
+  // the order the construction gave (and an exported model's) is kept.
+  if (length(p->vertices[farthest]) <= (1.0 + 1e-12) * length(p->vertices[0])) return;
+  // Swapping two vertices keeps every other number, so the files stay close to the order
+  // the construction gave.
+  std::swap(p->vertices[0], p->vertices[farthest]);
+  std::swap((*order)[0], (*order)[farthest]);
+  auto renumber = [farthest](int& v) { v = v == 0 ? farthest : v == farthest ? 0 : v; };
+  for (auto& polygon : p->polygons) std::for_each(polygon.begin(), polygon.end(), renumber);
+  for (auto& cell : p->cellVertices) {
+    std::for_each(cell.begin(), cell.end(), renumber);
+    std::sort(cell.begin(), cell.end());
+  }
+}
+
+bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,
+                std::string* error, double requiredMargin) {
+  WriteOptions options;
+  options.requiredMargin = requiredMargin;
+  return writeModel(dir, name, std::move(polytope), options, error);
+}
+
+bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,
+                const WriteOptions& options, std::string* error) {
+  if (!checkModelName(name, error)) return false;
+  if (polytope.vertices.empty()) {
+    *error = "not writing " + name + ": it has no vertices";
+    return false;
+  }
+  if (!options.keepCoordinates) {
+    normalize(&polytope);
+    // Rounding noise about the centre is written as 0, so it neither shows nor carries a
+    // sign; it is done before anything is measured, so the files hold what was checked.
+    for (Vec4& v : polytope.vertices) {
+      for (int k = 0; k < 4; ++k) {
+        if (std::fabs(v[k]) < 1e-15) v[k] = 0.0;
+      }
+    }
+  }
+  std::vector<int> order;
+  putFarthestFirst(&polytope, &order);
+  std::vector<double> lengths;
+  std::string problem;
+  if (!normalLengths(asLoaded(polytope), kRequiredMargin, &lengths, &problem)) {
+    *error = "not writing " + name + ": " + problem;
+    return false;
+  }
+  std::string vertexText, polygonText, normalText;
+  formatModel(name, polytope, lengths, &vertexText, &polygonText, &normalText);
+  if (options.order) *options.order = std::move(order);
 
   // Normals first and the vertex file, which names them, last: the order the viewer reads.
   std::vector<model::OutputFile> files = {
-      {model::normalsFilePath(dir, name + ".nor"), normals.str()},
-      {model::polygonFilePath(dir, name), polygons.str()},
-      {model::vertexFilePath(dir, name), vertices.str()},
+      {model::normalsFilePath(dir, name + ".nor"), normalText},
+      {model::polygonFilePath(dir, name), polygonText},
+      {model::vertexFilePath(dir, name), vertexText},
   };
 
   // Loaded from memory exactly as the viewer will load it from disk.
@@ -88,8 +170,7 @@ bool writeModel(const std::string& dir, const std::string& name, Polytope polyto
     return false;
   };
   ModelReport report;
-  std::string problem;
-  if (!checkModelFrom(fromMemory, dir, name, &report, &problem, requiredMargin)) {
+  if (!checkModelFrom(fromMemory, dir, name, &report, &problem, options.requiredMargin)) {
     if (problem.rfind(name + ": ", 0) == 0) problem.erase(0, name.size() + 2);
     *error = "not writing " + name + ": " + problem;
     return false;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "tools/orvex-gen/model_check.h"
 #include "tools/orvex-gen/polytope.h"
@@ -16,8 +17,8 @@ constexpr size_t kMaxModelName = 250;
 /// kMaxModelName bytes.
 bool checkModelName(const std::string& name, std::string* error);
 
-/// A real as the model files hold it: %.15g, with magnitudes below 1e-12 written as 0
-/// so that rounding noise neither shows nor carries a sign.
+/// A real as the model files hold it: the shortest of %.15g, %.16g and %.17g that reads
+/// back as the same double.
 std::string formatReal(double v);
 
 /// Writes text to the file at path whole or not at all (model::writeFilesWhole): through a
@@ -25,9 +26,27 @@ std::string formatReal(double v);
 /// failure (a full disk) with the old file as it was. False with "<path>: ..." then.
 bool writeTextFile(const std::string& path, const std::string& text, std::string* error);
 
+/// Renumbers the vertices so that vertex 0 is one farthest from the origin, to 1e-12
+/// relative (the viewer scales vertex 0 to length 1, so the whole polytope then fits its
+/// frame), by swapping it with vertex 0. order receives, for each new vertex number, the number it
+/// had.
+void putFarthestFirst(Polytope* p, std::vector<int>* order);
+
+struct WriteOptions {
+  /// The incidence margin the check demands (see model_check.h).
+  double requiredMargin = kRequiredMargin;
+  /// Writes the coordinates as given instead of centred and scaled to circumradius 1.
+  bool keepCoordinates = false;
+  /// When set, receives for each written vertex its number in the given polytope.
+  std::vector<int>* order = nullptr;
+};
+
 /// Writes <dir>/<name>.poi (the vertices, then the word "<name>.nor"), <dir>/f<name>.cel
 /// and <dir>/<name>.nor, creating dir if needed. The vertices are first centred on
-/// their centroid and scaled to circumradius 1, and the normals scaled to length 1.
+/// their centroid and scaled to circumradius 1 (unless options.keepCoordinates), and a
+/// farthest vertex becomes vertex 0 (putFarthestFirst). Each normal is written at length
+/// 1 where its cell clears the viewer's incidence rule by kRequiredMargin, and longer
+/// where it needs to (normalLengths).
 /// The model is then loaded from memory as the viewer would load it and checked
 /// (checkModelFrom); only a model that passes is written, by model::writeFilesWhole, so
 /// on any failure, a rename failing part-way included, an existing model of that name
@@ -36,5 +55,7 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
 /// requiredMargin is the incidence margin the check demands (see model_check.h).
 bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,
                 std::string* error, double requiredMargin = kRequiredMargin);
+bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,
+                const WriteOptions& options, std::string* error);
 
 }  // namespace orvex::gen

@@ -187,15 +187,27 @@ bool polytopeFromOff4(const Off4& off, const std::string& path, Polytope* out, s
   Polytope result;
   result.vertices = off.vertices;
   result.polygons = off.polygons;
-  const Vec4 centre = centroid(off.vertices);
+  // Scaled first by a power of two, which is exact, to coordinates below 1, as the hull
+  // does: a polytope 1e155 or 1e-200 across then squares without overflow or underflow.
+  double largest = 0.0;
+  for (const Vec4& v : result.vertices) {
+    for (int k = 0; k < 4; ++k) largest = std::max(largest, std::fabs(v[k]));
+  }
+  int exponent = 0;
+  if (largest > 0.0 && std::isfinite(largest)) std::frexp(largest, &exponent);
+  for (Vec4& v : result.vertices) {
+    for (int k = 0; k < 4; ++k) v[k] = std::ldexp(v[k], -exponent);
+  }
+  const std::vector<Vec4>& vertices = result.vertices;
+  const Vec4 centre = centroid(vertices);
   double scale = 0.0;
-  for (const Vec4& v : off.vertices) scale = std::max(scale, length(v - centre));
+  for (const Vec4& v : vertices) scale = std::max(scale, length(v - centre));
   const double tol = 1e-7 * scale;
   for (size_t c = 0; c < off.cells.size(); ++c) {
     std::set<int> own;
     for (int f : off.cells[c]) own.insert(off.polygons[f].begin(), off.polygons[f].end());
     std::vector<Vec4> corners;
-    for (int v : own) corners.push_back(off.vertices[v]);
+    for (int v : own) corners.push_back(vertices[v]);
     auto fail = [&](const std::string& problem) {
       *error = path + ": cell " + std::to_string(c) + " " + problem;
       return false;

@@ -18,6 +18,8 @@ struct Polytope {
   std::vector<std::vector<int>> polygons;
   std::vector<Vec4> normals;
   std::vector<std::vector<int>> cellVertices;
+  /// Where each vertex came from (a hull's input row), when the construction says.
+  std::vector<int> origin;
 
   int cells() const { return static_cast<int>(normals.size()); }
 };

