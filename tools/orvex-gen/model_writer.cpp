@@ -1,5 +1,6 @@
 #include "tools/orvex-gen/model_writer.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -42,10 +43,23 @@ std::string formatReal(double v) {
   if (v == 0.0) return "0";
   // The shortest of 15, 16 or 17 digits that reads back as the same double.
   char buffer[32];
+#if defined(__cpp_lib_to_chars)
+  // Formatted and read as printf's %.*g and strtod do, several times faster.
+  for (int digits = 15; digits <= 17; ++digits) {
+    char* end =
+        std::to_chars(buffer, buffer + sizeof buffer - 1, v, std::chars_format::general, digits)
+            .ptr;
+    *end = '\0';
+    double back = 0.0;
+    const std::from_chars_result read = std::from_chars(buffer, end, back);
+    if (read.ec == std::errc() && back == v) break;
+  }
+#else
   for (int digits = 15; digits <= 17; ++digits) {
     std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
     if (std::strtod(buffer, nullptr) == v) break;
   }
+#endif
   return buffer;
 }
 

@@ -1,0 +1,109 @@
+#include "model/vertex_tree.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+namespace orvex::model {
+namespace {
+
+// Vertices per group that is not split: small enough that a group near the top is mostly
+// wanted, large enough that the bounds cost less than the products they save.
+constexpr int kLeafSize = 16;
+
+// The nearest float at most v, and at least v (a double beyond the floats' range does not
+// convert).
+float floatBelow(double v) {
+  if (v > FLT_MAX) return FLT_MAX;
+  if (v < -FLT_MAX) return -INFINITY;
+  float f = static_cast<float>(v);
+  return static_cast<double>(f) > v ? std::nextafter(f, -INFINITY) : f;
+}
+float floatAbove(double v) {
+  if (v > FLT_MAX) return INFINITY;
+  if (v < -FLT_MAX) return -FLT_MAX;
+  float f = static_cast<float>(v);
+  return static_cast<double>(f) < v ? std::nextafter(f, INFINITY) : f;
+}
+
+}  // namespace
+
+VertexTree::VertexTree(const Vec4List& vertices) {
+  const int count = vertices.count;
+  if (count == 0) return;
+  bool finite = true;
+  x.resize(count);
+  y.resize(count);
+  z.resize(count);
+  w.resize(count);
+  number.resize(count);
+  for (int i = 0; i < count; ++i) {
+    const Vec4& v = vertices[i];
+    finite = finite && std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) &&
+             std::isfinite(v.w);
+    largest_ = std::max({largest_, std::fabs(v.x), std::fabs(v.y), std::fabs(v.z), std::fabs(v.w)});
+    number[i] = i;
+    x[i] = v.x;
+    y[i] = v.y;
+    z[i] = v.z;
+    w[i] = v.w;
+  }
+  if (!finite) {
+    // Infinite sides give bounds that are infinite or NaN, which no search skips.
+    Node all;
+    for (int k = 0; k < 4; ++k) {
+      all.lo[k] = -INFINITY;
+      all.hi[k] = INFINITY;
+    }
+    all.second = -1;
+    all.begin = 0;
+    all.end = count;
+    nodes.push_back(all);
+    return;
+  }
+  nodes.reserve(4 * (count / kLeafSize + 1));
+  build(0, count);
+  // The columns in the tree's order, so a group's vertices are contiguous.
+  std::vector<double> column(count);
+  for (std::vector<double>* c : {&x, &y, &z, &w}) {
+    for (int i = 0; i < count; ++i) column[i] = (*c)[number[i]];
+    c->swap(column);
+  }
+}
+
+int VertexTree::build(int begin, int end) {
+  Node node;
+  node.begin = begin;
+  node.end = end;
+  node.second = -1;
+  const std::vector<double>* columns[4] = {&x, &y, &z, &w};
+  double lo[4], hi[4];
+  for (int k = 0; k < 4; ++k) {
+    const std::vector<double>& c = *columns[k];
+    lo[k] = hi[k] = c[number[begin]];
+    for (int i = begin + 1; i < end; ++i) {
+      lo[k] = std::min(lo[k], c[number[i]]);
+      hi[k] = std::max(hi[k], c[number[i]]);
+    }
+    node.lo[k] = floatBelow(lo[k]);
+    node.hi[k] = floatAbove(hi[k]);
+  }
+  const int at = static_cast<int>(nodes.size());
+  nodes.push_back(node);
+  if (end - begin <= kLeafSize) return at;
+  // Halve along the widest side, at the median; the first half's node comes next.
+  int axis = 0;
+  for (int k = 1; k < 4; ++k) {
+    if (hi[k] - lo[k] > hi[axis] - lo[axis]) axis = k;
+  }
+  const std::vector<double>& c = *columns[axis];
+  const int middle = begin + (end - begin) / 2;
+  std::nth_element(number.begin() + begin, number.begin() + middle, number.begin() + end,
+                   [&c](int a, int b) { return c[a] < c[b]; });
+  build(begin, middle);
+  const int second = build(middle, end);
+  nodes[at].second = second;
+  return at;
+}
+
+}  // namespace orvex::model

@@ -1,0 +1,89 @@
+// Vertices grouped into nested boxes, so that a bound on the dot products of a direction
+// with a whole group of vertices rules out the group at once. A cell's incidence looks
+// only at the vertices near its greatest product, so most groups are ruled out: the
+// search costs far less than the vertex count per cell.
+#pragma once
+
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "model/lists.h"
+
+namespace orvex::model {
+
+class VertexTree {
+ public:
+  /// Groups vertices. When a coordinate is not finite they stay one group, in their own
+  /// order, whose bound is never finite: a search then looks at every vertex.
+  explicit VertexTree(const Vec4List& vertices);
+
+  /// A group: vertices [begin, end) in the tree's order and a box around them (floats
+  /// rounded outwards, to keep the nodes small). A split group's first half follows it;
+  /// second is the other half's node, or -1 when the group is not split.
+  struct Node {
+    float lo[4], hi[4];
+    int second, begin, end;
+  };
+
+  /// Visits the groups for direction n, the one with the greater bound first. skip(bound)
+  /// is asked before each group, when the caller's state may have changed since it was
+  /// pushed; bound is at least the dot product of n with any of the group's vertices as
+  /// computed in doubles (x·x + y·y + z·z + w·w, left to right), or infinite or NaN when
+  /// none can be given. A group not skipped is split, or, when it is not split, given to
+  /// leaf(begin, end).
+  template <typename Skip, typename Leaf>
+  void visit(const Vec4& n, Skip skip, Leaf leaf) const;
+
+  // The vertices coordinate by coordinate in the tree's order, and each one's number.
+  std::vector<double> x, y, z, w;
+  std::vector<int> number;
+  std::vector<Node> nodes;
+
+ private:
+  int build(int begin, int end);
+
+  double largest_ = 0.0;  // the largest absolute coordinate
+};
+
+template <typename Skip, typename Leaf>
+void VertexTree::visit(const Vec4& n, Skip skip, Leaf leaf) const {
+  if (nodes.empty()) return;
+  // Rounding moves each product with the box's corner the same way, so the corner's
+  // products bound the vertices'. Summing four terms in any order is off by at most
+  // about 7e-16 of the sum of their sizes, and a product that underflows by less than
+  // 1e-320: the slack covers both a thousand times over.
+  const double slack =
+      1e-12 * ((std::fabs(n.x) + std::fabs(n.y) + std::fabs(n.z) + std::fabs(n.w)) * largest_) +
+      1e-300;
+  auto bound = [&n, slack](const Node& b) {
+    auto most = [](double p, double q) { return p > q ? p : q; };
+    return most(n.x * b.lo[0], n.x * b.hi[0]) + most(n.y * b.lo[1], n.y * b.hi[1]) +
+           most(n.z * b.lo[2], n.z * b.hi[2]) + most(n.w * b.lo[3], n.w * b.hi[3]) + slack;
+  };
+  // Halving at the median keeps the depth under 32, and the stack holds at most one
+  // group per level plus one.
+  std::pair<int, double> stack[64];
+  int size = 0;
+  stack[size++] = {0, bound(nodes[0])};
+  while (size > 0) {
+    const auto [at, atBound] = stack[--size];
+    if (skip(atBound)) continue;
+    const Node& node = nodes[at];
+    if (node.second < 0) {
+      leaf(node.begin, node.end);
+      continue;
+    }
+    const double l = bound(nodes[at + 1]), r = bound(nodes[node.second]);
+    // NaN bounds compare false and go first: they are never skipped anyway.
+    if (l < r) {
+      stack[size++] = {at + 1, l};
+      stack[size++] = {node.second, r};
+    } else {
+      stack[size++] = {node.second, r};
+      stack[size++] = {at + 1, l};
+    }
+  }
+}
+
+}  // namespace orvex::model
