@@ -445,10 +445,14 @@ bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
                     double requiredMargin) {
   model::Model m;
   model::Vec3List projected;
-  if (!model::loadModelFrom(source, dataDir, name, &m, &projected, error)) return false;
   model::Vec4Table written;
-  if (!readWrittenNormals(source, dataDir, name, &written) ||
-      written.count != m.cellNormals->count) {
+  bool loaded = false, read = false;
+  // The viewer's loader on this thread; the second reading of the normals, which needs
+  // nothing from it, on the other.
+  together([&] { loaded = model::loadModelFrom(source, dataDir, name, &m, &projected, error); },
+           [&] { read = readWrittenNormals(source, dataDir, name, &written); });
+  if (!loaded) return false;
+  if (!read || written.count != m.cellNormals->count) {
     *error = name + ": cannot read the normals a second time";
     return false;
   }
