@@ -89,11 +89,17 @@ void treeSupportSet(const Vec4& n, const Vec4List& vertices, const VertexTree& t
   tree.visit(
       n, [&](double bound) { return h - bound >= kIncidenceTolerance; },
       [&](int begin, int end) {
-        for (int i = begin; i < end; ++i) {
-          const double d = n.x * x[i] + n.y * y[i] + n.z * z[i] + n.w * w[i];
-          if (d > h) h = d;
-          // h only grows, so a product this far below it now stays out.
-          if (h - d < kIncidenceTolerance) near->emplace_back(number[i], d);
+        // The products, then their greatest, then the ones near it, each a plain loop.
+        double d[VertexTree::kMaxLeaf];
+        const int size = end - begin;
+        for (int j = 0; j < size; ++j) {
+          const int i = begin + j;
+          d[j] = n.x * x[i] + n.y * y[i] + n.z * z[i] + n.w * w[i];
+        }
+        for (int j = 0; j < size; ++j) h = d[j] > h ? d[j] : h;
+        // h only grows, so a product this far below it now stays out.
+        for (int j = 0; j < size; ++j) {
+          if (h - d[j] < kIncidenceTolerance) near->emplace_back(number[begin + j], d[j]);
         }
       });
   scratch->clear();

@@ -9,7 +9,7 @@ namespace {
 
 // Vertices per group that is not split: small enough that a group near the top is mostly
 // wanted, large enough that the bounds cost less than the products they save.
-constexpr int kLeafSize = 16;
+constexpr int kLeafSize = VertexTree::kMaxLeaf;
 
 // The nearest float at most v, and at least v (a double beyond the floats' range does not
 // convert).
@@ -48,21 +48,8 @@ VertexTree::VertexTree(const Vec4List& vertices) {
     z[i] = v.z;
     w[i] = v.w;
   }
-  if (!finite) {
-    // Infinite sides give bounds that are infinite or NaN, which no search skips.
-    Node all;
-    for (int k = 0; k < 4; ++k) {
-      all.lo[k] = -INFINITY;
-      all.hi[k] = INFINITY;
-    }
-    all.second = -1;
-    all.begin = 0;
-    all.end = count;
-    nodes.push_back(all);
-    return;
-  }
   nodes.reserve(4 * (count / kLeafSize + 1));
-  build(0, count);
+  build(0, count, finite);
   // The columns in the tree's order, so a group's vertices are contiguous.
   std::vector<double> column(count);
   for (std::vector<double>* c : {&x, &y, &z, &w}) {
@@ -71,7 +58,7 @@ VertexTree::VertexTree(const Vec4List& vertices) {
   }
 }
 
-int VertexTree::build(int begin, int end) {
+int VertexTree::build(int begin, int end, bool finite) {
   Node node;
   node.begin = begin;
   node.end = end;
@@ -85,8 +72,10 @@ int VertexTree::build(int begin, int end) {
       lo[k] = std::min(lo[k], c[number[i]]);
       hi[k] = std::max(hi[k], c[number[i]]);
     }
-    node.lo[k] = floatBelow(lo[k]);
-    node.hi[k] = floatAbove(hi[k]);
+    // With a coordinate that is not finite no bound holds: infinite sides give bounds
+    // that are infinite or NaN, which no search skips, and the vertices keep their order.
+    node.lo[k] = finite ? floatBelow(lo[k]) : -INFINITY;
+    node.hi[k] = finite ? floatAbove(hi[k]) : INFINITY;
   }
   const int at = static_cast<int>(nodes.size());
   nodes.push_back(node);
@@ -98,10 +87,12 @@ int VertexTree::build(int begin, int end) {
   }
   const std::vector<double>& c = *columns[axis];
   const int middle = begin + (end - begin) / 2;
-  std::nth_element(number.begin() + begin, number.begin() + middle, number.begin() + end,
-                   [&c](int a, int b) { return c[a] < c[b]; });
-  build(begin, middle);
-  const int second = build(middle, end);
+  if (finite) {
+    std::nth_element(number.begin() + begin, number.begin() + middle, number.begin() + end,
+                     [&c](int a, int b) { return c[a] < c[b]; });
+  }
+  build(begin, middle, finite);
+  const int second = build(middle, end, finite);
   nodes[at].second = second;
   return at;
 }

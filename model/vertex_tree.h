@@ -14,9 +14,12 @@ namespace orvex::model {
 
 class VertexTree {
  public:
-  /// Groups vertices. When a coordinate is not finite they stay one group, in their own
-  /// order, whose bound is never finite: a search then looks at every vertex.
+  /// Groups vertices. When a coordinate is not finite they keep their order and no bound
+  /// is finite: a search then looks at every vertex, in order.
   explicit VertexTree(const Vec4List& vertices);
+
+  /// The most vertices in a group that is not split.
+  static constexpr int kMaxLeaf = 16;
 
   /// A group: vertices [begin, end) in the tree's order and a box around them (floats
   /// rounded outwards, to keep the nodes small). A split group's first half follows it;
@@ -41,7 +44,7 @@ class VertexTree {
   std::vector<Node> nodes;
 
  private:
-  int build(int begin, int end);
+  int build(int begin, int end, bool finite);
 
   double largest_ = 0.0;  // the largest absolute coordinate
 };
