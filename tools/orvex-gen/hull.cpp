@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <tuple>
 
 extern "C" {
 #include <libqhull_r/qhull_ra.h>
@@ -12,6 +13,7 @@ extern "C" {
 #include "tools/orvex-gen/geometry.h"
 #include "tools/orvex-gen/model_check.h"
 #include "tools/orvex-gen/normal_length.h"
+#include "tools/orvex-gen/two_ways.h"
 
 namespace orvex::gen {
 namespace {
@@ -93,7 +95,8 @@ bool collectRidges(qhT* qh, int count, const std::vector<int>& number,
   std::vector<int> order(met.size());
   for (size_t i = 0; i < met.size(); ++i) order[i] = static_cast<int>(i);
   std::sort(order.begin(), order.end(), [&met](int a, int b) {
-    return met[a].vertices != met[b].vertices ? met[a].vertices < met[b].vertices : a < b;
+    const std::array<int, 3>&p = met[a].vertices, &q = met[b].vertices;
+    return std::tie(p[0], p[1], p[2], a) < std::tie(q[0], q[1], q[2], b);
   });
   std::vector<char> first(met.size(), 0);
   for (size_t k = 0; k < order.size(); ++k) {
@@ -216,13 +219,19 @@ std::vector<int> findCorners(int n, const std::vector<Facet>& facets, std::vecto
   for (size_t c = 0; c < facets.size(); ++c) {
     for (int v : facets[c].vertices) pointCells[v].push_back(static_cast<int>(c));
   }
+  std::vector<char> corner(n, 0);
+  inTwoHalves(n, [&](int begin, int end) {
+    std::vector<Vec4> around;
+    for (int v = begin; v < end; ++v) {
+      around.clear();
+      for (int c : pointCells[v]) around.push_back(facets[c].normal);
+      corner[v] = around.size() >= 4 && linearRank(around, 1e-11) == 4;
+    }
+  });
   renumber->assign(n, -1);
   std::vector<int> corners;
-  std::vector<Vec4> around;
   for (int v = 0; v < n; ++v) {
-    around.clear();
-    for (int c : pointCells[v]) around.push_back(facets[c].normal);
-    if (around.size() >= 4 && linearRank(around, 1e-11) == 4) {
+    if (corner[v]) {
       (*renumber)[v] = static_cast<int>(corners.size());
       corners.push_back(v);
     }
