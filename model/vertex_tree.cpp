@@ -78,8 +78,18 @@ int VertexTree::build(int begin, int end, bool finite) {
     node.hi[k] = finite ? floatAbove(hi[k]) : INFINITY;
   }
   const int at = static_cast<int>(nodes.size());
+  node.firstLeaf = static_cast<int>(leafBegin_.size());
+  node.leafCount = 1;
   nodes.push_back(node);
-  if (end - begin <= kLeafSize) return at;
+  if (end - begin <= kLeafSize) {
+    for (int k = 0; k < 4; ++k) {
+      leafLo_[k].push_back(node.lo[k]);
+      leafHi_[k].push_back(node.hi[k]);
+    }
+    leafBegin_.push_back(begin);
+    leafEnd_.push_back(end);
+    return at;
+  }
   // Halve along the widest side, at the median; the first half's node comes next.
   int axis = 0;
   for (int k = 1; k < 4; ++k) {
@@ -94,6 +104,7 @@ int VertexTree::build(int begin, int end, bool finite) {
   build(begin, middle, finite);
   const int second = build(middle, end, finite);
   nodes[at].second = second;
+  nodes[at].leafCount = static_cast<int>(leafBegin_.size()) - nodes[at].firstLeaf;
   return at;
 }
 
