@@ -133,7 +133,7 @@ void library(const std::string& table, const std::string& dir) {
     }
   }
   std::printf(
-      "whole library (%zu models), built, checked and written on one thread: %.3f s (goal 5 s)\n",
+      "whole library (%zu models), built, checked and written one model at a time: %.3f s (goal 5 s)\n",
       entries.size(), secondsSince(start));
   double smallest = 1e300;
   std::string narrowest;

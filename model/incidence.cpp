@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "model/vertex_tree.h"
+
 namespace orvex::model {
 
 double supportValue(const Vec4& n, const Vec4List& vertices) {
@@ -66,16 +68,61 @@ IndexList supportSet(const Vec4& n, const Vec4List& vertices) {
   return out;
 }
 
+namespace {
+
+// The support set as gatherSupportSet finds it, looking only at the groups of vertices
+// whose bound comes within the tolerance of the greatest product found so far. A group
+// left out holds no product above that bound, so it holds neither the greatest product
+// nor one within the tolerance of it: the same doubles decide the same set. The greatest
+// starts at vertex 0's product, as there, so a NaN there finds nothing here either.
+void treeSupportSet(const Vec4& n, const Vec4List& vertices, const VertexTree& tree,
+                    std::vector<std::pair<int, double>>* near, std::vector<int>* scratch,
+                    IndexList* out) {
+  if (vertices.count == 0) {
+    *out = IndexList();
+    return;
+  }
+  double h = dot(n, vertices[0]);
+  near->clear();
+  const double *x = tree.x.data(), *y = tree.y.data(), *z = tree.z.data(), *w = tree.w.data();
+  const int* number = tree.number.data();
+  tree.visit(
+      n, [&](double bound) { return h - bound >= kIncidenceTolerance; },
+      [&](int begin, int end) {
+        // The products, then their greatest, then the ones near it, each a plain loop.
+        double d[VertexTree::kMaxLeaf];
+        const int size = end - begin;
+        for (int j = 0; j < size; ++j) {
+          const int i = begin + j;
+          d[j] = n.x * x[i] + n.y * y[i] + n.z * z[i] + n.w * w[i];
+        }
+        for (int j = 0; j < size; ++j) h = d[j] > h ? d[j] : h;
+        // h only grows, so a product this far below it now stays out.
+        for (int j = 0; j < size; ++j) {
+          if (h - d[j] < kIncidenceTolerance) near->emplace_back(number[begin + j], d[j]);
+        }
+      });
+  scratch->clear();
+  for (const auto& [i, d] : *near) {
+    if (std::fabs(h - d) < kIncidenceTolerance) scratch->push_back(i);
+  }
+  std::sort(scratch->begin(), scratch->end());
+  IndexList result(static_cast<int>(scratch->size()));
+  for (int j = 0; j < result.count; ++j) result[j] = (*scratch)[j];
+  *out = std::move(result);
+}
+
+}  // namespace
+
 void deriveCellVertices(const Vec4List& normals, const Vec4List& vertices, IndexListArray* result) {
   const int cells = normals.count;
   result->resize(cells);
-  const VertexColumns columns(vertices);
-  std::vector<double> dots;
+  const VertexTree tree(vertices);
   std::vector<int> scratch;
-  scratch.reserve(vertices.count);
+  std::vector<std::pair<int, double>> near;
   for (int c = 0; c < cells; ++c) {
     if (c % 100 == 0 && result->progress(c * 100 / cells) != 0) return;
-    gatherSupportSet(normals[c], columns, &dots, &scratch, &(*result)[c]);
+    treeSupportSet(normals[c], vertices, tree, &near, &scratch, &(*result)[c]);
   }
 }
 

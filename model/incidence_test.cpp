@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <random>
 #include <sstream>
 #include <vector>
 
@@ -122,6 +125,70 @@ TEST(IncidenceTest, PolygonOffTheCellOrOutsideTheMarksIsNotTaken) {
   deriveCellPolygons(polygons, cellVertices, 0, &result);
   ASSERT_EQ(result.count, 1);
   EXPECT_EQ(numbers(result[0]), (std::vector<int>{0, 3}));
+}
+
+// deriveCellVertices skips groups of vertices by a bound on their products; it must find
+// exactly the sets of the plain pass over every vertex (supportSet), also where rounding,
+// ties at the tolerance, overflow, NaN products and coordinates that are not finite
+// could tell them apart.
+TEST(IncidenceTest, GroupedSearchFindsThePlainPassSetsOnHardClouds) {
+  std::mt19937 random(7);
+  std::normal_distribution<double> gauss;
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  auto sphere = [&](int count, double radius) {
+    std::vector<Vec4> points;
+    for (int i = 0; i < count; ++i) {
+      Vec4 v(gauss(random), gauss(random), gauss(random), gauss(random));
+      points.push_back((radius / length(v)) * v);
+    }
+    return points;
+  };
+  std::vector<std::pair<std::string, std::vector<Vec4>>> clouds;
+  clouds.push_back({"sphere", sphere(3000, 1.0)});
+  // Layers a tolerance apart and a hair either side of it along the first axis: the
+  // strict comparison at the tolerance decides, in doubles.
+  std::vector<Vec4> layers = sphere(600, 1.0);
+  for (int i = 0; i < 200; ++i) {
+    const double off = kIncidenceTolerance * (i % 5) * 0.5;
+    double shift = 1.0 - off;
+    if (i % 7 == 0) shift = std::nextafter(shift, 0.0);
+    if (i % 7 == 1) shift = std::nextafter(shift, 2.0);
+    layers.push_back(Vec4(shift, 1e-3 * unit(random), 1e-3 * unit(random), 1e-3 * unit(random)));
+  }
+  clouds.push_back({"layers", layers});
+  std::vector<Vec4> repeated(300, Vec4(0.5, -0.5, 0.25, 1.0));
+  for (int i = 0; i < 300; i += 3) repeated[i] = Vec4(0, 0, 0, 0);
+  clouds.push_back({"repeated", repeated});
+  clouds.push_back({"huge", sphere(500, 1e300)});
+  clouds.push_back({"subnormal", sphere(500, 1e-310)});
+  std::vector<Vec4> infinite = sphere(400, 1.0);
+  infinite[0].y = std::numeric_limits<double>::infinity();  // NaN product at vertex 0
+  infinite[123].w = -std::numeric_limits<double>::infinity();
+  clouds.push_back({"infinite", infinite});
+
+  for (const auto& [name, points] : clouds) {
+    Vec4List vertices;
+    vertices.resize(static_cast<int>(points.size()));
+    for (size_t i = 0; i < points.size(); ++i) vertices[static_cast<int>(i)] = points[i];
+    // Normals along the points and at random, of lengths from 1e-6 to 1e12, a few
+    // along the axes, and one with a zero and a huge component.
+    Vec4List normals;
+    normals.resize(160);
+    for (int c = 0; c < 160; ++c) {
+      Vec4 d = c < 80 ? points[(c * 37) % points.size()]
+                      : Vec4(gauss(random), gauss(random), gauss(random), gauss(random));
+      if (!(length(d) > 0.0) || !std::isfinite(length(d))) d = Vec4(1, 0, 0, 0);
+      if (c % 10 == 0) d = Vec4(c % 20 == 0 ? 1 : -1, 0, 0, 0);
+      normals[c] = (std::pow(10.0, c % 19 - 6) / length(d)) * d;
+    }
+    normals[159] = Vec4(0, 1e200, 0, 1);
+    IndexListArray derived;
+    deriveCellVertices(normals, vertices, &derived);
+    for (int c = 0; c < normals.count; ++c) {
+      EXPECT_EQ(numbers(derived[c]), numbers(supportSet(normals[c], vertices)))
+          << name << ", cell " << c;
+    }
+  }
 }
 
 class CountingArray : public IndexListArray {

@@ -209,6 +209,20 @@ TEST(LoaderTest, TrailingContentIsIgnoredAndDenormalsAreNumbers) {
   load(dir, "s", &underflow);
   EXPECT_TRUE(underflow.ok) << underflow.error;
   EXPECT_EQ((*underflow.model.vertices)[1].y, 0.0);
+
+  // A leading '+' and a number that underflows read as strtod reads them; one that
+  // overflows is refused.
+  dir.write("s.poi", "5 0\n1 0 0 0\n0 +0.5 0 0\n0 0 4 1e-400\n0 0 0 4\n-1 -1 -1 -1\nsimplex.nor\n");
+  Loaded signs;
+  load(dir, "s", &signs);
+  EXPECT_TRUE(signs.ok) << signs.error;
+  EXPECT_EQ((*signs.model.vertices)[1].y, 0.5);
+  EXPECT_EQ((*signs.model.vertices)[2].w, 0.0);
+  dir.write("s.poi", "5 0\n1 0 0 0\n0 1e400 0 0\n0 0 4 0\n0 0 0 4\n-1 -1 -1 -1\nsimplex.nor\n");
+  Loaded huge;
+  load(dir, "s", &huge);
+  EXPECT_FALSE(huge.ok);
+  EXPECT_NE(huge.error.find("'1e400' on line 3 is not a number"), std::string::npos) << huge.error;
 }
 
 }  // namespace

@@ -4,8 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <map>
-#include <set>
+#include <tuple>
 
 extern "C" {
 #include <libqhull_r/qhull_ra.h>
@@ -14,6 +13,7 @@ extern "C" {
 #include "tools/orvex-gen/geometry.h"
 #include "tools/orvex-gen/model_check.h"
 #include "tools/orvex-gen/normal_length.h"
+#include "tools/orvex-gen/two_ways.h"
 
 namespace orvex::gen {
 namespace {
@@ -50,13 +50,14 @@ void collectFacets(qhT* qh, std::vector<Facet>* facets, std::vector<int>* number
 // rather than guessed at.
 bool collectRidges(qhT* qh, int count, const std::vector<int>& number,
                    const std::vector<Facet>& facets, std::vector<Ridge>* ridges) {
-  std::set<std::array<int, 3>> seen;
+  // Every ridge is met from both its facets; the first meeting is kept.
+  std::vector<Ridge> met;
   bool ok = true;
   auto addRidge = [&](int f, int g, std::array<int, 3> triangle) {
     for (int v : triangle) ok = ok && v >= 0 && v < count;
     ok = ok && f >= 0 && g >= 0;
     std::sort(triangle.begin(), triangle.end());
-    if (ok && seen.insert(triangle).second) ridges->push_back({{f, g}, triangle});
+    if (ok) met.push_back({{f, g}, triangle});
   };
   facetT* facet;
   FORALLfacets {
@@ -90,6 +91,19 @@ bool collectRidges(qhT* qh, int count, const std::vector<int>& number,
       }
     }
     if (!ok) return false;
+  }
+  std::vector<int> order(met.size());
+  for (size_t i = 0; i < met.size(); ++i) order[i] = static_cast<int>(i);
+  std::sort(order.begin(), order.end(), [&met](int a, int b) {
+    const std::array<int, 3>&p = met[a].vertices, &q = met[b].vertices;
+    return std::tie(p[0], p[1], p[2], a) < std::tie(q[0], q[1], q[2], b);
+  });
+  std::vector<char> first(met.size(), 0);
+  for (size_t k = 0; k < order.size(); ++k) {
+    first[order[k]] = k == 0 || met[order[k]].vertices != met[order[k - 1]].vertices;
+  }
+  for (size_t i = 0; i < met.size(); ++i) {
+    if (first[i]) ridges->push_back(met[i]);
   }
   return ok;
 }
@@ -205,13 +219,19 @@ std::vector<int> findCorners(int n, const std::vector<Facet>& facets, std::vecto
   for (size_t c = 0; c < facets.size(); ++c) {
     for (int v : facets[c].vertices) pointCells[v].push_back(static_cast<int>(c));
   }
+  std::vector<char> corner(n, 0);
+  inTwoHalves(n, [&](int begin, int end) {
+    std::vector<Vec4> around;
+    for (int v = begin; v < end; ++v) {
+      around.clear();
+      for (int c : pointCells[v]) around.push_back(facets[c].normal);
+      corner[v] = around.size() >= 4 && linearRank(around, 1e-11) == 4;
+    }
+  });
   renumber->assign(n, -1);
   std::vector<int> corners;
-  std::vector<Vec4> around;
   for (int v = 0; v < n; ++v) {
-    around.clear();
-    for (int c : pointCells[v]) around.push_back(facets[c].normal);
-    if (around.size() >= 4 && linearRank(around, 1e-11) == 4) {
+    if (corner[v]) {
       (*renumber)[v] = static_cast<int>(corners.size());
       corners.push_back(v);
     }
@@ -224,33 +244,52 @@ std::vector<int> findCorners(int n, const std::vector<Facet>& facets, std::vecto
 // when they do not make one polygon.
 std::vector<int> joinRidges(const std::vector<const Ridge*>& triangles,
                             const std::vector<int>& renumber, std::string* problem) {
-  std::map<std::pair<int, int>, int> uses;
+  // Sorted lists rather than maps: the same order, without an allocation per entry.
+  std::vector<std::pair<int, int>> edges;
   for (const Ridge* r : triangles) {
     for (int i = 0; i < 3; ++i) {
       int a = r->vertices[i], b = r->vertices[(i + 1) % 3];
-      ++uses[{std::min(a, b), std::max(a, b)}];
+      edges.emplace_back(std::min(a, b), std::max(a, b));
     }
   }
-  std::map<int, std::vector<int>> next;
+  std::sort(edges.begin(), edges.end());
+  // Each boundary vertex with its neighbours, in the order the boundary edges list them.
+  std::vector<std::pair<int, int>> next;
   int boundaryEdges = 0;
-  for (const auto& [edge, count] : uses) {
+  for (size_t k = 0; k < edges.size();) {
+    size_t same = k;
+    while (same < edges.size() && edges[same] == edges[k]) ++same;
+    const size_t count = same - k;
+    const std::pair<int, int> edge = edges[k];
+    k = same;
     if (count > 2) *problem = "meet in a surface that is not a polygon";
     if (count != 1) continue;
-    next[edge.first].push_back(edge.second);
-    next[edge.second].push_back(edge.first);
+    next.emplace_back(edge.first, edge.second);
+    next.emplace_back(edge.second, edge.first);
     ++boundaryEdges;
   }
-  for (const auto& [v, around] : next) {
-    if (around.size() != 2) *problem = "meet in more than one polygon";
+  std::stable_sort(
+      next.begin(), next.end(),
+      [](const std::pair<int, int>& a, const std::pair<int, int>& b) { return a.first < b.first; });
+  for (size_t k = 0; k < next.size();) {
+    size_t same = k;
+    while (same < next.size() && next[same].first == next[k].first) ++same;
+    if (same - k != 2) *problem = "meet in more than one polygon";
+    k = same;
   }
   if (next.empty()) *problem = "meet in no polygon";
   if (!problem->empty()) return {};
+  // Every vertex now has exactly two neighbours, side by side in next.
+  auto around = [&next](int v) {
+    return &*std::lower_bound(next.begin(), next.end(), v,
+                              [](const std::pair<int, int>& l, int u) { return l.first < u; });
+  };
   std::vector<int> cycle;
-  int previous = -1, at = next.begin()->first;
+  int previous = -1, at = next[0].first;
   do {
     cycle.push_back(at);
-    const std::vector<int>& around = next[at];
-    int step = around[0] != previous ? around[0] : around[1];
+    const std::pair<int, int>* two = around(at);
+    int step = two[0].second != previous ? two[0].second : two[1].second;
     previous = at;
     at = step;
   } while (at != cycle[0] && static_cast<int>(cycle.size()) <= boundaryEdges);
@@ -308,12 +347,21 @@ bool hullWith(const Prepared& prepared, const char* merge, Polytope* out, std::s
     result.cellVertices.push_back(std::move(own));
     result.normals.push_back(f.normal);
   }
-  std::map<std::pair<int, int>, std::vector<const Ridge*>> meetings;
-  for (const Ridge& r : ridges) {
-    meetings[{std::min(r.facets[0], r.facets[1]), std::max(r.facets[0], r.facets[1])}].push_back(
-        &r);
+  // The ridges grouped by the pair of facets they join, pairs in ascending order.
+  std::vector<std::pair<std::pair<int, int>, int>> byPair(ridges.size());
+  for (size_t i = 0; i < ridges.size(); ++i) {
+    const Ridge& r = ridges[i];
+    byPair[i] = {{std::min(r.facets[0], r.facets[1]), std::max(r.facets[0], r.facets[1])},
+                 static_cast<int>(i)};
   }
-  for (const auto& [pair, triangles] : meetings) {
+  std::sort(byPair.begin(), byPair.end());
+  std::vector<const Ridge*> triangles;
+  for (size_t k = 0; k < byPair.size();) {
+    const std::pair<int, int> pair = byPair[k].first;
+    triangles.clear();
+    for (; k < byPair.size() && byPair[k].first == pair; ++k) {
+      triangles.push_back(&ridges[byPair[k].second]);
+    }
     std::string problem;
     std::vector<int> polygon = joinRidges(triangles, renumber, &problem);
     if (!problem.empty()) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -14,7 +13,9 @@
 #include "model/incidence.h"
 #include "model/loader.h"
 #include "model/regular_file.h"
+#include "model/vertex_tree.h"
 #include "tools/orvex-gen/geometry.h"
+#include "tools/orvex-gen/two_ways.h"
 
 namespace orvex::gen {
 namespace {
@@ -100,26 +101,53 @@ struct Fail {
   }
 };
 
-// Every polygon is a flat convex boundary and none repeats another; edges receives the
-// edges of all polygons.
-bool checkPolygons(const model::Model& m, const Fail& fail, std::set<Edge>* edges) {
-  const model::IndexListArray& polygons = *m.polygons;
-  std::map<std::vector<int>, int> twins;
-  for (int f = 0; f < polygons.count; ++f) {
-    const model::IndexList& polygon = polygons[f];
-    std::string problem = polygonProblem(polygon, *m.vertices);
-    if (!problem.empty()) return fail("polygon " + std::to_string(f) + " " + problem);
-    std::vector<int> sorted(polygon.data.get(), polygon.data.get() + polygon.count);
-    std::sort(sorted.begin(), sorted.end());
-    auto twin = twins.emplace(sorted, f);
-    if (!twin.second) {
-      return fail("polygon " + std::to_string(f) + " repeats polygon " +
-                  std::to_string(twin.first->second));
-    }
-    for (int i = 0; i < polygon.count; ++i) {
-      edges->insert(edgeOf(polygon[i], polygon[(i + 1) % polygon.count]));
+// For each of count lists, the first one before it with the same entries in the same order,
+// or -1: what a map from lists to their first number finds, without a map.
+template <typename List>
+std::vector<int> earlierTwins(int count, List list) {
+  std::vector<std::vector<int>> keys(count);
+  for (int i = 0; i < count; ++i) keys[i] = list(i);
+  std::vector<int> order(count);
+  for (int i = 0; i < count; ++i) order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [&keys](int a, int b) { return keys[a] != keys[b] ? keys[a] < keys[b] : a < b; });
+  std::vector<int> twin(count, -1);
+  for (int k = 1; k < count; ++k) {
+    if (keys[order[k]] == keys[order[k - 1]]) {
+      twin[order[k]] = twin[order[k - 1]] >= 0 ? twin[order[k - 1]] : order[k - 1];
     }
   }
+  return twin;
+}
+
+// Every polygon is a flat convex boundary and none repeats another; *edges counts the
+// distinct edges of all polygons.
+bool checkPolygons(const model::Model& m, const Fail& fail, int* edges) {
+  const model::IndexListArray& polygons = *m.polygons;
+  const int F = polygons.count;
+  std::vector<std::string> problems(F);
+  inTwoHalves(F, [&](int begin, int end) {
+    for (int f = begin; f < end; ++f) problems[f] = polygonProblem(polygons[f], *m.vertices);
+  });
+  const std::vector<int> twins = earlierTwins(F, [&polygons](int f) {
+    const model::IndexList& polygon = polygons[f];
+    std::vector<int> sorted(polygon.data.get(), polygon.data.get() + polygon.count);
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
+  });
+  std::vector<Edge> all;
+  for (int f = 0; f < F; ++f) {
+    const model::IndexList& polygon = polygons[f];
+    if (!problems[f].empty()) return fail("polygon " + std::to_string(f) + " " + problems[f]);
+    if (twins[f] >= 0) {
+      return fail("polygon " + std::to_string(f) + " repeats polygon " + std::to_string(twins[f]));
+    }
+    for (int i = 0; i < polygon.count; ++i) {
+      all.push_back(edgeOf(polygon[i], polygon[(i + 1) % polygon.count]));
+    }
+  }
+  std::sort(all.begin(), all.end());
+  *edges = static_cast<int>(std::unique(all.begin(), all.end()) - all.begin());
   return true;
 }
 
@@ -144,64 +172,37 @@ bool checkPolygonCells(const model::Model& m, int E, const Fail& fail) {
   return true;
 }
 
-// The vertices coordinate by coordinate, so a normal's dot products run as vector loops.
-struct Columns {
-  explicit Columns(const model::Vec4Table& v) : x(v.count), y(v.count), z(v.count), w(v.count) {
-    for (int i = 0; i < v.count; ++i) {
-      x[i] = v[i].x;
-      y[i] = v[i].y;
-      z[i] = v[i].z;
-      w[i] = v[i].w;
-    }
-  }
-  std::vector<double> x, y, z, w;
-};
-
 // The cell's incidence as written: the viewer's vertices are exactly its polygons'
 // vertices, all within half the tolerance of the hyperplane (the rule on the normal as
 // written, whose length scales it), and every other vertex at least requiredMargin below.
-bool checkIncidence(const model::Model& m, const Vec4& n, int c, const Columns& columns,
+bool checkIncidence(const model::Model& m, const Vec4& n, int c, const model::VertexTree& tree,
                     double requiredMargin, double* support, double* margin, const Fail& fail) {
   const std::string cell = "cell " + std::to_string(c);
-  const int V = m.vertices->count;
-  const double *x = columns.x.data(), *y = columns.y.data(), *z = columns.z.data(),
-               *w = columns.w.data();
+  const model::Vec4Table& vertices = *m.vertices;
+  const int V = vertices.count;
   // The products in the loader's order, so the doubles are the viewer's.
-  auto product = [&](int i) { return n.x * x[i] + n.y * y[i] + n.z * z[i] + n.w * w[i]; };
+  auto product = [&n](const Vec4& v) { return n.x * v.x + n.y * v.y + n.z * v.z + n.w * v.w; };
   const model::IndexList& own = (*m.cellVertices)[c];
   // The viewer's own vertices hold the greatest product: the rule always keeps it.
   double h = -INFINITY;
-  for (int i = 0; i < own.count; ++i) h = std::max(h, product(own[i]));
-  // One branch-free pass over every vertex, two at a time in vector registers (a maximum
-  // does not depend on the order): vertices in the band count as on, the others' greatest
-  // product is the next layer. The nearest vertex is looked up only for a message.
+  for (int i = 0; i < own.count; ++i) h = std::max(h, product(vertices[own[i]]));
+  // Vertices in the band count as on, the others' greatest product is the next layer. A
+  // group of vertices whose bound is at most the band and below the next layer found so
+  // far changes neither, so it is passed over. The nearest vertex is looked up only for a
+  // message.
   const double band = h - 0.5 * model::kIncidenceTolerance;
-  typedef double Pair __attribute__((vector_size(16)));
-  typedef long long Mask __attribute__((vector_size(16)));
-  const Pair nx = {n.x, n.x}, ny = {n.y, n.y}, nz = {n.z, n.z}, nw = {n.w, n.w};
-  const Pair bands = {band, band}, none = {-INFINITY, -INFINITY};
-  Pair nextPair = none;
-  Mask onPair = {0, 0};
-  int i = 0;
-  for (; i + 1 < V; i += 2) {
-    Pair px, py, pz, pw;
-    std::memcpy(&px, x + i, sizeof px);
-    std::memcpy(&py, y + i, sizeof py);
-    std::memcpy(&pz, z + i, sizeof pz);
-    std::memcpy(&pw, w + i, sizeof pw);
-    const Pair d = nx * px + ny * py + nz * pz + nw * pw;
-    const Mask on = d > bands;
-    onPair -= on;
-    const Pair off = on ? none : d;
-    nextPair = off > nextPair ? off : nextPair;
-  }
-  double next = std::max(nextPair[0], nextPair[1]);
-  int strict = static_cast<int>(onPair[0] + onPair[1]);
-  for (; i < V; ++i) {
-    const double d = product(i);
-    strict += d > band;
-    next = std::max(next, d > band ? -INFINITY : d);
-  }
+  const double *x = tree.x.data(), *y = tree.y.data(), *z = tree.z.data(), *w = tree.w.data();
+  double next = -INFINITY;
+  int strict = 0;
+  tree.visit(
+      n, [&](double bound) { return bound <= band && bound < next; },
+      [&](int begin, int end) {
+        for (int i = begin; i < end; ++i) {
+          const double d = n.x * x[i] + n.y * y[i] + n.z * z[i] + n.w * w[i];
+          strict += d > band;
+          next = std::max(next, d > band ? -INFINITY : d);
+        }
+      });
   *support = h;
   std::set<int> used;
   const model::IndexList& polygons = (*m.cellPolygons)[c];
@@ -222,7 +223,7 @@ bool checkIncidence(const model::Model& m, const Vec4& n, int c, const Columns& 
   *margin = h - next;
   if (*margin < requiredMargin) {
     int nearest = 0;
-    while (nearest < V && product(nearest) != next) ++nearest;
+    while (nearest < V && product(vertices[nearest]) != next) ++nearest;
     return fail(cell + ": vertex " + std::to_string(nearest) + " lies only " + shortReal(*margin) +
                 " from its hyperplane; the viewer's incidence rule needs " +
                 shortReal(requiredMargin));
@@ -313,43 +314,74 @@ std::string describeKinds(const std::map<std::string, int>& kinds) {
   return listed;
 }
 
+// The checks on cell c of a model as the viewer loaded it, n its normal as written and
+// twin the first cell before it with the same vertices (or -1); *kind names it.
+bool checkCell(const model::Model& m, const Vec4& n, int c, const Vec4& centre,
+               const model::VertexTree& tree, int twin, double requiredMargin, const Fail& fail,
+               double* margin, std::string* kind) {
+  const std::string cell = "cell " + std::to_string(c);
+  const model::Vec4Table& vertices = *m.vertices;
+  double h = 0.0;
+  if (!checkIncidence(m, n, c, tree, requiredMargin, &h, margin, fail)) return false;
+  const model::IndexList& own = (*m.cellVertices)[c];
+  if (affineRank(cornersOf(own, vertices), kCoplanar) < 3) {
+    return fail(cell + " does not span three dimensions");
+  }
+  if (!(dot(n, centre) < h - kFlat * length(n))) return fail(cell + ": its normal points inward");
+  if (twin >= 0) return fail(cell + " has the same vertices as cell " + std::to_string(twin));
+  int sides[64] = {};
+  int maxSides = 3;
+  if (!checkClosure(m, c, sides, &maxSides, fail)) return false;
+  *kind = cellKindName(sides, maxSides);
+  if (kind->empty()) *kind = std::to_string((*m.cellPolygons)[c].count) + "-face";
+  return true;
+}
+
 // The checks on a model as the viewer loaded it; written holds its normals as written.
 bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const std::string& name,
                  double requiredMargin, ModelReport* report, std::string* error) {
   const Fail fail{name, error};
-  std::set<Edge> edges;
-  if (!checkPolygons(m, fail, &edges)) return false;
-  const int E = static_cast<int>(edges.size());
+  int E = 0;
+  if (!checkPolygons(m, fail, &E)) return false;
   if (!checkPolygonCells(m, E, fail)) return false;
 
   const model::Vec4Table& vertices = *m.vertices;
   const Vec4 centre =
       centroid(std::vector<Vec4>(vertices.data.get(), vertices.data.get() + vertices.count));
-  const Columns columns(vertices);
-  std::map<std::vector<int>, int> twins;
+  const model::VertexTree tree(vertices);
+  const int C = written.count;
+  const std::vector<int> twins = earlierTwins(C, [&m](int c) {
+    const model::IndexList& own = (*m.cellVertices)[c];
+    return std::vector<int>(own.data.get(), own.data.get() + own.count);
+  });
+  // The cells in two halves at once; each half stops at its first fault, and the first
+  // half's fault, if any, is the first of all.
+  std::vector<double> margins(C);
+  std::vector<std::string> kindOf(C);
+  std::string problems[2];
+  int firstFault[2] = {C, C};
+  inTwoHalves(C, [&](int begin, int end) {
+    const int half = begin == 0 ? 0 : 1;
+    const Fail halfFail{name, &problems[half]};
+    for (int c = begin; c < end; ++c) {
+      if (!checkCell(m, written[c], c, centre, tree, twins[c], requiredMargin, halfFail,
+                     &margins[c], &kindOf[c])) {
+        firstFault[half] = c;
+        return;
+      }
+    }
+  });
+  for (int half = 0; half < 2; ++half) {
+    if (firstFault[half] < C) {
+      *error = problems[half];
+      return false;
+    }
+  }
   std::map<std::string, int> kinds;
   double smallest = INFINITY;
-  for (int c = 0; c < written.count; ++c) {
-    const std::string cell = "cell " + std::to_string(c);
-    const Vec4& n = written[c];
-    double h = 0.0, margin = 0.0;
-    if (!checkIncidence(m, n, c, columns, requiredMargin, &h, &margin, fail)) return false;
-    smallest = std::min(smallest, margin);
-    const model::IndexList& own = (*m.cellVertices)[c];
-    if (affineRank(cornersOf(own, vertices), kCoplanar) < 3) {
-      return fail(cell + " does not span three dimensions");
-    }
-    if (!(dot(n, centre) < h - kFlat * length(n))) return fail(cell + ": its normal points inward");
-    auto twin = twins.emplace(std::vector<int>(own.data.get(), own.data.get() + own.count), c);
-    if (!twin.second) {
-      return fail(cell + " has the same vertices as cell " + std::to_string(twin.first->second));
-    }
-    int sides[64] = {};
-    int maxSides = 3;
-    if (!checkClosure(m, c, sides, &maxSides, fail)) return false;
-    std::string kind = cellKindName(sides, maxSides);
-    if (kind.empty()) kind = std::to_string((*m.cellPolygons)[c].count) + "-face";
-    ++kinds[kind];
+  for (int c = 0; c < C; ++c) {
+    smallest = std::min(smallest, margins[c]);
+    ++kinds[kindOf[c]];
   }
   report->vertices = vertices.count;
   report->edges = E;
@@ -413,10 +445,14 @@ bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
                     double requiredMargin) {
   model::Model m;
   model::Vec3List projected;
-  if (!model::loadModelFrom(source, dataDir, name, &m, &projected, error)) return false;
   model::Vec4Table written;
-  if (!readWrittenNormals(source, dataDir, name, &written) ||
-      written.count != m.cellNormals->count) {
+  bool loaded = false, read = false;
+  // The viewer's loader on this thread; the second reading of the normals, which needs
+  // nothing from it, on the other.
+  together([&] { loaded = model::loadModelFrom(source, dataDir, name, &m, &projected, error); },
+           [&] { read = readWrittenNormals(source, dataDir, name, &written); });
+  if (!loaded) return false;
+  if (!read || written.count != m.cellNormals->count) {
     *error = name + ": cannot read the normals a second time";
     return false;
   }

@@ -1,9 +1,9 @@
 #include "tools/orvex-gen/model_writer.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <sstream>
 
 #include "model/loader.h"
 #include "model/output_file.h"
@@ -12,13 +12,20 @@
 #include "tools/orvex-gen/geometry.h"
 #include "tools/orvex-gen/model_check.h"
 #include "tools/orvex-gen/normal_length.h"
+#include "tools/orvex-gen/two_ways.h"
 
 namespace orvex::gen {
 namespace {
 
-void writeRow(std::ostream& out, const Vec4& v) {
-  out << formatReal(v.x) << ' ' << formatReal(v.y) << ' ' << formatReal(v.z) << ' '
-      << formatReal(v.w) << '\n';
+void appendRow(std::string* out, const Vec4& v) {
+  *out += formatReal(v.x);
+  *out += ' ';
+  *out += formatReal(v.y);
+  *out += ' ';
+  *out += formatReal(v.z);
+  *out += ' ';
+  *out += formatReal(v.w);
+  *out += '\n';
 }
 
 }  // namespace
@@ -42,10 +49,23 @@ std::string formatReal(double v) {
   if (v == 0.0) return "0";
   // The shortest of 15, 16 or 17 digits that reads back as the same double.
   char buffer[32];
+#if defined(__cpp_lib_to_chars)
+  // Formatted and read as printf's %.*g and strtod do, several times faster.
+  for (int digits = 15; digits <= 17; ++digits) {
+    char* end =
+        std::to_chars(buffer, buffer + sizeof buffer - 1, v, std::chars_format::general, digits)
+            .ptr;
+    *end = '\0';
+    double back = 0.0;
+    const std::from_chars_result read = std::from_chars(buffer, end, back);
+    if (read.ec == std::errc() && back == v) break;
+  }
+#else
   for (int digits = 15; digits <= 17; ++digits) {
     std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
     if (std::strtod(buffer, nullptr) == v) break;
   }
+#endif
   return buffer;
 }
 
@@ -66,29 +86,33 @@ Polytope asLoaded(const Polytope& p) {
 }
 
 // The files' texts: vertices, polygons and normals, each normal at its written length.
+// The normals, the most numbers, are formatted in two halves at once.
 void formatModel(const std::string& name, const Polytope& p, const std::vector<double>& lengths,
                  std::string* vertexText, std::string* polygonText, std::string* normalText) {
-  std::ostringstream vertices;
-  vertices << p.vertices.size() << " 0\n";
-  for (const Vec4& v : p.vertices) writeRow(vertices, v);
-  vertices << name << ".nor\n";
-  *vertexText = vertices.str();
+  std::string halves[2];
+  inTwoHalves(p.cells(), [&](int begin, int end) {
+    std::string& text = halves[begin == 0 ? 0 : 1];
+    for (int c = begin; c < end; ++c) {
+      appendRow(&text, (lengths[c] / length(p.normals[c])) * p.normals[c]);
+    }
+  });
+  *normalText = std::to_string(p.normals.size()) + " 0\n" + halves[0] + halves[1];
 
-  std::ostringstream polygons;
-  polygons << p.polygons.size() << '\n';
+  std::string& vertices = *vertexText;
+  vertices = std::to_string(p.vertices.size()) + " 0\n";
+  for (const Vec4& v : p.vertices) appendRow(&vertices, v);
+  vertices += name + ".nor\n";
+
+  std::string& polygons = *polygonText;
+  polygons = std::to_string(p.polygons.size()) + "\n";
   for (const auto& polygon : p.polygons) {
-    polygons << polygon.size() << ' ';
-    for (int v : polygon) polygons << v + 1 << ' ';
-    polygons << '\n';
+    polygons += std::to_string(polygon.size()) + ' ';
+    for (int v : polygon) {
+      polygons += std::to_string(v + 1);
+      polygons += ' ';
+    }
+    polygons += '\n';
   }
-  *polygonText = polygons.str();
-
-  std::ostringstream normals;
-  normals << p.normals.size() << " 0\n";
-  for (int c = 0; c < p.cells(); ++c) {
-    writeRow(normals, (lengths[c] / length(p.normals[c])) * p.normals[c]);
-  }
-  *normalText = normals.str();
 }
 
 }  // namespace

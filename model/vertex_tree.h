@@ -1,0 +1,120 @@
+// Vertices grouped into nested boxes, so that a bound on the dot products of a direction
+// with a whole group of vertices rules out the group at once. A cell's incidence looks
+// only at the vertices near its greatest product, so most groups are ruled out: the
+// search costs far less than the vertex count per cell.
+#pragma once
+
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "model/lists.h"
+
+namespace orvex::model {
+
+class VertexTree {
+ public:
+  /// Groups vertices. When a coordinate is not finite they keep their order and no bound
+  /// is finite: a search then looks at every vertex, in order.
+  explicit VertexTree(const Vec4List& vertices);
+
+  /// The most vertices in a group that is not split.
+  static constexpr int kMaxLeaf = 32;
+
+  /// A group: vertices [begin, end) in the tree's order and a box around them (floats
+  /// rounded outwards, to keep the nodes small). A split group's first half follows it;
+  /// second is the other half's node, or -1 when the group is not split. Its groups
+  /// that are not split are leaves [firstLeaf, firstLeaf + leafCount).
+  struct Node {
+    float lo[4], hi[4];
+    int second, begin, end, firstLeaf, leafCount;
+  };
+
+  /// Visits the groups for direction n. skip(bound) is asked before each group, when the
+  /// caller's state may have changed since its bound was found; bound is at least the dot
+  /// product of n with any of the group's vertices as computed in doubles (x·x + y·y +
+  /// z·z + w·w, left to right), or infinite or NaN when none can be given. A group not
+  /// skipped is split, or, when it is not split, given to leaf(begin, end). The groups
+  /// with greater bounds tend to come first.
+  template <typename Skip, typename Leaf>
+  void visit(const Vec4& n, Skip skip, Leaf leaf) const;
+
+  // The vertices coordinate by coordinate in the tree's order, and each one's number.
+  std::vector<double> x, y, z, w;
+  std::vector<int> number;
+  std::vector<Node> nodes;
+
+ private:
+  int build(int begin, int end, bool finite);
+
+  // Groups with at most this many leaves have their leaves' bounds found in one plain
+  // loop, which costs less than splitting them one at a time.
+  static constexpr int kFlatLeaves = 16;
+  // The leaves' boxes side by side, in the order of the tree, and their vertices.
+  std::vector<float> leafLo_[4], leafHi_[4];
+  std::vector<int> leafBegin_, leafEnd_;
+
+  double largest_ = 0.0;  // the largest absolute coordinate
+};
+
+template <typename Skip, typename Leaf>
+void VertexTree::visit(const Vec4& n, Skip skip, Leaf leaf) const {
+  if (nodes.empty()) return;
+  // Rounding moves each product with the box's corner the same way, so the corner's
+  // products bound the vertices'. Summing four terms in any order is off by at most
+  // about 7e-16 of the sum of their sizes, and a product that underflows by less than
+  // 1e-320: the slack covers both a thousand times over.
+  const double slack =
+      1e-12 * ((std::fabs(n.x) + std::fabs(n.y) + std::fabs(n.z) + std::fabs(n.w)) * largest_) +
+      1e-300;
+  auto most = [](double p, double q) { return p > q ? p : q; };
+  auto bound = [&n, slack, most](const Node& b) {
+    return most(n.x * b.lo[0], n.x * b.hi[0]) + most(n.y * b.lo[1], n.y * b.hi[1]) +
+           most(n.z * b.lo[2], n.z * b.hi[2]) + most(n.w * b.lo[3], n.w * b.hi[3]) + slack;
+  };
+  // A small group's leaves all at once: their bounds, then the greatest one's leaf first.
+  auto flat = [&](const Node& node) {
+    double b[kFlatLeaves] = {};
+    const int first = node.firstLeaf, count = node.leafCount;
+    const float *lx = leafLo_[0].data() + first, *ly = leafLo_[1].data() + first,
+                *lz = leafLo_[2].data() + first, *lw = leafLo_[3].data() + first,
+                *hx = leafHi_[0].data() + first, *hy = leafHi_[1].data() + first,
+                *hz = leafHi_[2].data() + first, *hw = leafHi_[3].data() + first;
+    for (int j = 0; j < count; ++j) {
+      b[j] = most(n.x * lx[j], n.x * hx[j]) + most(n.y * ly[j], n.y * hy[j]) +
+             most(n.z * lz[j], n.z * hz[j]) + most(n.w * lw[j], n.w * hw[j]) + slack;
+    }
+    int best = 0;
+    for (int j = 1; j < count; ++j) best = b[j] > b[best] ? j : best;
+    if (!skip(b[best])) leaf(leafBegin_[first + best], leafEnd_[first + best]);
+    for (int j = 0; j < count; ++j) {
+      if (j != best && !skip(b[j])) leaf(leafBegin_[first + j], leafEnd_[first + j]);
+    }
+  };
+  // Halving at the median keeps the depth under 32, and the stack holds at most one
+  // group per level plus one.
+  std::pair<int, double> stack[64];
+  int size = 0;
+  stack[size++] = {0, bound(nodes[0])};
+  while (size > 0) {
+    const auto [at, atBound] = stack[--size];
+    if (skip(atBound)) continue;
+    const Node& node = nodes[at];
+    if (node.leafCount <= kFlatLeaves) {
+      flat(node);
+      continue;
+    }
+    const double l = bound(nodes[at + 1]), r = bound(nodes[node.second]);
+    // The greater bound goes on top; NaN bounds compare false and go first, as they are
+    // never skipped anyway.
+    if (l < r) {
+      stack[size++] = {at + 1, l};
+      stack[size++] = {node.second, r};
+    } else {
+      stack[size++] = {node.second, r};
+      stack[size++] = {at + 1, l};
+    }
+  }
+}
+
+}  // namespace orvex::model
