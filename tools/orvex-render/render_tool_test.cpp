@@ -82,6 +82,19 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.png"}) << call;
     EXPECT_EQ(testing::readText(dir.file("keep.png")), "old content") << call;
   }
+  // Animations are staged beside their target too: a failed rename keeps the old one.
+  for (const char* output : {"keep.gif", "keep.mp4"}) {
+    TempDir dir;
+    testing::writeText(dir.file(output), "old content");
+    const testing::RunResult r = runProgram(
+        render({"c8", "--size", "16", "--spin", "xw", "--frames", "2", "-o", output}), dir.path(),
+        ::orvex::testing::failing("RENAME", output));
+    EXPECT_EQ(r.status, 1) << output;
+    EXPECT_EQ(r.err.rfind(std::string("orvex-render: ") + output + ": cannot write: ", 0), 0u)
+        << r.err;
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{output}) << "no temporary left";
+    EXPECT_EQ(testing::readText(dir.file(output)), "old content") << output;
+  }
 }
 
 // The sanitizers reserve far more address space than any limit a test could set.
