@@ -2,14 +2,12 @@
 // back in the explorer's text, valid until the next call that returns one.
 #include <emscripten/emscripten.h>
 
-#include <cmath>
 #include <vector>
 
 #include "render/facing.h"
 #include "render/section.h"
 #include "web/src/explorer.h"
 #include "web/src/off4_import.h"
-#include "web/src/view_tools.h"
 
 using orvex::web::Explorer;
 
@@ -123,16 +121,11 @@ EMSCRIPTEN_KEEPALIVE int ox_section_count(Explorer* e, int which) {
 /// lies on the viewing axis.
 EMSCRIPTEN_KEEPALIVE void ox_face(Explorer* e, int kind) {
   if (!e->model || kind < 0 || kind > 3) return;
-  // The library's choice of target, the rule orvex-render --facing follows.
-  const std::vector<orvex::model::Vec4> candidates =
-      orvex::render::facingCandidates(*e->model, static_cast<orvex::render::Facing>(kind));
-  const int chosen = orvex::render::nearestToViewAxis(candidates, e->orthoView);
-  if (chosen < 0) return;
-  const orvex::model::Vec4& c = candidates[chosen];
-  const double length = std::sqrt(orvex::model::dot(c, c));
-  orvex::web::turnWAxisTo(
-      orvex::model::Vec4(c.x / length, c.y / length, c.z / length, c.w / length), &e->orthoView);
-  e->rotation.assignTranspose(e->orthoView);
+  // The library's choice of target and turn, those of orvex-render --facing.
+  if (!orvex::render::applyFacing(*e->model, static_cast<orvex::render::Facing>(kind),
+                                  &e->rotation)) {
+    return;
+  }
   e->orthoView.assignTranspose(e->rotation);
 }
 
