@@ -81,7 +81,7 @@ void applyPictureStyle(const PictureStyle& style, const FrameFit& fit, int pixel
   // After the camera, so depth and fog see the scene exactly as without the fit.
   glScaled(fit.scale, fit.scale, 1.0);
   glTranslated(-fit.centreX, -fit.centreY, 0.0);
-  gluPerspective(kFieldOfView, 1.0, kNearPlane, 10.0);
+  gluPerspective(kFieldOfView, 1.0, kNearPlane, kFarPlane);
   glMatrixMode(GL_MODELVIEW);
 
   if (style.edges || style.vertices) {

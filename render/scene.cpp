@@ -25,7 +25,7 @@ void setupScene(const SceneSettings& settings, const model::Vec3& eye) {
   glEnable(GL_DEPTH_TEST);
 
   glMatrixMode(GL_PROJECTION);
-  gluPerspective(kFieldOfView, 1.0, kNearPlane, 10.0);
+  gluPerspective(kFieldOfView, 1.0, kNearPlane, kFarPlane);
   glMatrixMode(GL_MODELVIEW);
   gluLookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
 

@@ -11,10 +11,11 @@ namespace orvex::render {
 
 /// The camera position; also the side every face normal is turned towards.
 inline constexpr model::Vec3 kEye{0.0, 0.0, 3.5};
-/// The camera's vertical field of view in degrees (the picture is square) and its near
-/// plane: anything nearer the eye than kNearPlane is cut away.
+/// The camera's vertical field of view in degrees (the picture is square) and its clip
+/// planes: anything nearer the eye than kNearPlane, or farther than kFarPlane, is cut away.
 inline constexpr double kFieldOfView = 40.0;
 inline constexpr double kNearPlane = 1.0;
+inline constexpr double kFarPlane = 10.0;
 
 struct SceneSettings {
   int clip = 0;

@@ -131,7 +131,7 @@ namespace {
 // or the whole error line.
 using Handler = std::string (*)(const std::string& arg, const std::string& value,
                                 RenderOptions* options);
-struct OptionSpec {
+struct OptionRow {
   const char* name;
   const char* alias;
   Handler handle;
@@ -282,7 +282,7 @@ std::string takeColourBy(const std::string& arg, const std::string& value, Rende
 }
 
 // A null handler takes no value.
-constexpr OptionSpec kValueOptions[] = {
+constexpr OptionRow kValueOptions[] = {
     {"--output", "-o", takeOutput},
     {"--size", nullptr, takeSize},
     {"--turn", nullptr, takeTurn},
@@ -302,16 +302,16 @@ constexpr OptionSpec kValueOptions[] = {
     {"--background", nullptr, takeBackground},
     {"--colour-by", "--color-by", takeColourBy},
 };
-constexpr OptionSpec kFlagOptions[] = {
+constexpr OptionRow kFlagOptions[] = {
     {"--edges", nullptr, takeEdges},
     {"--vertices", nullptr, takeVertices},
     {"--fit", nullptr, takeFit},
 };
 
 template <size_t N>
-const OptionSpec* findOption(const OptionSpec (&table)[N], const std::string& arg) {
-  for (const OptionSpec& spec : table) {
-    if (arg == spec.name || (spec.alias != nullptr && arg == spec.alias)) return &spec;
+const OptionRow* findOption(const OptionRow (&table)[N], const std::string& arg) {
+  for (const OptionRow& row : table) {
+    if (arg == row.name || (row.alias != nullptr && arg == row.alias)) return &row;
   }
   return nullptr;
 }
@@ -335,16 +335,16 @@ std::string applyOption(int argc, const char* const* argv, int* i, RenderOptions
     *action = arg == "--help" ? RenderAction::kHelp : RenderAction::kVersion;
     return "";
   }
-  if (const OptionSpec* flag = findOption(kFlagOptions, arg)) {
+  if (const OptionRow* flag = findOption(kFlagOptions, arg)) {
     if (hasInlineValue) return model::printable(arg) + " takes no value";
     return flag->handle(arg, value, options);
   }
-  if (const OptionSpec* spec = findOption(kValueOptions, arg)) {
+  if (const OptionRow* option = findOption(kValueOptions, arg)) {
     if (!hasInlineValue) {
       if (*i + 1 >= argc) return model::printable(arg) + " needs a value";
       value = argv[++*i];
     }
-    return spec->handle(arg, value, options);
+    return option->handle(arg, value, options);
   }
   if (arg.compare(0, 2, "--") == 0) {
     return "unknown option '" + model::printable(argv[*i]) + "' (see --help)";
