@@ -6,14 +6,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <utility>
 #include <vector>
 
 #include "model/printable.h"
+#include "model/regular_file.h"
 
 namespace orvex::config {
 namespace {
@@ -70,10 +69,6 @@ bool configReal(const std::string& key, const std::string& token, double* value,
   *value = v;
   return true;
 }
-
-}  // namespace
-
-namespace {
 
 // The key a line sets: its first token when that is a key and the line carries as many
 // values as the key takes; empty for a line without effect.
@@ -155,22 +150,19 @@ bool readConfig(std::istream& in, const std::string& name, Settings* settings, s
 bool readConfigFile(const std::string& path, Settings* settings, std::string* error) {
   // A FIFO or a device (a link to /dev/urandom) could keep the program waiting or reading
   // forever, before even --help is answered: only a regular file is opened.
-  std::error_code ignored;
-  const auto status = std::filesystem::status(path, ignored);
-  if (!std::filesystem::exists(status)) return true;
-  if (!std::filesystem::is_regular_file(status)) {
-    *error = path + ": not a regular file, so not read as settings";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return true;
-  std::string text(kMaxConfigBytes + 1, '\0');
-  in.read(&text[0], static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<size_t>(in.gcount()));
-  if (text.size() > kMaxConfigBytes) {
-    *error = path + ": longer than " + std::to_string(kMaxConfigBytes) +
-             " bytes, so not read as settings";
-    return false;
+  std::string text;
+  switch (model::readRegularFile(path, &text, kMaxConfigBytes)) {
+    case model::FileRead::kRead:
+      break;
+    case model::FileRead::kNotRegular:
+      *error = path + ": not a regular file, so not read as settings";
+      return false;
+    case model::FileRead::kTooLong:
+      *error = path + ": longer than " + std::to_string(kMaxConfigBytes) +
+               " bytes, so not read as settings";
+      return false;
+    case model::FileRead::kCannotOpen:
+      return true;  // a missing file changes nothing
   }
   std::istringstream lines(text);
   return readConfig(lines, path, settings, error);

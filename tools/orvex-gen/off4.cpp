@@ -133,6 +133,7 @@ bool readInputFile(const std::string& path, std::string* text, std::string* erro
       *error = "Cannot open " + path + ": not a regular file";
       return false;
     case model::FileRead::kCannotOpen:
+    case model::FileRead::kTooLong:
       break;
   }
   *error = "Cannot open " + path;
