@@ -63,7 +63,8 @@ build_site() {
   # Debian's emcc runs its tools with the system node, which needs NODE_PATH to find them.
   NODE_PATH=/usr/share/nodejs emcmake cmake -S web -B build/web -G Ninja \
     -DORVEX_MODELS="$PWD/build/release/share/orvex/models" \
-    -DORVEX_GEN="$PWD/build/release/bin/orvex-gen" >/dev/null
+    -DORVEX_GEN="$PWD/build/release/bin/orvex-gen" \
+    -DORVEX_RENDER="$PWD/build/release/bin/orvex-render" >/dev/null
   NODE_PATH=/usr/share/nodejs cmake --build build/web -j "$(jobs)"
 }
 

@@ -8,18 +8,12 @@
 namespace orvex::render {
 
 void setupScene(const SceneSettings& settings, const model::Vec3& eye) {
-  const GLfloat lightDiffuse[] = {1.0f, 1.0f, 1.0f, 1.0f};
-  const GLfloat lightAmbient[] = {0.05f, 0.05f, 0.05f, 0.05f};
-  const GLfloat lightSpecular[] = {0.6f, 0.6f, 0.6f, 1.0f};
-  const GLfloat lightPosition[] = {-4.0f, 4.0f, 4.0f, 0.0f};
-  const GLfloat materialSpecular[] = {0.6f, 0.6f, 0.6f, 0.6f};
-  const GLfloat fogColor[] = {0.6f, 0.6f, 0.6f, 0.0f};
-
+  const SceneLook& look = kSceneLook;
   // Given while the modelview is still the identity, so the light is fixed to the eye.
-  glLightfv(GL_LIGHT0, GL_DIFFUSE, lightDiffuse);
-  glLightfv(GL_LIGHT0, GL_AMBIENT, lightAmbient);
-  glLightfv(GL_LIGHT0, GL_SPECULAR, lightSpecular);
-  glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+  glLightfv(GL_LIGHT0, GL_DIFFUSE, look.lightDiffuse);
+  glLightfv(GL_LIGHT0, GL_AMBIENT, look.lightAmbient);
+  glLightfv(GL_LIGHT0, GL_SPECULAR, look.lightSpecular);
+  glLightfv(GL_LIGHT0, GL_POSITION, look.lightPosition);
   glEnable(GL_LIGHT0);
   glEnable(GL_LIGHTING);
   glEnable(GL_DEPTH_TEST);
@@ -29,15 +23,16 @@ void setupScene(const SceneSettings& settings, const model::Vec3& eye) {
   glMatrixMode(GL_MODELVIEW);
   gluLookAt(eye.x, eye.y, eye.z, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
 
-  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, materialSpecular);
-  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 30.0f);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, look.materialSpecular);
+  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, look.shininess);
 
-  glClearColor(0.6f, 0.6f, 0.6f, 0.6f);
+  glClearColor(look.clearColour[0], look.clearColour[1], look.clearColour[2],
+               look.clearColour[3]);
 
   glFogi(GL_FOG_MODE, GL_LINEAR);
-  glFogf(GL_FOG_START, 2.0f);
-  glFogf(GL_FOG_END, 4.5f);
-  glFogfv(GL_FOG_COLOR, fogColor);
+  glFogf(GL_FOG_START, look.fogStart);
+  glFogf(GL_FOG_END, look.fogEnd);
+  glFogfv(GL_FOG_COLOR, look.fogColour);
   glEnable(GL_FOG);
 
   // Handed over under the look-at matrix, so the plane is fixed in world coordinates.

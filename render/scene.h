@@ -17,6 +17,32 @@ inline constexpr double kFieldOfView = 40.0;
 inline constexpr double kNearPlane = 1.0;
 inline constexpr double kFarPlane = 10.0;
 
+/// The scene's light, material and fog, as OpenGL receives them (four components each).
+/// Kept here, apart from the GL calls, so that the browser's shader is given the same.
+struct SceneLook {
+  float lightDiffuse[4];
+  float lightAmbient[4];
+  float lightSpecular[4];
+  float lightPosition[4];  // w = 0: a directional light, fixed to the eye
+  float materialSpecular[4];
+  float shininess;
+  float fogColour[4];
+  float fogStart, fogEnd;  // eye distances where the fog begins and where it is whole
+  float clearColour[4];
+  float globalAmbient;  // what a new context holds; setupScene leaves it
+};
+inline constexpr SceneLook kSceneLook{{1.0f, 1.0f, 1.0f, 1.0f},
+                                      {0.05f, 0.05f, 0.05f, 0.05f},
+                                      {0.6f, 0.6f, 0.6f, 1.0f},
+                                      {-4.0f, 4.0f, 4.0f, 0.0f},
+                                      {0.6f, 0.6f, 0.6f, 0.6f},
+                                      30.0f,
+                                      {0.6f, 0.6f, 0.6f, 0.0f},
+                                      2.0f,
+                                      4.5f,
+                                      {0.6f, 0.6f, 0.6f, 0.6f},
+                                      0.2f};
+
 struct SceneSettings {
   int clip = 0;
   double clipPlane[4] = {1.0, -1.0, -1.0, 0.0};

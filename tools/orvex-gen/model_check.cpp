@@ -288,32 +288,6 @@ bool checkClosure(const model::Model& m, int c, int sides[64], int* maxSides, co
   return true;
 }
 
-// "120 dodecahedra, 600 tetrahedra": kinds, most numerous first.
-std::string describeKinds(const std::map<std::string, int>& kinds) {
-  std::vector<std::pair<int, std::string>> byCount;
-  for (const auto& [kind, count] : kinds) byCount.push_back({-count, kind});
-  std::sort(byCount.begin(), byCount.end());
-  std::string listed;
-  for (const auto& [negCount, kind] : byCount) {
-    int count = -negCount;
-    std::string shown = kind;
-    if (kind.find("-face") != std::string::npos) {
-      shown = std::to_string(count) + " × " + kind;
-    } else {
-      if (count > 1) {
-        if (shown.size() > 6 && shown.compare(shown.size() - 6, 6, "hedron") == 0) {
-          shown.replace(shown.size() - 2, 2, "a");
-        } else {
-          shown += "s";
-        }
-      }
-      shown = std::to_string(count) + " " + shown;
-    }
-    listed += (listed.empty() ? "" : ", ") + shown;
-  }
-  return listed;
-}
-
 // The checks on cell c of a model as the viewer loaded it, n its normal as written and
 // twin the first cell before it with the same vertices (or -1); *kind names it.
 bool checkCell(const model::Model& m, const Vec4& n, int c, const Vec4& centre,
@@ -393,6 +367,31 @@ bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const s
 }
 
 }  // namespace
+
+std::string describeKinds(const std::map<std::string, int>& kinds) {
+  std::vector<std::pair<int, std::string>> byCount;
+  for (const auto& [kind, count] : kinds) byCount.push_back({-count, kind});
+  std::sort(byCount.begin(), byCount.end());
+  std::string listed;
+  for (const auto& [negCount, kind] : byCount) {
+    int count = -negCount;
+    std::string shown = kind;
+    if (kind.find("-face") != std::string::npos) {
+      shown = std::to_string(count) + " × " + kind;
+    } else {
+      if (count > 1) {
+        if (shown.size() > 6 && shown.compare(shown.size() - 6, 6, "hedron") == 0) {
+          shown.replace(shown.size() - 2, 2, "a");
+        } else {
+          shown += "s";
+        }
+      }
+      shown = std::to_string(count) + " " + shown;
+    }
+    listed += (listed.empty() ? "" : ", ") + shown;
+  }
+  return listed;
+}
 
 std::string cellKindName(const int sides[], int maxSides) {
   std::map<int, int> s;

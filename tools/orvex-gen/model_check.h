@@ -2,6 +2,7 @@
 // incidence rule, then checked for a closed, convex, consistent boundary.
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "model/incidence.h"
@@ -49,6 +50,10 @@ bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
 
 /// A distance as the generator's messages quote it: three significant digits.
 std::string shortReal(double v);
+
+/// Kinds of cells counted, in words, most numerous first: {"dodecahedron": 120} gives
+/// "120 dodecahedra"; a kind ending in "-face" is listed as "24 × 6-face".
+std::string describeKinds(const std::map<std::string, int>& kinds);
 
 /// The name of a cell kind from its polygons: sidesCount[k] polygons with k sides.
 /// "dodecahedron", "pentagonal prism", ..., or "" when it has no name here.

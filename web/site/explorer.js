@@ -1,11 +1,15 @@
 // The explorer page: loading models, the controls and keys, drawing each frame, the state
-// kept in the address, and opening one's own files.
+// kept in the address, opening one's own files, the gallery, the sweep, recording and the
+// downloads. What it shows of a model or the scene, and its menus, the program gives.
 'use strict';
 
 (() => {
   const DEFAULT_TURN = [0, 0.45, 0.3, 0.35, 0.25, 0];  // an oblique first view, with depth
-  const COLOURS = ['count', 'kind', 'cell'];
-  const PROJECTIONS = ['ortho', 'perspective', 'stereographic'];
+  const DEFAULT_MODEL = 'c8';
+  const SWEEP_SECONDS = 4;  // one way across, at spin speed 1
+  // The single-file explorer's own copies of the site's files, by their paths.
+  const offline = window.ORVEX_OFFLINE || null;
+  const fromDisk = location.protocol === 'file:';
   const $ = (id) => document.getElementById(id);
   const canvas = $('view');
   const ui = {
@@ -16,7 +20,13 @@
   let M = null;        // the WebAssembly module
   let ex = 0;          // the explorer inside it
   let gl = null;
+  let menus = { colour: [], projection: [] };  // the program's menus
+  let library = [];    // the table's rows that can be loaded here
   let current = '';    // the model shown: a library name or an opened file's
+  let openedShown = false;  // current is an opened file's
+  let sweep = null;    // the section's sweep while it plays: { phase, last }
+  let recorder = null; // the MediaRecorder while recording
+  let recordUntil = 0; // a recorded sweep stops itself after one whole cycle
   let zoom = 1;
   let dirty = true;
   let sectionW = 0;
@@ -30,9 +40,10 @@
 
   function showInfo() {
     const info = JSON.parse(M.UTF8ToString(M._ox_info(ex)));
-    const kinds = info.kinds.map(([s, n]) => OrvexLibrary.kindText(s, n)).join(', ');
     $('info').textContent = `${current}: ${info.V} vertices, ${info.E} edges, ${info.F} polygons, ` +
-      `${info.C} cells (${kinds})`;
+      `${info.C} cells (${info.cells})`;
+    // Measures of the model, as label and value, when the program gives them.
+    $('measures').textContent = (info.measures || []).map(([k, v]) => `${k} ${v}`).join(', ');
   }
 
   // ---- loading ----
@@ -49,6 +60,10 @@
   }
 
   async function fetchText(path) {
+    if (offline && path in offline.files) return offline.files[path];
+    if (fromDisk) {
+      throw new Error(`${path} is not inside this file: serve the explorer's folder for every model`);
+    }
     const response = await fetch(path);
     if (!response.ok) throw new Error(`${path}: ${response.status} ${response.statusText}`);
     return response.text();
@@ -69,6 +84,10 @@
     const ticket = ++loading;
     message('');
     try {
+      if (!library.some((r) => r.name === name)) {
+        throw new Error(fromDisk && offline ? 'it is not inside this file: serve the explorer\'s folder for every model'
+                                            : 'there is no model of that name in the library');
+      }
       const { poi, cel, nor } = await (files || fetchModel(name));
       if (ticket !== loading) return;
       const dir = '/library';
@@ -79,16 +98,41 @@
       const ok = M.ccall('ox_load', 'number', ['number', 'string', 'string'], [ex, dir, name]);
       clearDir(dir);
       if (!ok) throw new Error(M.UTF8ToString(M._ox_text(ex)).split(dir + '/').join(''));
-      shown(name);
+      shown(name, false);
     } catch (e) {
-      if (ticket === loading) message(`Cannot load ${name}: ${e.message}`);
-      ui.model.value = current;
+      if (ticket !== loading) return;
+      // Nothing shown yet (a link to a model that is not here): the default instead.
+      if (!current && name !== DEFAULT_MODEL) {
+        await loadLibraryModel(DEFAULT_MODEL);
+        message(`Cannot load ${name}: ${e.message}. Showing ${DEFAULT_MODEL} instead.`);
+        return;
+      }
+      message(`Cannot load ${name}: ${e.message}`);
+      ui.model.value = openedShown ? `opened:${current}` : current;
     }
   }
 
-  function shown(name) {
+  /// The menu's entry for an opened file, the first, or none.
+  function markOpened(name) {
+    const old = ui.model.querySelector('optgroup.opened');
+    if (old) old.remove();
+    if (name === null) return;
+    const group = document.createElement('optgroup');
+    group.className = 'opened';
+    group.label = 'Opened from your files';
+    const option = document.createElement('option');
+    option.value = `opened:${name}`;
+    option.textContent = `${name} (your file)`;
+    group.appendChild(option);
+    ui.model.prepend(group);
+    ui.model.value = option.value;
+  }
+
+  function shown(name, fromFile) {
     current = name;
-    if ([...ui.model.options].some((o) => o.value === name)) ui.model.value = name;
+    openedShown = fromFile;
+    markOpened(fromFile ? name : null);
+    if (!fromFile) ui.model.value = name;
     showInfo();
     sectionRange();
     dirty = true;
@@ -112,6 +156,14 @@
     clearDir(dir);
     const isOff = (f) => /\.(4?off)$/i.test(f.name);
     try {
+      // Checked before a byte of them reaches the program's memory.
+      const total = files.reduce((n, f) => n + f.size, 0);
+      const most = M._ox_max_open_bytes();
+      if (total > most) {
+        const mb = (n) => `${(n / 1048576).toFixed(n < 1048576 * 10 ? 1 : 0)} MB`;
+        throw new Error(`${files.map((f) => f.name).join(', ')}: ${mb(total)}, more than the ` +
+                        `${mb(most)} the explorer opens at once`);
+      }
       if (files.length === 1 && (isOff(files[0]) || !/\.(poi|cel|nor)$/i.test(files[0].name))) {
         const f = files[0];
         const name = f.name.replace(/\.[^.]*$/, '').replace(/[^A-Za-z0-9._-]/g, '_') || 'opened';
@@ -120,7 +172,7 @@
                            [ex, `${dir}/${f.name}`, name]);
         if (!ok) throw new Error(M.UTF8ToString(M._ox_text(ex)).split(dir + '/').join('')
                                    .split('/imported/').join(''));
-        shown(name);
+        shown(name, true);
         return;
       }
       const pois = files.filter((f) => /\.poi$/i.test(f.name));
@@ -138,7 +190,7 @@
       }
       const ok = M.ccall('ox_load', 'number', ['number', 'string', 'string'], [ex, dir, name]);
       if (!ok) throw new Error(M.UTF8ToString(M._ox_text(ex)).split(dir + '/').join(''));
-      shown(name);
+      shown(name, true);
     } catch (e) {
       message(e.message);
     } finally {
@@ -162,11 +214,32 @@
     ui.sectionW.value = String(Math.round(1000 * (sectionW - lo) / ((hi - lo) || 1)));
   }
 
-  function sectionFromSlider() {
+  function sectionFromSlider() { sectionAt(Number(ui.sectionW.value) / 1000); }
+
+  /// The section on, at share u of the way from the least w of a vertex to the greatest.
+  function sectionAt(u) {
     const lo = M._ox_w_extent(ex, 0), hi = M._ox_w_extent(ex, 1);
-    sectionW = lo + (hi - lo) * Number(ui.sectionW.value) / 1000;
+    u = Math.min(1, Math.max(0, u));
+    sectionW = lo + (hi - lo) * u;
+    ui.sectionW.value = String(Math.round(1000 * u));
     ui.section.checked = true;
     applySettings();
+  }
+
+  // The sweep runs through the range as a cosine of its phase, so that it slows at the
+  // ends and turns back by itself; it starts where the section is.
+  function play(on) {
+    sweep = on ? { phase: Math.acos(1 - 2 * Number(ui.sectionW.value) / 1000) / Math.PI, last: 0 } : null;
+    $('play').classList.toggle('on', on);
+    $('play').textContent = on ? 'stop' : 'play';
+    if (on) sectionFromSlider();
+  }
+
+  function sweepStep(now) {
+    const speed = Number(ui.speed.value) / 100;
+    if (sweep.last) sweep.phase += speed * (now - sweep.last) / 1000 / SWEEP_SECONDS;
+    sweep.last = now;
+    sectionAt((1 - Math.cos(Math.PI * sweep.phase)) / 2);
   }
 
   function rotation() {
@@ -177,14 +250,15 @@
 
   function saveHash() {
     if (!current) return;
-    const p = [`model=${encodeURIComponent(current)}`];
+    // An opened file cannot travel in a link: the address says so, and no more.
+    const p = [openedShown ? `opened=${encodeURIComponent(current)}` : `model=${encodeURIComponent(current)}`];
     if (ui.frames.checked) p.push('frames');
     if (ui.clip.checked) p.push('clip');
     if (ui.allcells.checked) p.push('cells=all');
     if (ui.edges.checked) p.push('edges');
     if (ui.vertices.checked) p.push('vertices');
-    if (ui.colour.value !== '0') p.push(`colour=${COLOURS[ui.colour.value]}`);
-    if (ui.projection.value !== '0') p.push(`projection=${PROJECTIONS[ui.projection.value]}`);
+    if (ui.colour.value !== '0') p.push(`colour=${menus.colour[ui.colour.value].word}`);
+    if (ui.projection.value !== '0') p.push(`projection=${menus.projection[ui.projection.value].word}`);
     if (ui.section.checked) p.push(`section=${short(sectionW)}`);
     if (ui.pause.checked) p.push('paused');
     if (ui.speed.value !== '100') p.push(`speed=${Number(ui.speed.value) / 100}`);
@@ -198,7 +272,10 @@
     return v.length === count && v.every(Number.isFinite) ? v : null;
   }
 
-  /// Applies the address; returns the model it names.
+  const position = (menu, word) => String(Math.max(0, menu.findIndex((m) => m.word === word)));
+
+  /// Applies the address; returns { model, opened }: the library model it names, or the
+  /// name of an opened file it cannot bring back.
   function readHash() {
     const p = new URLSearchParams(location.hash.slice(1));
     ui.frames.checked = p.has('frames');
@@ -206,8 +283,8 @@
     ui.allcells.checked = p.get('cells') === 'all';
     ui.edges.checked = p.has('edges');
     ui.vertices.checked = p.has('vertices');
-    ui.colour.value = String(Math.max(0, COLOURS.indexOf(p.get('colour'))));
-    ui.projection.value = String(Math.max(0, PROJECTIONS.indexOf(p.get('projection'))));
+    ui.colour.value = position(menus.colour, p.get('colour'));
+    ui.projection.value = position(menus.projection, p.get('projection'));
     ui.section.checked = p.has('section');
     sectionW = Number(p.get('section')) || 0;
     ui.pause.checked = p.has('paused');
@@ -223,7 +300,7 @@
     }
     M._ox_stop(ex);
     applySettings();
-    return p.get('model') || 'c8';
+    return { model: p.get('model') || DEFAULT_MODEL, opened: p.has('model') ? null : p.get('opened') };
   }
 
   // ---- drawing ----
@@ -244,7 +321,7 @@
     const lines = M._ox_line_vertices(ex);
     const points = M._ox_point_vertices(ex);
     const start = M._ox_buffer(ex) / 4;
-    const end = start + (triangles + lines + points) * OrvexGl.FLOATS_PER_VERTEX;
+    const end = start + (triangles + lines + points) * gl.scene.floatsPerVertex;
     return { triangles, lines, points, floats: M.HEAPF32.subarray(start, end) };
   }
 
@@ -274,6 +351,11 @@
         saveHash();
       }
     }
+    if (sweep) sweepStep(now);
+    if (recorder) {
+      dirty = true;  // a still picture still makes frames of the video
+      if (recordUntil && now >= recordUntil) record();
+    }
     if (dirty && current) draw();
     requestAnimationFrame(tick);
   }
@@ -281,18 +363,80 @@
   function fit() {
     const f = frameFloats();
     // Stereographically the cells near the far pole run off towards infinity: fit the rest.
-    const share = ui.projection.value === '2' && ui.allcells.checked ? 0.9 : 1;
+    const stereographic = menus.projection[ui.projection.value].word === 'stereographic';
+    const share = stereographic && ui.allcells.checked ? 0.9 : 1;
     zoom = gl.fitZoom(f.floats, f.triangles + f.lines + f.points, share);
     dirty = true;
     saveHash();
   }
 
+  // ---- taking it away: pictures, models, videos ----
+
+  function download(href, name) {
+    const link = document.createElement('a');
+    link.download = name;
+    link.href = href;
+    link.click();
+  }
+
+  function downloadBytes(bytes, type, name) {
+    const url = URL.createObjectURL(new Blob([bytes], { type }));
+    download(url, name);
+    setTimeout(() => URL.revokeObjectURL(url), 60000);
+  }
+
   function savePng() {
     draw();
-    const link = document.createElement('a');
-    link.download = `${current || 'orvex'}.png`;
-    link.href = canvas.toDataURL('image/png');
-    link.click();
+    download(canvas.toDataURL('image/png'), `${current || 'orvex'}.png`);
+  }
+
+  /// Saves what the program made into ox_bytes, size bytes of it.
+  function saveMade(size, type, extension) {
+    const at = M._ox_bytes(ex);
+    downloadBytes(M.HEAPU8.slice(at, at + size), type, `${current || 'orvex'}.${extension}`);
+    dirty = true;
+  }
+
+  function saveStl() { saveMade(M._ox_stl(ex), 'model/stl', 'stl'); }
+
+  function saveSvg() {
+    resize();
+    const [sx, sy] = gl.scale(zoom);
+    saveMade(M._ox_edge_svg(ex, canvas.width, canvas.height, sx, sy), 'image/svg+xml', 'svg');
+  }
+
+  /// Starts recording the canvas or, when recording, stops and saves the video. While the
+  /// sweep plays, the recording ends by itself after one sweep across and back.
+  function record() {
+    if (recorder) {
+      if (recorder.state !== 'inactive') recorder.stop();
+      return;
+    }
+    if (!canvas.captureStream || !window.MediaRecorder) {
+      message('This browser cannot record the picture.');
+      return;
+    }
+    const stream = canvas.captureStream(30);
+    const type = ['video/webm;codecs=vp9', 'video/webm;codecs=vp8', 'video/webm']
+      .find((t) => MediaRecorder.isTypeSupported(t));
+    const chunks = [];
+    recorder = new MediaRecorder(stream, type ? { mimeType: type } : {});
+    recorder.ondataavailable = (e) => { if (e.data.size > 0) chunks.push(e.data); };
+    recorder.onstop = () => {
+      stream.getTracks().forEach((t) => t.stop());
+      recorder = null;
+      recordUntil = 0;
+      $('record').classList.remove('on');
+      $('record').textContent = 'record';
+      const url = URL.createObjectURL(new Blob(chunks, { type: 'video/webm' }));
+      download(url, `${current || 'orvex'}.webm`);
+      setTimeout(() => URL.revokeObjectURL(url), 60000);
+    };
+    recorder.start(250);
+    const speed = Number(ui.speed.value) / 100;
+    recordUntil = sweep && speed > 0 ? performance.now() + 2 * SWEEP_SECONDS * 1000 / speed : 0;
+    $('record').classList.add('on');
+    $('record').textContent = 'stop recording';
   }
 
   // ---- pointer input, into the viewer's button, drag and idle handlers ----
@@ -338,8 +482,31 @@
   function help(show) { $('help').hidden = !show; }
 
   function togglePanel() {
-    const collapsed = $('panel').classList.toggle('collapsed');
-    $('collapse').textContent = collapsed ? '+' : '–';
+    const folded = document.body.classList.toggle('folded');
+    $('collapse').textContent = folded ? '+' : '–';
+    $('collapse').title = folded ? 'show the controls (T)' : 'hide the controls (T)';
+    dirty = true;
+  }
+
+  // ---- the gallery ----
+
+  const thumb = (name) => (offline && offline.files[`thumbs/${name}.png`]) || `thumbs/${name}.png`;
+
+  function gallery(show) {
+    const grid = $('galleryGrid');
+    if (show && !grid.firstChild) {
+      OrvexLibrary.fillGallery(grid, library, thumb, (name) => {
+        gallery(false);
+        loadLibraryModel(name);
+      });
+    }
+    $('gallery').hidden = !show;
+    if (show) {
+      $('galleryCount').textContent = `${OrvexLibrary.filterGallery(grid, $('search').value)} models`;
+      $('search').focus();
+    } else {
+      document.activeElement.blur();
+    }
   }
 
   function wireControls() {
@@ -359,21 +526,39 @@
       }
     });
     ui.sectionW.addEventListener('input', () => { sectionFromSlider(); saveHash(); });
-    ui.model.addEventListener('change', () => loadLibraryModel(ui.model.value));
+    ui.model.addEventListener('change', () => {
+      if (!ui.model.value.startsWith('opened:')) loadLibraryModel(ui.model.value);
+    });
     $('open').addEventListener('change', (e) => { open(e.target.files); e.target.value = ''; });
     document.querySelectorAll('[data-face]').forEach((b) =>
       b.addEventListener('click', () => face(Number(b.dataset.face))));
     $('reset').addEventListener('click', reset);
     $('fit').addEventListener('click', fit);
+    $('play').addEventListener('click', () => play(!sweep));
+    $('record').addEventListener('click', record);
     $('save').addEventListener('click', savePng);
+    $('saveStl').addEventListener('click', saveStl);
+    $('saveSvg').addEventListener('click', saveSvg);
     $('helpButton').addEventListener('click', () => help(true));
     $('closeHelp').addEventListener('click', () => help(false));
     $('collapse').addEventListener('click', togglePanel);
+    $('galleryButton').addEventListener('click', () => gallery(true));
+    $('closeGallery').addEventListener('click', () => gallery(false));
+    $('search').addEventListener('input', () => {
+      $('galleryCount').textContent = `${OrvexLibrary.filterGallery($('galleryGrid'), $('search').value)} models`;
+    });
+    // A control used hands the keys back to the view: a menu or a button kept focused
+    // would take H, S and the arrows for itself.
+    $('panel').addEventListener('change', (e) => { if (e.target !== $('open')) e.target.blur(); });
+    document.addEventListener('click', (e) => {
+      const button = e.target.closest && e.target.closest('button');
+      if (button) button.blur();
+    });
     window.addEventListener('keydown', onKey);
     window.addEventListener('resize', () => { dirty = true; });
     window.addEventListener('hashchange', () => {
-      const name = readHash();
-      if (name !== current) loadLibraryModel(name);
+      const { model } = readHash();
+      if (model !== current) loadLibraryModel(model);
     });
     document.addEventListener('dragover', (e) => { e.preventDefault(); document.body.classList.add('dropping'); });
     document.addEventListener('dragleave', () => document.body.classList.remove('dropping'));
@@ -384,7 +569,16 @@
     });
   }
 
+  function moveSection(steps) {
+    play(false);
+    sectionAt(Number(ui.sectionW.value) / 1000 + steps / 20);
+  }
+
   function onKey(e) {
+    if (!$('gallery').hidden) {
+      if (e.key === 'Escape') gallery(false);
+      return;
+    }
     if (e.target instanceof HTMLInputElement && e.target.type !== 'checkbox' && e.target.type !== 'range') return;
     if (e.target instanceof HTMLSelectElement || e.ctrlKey || e.metaKey || e.altKey) return;
     const k = e.key;
@@ -392,13 +586,15 @@
       h: () => toggle(ui.frames), c: () => toggle(ui.clip), a: () => toggle(ui.allcells),
       e: () => toggle(ui.edges), v: () => toggle(ui.vertices), k: () => cycle(ui.colour), p: () => cycle(ui.projection),
       s: () => toggle(ui.section), ' ': () => toggle(ui.pause), r: reset, f: fit, g: savePng,
+      w: () => play(!sweep), m: record, l: () => gallery(true),
       '?': () => help($('help').hidden), Escape: () => help(false),
       '+': () => { zoom *= 1.1; dirty = true; }, '=': () => { zoom *= 1.1; dirty = true; },
       '-': () => { zoom /= 1.1; dirty = true; },
       '[': () => { ui.speed.value = String(Number(ui.speed.value) - 20); applySettings(); },
       ']': () => { ui.speed.value = String(Number(ui.speed.value) + 20); applySettings(); },
-      ArrowLeft: () => { ui.sectionW.value = String(Number(ui.sectionW.value) - 10); sectionFromSlider(); },
-      ArrowRight: () => { ui.sectionW.value = String(Number(ui.sectionW.value) + 10); sectionFromSlider(); },
+      // Twenty steps across the polytope, or a hundred with shift.
+      ArrowLeft: () => moveSection(e.shiftKey ? -0.2 : -1),
+      ArrowRight: () => moveSection(e.shiftKey ? 0.2 : 1),
       t: togglePanel,
       1: () => face(0), 2: () => face(1), 3: () => face(2), 4: () => face(3)};
     const action = actions[k.length === 1 ? k.toLowerCase() : k] || actions[k];
@@ -410,28 +606,55 @@
 
   // ---- start ----
 
+  function fillMenu(select, entries) {
+    select.textContent = '';
+    entries.forEach(({ label }, i) => select.add(new Option(label, String(i))));
+  }
+
   async function start() {
+    // On a small screen the picture comes first; T or the button shows the controls.
+    if (window.innerWidth < 640) togglePanel();
+    if (fromDisk && !offline) {
+      message('Opened from disk, this page cannot load its program and models. Open ' +
+              'orvex-explorer.html beside it, which works from disk, or serve this folder ' +
+              '(python3 -m http.server in it, or ./orvex-dev.sh web) and open the address.');
+      return;
+    }
     try {
-      gl = new OrvexGl.View(canvas);
+      OrvexGl.context(canvas);
     } catch (e) {
       message(e.message);
       return;
     }
     // The first model's files are asked for at once, beside the program and the tables.
-    const first = new URLSearchParams(location.hash.slice(1)).get('model') || 'c8';
+    const hash = new URLSearchParams(location.hash.slice(1));
+    const first = hash.get('model') || DEFAULT_MODEL;
     const files = fetchModel(first);
     files.catch(() => {});  // reported when it is shown
-    const [module, table, kinds] = await Promise.all([
-      createOrvex(), fetchText('polytopes.tsv'), fetchText('kinds.tsv').catch(() => '')]);
-    M = module;
+    let table, kinds;
+    try {
+      [M, table, kinds] = await Promise.all([
+        createOrvex(), fetchText('polytopes.tsv'), fetchText('kinds.tsv').catch(() => '')]);
+    } catch (e) {
+      message(`The explorer cannot start: ${e.message}`);
+      return;
+    }
     ex = M._ox_create();
-    OrvexLibrary.fillPicker(ui.model, OrvexLibrary.parseLibrary(table), OrvexLibrary.parseKinds(kinds));
+    gl = new OrvexGl.View(canvas, JSON.parse(M.UTF8ToString(M._ox_scene(ex))));
+    menus = JSON.parse(M.UTF8ToString(M._ox_menus(ex)));
+    fillMenu(ui.colour, menus.colour);
+    fillMenu(ui.projection, menus.projection);
+    library = OrvexLibrary.parse(table, kinds)
+      .filter((r) => !(offline && fromDisk) || `models/${r.name}.poi` in offline.files);
+    OrvexLibrary.fillPicker(ui.model, library);
     wireControls();
     OrvexPointer.attach(canvas, POINTER);
-    // On a small screen the picture comes first; T or the button shows the controls.
-    if (window.innerWidth < 600) togglePanel();
-    const name = readHash();
-    await loadLibraryModel(name, name === first ? files : null);
+    const { model, opened } = readHash();
+    await loadLibraryModel(model, model === first ? files : null);
+    if (opened) {
+      message(`${opened} was opened from your files, which a link cannot bring back: open it ` +
+              `again. Showing ${current}.`);
+    }
     requestAnimationFrame(tick);
   }
 
@@ -443,5 +666,6 @@
     current: () => current,
     opened: () => opening,
     message: () => $('message').textContent,
+    sectionW: () => sectionW,
   };
 })();

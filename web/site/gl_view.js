@@ -1,17 +1,22 @@
 // The batched WebGL 1 drawing of one frame: the whole triangle list (and the edge lines
 // after it) uploaded once and drawn with one call each. The shader does what the native
-// scene asks of OpenGL 1.1: one directional light with ambient, diffuse and specular
-// terms, linear grey fog by eye distance, and the clip plane as a discard.
+// scene asks of OpenGL 1.1, with the scene's own values as the program gives them
+// (ox_scene): one directional light with ambient, diffuse and specular terms, linear fog
+// by eye distance, and the clip plane as a discard.
 'use strict';
 
 const OrvexGl = (() => {
-  const FLOATS_PER_VERTEX = 9;
-  const EYE_Z = 3.5;              // the camera on +z, looking at the origin
-  const FOV_Y = 40 * Math.PI / 180;
-  const NEAR = 1.0, FAR = 10.0;
-  const FOG = [0.6, 0.6, 0.6];
+  const glsl = (x) => {
+    const t = String(Number(x));
+    return /[.e]/.test(t) ? t : `${t}.0`;
+  };
+  const vec3 = (v) => `vec3(${v.slice(0, 3).map(glsl).join(', ')})`;
 
-  const vertexSource = `
+  function vertexSource(s) {
+    const [near, far] = [s.near, s.far].map(glsl);
+    const ambient = s.lightAmbient.slice(0, 3).map((a) => a + s.globalAmbient);
+    const specular = s.lightSpecular.slice(0, 3).map((a, i) => a * s.materialSpecular[i]);
+    return `
     attribute vec3 aPos;
     attribute vec3 aNormal;
     attribute vec3 aColour;
@@ -22,38 +27,42 @@ const OrvexGl = (() => {
     varying float vDepth;
     varying vec3 vWorld;
     void main() {
-      vec3 eye = vec3(aPos.xy, aPos.z - ${EYE_Z.toFixed(1)});
-      float a = (${FAR.toFixed(1)} + ${NEAR.toFixed(1)}) / (${NEAR.toFixed(1)} - ${FAR.toFixed(1)});
-      float b = 2.0 * ${FAR.toFixed(1)} * ${NEAR.toFixed(1)} / (${NEAR.toFixed(1)} - ${FAR.toFixed(1)});
+      vec3 eye = aPos - ${vec3(s.eye)};
+      float a = (${far} + ${near}) / (${near} - ${far});
+      float b = 2.0 * ${far} * ${near} / (${near} - ${far});
       gl_Position = vec4(eye.xy * uScale, a * eye.z + b, -eye.z);
       vDepth = uLit > 0.5 ? -eye.z : 0.0;
       vWorld = aPos;
       gl_PointSize = uPointSize;
       if (uLit > 0.5) {
-        // Light from (-4, 4, 4), fixed to the eye; viewer at infinity for the highlight.
-        vec3 l = normalize(vec3(-4.0, 4.0, 4.0));
+        // A directional light fixed to the eye; viewer at infinity for the highlight.
+        vec3 l = normalize(${vec3(s.lightPosition)});
         vec3 h = normalize(l + vec3(0.0, 0.0, 1.0));
         float nl = dot(aNormal, l);
-        // Scene ambient 0.2 plus the light's 0.05, both times the material colour.
-        vec3 c = 0.25 * aColour + max(nl, 0.0) * aColour;
-        if (nl > 0.0) c += vec3(0.36 * pow(max(dot(aNormal, h), 0.0), 30.0));
+        // The scene's ambient and the light's, then the diffuse term, times the material.
+        vec3 c = ${vec3(ambient)} * aColour + max(nl, 0.0) * ${vec3(s.lightDiffuse)} * aColour;
+        if (nl > 0.0) c += ${vec3(specular)} * pow(max(dot(aNormal, h), 0.0), ${glsl(s.shininess)});
         vColour = clamp(c, 0.0, 1.0);
       } else {
         vColour = aColour;
       }
     }`;
+  }
 
-  const fragmentSource = `
+  function fragmentSource(s) {
+    const [start, end] = [s.fogStart, s.fogEnd].map(glsl);
+    return `
     precision highp float;
     uniform float uClip;
     varying vec3 vColour;
     varying float vDepth;
     varying vec3 vWorld;
     void main() {
-      if (uClip > 0.5 && dot(vec3(1.0, -1.0, -1.0), vWorld) < 0.0) discard;
-      float f = clamp((4.5 - vDepth) / (4.5 - 2.0), 0.0, 1.0);
-      gl_FragColor = vec4(mix(vec3(${FOG.join(', ')}), vColour, f), 1.0);
+      if (uClip > 0.5 && dot(${vec3(s.clipPlane)}, vWorld) + ${glsl(s.clipPlane[3])} < 0.0) discard;
+      float f = clamp((${end} - vDepth) / (${end} - ${start}), 0.0, 1.0);
+      gl_FragColor = vec4(mix(${vec3(s.fogColour)}, vColour, f), 1.0);
     }`;
+  }
 
   function compile(gl, type, source) {
     const shader = gl.createShader(type);
@@ -65,15 +74,23 @@ const OrvexGl = (() => {
     return shader;
   }
 
+  /// The canvas's WebGL context, or an error naming what is missing.
+  function context(canvas) {
+    const gl = canvas.getContext('webgl', { antialias: false, alpha: false, depth: true });
+    if (!gl) throw new Error('this browser offers no WebGL');
+    return gl;
+  }
+
   class View {
-    constructor(canvas) {
-      const gl = canvas.getContext('webgl', { antialias: false, alpha: false, depth: true });
-      if (!gl) throw new Error('this browser offers no WebGL');
+    /// scene: the program's scene (ox_scene).
+    constructor(canvas, scene) {
+      const gl = context(canvas);
       this.gl = gl;
       this.canvas = canvas;
+      this.scene = scene;
       const program = gl.createProgram();
-      gl.attachShader(program, compile(gl, gl.VERTEX_SHADER, vertexSource));
-      gl.attachShader(program, compile(gl, gl.FRAGMENT_SHADER, fragmentSource));
+      gl.attachShader(program, compile(gl, gl.VERTEX_SHADER, vertexSource(scene)));
+      gl.attachShader(program, compile(gl, gl.FRAGMENT_SHADER, fragmentSource(scene)));
       gl.linkProgram(program);
       if (!gl.getProgramParameter(program, gl.LINK_STATUS)) {
         throw new Error('shader: ' + gl.getProgramInfoLog(program));
@@ -85,7 +102,7 @@ const OrvexGl = (() => {
       }
       this.buffer = gl.createBuffer();
       gl.bindBuffer(gl.ARRAY_BUFFER, this.buffer);
-      const stride = FLOATS_PER_VERTEX * 4;
+      const stride = scene.floatsPerVertex * 4;
       ['aPos', 'aNormal', 'aColour'].forEach((name, i) => {
         const at = gl.getAttribLocation(program, name);
         gl.enableVertexAttribArray(at);
@@ -93,12 +110,14 @@ const OrvexGl = (() => {
       });
       gl.enable(gl.DEPTH_TEST);
       gl.depthFunc(gl.LESS);
-      gl.clearColor(FOG[0], FOG[1], FOG[2], 1);
+      const c = scene.clearColour;
+      gl.clearColor(c[0], c[1], c[2], 1);
     }
 
-    /// The x and y scale of the projection: a 40° field across the window's shorter side.
+    /// The x and y scale of the projection: the scene's field across the window's shorter
+    /// side.
     scale(zoom) {
-      const f = 1 / Math.tan(FOV_Y / 2);
+      const f = 1 / Math.tan(this.scene.fieldOfView * Math.PI / 360);
       const aspect = this.canvas.width / this.canvas.height;
       return aspect >= 1 ? [zoom * f / aspect, zoom * f] : [zoom * f, zoom * f * aspect];
     }
@@ -131,11 +150,12 @@ const OrvexGl = (() => {
     /// centre on the screen) to the window with a small margin.
     fitZoom(floats, count, share) {
       const [sx, sy] = this.scale(1);
+      const { eye, near, floatsPerVertex } = this.scene;
       const reach = [];
       for (let i = 0; i < count; ++i) {
-        const o = i * FLOATS_PER_VERTEX;
-        const depth = EYE_Z - floats[o + 2];
-        if (!(depth > NEAR)) continue;
+        const o = i * floatsPerVertex;
+        const depth = eye[2] - floats[o + 2];
+        if (!(depth > near)) continue;
         reach.push(Math.max(Math.abs(sx * floats[o] / depth), Math.abs(sy * floats[o + 1] / depth)));
       }
       if (reach.length === 0) return 1;
@@ -144,5 +164,5 @@ const OrvexGl = (() => {
       return most > 0 ? 0.92 / most : 1;
     }
   }
-  return { View, FLOATS_PER_VERTEX };
+  return { View, context };
 })();

@@ -1,70 +1,97 @@
-// The model library for the picker: the table's rows, the cell kinds orvex-gen names, the
-// groups, and kinds of cells in words.
+// The model library: the table's rows with the cell kinds orvex-gen names, in the picker
+// and in the gallery of thumbnails orvex-render drew, by family.
 'use strict';
 
 const OrvexLibrary = (() => {
   const GROUPS = [
     ['regular', 'Regular'], ['uniform', 'Uniform'], ['dual', 'Duals'], ['prism', 'Prisms'],
     ['duoprism', 'Duoprisms'], ['antiprismatic-prism', 'Antiprismatic prisms']];
-  const SHAPES = {
-    '3x4': 'tetrahedra', '4x6': 'cubes', '3x8': 'octahedra', '5x12': 'dodecahedra',
-    '3x20': 'icosahedra', '3x8 4x6': 'cuboctahedra', '3x4 6x4': 'truncated tetrahedra',
-    '4x6 6x8': 'truncated octahedra', '3x8 8x6': 'truncated cubes',
-    '3x8 4x18': 'rhombicuboctahedra', '4x12 6x8 8x6': 'truncated cuboctahedra',
-    '3x20 5x12': 'icosidodecahedra', '3x20 10x12': 'truncated dodecahedra',
-    '5x12 6x20': 'truncated icosahedra', '3x20 4x30 5x12': 'rhombicosidodecahedra',
-    '4x30 6x20 10x12': 'truncated icosidodecahedra'};
 
-  function parseLibrary(tsv) {
+  /// The rows of polytopes.tsv, each with its cell kinds from kinds.tsv (name TAB kinds).
+  function parse(table, kindsTable) {
+    const kinds = new Map();
+    for (const line of kindsTable.split('\n')) {
+      const [name, text] = line.split('\t');
+      if (name && text) kinds.set(name, text);
+    }
     const rows = [];
-    for (const line of tsv.split('\n')) {
+    for (const line of table.split('\n')) {
       if (!line || line.startsWith('#')) continue;
       const [name, family, , V, E, F, C] = line.split('\t');
-      rows.push({ name, family, V, E, F, C });
+      rows.push({ name, family, V, E, F, C, cells: kinds.get(name) || '' });
     }
     return rows;
   }
 
-  function parseKinds(tsv) {
-    const kinds = new Map();
-    for (const line of tsv.split('\n')) {
-      const [name, text] = line.split('\t');
-      if (name && text) kinds.set(name, text);
-    }
-    return kinds;
+  const counts = (row) => `${row.V} V, ${row.E} E, ${row.F} F, ${row.C} C`;
+
+  function grouped(rows) {
+    return GROUPS.map(([family, title]) => [title, rows.filter((r) => r.family === family)])
+      .filter(([, members]) => members.length > 0);
   }
 
-  function fillPicker(select, library, kinds) {
+  function fillPicker(select, rows) {
     select.textContent = '';
-    for (const [family, title] of GROUPS) {
+    for (const [title, members] of grouped(rows)) {
       const group = document.createElement('optgroup');
       group.label = title;
-      for (const row of library.filter((r) => r.family === family)) {
+      for (const row of members) {
         const option = document.createElement('option');
         option.value = row.name;
-        const cells = kinds.get(row.name);
-        option.textContent = `${row.name}  (${row.V} V, ${row.E} E, ${row.F} F, ${row.C} C` +
-          (cells ? `: ${cells})` : ')');
+        option.textContent = `${row.name}  (${counts(row)}${row.cells ? `: ${row.cells}` : ''})`;
         group.appendChild(option);
       }
-      if (group.children.length) select.appendChild(group);
+      select.appendChild(group);
     }
   }
 
-  const POLYGON_NAMES = { 3: 'triangular', 5: 'pentagonal', 6: 'hexagonal', 8: 'octagonal',
-                          10: 'decagonal' };
-
-  /// A kind of cell in words: "120 dodecahedra", "10 hexagonal prisms".
-  function kindText(signature, count) {
-    if (SHAPES[signature]) return `${count} ${SHAPES[signature]}`;
-    const sizes = new Map(signature.split(' ').map((p) => p.split('x').map(Number)));
-    const [n] = [...sizes.keys()].filter((k) => k !== 3 && k !== 4);
-    const gon = POLYGON_NAMES[n] || `${n}-gonal`;
-    if (sizes.size === 2 && sizes.get(n) === 2 && sizes.get(4) === n) return `${count} ${gon} prisms`;
-    if (sizes.size === 2 && sizes.get(n) === 2 && sizes.get(3) === 2 * n) return `${count} ${gon} antiprisms`;
-    if (signature === '3x2 4x3') return `${count} triangular prisms`;
-    return `${count} cells of ${[...sizes].map(([s, k]) => `${k} ${s}-gons`).join(', ')}`;
+  /// Fills the gallery's grid with a card per row, thumb(name) the picture's address;
+  /// pick(name) follows a click.
+  function fillGallery(grid, rows, thumb, pick) {
+    grid.textContent = '';
+    for (const [title, members] of grouped(rows)) {
+      const section = document.createElement('section');
+      const heading = document.createElement('h3');
+      heading.textContent = title;
+      section.appendChild(heading);
+      for (const row of members) {
+        const card = document.createElement('button');
+        card.className = 'card';
+        card.dataset.name = row.name;
+        card.dataset.search = `${row.name} ${row.cells}`.toLowerCase();
+        const img = document.createElement('img');
+        img.loading = 'lazy';
+        img.alt = '';
+        img.width = img.height = 160;
+        img.src = thumb(row.name);
+        const name = document.createElement('b');
+        name.textContent = row.name;
+        const text = document.createElement('span');
+        text.textContent = `${counts(row)}${row.cells ? `: ${row.cells}` : ''}`;
+        card.append(img, name, text);
+        card.addEventListener('click', () => pick(row.name));
+        section.appendChild(card);
+      }
+      grid.appendChild(section);
+    }
   }
 
-  return { parseLibrary, parseKinds, fillPicker, kindText };
+  /// Shows the cards whose name or cell kinds hold every word of query; returns how many.
+  function filterGallery(grid, query) {
+    const words = query.toLowerCase().split(/\s+/).filter(Boolean);
+    let shown = 0;
+    for (const section of grid.querySelectorAll('section')) {
+      let inSection = 0;
+      for (const card of section.querySelectorAll('.card')) {
+        const match = words.every((w) => card.dataset.search.includes(w));
+        card.hidden = !match;
+        if (match) inSection++;
+      }
+      section.hidden = inSection === 0;
+      shown += inSection;
+    }
+    return shown;
+  }
+
+  return { parse, fillPicker, fillGallery, filterGallery };
 })();

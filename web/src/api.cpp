@@ -2,14 +2,60 @@
 // back in the explorer's text, valid until the next call that returns one.
 #include <emscripten/emscripten.h>
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "render/facing.h"
+#include "render/scene.h"
 #include "render/section.h"
 #include "web/src/explorer.h"
 #include "web/src/off4_import.h"
 
 using orvex::web::Explorer;
+
+namespace {
+
+// The page's menus, in their order: the word the address keeps, then the words shown.
+struct MenuEntry {
+  const char* word;
+  const char* label;
+};
+constexpr MenuEntry kColourMenu[] = {
+    {"count", "by polygon count"}, {"kind", "by cell kind"}, {"cell", "by cell"}};
+constexpr orvex::render::ColourBy kColourings[] = {
+    orvex::render::ColourBy::kPolygons, orvex::render::ColourBy::kKind,
+    orvex::render::ColourBy::kCell};
+constexpr MenuEntry kProjectionMenu[] = {
+    {"ortho", "ortho"}, {"perspective", "perspective"}, {"stereographic", "stereographic"}};
+constexpr orvex::view4d::Projection kProjections[] = {orvex::view4d::Projection::kOrtho,
+                                                      orvex::view4d::Projection::kPerspective,
+                                                      orvex::view4d::Projection::kStereographic};
+
+std::string json(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", v);
+  return text;
+}
+
+template <typename T>
+std::string jsonArray(const T* values, int n) {
+  std::string out = "[";
+  for (int i = 0; i < n; ++i) out += (i ? "," : "") + json(values[i]);
+  return out + "]";
+}
+
+template <size_t N>
+std::string jsonMenu(const MenuEntry (&menu)[N]) {
+  std::string out = "[";
+  for (size_t i = 0; i < N; ++i) {
+    out += std::string(i ? "," : "") + "{\"word\":\"" + menu[i].word + "\",\"label\":\"" +
+           menu[i].label + "\"}";
+  }
+  return out + "]";
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -79,20 +125,64 @@ EMSCRIPTEN_KEEPALIVE void ox_rotation_changed(Explorer* e) {
 
 EMSCRIPTEN_KEEPALIVE void ox_settings(Explorer* e, int frames, int clip, int allCells, int colour,
                                       int edges, int vertices, int projection) {
-  using orvex::render::ColourBy;
-  using orvex::view4d::Projection;
   e->draw.fillType = frames ? 1 : 0;
   e->draw.clip = clip ? 1 : 0;
   e->draw.allCells = allCells != 0;
   e->edges = edges != 0;
   e->vertices = vertices != 0;
-  // The page's orders: polygons, kind, cell; ortho, perspective, stereographic.
-  const ColourBy colourings[3] = {ColourBy::kPolygons, ColourBy::kKind, ColourBy::kCell};
-  e->setColourBy(colourings[colour >= 0 && colour < 3 ? colour : 0]);
-  const Projection projections[3] = {Projection::kOrtho, Projection::kPerspective,
-                                     Projection::kStereographic};
-  e->setProjection(projections[projection >= 0 && projection < 3 ? projection : 0]);
+  // Entries of the menus ox_menus gives.
+  e->setColourBy(kColourings[colour >= 0 && colour < 3 ? colour : 0]);
+  e->setProjection(kProjections[projection >= 0 && projection < 3 ? projection : 0]);
 }
+
+/// The colour and projection menus, each entry's address word and label, as JSON:
+/// {"colour":[{"word":..,"label":..},..],"projection":[..]}; ox_settings takes positions.
+EMSCRIPTEN_KEEPALIVE const char* ox_menus(Explorer* e) {
+  e->text = "{\"colour\":" + jsonMenu(kColourMenu) + ",\"projection\":" +
+            jsonMenu(kProjectionMenu) + "}";
+  return e->text.c_str();
+}
+
+/// The scene the page's shader draws, as JSON: the camera, light, material, fog, the
+/// default clip plane, and the floats of each vertex in ox_buffer.
+EMSCRIPTEN_KEEPALIVE const char* ox_scene(Explorer* e) {
+  using namespace orvex::render;
+  const SceneLook& l = kSceneLook;
+  const SceneSettings defaults;
+  const double eye[3] = {kEye.x, kEye.y, kEye.z};
+  e->text = "{\"eye\":" + jsonArray(eye, 3) + ",\"fieldOfView\":" + json(kFieldOfView) +
+            ",\"near\":" + json(kNearPlane) + ",\"far\":" + json(kFarPlane) +
+            ",\"lightDiffuse\":" + jsonArray(l.lightDiffuse, 4) +
+            ",\"lightAmbient\":" + jsonArray(l.lightAmbient, 4) +
+            ",\"lightSpecular\":" + jsonArray(l.lightSpecular, 4) +
+            ",\"lightPosition\":" + jsonArray(l.lightPosition, 4) +
+            ",\"materialSpecular\":" + jsonArray(l.materialSpecular, 4) +
+            ",\"shininess\":" + json(l.shininess) + ",\"fogColour\":" + jsonArray(l.fogColour, 4) +
+            ",\"fogStart\":" + json(l.fogStart) + ",\"fogEnd\":" + json(l.fogEnd) +
+            ",\"clearColour\":" + jsonArray(l.clearColour, 4) +
+            ",\"globalAmbient\":" + json(l.globalAmbient) +
+            ",\"clipPlane\":" + jsonArray(defaults.clipPlane, 4) +
+            ",\"floatsPerVertex\":" + json(orvex::web::kFloatsPerVertex) + "}";
+  return e->text.c_str();
+}
+
+/// The most bytes of one's own files the page may hand over at once.
+EMSCRIPTEN_KEEPALIVE double ox_max_open_bytes() { return orvex::web::kMaxOpenBytes; }
+
+/// The current frame as binary STL into ox_bytes; returns its size.
+EMSCRIPTEN_KEEPALIVE int ox_stl(Explorer* e) {
+  e->bytes = e->stl();
+  return static_cast<int>(e->bytes.size());
+}
+
+/// The drawn cells' edges as an SVG picture into ox_bytes, seen as the page draws them
+/// on a width × height canvas with screen scale (sx, sy); returns its size.
+EMSCRIPTEN_KEEPALIVE int ox_edge_svg(Explorer* e, int width, int height, double sx, double sy) {
+  e->bytes = e->edgeSvg(width, height, sx, sy);
+  return static_cast<int>(e->bytes.size());
+}
+
+EMSCRIPTEN_KEEPALIVE const char* ox_bytes(Explorer* e) { return e->bytes.data(); }
 
 EMSCRIPTEN_KEEPALIVE void ox_section(Explorer* e, int on, double w) {
   e->sectionOn = on != 0;

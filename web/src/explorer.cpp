@@ -1,11 +1,16 @@
 #include "web/src/explorer.h"
 
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <set>
 
 #include "model/loader.h"
 #include "render/scene.h"
 #include "render/section_drawing.h"
+#include "tools/orvex-gen/model_check.h"
 
 namespace orvex::web {
 
@@ -16,6 +21,14 @@ bool Explorer::load(const std::string& dir, const std::string& name, std::string
   if (next->cellPolygons->count == 0) {
     *error = name + ": the model has no cells";
     return false;
+  }
+  for (int c = 0; c < next->cellPolygons->count; ++c) {
+    if ((*next->cellPolygons)[c].count == 0) {
+      *error = name + ": cell " + std::to_string(c + 1) + " of " +
+               std::to_string(next->cellPolygons->count) +
+               " bounds no polygon, so its normals are not those of its cells";
+      return false;
+    }
   }
   model = std::move(next);
   projected.resize(model->vertices->count);
@@ -72,34 +85,104 @@ std::string Explorer::info() const {
       edgeSet.emplace(std::min(a, b), std::max(a, b));
     }
   }
-  // Each kind by the polygon sizes of its first cell.
-  std::vector<std::string> signatures;
-  std::vector<int> counts;
+  // Each kind named once, by the polygons of its first cell, in the generator's words.
+  std::vector<std::string> names;
+  std::map<std::string, int> counted;
   for (int c = 0; c < static_cast<int>(kinds.size()); ++c) {
     const int k = kinds[c];
-    if (k >= static_cast<int>(signatures.size())) {
-      std::map<int, int> sizes;
+    if (k >= static_cast<int>(names.size())) {
+      int sides[64] = {};
+      int maxSides = 3;
       const model::IndexList& cell = (*model->cellPolygons)[c];
-      for (int j = 0; j < cell.count; ++j) ++sizes[(*model->polygons)[cell[j]].count];
-      std::string signature;
-      for (const auto& [size, count] : sizes) {
-        signature +=
-            (signature.empty() ? "" : " ") + std::to_string(size) + "x" + std::to_string(count);
+      for (int j = 0; j < cell.count; ++j) {
+        const int n = (*model->polygons)[cell[j]].count;
+        if (n < 64) ++sides[n];
+        maxSides = std::max(maxSides, std::min(n, 63));
       }
-      signatures.resize(k + 1);
-      counts.resize(k + 1);
-      signatures[k] = signature;
+      std::string name = gen::cellKindName(sides, maxSides);
+      if (name.empty()) name = std::to_string(cell.count) + "-face";
+      names.resize(k + 1);
+      names[k] = name;
     }
-    ++counts[k];
+    ++counted[names[k]];
   }
-  std::string json = "{\"V\":" + std::to_string(model->vertices->count) +
-                     ",\"E\":" + std::to_string(edgeSet.size()) +
-                     ",\"F\":" + std::to_string(model->polygons->count) +
-                     ",\"C\":" + std::to_string(model->cellPolygons->count) + ",\"kinds\":[";
-  for (size_t k = 0; k < signatures.size(); ++k) {
-    json += (k > 0 ? ",[\"" : "[\"") + signatures[k] + "\"," + std::to_string(counts[k]) + "]";
+  return "{\"V\":" + std::to_string(model->vertices->count) +
+         ",\"E\":" + std::to_string(edgeSet.size()) +
+         ",\"F\":" + std::to_string(model->polygons->count) +
+         ",\"C\":" + std::to_string(model->cellPolygons->count) + ",\"cells\":\"" +
+         gen::describeKinds(counted) + "\"}";
+}
+
+namespace {
+
+void putFloat(float v, std::string* out) {
+  char bytes[4];
+  std::memcpy(bytes, &v, 4);  // STL is little-endian, as WebAssembly is
+  out->append(bytes, 4);
+}
+
+std::string shortNumber(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", v);
+  return text;
+}
+
+std::string hexColour(const float* rgb) {
+  char text[8];
+  auto byte = [](float c) { return static_cast<int>(std::lround(std::fmin(std::fmax(c, 0.0f), 1.0f) * 255)); };
+  std::snprintf(text, sizeof text, "#%02x%02x%02x", byte(rgb[0]), byte(rgb[1]), byte(rgb[2]));
+  return text;
+}
+
+}  // namespace
+
+std::string Explorer::stl() {
+  build();
+  std::string out(80, '\0');
+  std::memcpy(&out[0], "orvex", 5);
+  const uint32_t triangles = static_cast<uint32_t>(triangleVertices / 3);
+  out.append(reinterpret_cast<const char*>(&triangles), 4);
+  for (uint32_t t = 0; t < triangles; ++t) {
+    const float* v = &buffer[3 * t * kFloatsPerVertex];
+    for (int i = 0; i < 3; ++i) putFloat(v[3 + i], &out);  // the polygon's normal
+    for (int corner = 0; corner < 3; ++corner) {
+      for (int i = 0; i < 3; ++i) putFloat(v[corner * kFloatsPerVertex + i], &out);
+    }
+    out.append(2, '\0');
   }
-  return json + "]}";
+  return out;
+}
+
+std::string Explorer::edgeSvg(int width, int height, double sx, double sy) {
+  const bool had = edges;
+  edges = true;
+  build();
+  edges = had;
+  std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(width) +
+                    "\" height=\"" + std::to_string(height) + "\" viewBox=\"0 0 " +
+                    std::to_string(width) + " " + std::to_string(height) + "\">\n<rect width=\"" +
+                    std::to_string(width) + "\" height=\"" + std::to_string(height) +
+                    "\" fill=\"" + hexColour(render::kSceneLook.clearColour) + "\"/>\n";
+  const float* lines = &buffer[triangleVertices * kFloatsPerVertex];
+  for (int i = 0; i + 1 < lineVertices; i += 2) {
+    std::string points[2];
+    bool seen = true;
+    for (int end = 0; end < 2; ++end) {
+      const float* v = lines + (i + end) * kFloatsPerVertex;
+      const double depth = render::kEye.z - v[2];
+      // The camera's own cut: nothing at or before its near plane is shown.
+      if (!(depth > render::kNearPlane)) seen = false;
+      const double x = (1 + sx * v[0] / depth) * width / 2;
+      const double y = (1 - sy * v[1] / depth) * height / 2;
+      const std::string n = std::to_string(end + 1);
+      points[end] = "x" + n + "=\"" + shortNumber(x) + "\" y" + n + "=\"" + shortNumber(y) + "\"";
+    }
+    if (!seen) continue;
+    svg += "<line " + points[0] + " " + points[1] + " stroke=\"" +
+           hexColour(lines + i * kFloatsPerVertex + 6) + "\"/>\n";
+  }
+  build();
+  return svg + "</svg>\n";
 }
 
 }  // namespace orvex::web

@@ -17,6 +17,11 @@
 
 namespace orvex::web {
 
+/// The most a page hands over of one's own files at once, all of them together: well
+/// beyond the largest shipped model (about 1 MB a file), well below what the program's
+/// memory can take after parsing them.
+constexpr double kMaxOpenBytes = 32.0 * 1024 * 1024;
+
 struct Explorer {
   Explorer() : state(rotation, orthoView) {}
 
@@ -47,9 +52,12 @@ struct Explorer {
   int triangleVertices = 0;
   int lineVertices = 0;
   int pointVertices = 0;
-  std::string text;  // the last string handed to the page
+  std::string text;   // the last string handed to the page
+  std::string bytes;  // the last file made for the page to save
 
   /// Loads model name from dir; on failure the current model stays and *error is set.
+  /// A model with a cell that bounds no polygon (normals that are not its cells') is
+  /// refused.
   bool load(const std::string& dir, const std::string& name, std::string* error);
   /// Chooses the projection.
   void setProjection(view4d::Projection p);
@@ -59,9 +67,14 @@ struct Explorer {
   const view4d::Transform4& view();
   /// Builds the frame into buffer.
   void build();
-  /// V, E, F, C and the cell kinds (each as its polygon sizes, "4x6" for six squares, and
-  /// its number of cells) as JSON.
+  /// V, E, F, C and the cells by kind in words ("120 dodecahedra"), as JSON:
+  /// {"V":..,"E":..,"F":..,"C":..,"cells":".."}.
   std::string info() const;
+  /// The frame's triangles as binary STL, in scene coordinates.
+  std::string stl();
+  /// The edges of the drawn cells as an SVG picture width × height, seen by the scene's
+  /// camera with the screen scale (sx, sy) the page draws with.
+  std::string edgeSvg(int width, int height, double sx, double sy);
 };
 
 }  // namespace orvex::web
