@@ -32,7 +32,9 @@
   let sectionW = 0;
   let loading = 0;     // counts loads so that only the latest one shows
   let fitPending = false;  // fit once the model is shown
-  const stats = { frames: 0, firstFrameAt: 0, walkMs: 0 };  // for the tests and the benchmark
+  // For the tests and the benchmark: frames drawn, when the first was, the time in the
+  // cell walk, and the last frame's triangles.
+  const stats = { frames: 0, firstFrameAt: 0, walkMs: 0, triangles: 0 };
 
   function message(text) { $('message').textContent = text || ''; }
 
@@ -331,6 +333,7 @@
     const f = frameFloats();
     stats.walkMs += performance.now() - t0;
     gl.draw(f, zoom, ui.clip.checked);
+    stats.triangles = f.triangles / 3;
     if (ui.section.checked) {
       const c = [0, 1, 2].map((k) => M._ox_section_count(ex, k));
       $('sectionText').textContent = `w=${short(sectionW)}: ${c[0]} V, ${c[1]} E, ${c[2]} F`;

@@ -154,32 +154,46 @@ std::string Explorer::stl() {
 }
 
 std::string Explorer::edgeSvg(int width, int height, double sx, double sy) {
+  // The drawn cells' outlines, or in a section the section's own edges.
+  struct Segment {
+    model::Vec3 ends[2];
+    const float* rgb;
+  };
+  std::vector<Segment> segments;
   const bool had = edges;
   edges = true;
   build();
   edges = had;
+  if (sectionOn) {
+    for (const auto& [a, b] : section.edges) {
+      segments.push_back({{section.points[a], section.points[b]}, render::kOutlineColour});
+    }
+  } else {
+    const float* lines = &buffer[triangleVertices * kFloatsPerVertex];
+    for (int i = 0; i + 1 < lineVertices; i += 2) {
+      const float* v = lines + i * kFloatsPerVertex;
+      const float* u = v + kFloatsPerVertex;
+      segments.push_back({{{v[0], v[1], v[2]}, {u[0], u[1], u[2]}}, v + 6});
+    }
+  }
   std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(width) +
                     "\" height=\"" + std::to_string(height) + "\" viewBox=\"0 0 " +
                     std::to_string(width) + " " + std::to_string(height) + "\">\n<rect width=\"" +
                     std::to_string(width) + "\" height=\"" + std::to_string(height) +
                     "\" fill=\"" + hexColour(render::kSceneLook.clearColour) + "\"/>\n";
-  const float* lines = &buffer[triangleVertices * kFloatsPerVertex];
-  for (int i = 0; i + 1 < lineVertices; i += 2) {
-    std::string points[2];
+  for (const Segment& s : segments) {
+    std::string ends[2];
     bool seen = true;
     for (int end = 0; end < 2; ++end) {
-      const float* v = lines + (i + end) * kFloatsPerVertex;
-      const double depth = render::kEye.z - v[2];
+      const model::Vec3& v = s.ends[end];
+      const double depth = render::kEye.z - v.z;
       // The camera's own cut: nothing at or before its near plane is shown.
       if (!(depth > render::kNearPlane)) seen = false;
-      const double x = (1 + sx * v[0] / depth) * width / 2;
-      const double y = (1 - sy * v[1] / depth) * height / 2;
       const std::string n = std::to_string(end + 1);
-      points[end] = "x" + n + "=\"" + shortNumber(x) + "\" y" + n + "=\"" + shortNumber(y) + "\"";
+      ends[end] = "x" + n + "=\"" + shortNumber((1 + sx * v.x / depth) * width / 2) + "\" y" + n +
+                  "=\"" + shortNumber((1 - sy * v.y / depth) * height / 2) + "\"";
     }
-    if (!seen) continue;
-    svg += "<line " + points[0] + " " + points[1] + " stroke=\"" +
-           hexColour(lines + i * kFloatsPerVertex + 6) + "\"/>\n";
+    if (seen) svg += "<line " + ends[0] + " " + ends[1] + " stroke=\"" + hexColour(s.rgb) + "\"/>\n";
   }
   build();
   return svg + "</svg>\n";

@@ -1,6 +1,8 @@
 // The explorer in headless Chromium against the native tools: first frames and drags
 // against orvex-render's pictures, section counts against its --section line, the model
-// picker, one's own files good and bad, and no errors in the console.
+// picker, one's own files good and bad, the dead ends a new user meets, the layout, the
+// gallery, the sweep, recording, the downloads, the single file opened from disk, and no
+// errors in the console.
 //   node explorer_test.js SITE_DIR BIN_DIR     (BIN_DIR holds orvex-render, orvex-image-diff, orvex-gen)
 'use strict';
 
@@ -8,6 +10,7 @@ const { execFileSync, spawnSync } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
+const { pathToFileURL } = require('url');
 const { serve, launch, openPage } = require('./browser');
 
 const [site, bin] = process.argv.slice(2).map((p) => path.resolve(p));
@@ -118,6 +121,25 @@ async function section(browser, url, errors) {
 async function models(browser, url, errors) {
   const page = await openPage(browser, url, 'model=c8', 900, 700, errors);
   const info = () => page.textContent('#info');
+  const explorer = (what) => page.evaluate(`window.orvexExplorer.${what}()`);
+
+  // Picked with the keyboard on the menu, the keys then belong to the view again: H draws
+  // frames, S a section, and the arrows move the section, not the menu's choice.
+  await page.focus('#model');
+  await page.keyboard.press('ArrowDown');
+  await page.waitForFunction(() => window.orvexExplorer.current() === 'c16');
+  await page.keyboard.press('h');
+  await page.keyboard.press('s');
+  const w0 = await explorer('sectionW');
+  await page.keyboard.press('ArrowRight');
+  const w1 = await explorer('sectionW');
+  const step = Number(await page.inputValue('#sectionW'));
+  check(await page.isChecked('#frames') && await page.isChecked('#section') && w1 > w0 &&
+        step === 550 && (await explorer('current')) === 'c16',
+        'after the menu, H, S and the arrows act on the view', `slider ${step}, w ${w0} to ${w1}`);
+  await page.keyboard.press('h');
+  await page.keyboard.press('s');
+
   await page.selectOption('#model', 'c600');
   await page.waitForFunction(() => window.orvexExplorer.current() === 'c600');
   check((await info()).includes('120 vertices, 720 edges, 1200 polygons, 600 cells (600 tetrahedra)') &&
@@ -155,11 +177,171 @@ async function models(browser, url, errors) {
   check(dropped.startsWith('dropped.4off') && (await info()) === shownBefore,
         'a dropped bad file gives a message and keeps the model', dropped);
 
+  // Too big to hand to the program: refused before it reads a byte.
+  await page.evaluate(() => {
+    const drop = new DataTransfer();
+    drop.items.add(new File([new Uint8Array(300 * 1024 * 1024)], 'huge.4off'));
+    document.dispatchEvent(new DragEvent('drop', { dataTransfer: drop, bubbles: true, cancelable: true }));
+  });
+  await page.evaluate(() => window.orvexExplorer.opened());
+  const huge = await page.textContent('#message');
+  check(/^huge\.4off: 300 MB, more than the \d+ MB/.test(huge) && (await info()) === shownBefore,
+        'a 300 MB file is refused with a message', huge);
+
+  // A vertex file naming itself as the normals file: cells that bound no polygon.
+  const poi = fs.readFileSync(path.join(models, 'c8.poi'), 'utf8').trim().replace(/\S+$/, 'self.poi');
+  await open([{ name: 'self.poi', mimeType: 'text/plain', buffer: Buffer.from(poi + '\n') },
+              { name: 'fself.cel', mimeType: 'text/plain', buffer: fs.readFileSync(path.join(models, 'fc8.cel')) }]);
+  const self = await page.textContent('#message');
+  check(self.startsWith('self: cell 1 of 16 bounds no polygon') && (await info()) === shownBefore,
+        'a model whose normals are its vertices is refused', self);
+
   const off = path.join(work, 'mine.4off');
   execFileSync(path.join(bin, 'orvex-gen'), ['-d', models, 'export', 'c24', off]);
   await open(off);
   check((await info()).startsWith('mine: 24 vertices, 96 edges, 96 polygons, 24 cells'),
         'opening a 4OFF file', await info());
+  // The menu names the opened file; the address cannot carry it, and a link to it opens
+  // the default with a note.
+  const chosen = await page.evaluate(() => document.getElementById('model').selectedOptions[0].textContent);
+  const link = page.url();
+  check(chosen === 'mine (your file)' && !link.includes('model=') && link.includes('opened=mine'),
+        'an opened file in the menu and the address', `${chosen} | ${link}`);
+  const again = await openPage(browser, url, link.split('#')[1], 640, 480, errors);
+  const note = await again.textContent('#message');
+  check((await again.evaluate(() => window.orvexExplorer.current())) === 'c8' && note.includes('mine'),
+        'a link to an opened file opens the default with a note', note);
+  await again.close();
+  // The kinds in the program's words, as orvex-gen check names them.
+  await page.selectOption('#model', 'duoprism-3-7');
+  await page.waitForFunction(() => window.orvexExplorer.current() === 'duoprism-3-7');
+  check((await info()).endsWith('(7 triangular prisms, 3 heptagonal prisms)'), 'cell kinds named', await info());
+  await page.close();
+}
+
+/// What a new user meets first: the page from disk, a link to a model that is not there,
+/// and a layout that keeps the polytope clear of the controls at every size.
+async function deadEnds(browser, url, errors) {
+  const disk = await browser.newPage();
+  await disk.goto(pathToFileURL(path.join(site, 'index.html')).href);
+  await disk.waitForFunction(() => document.getElementById('message').textContent !== '', null,
+                             { timeout: 5000 }).catch(() => {});
+  const said = await disk.textContent('#message');
+  check(said.includes('orvex-explorer.html') && said.includes('serve'), 'index.html from disk says how to open it', said);
+  await disk.close();
+
+  // The page asks for the named model's files at once, so the console has its 404s.
+  const notFound = [];
+  const missing = await openPage(browser, url, 'model=s3', 640, 480, notFound);
+  const note = await missing.textContent('#message');
+  check((await missing.evaluate(() => window.orvexExplorer.current())) === 'c8' && note.includes('s3') &&
+        notFound.every((e) => e.includes('404')), 'a link to a missing model opens the default with a note', note);
+  await missing.close();
+
+  const overlap = (a, b) => a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+  const boxes = (page) => page.evaluate(() => ['panel', 'view'].map((id) => {
+    const r = document.getElementById(id).getBoundingClientRect();
+    return { x: r.x, y: r.y, width: r.width, height: r.height };
+  }));
+  for (const [width, height] of [[1024, 768], [800, 600], [420, 700]]) {
+    const page = await openPage(browser, url, 'model=c8', width, height, errors);
+    let [panel, view] = await boxes(page);
+    const narrow = width < 640;
+    // Narrow, the panel starts folded to its title over a corner, the canvas the whole window.
+    const ok = narrow ? panel.height < 50 && view.width === width && view.height === height
+                      : !overlap(panel, view) && view.width > width / 2;
+    if (narrow) await page.keyboard.press('t');
+    [panel, view] = await boxes(page);
+    check(ok && !overlap(panel, view) && view.width > 0 && view.height > 0,
+          `the controls clear of the canvas at ${width}×${height}`, JSON.stringify({ panel, view }));
+    await page.close();
+  }
+}
+
+/// Sweeping the section, recording the sweep, and the downloads of the view.
+async function takeAway(browser, url, errors) {
+  const page = await openPage(browser, url, 'model=c24&speed=3', 640, 480, errors);
+  const downloaded = async (click, timeout) => {
+    const [file] = await Promise.all([page.waitForEvent('download', { timeout }), page.click(click)]);
+    return fs.readFileSync(await file.path());
+  };
+  // From the middle, at speed 3, the sweep reaches the far end in 2/3 s and turns back.
+  await page.click('#play');
+  const seen = [];
+  for (let i = 0; i < 12; ++i) {
+    await page.waitForTimeout(120);
+    seen.push(await page.evaluate(() => window.orvexExplorer.sectionW()));
+  }
+  const top = seen.indexOf(Math.max(...seen));
+  const rises = seen.slice(0, top + 1).every((w, i) => i === 0 || w > seen[i - 1]);
+  const falls = seen.slice(top).every((w, i) => i === 0 || w < seen[top + i - 1]);
+  check(await page.isChecked('#section') && top > 0 && top < seen.length - 2 && rises && falls,
+        'play sweeps the section across and back', seen.map((w) => w.toFixed(2)).join(' '));
+  // Recording while the sweep plays ends by itself after one sweep across and back.
+  const video = await downloaded('#record', 15000);
+  check(video.length > 1000 && video.readUInt32BE(0) === 0x1a45dfa3, 'a recorded sweep is a WebM video',
+        `${video.length} bytes`);
+  await page.click('#play');
+
+  const triangles = await page.evaluate(() => { window.orvexExplorer.capture(); return window.orvexExplorer.stats.triangles; });
+  const stl = await downloaded('#saveStl');
+  const count = stl.readUInt32LE(80);
+  let finite = true;
+  for (let t = 0; t < count; ++t) {
+    for (let k = 0; k < 12; ++k) finite = finite && Number.isFinite(stl.readFloatLE(84 + 50 * t + 4 * k));
+  }
+  check(stl.length === 84 + 50 * count && count === triangles && count > 0 && finite,
+        'STL of the drawn triangles', `${count} triangles, ${triangles} drawn, ${stl.length} bytes`);
+  // The section's edges, then the cells'.
+  const counts = [];
+  for (const step of ['section', 'cells']) {
+    const svg = (await downloaded('#saveSvg')).toString();
+    const lines = (svg.match(/<line /g) || []).length;
+    const coordinates = [...svg.matchAll(/[xy][12]="([^"]*)"/g)].map((m) => Number(m[1]));
+    counts.push(svg.startsWith('<svg') && coordinates.length === 4 * lines &&
+                coordinates.every((v) => v > 0 && v < 640) ? lines : 0);
+    if (step === 'section') await page.keyboard.press('s');
+  }
+  // The section of c24 is a polyhedron of some dozens of edges; the facing cells have more.
+  check(counts[0] > 5 && counts[1] > counts[0], 'SVG of the edges', `${counts.join(' then ')} lines`);
+  await page.close();
+}
+
+async function gallery(browser, url, errors) {
+  const page = await openPage(browser, url, 'model=c8', 1024, 768, errors);
+  await page.keyboard.press('l');
+  const rows = fs.readFileSync(path.join(site, 'polytopes.tsv'), 'utf8').split('\n')
+    .filter((l) => l && !l.startsWith('#')).length;
+  await page.waitForFunction(() => {
+    const img = document.querySelector('#gallery .card img');
+    return img && img.complete && img.naturalWidth > 0;
+  });
+  const cards = await page.$$eval('#gallery .card', (c) => c.length);
+  const groups = await page.$$eval('#gallery h3', (h) => h.map((e) => e.textContent));
+  check(await page.isVisible('#gallery') && cards === rows && groups[0] === 'Regular',
+        'the gallery holds every model in groups', `${cards} cards of ${rows}; ${groups.join(', ')}`);
+  await page.fill('#search', 'dodecahedra');
+  const found = await page.$$eval('#gallery .card:not([hidden]) span', (s) => s.map((e) => e.textContent));
+  check(found.length > 1 && found.length < rows && found.every((t) => t.includes('dodecahedra')),
+        'searching the gallery by cell kind', `${found.length} found`);
+  await page.click('#gallery .card[data-name="c120"]');
+  await page.waitForFunction(() => window.orvexExplorer.current() === 'c120');
+  check(await page.isHidden('#gallery'), 'a card opens its model', await page.textContent('#info'));
+  await page.close();
+}
+
+/// The single file from disk: its own program and models, and the models it lacks named.
+async function offlineFile(browser, errors) {
+  const file = pathToFileURL(path.join(site, 'orvex-explorer.html')).href;
+  const page = await openPage(browser, file, 'model=c120&frames', SIZE, SIZE, errors);
+  await samePicture(page, 'the single file from disk, c120 -h', ['c120', '-h', '--turn', TURN]);
+  const offered = await page.$$eval('#model option', (o) => o.length);
+  await page.evaluate(() => { location.hash = 'model=omnitruncated-120-cell'; });
+  await page.waitForFunction(() => window.orvexExplorer.message() !== '');
+  const said = await page.textContent('#message');
+  check(offered >= 10 && said.includes('not inside this file') &&
+        (await page.evaluate(() => window.orvexExplorer.current())) === 'c120',
+        'the single file names a model it lacks', `${offered} models; ${said}`);
   await page.close();
 }
 
@@ -171,6 +353,10 @@ async function models(browser, url, errors) {
     await pictures(browser, url, errors);
     await section(browser, url, errors);
     await models(browser, url, errors);
+    await deadEnds(browser, url, errors);
+    await takeAway(browser, url, errors);
+    await gallery(browser, url, errors);
+    await offlineFile(browser, errors);
   } finally {
     await browser.close();
     server.close();
