@@ -54,7 +54,7 @@ dpkg-deb -c "$deb" | awk '$1 ~ /^l/ {print $(NF-2); next} $1 !~ /^d/ {print $NF}
 echo "files: $(wc -l <"$work/files")"
 allowed='^\./usr/(bin/[^/]+|share/orvex/models/[^/]+|share/man/man1/[^/]+\.1\.gz'
 allowed+='|share/applications/orvex\.desktop|share/icons/hicolor/256x256/apps/orvex\.png'
-allowed+='|share/doc/orvex/(README\.md|copyright|changelog\.gz)|share/orvex/web/[^/]+)$'
+allowed+='|share/doc/orvex/(README\.md|copyright|changelog\.gz)|share/orvex/web/[^/]+|share/orvex/web/thumbs/[^/]+\.png)$'
 strays=$(grep -Ev "$allowed" "$work/files")
 [ -z "$strays" ] || fail "files the package should not hold: $strays"
 
@@ -81,11 +81,12 @@ done
   fail "usr/share/orvex/models holds $(ls "$models" | grep -c '\.poi$') models, the table $(wc -w <<<"$names")"
 
 # The explorer's site, when the build tree was given one that has been built: the page,
-# its script and WebAssembly, and the installed models under models/.
+# its script and WebAssembly, the single file that opens from disk, the gallery's
+# thumbnails, and the installed models under models/.
 site=$(sed -n 's/^ORVEX_WEB_SITE:PATH=//p' "$build/CMakeCache.txt")
 web="$root/usr/share/orvex/web"
 if [ -n "$site" ] && [ -f "$site/orvex.wasm" ]; then
-  for f in index.html explorer.js orvex.js orvex.wasm polytopes.tsv; do
+  for f in index.html explorer.js orvex.js orvex.wasm polytopes.tsv orvex-explorer.html thumbs/c8.png; do
     [ -f "$web/$f" ] || fail "usr/share/orvex/web/$f is not packaged"
   done
   [ "$(readlink "$web/models")" = ../models ] && [ -f "$web/models/c8.poi" ] ||

@@ -331,7 +331,7 @@ async function gallery(browser, url, errors) {
 }
 
 /// The single file from disk: its own program and models, and the models it lacks named.
-async function offlineFile(browser, errors) {
+async function offlineFile(browser, url, errors) {
   const file = pathToFileURL(path.join(site, 'orvex-explorer.html')).href;
   const page = await openPage(browser, file, 'model=c120&frames', SIZE, SIZE, errors);
   await samePicture(page, 'the single file from disk, c120 -h', ['c120', '-h', '--turn', TURN]);
@@ -350,13 +350,12 @@ async function offlineFile(browser, errors) {
   const browser = await launch();
   const errors = [];
   try {
-    await pictures(browser, url, errors);
-    await section(browser, url, errors);
-    await models(browser, url, errors);
-    await deadEnds(browser, url, errors);
-    await takeAway(browser, url, errors);
-    await gallery(browser, url, errors);
-    await offlineFile(browser, errors);
+    // One group's failure is reported and the others still run.
+    for (const group of [pictures, section, models, deadEnds, takeAway, gallery, offlineFile]) {
+      const t0 = Date.now();
+      await group(browser, url, errors).catch((e) => check(false, group.name, e.message.split('\n')[0]));
+      console.log(`     ${group.name}: ${((Date.now() - t0) / 1000).toFixed(1)} s`);
+    }
   } finally {
     await browser.close();
     server.close();
