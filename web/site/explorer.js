@@ -76,9 +76,13 @@
 
   /// The texts of a library model's three files.
   async function fetchModel(name) {
+    // NAME.nor, the usual normals file, is asked for at once beside the other two.
+    const guess = fetchText(`models/${name}.nor`);
+    guess.catch(() => {});
     const [poi, cel] = await Promise.all([fetchText(`models/${name}.poi`),
                                           fetchText(`models/f${name}.cel`)]);
-    return { poi, cel, nor: await fetchText(`models/${normalsWord(poi)}`) };
+    const word = normalsWord(poi);
+    return { poi, cel, nor: await (word === `${name}.nor` ? guess : fetchText(`models/${word}`)) };
   }
 
   /// Shows library model name, from files already asked for when given.
@@ -623,21 +627,34 @@
               '(python3 -m http.server in it, or ./orvex-dev.sh web) and open the address.');
       return;
     }
+    // The first model's files are asked for at once, beside the program and the tables,
+    // before anything else: the page's head started the program's own download.
+    const hash = new URLSearchParams(location.hash.slice(1));
+    const first = hash.get('model') || DEFAULT_MODEL;
+    const files = fetchModel(first);
+    files.catch(() => {});  // reported when it is shown
+    const tables = [fetchText('polytopes.tsv'), fetchText('kinds.tsv').catch(() => '')];
     try {
       OrvexGl.context(canvas);
     } catch (e) {
       message(e.message);
       return;
     }
-    // The first model's files are asked for at once, beside the program and the tables.
-    const hash = new URLSearchParams(location.hash.slice(1));
-    const first = hash.get('model') || DEFAULT_MODEL;
-    const files = fetchModel(first);
-    files.catch(() => {});  // reported when it is shown
+    const early = !offline && window.orvexWasm;
+    const program = createOrvex(early ? {
+      instantiateWasm(imports, receive) {
+        // A server that calls it something other than application/wasm gets a second,
+        // plain download.
+        WebAssembly.instantiateStreaming(early, imports)
+          .catch(() => fetch('orvex.wasm').then((r) => r.arrayBuffer())
+            .then((bytes) => WebAssembly.instantiate(bytes, imports)))
+          .then((r) => receive(r.instance))
+          .catch((e) => message(`The explorer cannot start: ${e.message}`));
+        return {};
+      } } : {});
     let table, kinds;
     try {
-      [M, table, kinds] = await Promise.all([
-        createOrvex(), fetchText('polytopes.tsv'), fetchText('kinds.tsv').catch(() => '')]);
+      [M, table, kinds] = await Promise.all([program, ...tables]);
     } catch (e) {
       message(`The explorer cannot start: ${e.message}`);
       return;
