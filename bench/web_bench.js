@@ -47,7 +47,8 @@ function pageSize() {
   let raw = 0, compressed = 0;
   for (const f of fs.readdirSync(site)) {
     const file = path.join(site, f);
-    if (!fs.statSync(file).isFile()) continue;  // models/ is fetched one model at a time
+    // models/ and thumbs/ are fetched one file at a time; the single file is another page.
+    if (!fs.statSync(file).isFile() || f === 'orvex-explorer.html') continue;
     const data = fs.readFileSync(file);
     raw += data.length;
     compressed += zlib.gzipSync(data, { level: 9 }).length;
@@ -70,4 +71,8 @@ function pageSize() {
   const size = pageSize();
   console.log(`page without models: ${(size.raw / 1024).toFixed(0)} KiB, ` +
               `${(size.compressed / 1024).toFixed(0)} KiB gzip -9`);
+  const single = path.join(site, 'orvex-explorer.html');
+  if (fs.existsSync(single)) {
+    console.log(`orvex-explorer.html: ${(fs.statSync(single).size / 1024).toFixed(0)} KiB`);
+  }
 })().catch((e) => { console.error(e); process.exit(1); });
