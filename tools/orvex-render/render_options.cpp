@@ -177,7 +177,10 @@ std::string takeFrames(const std::string& arg, const std::string& value, RenderO
 }
 
 std::string takeProjection(const std::string& arg, const std::string& value, RenderOptions* o) {
-  if (value == "ortho") {
+  o->schlegel = value == "schlegel";
+  if (o->schlegel) {
+    o->projection = view4d::Projection::kPerspective;
+  } else if (value == "ortho") {
     o->projection = view4d::Projection::kOrtho;
   } else if (value == "perspective") {
     o->projection = view4d::Projection::kPerspective;
@@ -187,7 +190,7 @@ std::string takeProjection(const std::string& arg, const std::string& value, Ren
     return "--projection angle is not offered: its angles jump by pi inside cells and tear "
            "every picture into slivers";
   } else {
-    return needs(arg, value, "ortho, perspective or stereographic");
+    return needs(arg, value, "ortho, perspective, stereographic or schlegel");
   }
   return "";
 }
@@ -281,6 +284,57 @@ std::string takeColourBy(const std::string& arg, const std::string& value, Rende
   return "";
 }
 
+std::string takeWireframe(const std::string&, const std::string&, RenderOptions* o) {
+  o->style.wireframe = true;
+  return "";
+}
+
+std::string takeLabel(const std::string&, const std::string&, RenderOptions* o) {
+  o->label = true;
+  return "";
+}
+
+std::string takeOpacity(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseReal(value, &o->style.opacity) && o->style.opacity > 0.0 && o->style.opacity <= 1.0) {
+    return "";
+  }
+  return needs(arg, value, "a real greater than 0 and at most 1");
+}
+
+std::string takeEdgeWidth(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseReal(value, &o->style.edgeWidth) && o->style.edgeWidth >= 0.25 &&
+      o->style.edgeWidth <= 64.0) {
+    return "";
+  }
+  return needs(arg, value, "a width in pixels from 0.25 to 64");
+}
+
+std::string takeExtend(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseReal(value, &o->settings.extendRate) && o->settings.extendRate >= 0.0 &&
+      o->settings.extendRate <= 10.0) {
+    return "";
+  }
+  return needs(arg, value, "a real from 0 to 10");
+}
+
+std::string takeView(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (value != "oblique" && value != "start") return needs(arg, value, "oblique or start");
+  o->oblique = value == "oblique";
+  return "";
+}
+
+// --pole takes two words, "cell N"; applyOption hands them over joined by a space.
+std::string takePole(const std::string& arg, const std::string& value, RenderOptions* o) {
+  const std::string word = "cell ";
+  int cell = 0;
+  if (value.compare(0, word.size(), word) != 0 ||
+      !parseInt(value.substr(word.size()), 1, 1 << 30, &cell)) {
+    return needs(arg, value, "'cell N', N a cell's number from 1");
+  }
+  o->pole = cell - 1;
+  return "";
+}
+
 // A null handler takes no value.
 constexpr OptionRow kValueOptions[] = {
     {"--output", "-o", takeOutput},
@@ -301,11 +355,18 @@ constexpr OptionRow kValueOptions[] = {
     {"--aa", nullptr, takeAa},
     {"--background", nullptr, takeBackground},
     {"--colour-by", "--color-by", takeColourBy},
+    {"--opacity", nullptr, takeOpacity},
+    {"--edge-width", nullptr, takeEdgeWidth},
+    {"--extend", nullptr, takeExtend},
+    {"--view", nullptr, takeView},
+    {"--pole", nullptr, takePole},
 };
 constexpr OptionRow kFlagOptions[] = {
     {"--edges", nullptr, takeEdges},
     {"--vertices", nullptr, takeVertices},
     {"--fit", nullptr, takeFit},
+    {"--wireframe", nullptr, takeWireframe},
+    {"--label", nullptr, takeLabel},
 };
 
 template <size_t N>
@@ -344,6 +405,10 @@ std::string applyOption(int argc, const char* const* argv, int* i, RenderOptions
       if (*i + 1 >= argc) return model::printable(arg) + " needs a value";
       value = argv[++*i];
     }
+    if (arg == "--pole") {
+      if (*i + 1 >= argc) return "--pole needs 'cell N', N a cell's number from 1";
+      value += std::string(" ") + argv[++*i];
+    }
     return option->handle(arg, value, options);
   }
   if (arg.compare(0, 2, "--") == 0) {
@@ -366,11 +431,17 @@ std::string checkSectionAndFrames(const RenderOptions& o) {
     return std::string(o.section.inside > 0 ? "--sweep" : "--section") +
            " draws the cut in view coordinates; it takes no --projection";
   }
-  const render::PictureStyle plain;
-  if (o.section.on && (o.style.allCells || o.style.edges || o.style.vertices ||
-                       o.style.colourBy != plain.colourBy)) {
-    return std::string(o.section.inside > 0 ? "--sweep" : "--section") +
-           " draws the cut; it takes no --cells, --edges, --vertices or --colour-by";
+  const std::string sectionName = o.section.inside > 0 ? "--sweep" : "--section";
+  if (o.section.on && (o.style.allCells || o.style.wireframe || o.style.opacity < 1.0)) {
+    return sectionName + " draws the cut; it takes no --cells, --wireframe or --opacity";
+  }
+  if (o.label && !o.section.on) return "--label writes a section's w and counts; it needs "
+                                       "--section or --sweep";
+  if (o.style.wireframe && o.style.opacity < 1.0) {
+    return "--wireframe draws no faces; it takes no --opacity";
+  }
+  if (o.pole >= 0 && !o.schlegel && o.projection != view4d::Projection::kStereographic) {
+    return "--pole needs --projection schlegel or stereographic";
   }
   if (!o.spinPlanes.empty() && o.frames == 0)
     return "--spin needs --frames N to spread the turn over";
