@@ -81,7 +81,7 @@ bool parseColour(const std::string& text, float rgb[3]) {
 StyledModel prepareStyle(const model::Model& m, const PictureStyle& style) {
   StyledModel styled;
   styled.palette = makeCellPalette(m, style.colourBy);
-  if (style.edges || style.vertices) styled.outlines = findCellOutlines(m);
+  if (style.edges || style.vertices || style.wireframe) styled.outlines = findCellOutlines(m);
   return styled;
 }
 

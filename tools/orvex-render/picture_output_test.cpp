@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdlib>
 
+#include "model/loader.h"
 #include "offscreen/png_io.h"
 #include "tools/orvex-render/render_tool.h"
 #include "tools/orvex-render/test_support.h"
@@ -209,6 +212,111 @@ TEST(PictureOutputTest, TransparentFittedAndSmoothPicturesKeepTheirPromises) {
   }
   EXPECT_GT(differing, 0);
   EXPECT_LT(differing, static_cast<long>(plain.pixels.size() / 10)) << "only edges change";
+}
+
+// The distance from (x, y) to the segment from a to b, in pixels.
+double distanceToSegment(double x, double y, const double a[2], const double b[2]) {
+  const double dx = b[0] - a[0], dy = b[1] - a[1];
+  const double length2 = dx * dx + dy * dy;
+  double t = length2 > 0.0 ? ((x - a[0]) * dx + (y - a[1]) * dy) / length2 : 0.0;
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(x - a[0] - t * dx, y - a[1] - t * dy);
+}
+
+TEST(PictureOutputTest, WireframeGlassAndEmptyPicturesShowWhatTheySay) {
+  TempDir dir;
+  const int size = 96;
+  const std::string turn = "0,0.35,0.25,0.3,0.2,0";
+  testing::RunResult r = render({"c8", "--wireframe", "--size", std::to_string(size), "--turn",
+                                 turn, "--background", "white", "-o", "wire.png"},
+                                dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.err.empty()) << r.err;
+  // Where the camera puts each vertex: the same turn, dropped w, then the scene's camera.
+  model::Model m;
+  model::Vec3List projected;
+  std::string error;
+  ASSERT_TRUE(model::loadModel(ORVEX_MODELS_DIR, "c8", &m, &projected, &error)) << error;
+  view4d::OrthoProjector rotation;
+  view4d::PlaneAngles angles;
+  ASSERT_TRUE(parsePlaneAngles(turn, &angles));
+  rotation.rotate(angles);
+  view4d::OrthoProjector view;
+  view.assignTranspose(rotation);
+  const double focal = 1.0 / std::tan(20.0 * M_PI / 180.0);
+  std::vector<std::array<double, 2>> at;
+  for (int i = 0; i < m.vertices->count; ++i) {
+    const model::Vec3 p = view.project((*m.vertices)[i]);
+    const double depth = 3.5 - p.z;
+    at.push_back({(focal * p.x / depth + 1.0) * size / 2.0 - 0.5,
+                  (1.0 - focal * p.y / depth) * size / 2.0 - 0.5});
+  }
+  std::vector<std::pair<int, int>> edges;
+  for (int f = 0; f < m.polygons->count; ++f) {
+    const model::IndexList& polygon = (*m.polygons)[f];
+    for (int i = 0; i < polygon.count; ++i) {
+      edges.emplace_back(polygon[i], polygon[(i + 1) % polygon.count]);
+    }
+  }
+  const offscreen::RgbImage wire = load(dir.file("wire.png"));
+  int drawn = 0;
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      const std::uint8_t* p = &wire.pixels[3 * (static_cast<size_t>(y) * size + x)];
+      if (p[0] == 255 && p[1] == 255 && p[2] == 255) continue;
+      ++drawn;
+      double nearest = 1e9;
+      for (const auto& [a, b] : edges) {
+        nearest = std::min(nearest, distanceToSegment(x, y, at[a].data(), at[b].data()));
+      }
+      EXPECT_LT(nearest, 1.5) << "pixel " << x << "," << y << " off every edge";
+    }
+  }
+  // And every edge is drawn: its middle is dark.
+  for (const auto& [a, b] : edges) {
+    const int x = static_cast<int>(std::lround((at[a][0] + at[b][0]) / 2));
+    const int y = static_cast<int>(std::lround((at[a][1] + at[b][1]) / 2));
+    EXPECT_LT(wire.pixels[3 * (static_cast<size_t>(y) * size + x)], 128) << a << "-" << b;
+  }
+  EXPECT_GT(drawn, 32 * 10);
+
+  // Glass: where a tetrahedron hides behind a truncated one in the solid picture, so that
+  // leaving the tetrahedra out changes nothing there, the glass picture shows it.
+  if (testing::modelAvailable("truncated-5-cell")) {
+    auto draw = [&](bool glass, bool tetrahedra, const std::string& name) {
+      dir.write("orvex.cfg", std::string("DataDir ") + ORVEX_MODELS_DIR + "\n" +
+                                 (tetrahedra ? "" : "hidePoly 4\n"));
+      std::vector<std::string> args = {"truncated-5-cell", "--cells", "all", "--size", "96",
+                                       "--turn", turn, "--colour-by", "cell", "-o", name};
+      if (glass) args.insert(args.end(), {"--opacity", "0.35"});
+      EXPECT_EQ(render(args, dir).status, 0);
+      return load(dir.file(name));
+    };
+    const offscreen::RgbImage solid = draw(false, true, "s.png");
+    const offscreen::RgbImage solidOut = draw(false, false, "so.png");
+    const offscreen::RgbImage glass = draw(true, true, "g.png");
+    const offscreen::RgbImage glassOut = draw(true, false, "go.png");
+    int hidden = 0, shown = 0;
+    for (size_t p = 0; p < solid.pixels.size(); p += 3) {
+      const bool covered = solid.pixels[p] != 153 || solid.pixels[p + 2] != 153;
+      if (!covered || !std::equal(&solid.pixels[p], &solid.pixels[p + 3], &solidOut.pixels[p])) {
+        continue;
+      }
+      ++hidden;
+      int change = 0;
+      for (int k = 0; k < 3; ++k) change += std::abs(glass.pixels[p + k] - glassOut.pixels[p + k]);
+      shown += change > 12;
+    }
+    EXPECT_GT(shown, 200) << "of " << hidden << ": glass shows the cells behind";
+    dir.write("orvex.cfg", std::string("DataDir ") + ORVEX_MODELS_DIR + "\n");
+  }
+
+  // Every cell hidden: a picture is written, and standard error says it is empty.
+  dir.write("orvex.cfg", std::string("DataDir ") + ORVEX_MODELS_DIR + "\nhidePoly 6\n");
+  r = render({"c8", "--cells", "all", "--edges", "--vertices", "--size", "32", "-o", "e.png"}, dir);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "orvex-render: warning: e.png: nothing drawn: every cell hidden, left out or "
+                   "outside the picture\n");
 }
 
 }  // namespace

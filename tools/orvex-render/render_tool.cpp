@@ -226,9 +226,9 @@ bool drawFrames(const offscreen::OffscreenContext& context, const model::Model& 
   if (!output->finish(error)) return false;
   if (blanks > 0) {
     // Not a failure (a sweep may start outside the polytope), but never silent.
-    std::string where = options.output;
+    std::string where = options.output + ":";
     if (options.frames > 0) {
-      where += ": " + std::to_string(blanks) + " of " + std::to_string(options.frames) +
+      where += " " + std::to_string(blanks) + " of " + std::to_string(options.frames) +
                " pictures, the first number " + std::to_string(firstBlank) + ",";
     }
     std::cerr << "orvex-render: warning: " << model::printable(where)
