@@ -94,6 +94,11 @@ EMSCRIPTEN_KEEPALIVE void ox_settings(Explorer* e, int frames, int clip, int all
   e->setProjection(projections[projection >= 0 && projection < 3 ? projection : 0]);
 }
 
+/// How far cells are pushed out along their normals: the ExtendRate, 0 keeps them joined.
+EMSCRIPTEN_KEEPALIVE void ox_extend(Explorer* e, double rate) {
+  if (rate >= 0.0 && rate <= 10.0) e->draw.extendRate = rate;
+}
+
 EMSCRIPTEN_KEEPALIVE void ox_section(Explorer* e, int on, double w) {
   e->sectionOn = on != 0;
   e->sectionW = w;
