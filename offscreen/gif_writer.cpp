@@ -30,30 +30,87 @@ bool putLoopForever(GifFileType* gif) {
          EGifPutExtensionBlock(gif, 3, kLoop) == GIF_OK && EGifPutExtensionTrailer(gif) == GIF_OK;
 }
 
+// The colours the viewer of the GIF has on screen: one RGB triplet a pixel.
+using Canvas = std::vector<std::uint8_t>;
+
+// Writes one frame whose pixel p has colour palette[indices[p]], over canvas, the picture
+// the frames before left on screen (empty for the first frame), and updates canvas. Only
+// the rectangle around the pixels whose colour changes is stored, the unchanged pixels in
+// it transparent, with a colour map of just the colours it uses: the frame decodes over
+// the ones before to exactly the picture a whole frame in the full palette would give.
 bool putFrame(GifFileType* gif, const liq_palette& palette,
-              const std::vector<std::uint8_t>& indices, int width, int height, int delay) {
-  GraphicsControlBlock control{DISPOSE_DO_NOT, false, delay, NO_TRANSPARENT_COLOR};
+              const std::vector<std::uint8_t>& indices, int width, int height, int delay,
+              Canvas* canvas) {
+  const bool over = !canvas->empty();
+  auto same = [&](size_t p) {
+    const liq_color& c = palette.entries[indices[p]];
+    const std::uint8_t* shown = &(*canvas)[3 * p];
+    return over && c.r == shown[0] && c.g == shown[1] && c.b == shown[2];
+  };
+  int left = width, top = height, right = -1, bottom = -1;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      if (same(static_cast<size_t>(y) * width + x)) continue;
+      left = std::min(left, x), right = std::max(right, x);
+      top = std::min(top, y), bottom = std::max(bottom, y);
+    }
+  }
+  // Nothing changed: one transparent pixel keeps the frame and its delay.
+  if (right < 0) left = right = top = bottom = 0;
+  const int w = right - left + 1, h = bottom - top + 1;
+
+  // The colour map: the colours the changed pixels use, in order of first use, and after
+  // them one more index for the transparent pixels when it fits in 256.
+  std::vector<int> local(palette.count, -1);
+  std::vector<GifColorType> colours;
+  for (int y = top; y <= bottom; ++y) {
+    for (int x = left; x <= right; ++x) {
+      const size_t p = static_cast<size_t>(y) * width + x;
+      if (same(p) || local[indices[p]] >= 0) continue;
+      local[indices[p]] = static_cast<int>(colours.size());
+      const liq_color& c = palette.entries[indices[p]];
+      colours.push_back({c.r, c.g, c.b});
+    }
+  }
+  const bool clear = over && colours.size() < 256;
+  const int transparent = clear ? static_cast<int>(colours.size()) : NO_TRANSPARENT_COLOR;
+  if (clear) colours.push_back({0, 0, 0});
+  // A colour map holds a power of two entries; the unused ones stay black.
+  size_t entries = 2;
+  while (entries < colours.size()) entries *= 2;
+  colours.resize(entries, GifColorType{0, 0, 0});
+
+  GraphicsControlBlock control{DISPOSE_DO_NOT, false, delay, transparent};
   GifByteType extension[4];
   const size_t length = EGifGCBToExtension(&control, extension);
   if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) !=
       GIF_OK) {
     return false;
   }
-  // A colour map holds a power of two entries; the unused ones stay black.
-  int entries = 2;
-  while (entries < static_cast<int>(palette.count)) entries *= 2;
-  std::vector<GifColorType> colours(entries, GifColorType{0, 0, 0});
-  for (unsigned i = 0; i < palette.count; ++i) {
-    colours[i] = {palette.entries[i].r, palette.entries[i].g, palette.entries[i].b};
-  }
-  ColorMapObject* map = GifMakeMapObject(entries, colours.data());
+  ColorMapObject* map = GifMakeMapObject(static_cast<int>(entries), colours.data());
   if (map == nullptr) return false;
-  const bool described = EGifPutImageDesc(gif, 0, 0, width, height, false, map) == GIF_OK;
+  const bool described = EGifPutImageDesc(gif, left, top, w, h, false, map) == GIF_OK;
   GifFreeMapObject(map);
   if (!described) return false;
-  for (int y = 0; y < height; ++y) {
-    auto* row = const_cast<GifPixelType*>(&indices[static_cast<size_t>(y) * width]);
-    if (EGifPutLine(gif, row, width) != GIF_OK) return false;
+  if (!over) canvas->assign(static_cast<size_t>(width) * height * 3, 0);
+  std::vector<GifPixelType> row(w);
+  for (int y = top; y <= bottom; ++y) {
+    for (int x = left; x <= right; ++x) {
+      const size_t p = static_cast<size_t>(y) * width + x;
+      // An unchanged pixel is transparent unless it continues a run of its own colour.
+      if (clear && same(p) &&
+          !(x > left && local[indices[p]] >= 0 && row[x - left - 1] == local[indices[p]])) {
+        row[x - left] = static_cast<GifPixelType>(transparent);
+        continue;
+      }
+      // Without a transparent index every colour is in the map: unchanged pixels are
+      // written in their own colour.
+      row[x - left] = static_cast<GifPixelType>(local[indices[p]]);
+      const liq_color& c = palette.entries[indices[p]];
+      std::uint8_t* shown = &(*canvas)[3 * p];
+      shown[0] = c.r, shown[1] = c.g, shown[2] = c.b;
+    }
+    if (EGifPutLine(gif, row.data(), w) != GIF_OK) return false;
   }
   return true;
 }
@@ -105,7 +162,10 @@ bool GifWriter::finish(std::string* error) {
     return false;
   }
   LiqResult result(quantized);
-  liq_set_dithering_level(result.get(), 1.0f);
+  // Undithered: a pixel whose colour stays keeps its index from frame to frame, so the
+  // frames' changes stay small; dithering noise would change nearly every pixel of the
+  // polytope in every frame and double the file.
+  liq_set_dithering_level(result.get(), 0.0f);
 
   int gifError = 0;
   GifFileType* gif = EGifOpenFileHandle(file_.releaseFd(), &gifError);
@@ -117,12 +177,14 @@ bool GifWriter::finish(std::string* error) {
   bool ok = EGifPutScreenDesc(gif, width_, height_, 8, 0, nullptr) == GIF_OK && putLoopForever(gif);
   const int delay = static_cast<int>(std::lround(100.0 / fps_));
   std::vector<std::uint8_t> indices(static_cast<size_t>(width_) * height_);
+  Canvas canvas;
   for (size_t f = 0; ok && f < frames_.size(); ++f) {
     LiqImage image(liq_image_create_rgba(attr.get(), frames_[f].data(), width_, height_, 0));
     ok = image && liq_write_remapped_image(result.get(), image.get(), indices.data(),
                                            indices.size()) == LIQ_OK;
     // Remapping may refine the palette: each frame carries the one its indices use.
-    ok = ok && putFrame(gif, *liq_get_palette(result.get()), indices, width_, height_, delay);
+    ok = ok &&
+         putFrame(gif, *liq_get_palette(result.get()), indices, width_, height_, delay, &canvas);
     std::vector<std::uint8_t>().swap(frames_[f]);
   }
   if (!ok) gifError = gif->Error;

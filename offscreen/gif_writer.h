@@ -1,6 +1,8 @@
 // Animated GIF files: every frame kept until the end, one palette chosen for the whole
 // animation (so colours do not flicker from frame to frame), dithered into it, and a
-// loop that never ends.
+// loop that never ends. Each frame after the first stores only the rectangle round what
+// changed, with the unchanged pixels in it transparent and a colour map of just the colours
+// it uses: far smaller, and decoded the very frames whole ones would give.
 #pragma once
 
 #include <memory>

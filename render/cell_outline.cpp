@@ -75,4 +75,39 @@ void drawOutlines(const model::Model& m, const view4d::Transform4& view,
   }
 }
 
+void drawWireframe(const model::Model& m, const view4d::Transform4& view,
+                   const DrawSettings& settings, const CellOutlines& outlines, bool vertices,
+                   model::Vec3List* projected, DrawSink* sink) {
+  const model::Vec4Table& points = *m.vertices;
+  model::Vec3List& p = *projected;
+  for (int i = 0; i < points.count; ++i) p[i] = view.project(points[i]);
+  std::vector<std::pair<int, int>> edges;
+  std::vector<char> corner(points.count, 0);
+  for (int c = 0; c < m.cellPolygons->count; ++c) {
+    if (!cellDrawn(m, view, settings, c)) continue;
+    for (int e = outlines.edgeStart[c]; e < outlines.edgeStart[c + 1]; ++e) {
+      edges.emplace_back(outlines.edgeEnds[2 * e], outlines.edgeEnds[2 * e + 1]);
+    }
+    for (int v = outlines.vertexStart[c]; v < outlines.vertexStart[c + 1]; ++v) {
+      corner[outlines.vertices[v]] = 1;
+    }
+  }
+  // An edge is shared by three cells or more: draw it once, not once per cell.
+  std::sort(edges.begin(), edges.end());
+  edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+  sink->material(kOutlineColour);
+  sink->begin(Primitive::kLines);
+  for (const auto& [a, b] : edges) {
+    sink->vertex(p[a]);
+    sink->vertex(p[b]);
+  }
+  sink->end();
+  if (!vertices) return;
+  sink->begin(Primitive::kPoints);
+  for (int v = 0; v < points.count; ++v) {
+    if (corner[v]) sink->vertex(p[v]);
+  }
+  sink->end();
+}
+
 }  // namespace orvex::render

@@ -31,4 +31,12 @@ void drawOutlines(const model::Model& m, const view4d::Transform4& view,
                   const DrawSettings& settings, const model::Vec3List& projected,
                   const CellOutlines& outlines, bool edges, bool vertices, DrawSink* sink);
 
+/// The wireframe: the edges and, when vertices is set, the vertices of every cell the walk
+/// draws, each once however many of those cells share it, where it projects (no cell is
+/// pushed out), as one kLines and one kPoints primitive in kOutlineColour. Fills
+/// *projected with this frame's projection, as the cell walk does.
+void drawWireframe(const model::Model& m, const view4d::Transform4& view,
+                   const DrawSettings& settings, const CellOutlines& outlines, bool vertices,
+                   model::Vec3List* projected, DrawSink* sink);
+
 }  // namespace orvex::render

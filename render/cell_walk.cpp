@@ -142,6 +142,11 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
       cellView = viewOfCell(cell, polygons, p, offset, eye, reach, closed);
     }
     for (int j = 0; j < k; ++j) {
+      if (settings.polygonsLeftOut != nullptr &&
+          cell[j] < static_cast<int>(settings.polygonsLeftOut->size()) &&
+          (*settings.polygonsLeftOut)[cell[j]] != 0) {
+        continue;
+      }
       const model::IndexList& polygon = polygons[cell[j]];
       const Vec3& q1 = p[polygon[0]];
       const Vec3& q2 = p[polygon[1]];
@@ -160,6 +165,10 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
 bool cellDrawn(const model::Model& m, const view4d::Transform4& view, const DrawSettings& settings,
                int c) {
   if (!settings.allCells && !(view.apply(3, (*m.cellNormals)[c]) > 0.0)) return false;
+  if (settings.leftOut != nullptr && c < static_cast<int>(settings.leftOut->size()) &&
+      (*settings.leftOut)[c] != 0) {
+    return false;
+  }
   return (*m.cellPolygons)[c].count != settings.hidePoly;
 }
 

@@ -2,6 +2,8 @@
 // viewer in four-space, pushed out along its projected normal, in its class colour.
 #pragma once
 
+#include <vector>
+
 #include "model/model.h"
 #include "render/draw_sink.h"
 #include "view4d/transform4.h"
@@ -33,10 +35,16 @@ struct DrawSettings {
   // Off: every polygon of a solid cell is sent, even one its own cell hides. Pictures
   // must not change with it; tests draw both ways to show that.
   bool skipHidden = true;
+  // Nonzero entries are cells left out whatever else holds: those a projection cannot
+  // show whole (stereographic ones through its pole). Null or short: none.
+  const std::vector<char>* leftOut = nullptr;
+  // Nonzero entries are polygons the walk leaves out of every cell, their edges still
+  // drawn: the outer shell a Schlegel diagram is seen through. Null or short: none.
+  const std::vector<char>* polygonsLeftOut = nullptr;
 };
 
 /// Whether cell c is drawn: it faces the viewer in four-space (or every cell is asked
-/// for) and its polygon count is not the hidden one.
+/// for), its polygon count is not the hidden one and settings.leftOut does not name it.
 bool cellDrawn(const model::Model& m, const view4d::Transform4& view, const DrawSettings& settings,
                int c);
 

@@ -6,8 +6,9 @@
 
 namespace orvex::render {
 
-// Lines and points are drawn unlit and unfogged in the last material's colour.
-enum class Primitive { kTriangleFan, kTriangleStrip, kLines, kPoints };
+// Lines, points and quads are drawn unlit and unfogged in the last material's colour;
+// quads (four corners each) are edges drawn as bands of an even width.
+enum class Primitive { kTriangleFan, kTriangleStrip, kLines, kPoints, kQuads };
 
 class DrawSink {
  public:

@@ -13,6 +13,14 @@ namespace orvex::render {
 
 enum class Facing { kCell, kFace, kEdge, kVertex };
 
+/// The explorer's opening view, oblique so that a first picture shows depth: this turn
+/// applied once to the start-up view.
+inline const view4d::PlaneAngles kObliqueTurn = [] {
+  view4d::PlaneAngles a;
+  a[1] = 0.45, a[2] = 0.3, a[3] = 0.35, a[4] = 0.25;
+  return a;
+}();
+
 /// "cell", "face", "edge" or "vertex"; false on anything else.
 bool parseFacing(const std::string& name, Facing* facing);
 

@@ -23,13 +23,16 @@ void GlSink::begin(Primitive primitive) {
       return;
     case Primitive::kLines:
     case Primitive::kPoints:
+    case Primitive::kQuads:
       // Unlit, in the material's colour: a line has no face to light. Unfogged too: a
       // dark line fogged is a grey one, and would vanish into the cells' own shading.
       unlit_ = true;
       glDisable(GL_LIGHTING);
       glDisable(GL_FOG);
       glColor4fv(colour_);
-      glBegin(primitive == Primitive::kLines ? GL_LINES : GL_POINTS);
+      glBegin(primitive == Primitive::kLines    ? GL_LINES
+              : primitive == Primitive::kPoints ? GL_POINTS
+                                                : GL_QUADS);
       return;
   }
 }

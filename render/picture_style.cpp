@@ -8,8 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "render/edge_bands.h"
 #include "render/gl_sink.h"
+#include "render/glass.h"
 #include "render/scene.h"
+#include "render/section_drawing.h"
 
 namespace orvex::render {
 namespace {
@@ -28,7 +31,30 @@ constexpr NamedColour kNamedColours[] = {
 bool isDefault(const PictureStyle& style) {
   const PictureStyle plain;
   return !style.edges && !style.vertices && !style.fit && style.zoom == 1.0 &&
+         !style.wireframe && style.opacity == 1.0 &&
          std::equal(style.background, style.background + 3, plain.background);
+}
+
+// The share of the depth range between the faces and the lines drawn on them: a line is
+// drawn this much nearer than its face (a few hundredths of the scene's unit at the
+// polytope's distance), enough that faces of neighbouring cells crossing it at a small
+// angle no longer cut it into dashes.
+constexpr double kLineLead = 0.006;
+
+// The faces, then the outlines in front of them as bands of the style's width.
+template <typename Faces, typename Outlines>
+void drawFacesThenOutlines(bool faces, bool outlines, const StyledModel& styled,
+                           const model::Vec3& eye, Faces drawFaces, Outlines drawOutlines) {
+  GlSink sink;
+  if (faces) {
+    if (outlines) glDepthRange(kLineLead, 1.0);
+    drawFaces(&sink);
+  }
+  if (!outlines) return;
+  if (faces) glDepthRange(0.0, 1.0 - kLineLead);
+  EdgeBandSink bands(&sink, eye, styled.pixelSize, styled.edgePixels);
+  drawOutlines(&bands);
+  glDepthRange(0.0, 1.0);
 }
 
 }  // namespace
@@ -55,13 +81,16 @@ bool parseColour(const std::string& text, float rgb[3]) {
 StyledModel prepareStyle(const model::Model& m, const PictureStyle& style) {
   StyledModel styled;
   styled.palette = makeCellPalette(m, style.colourBy);
-  if (style.edges || style.vertices) styled.outlines = findCellOutlines(m);
+  if (style.edges || style.vertices || style.wireframe) styled.outlines = findCellOutlines(m);
   return styled;
 }
 
 DrawSettings styledSettings(DrawSettings settings, const PictureStyle& style,
                             const StyledModel& styled) {
-  settings.allCells = style.allCells;
+  // A wireframe hides nothing: the whole polytope's edges, as the classic pictures show.
+  settings.allCells = style.allCells || style.wireframe;
+  // Behind glass the far side of every cell shows.
+  if (style.opacity < 1.0) settings.skipHidden = false;
   settings.palette = styled.palette.colourOf.empty() ? nullptr : &styled.palette;
   return settings;
 }
@@ -72,7 +101,15 @@ void setBackground(const float rgb[3]) {
   glFogfv(GL_FOG_COLOR, fog);
 }
 
-void applyPictureStyle(const PictureStyle& style, const FrameFit& fit, int pixelsAcross) {
+double edgePixelsOf(const PictureStyle& style, int pixelsAcross, int samples) {
+  if (style.edgeWidth > 0.0) return style.edgeWidth * samples;
+  return std::max(1.0, pixelsAcross / 300.0);
+}
+
+void applyPictureStyle(const PictureStyle& style, const FrameFit& fit, int pixelsAcross,
+                       int samples, StyledModel* styled) {
+  styled->edgePixels = edgePixelsOf(style, pixelsAcross, samples);
+  styled->pixelSize = pixelSizeAtUnitDepth(pixelsAcross, fit.scale);
   if (isDefault(style) && fit.scale == 1.0) return;
   setBackground(style.background);
 
@@ -84,11 +121,11 @@ void applyPictureStyle(const PictureStyle& style, const FrameFit& fit, int pixel
   gluPerspective(kFieldOfView, 1.0, kNearPlane, kFarPlane);
   glMatrixMode(GL_MODELVIEW);
 
-  if (style.edges || style.vertices) {
+  if (style.edges || style.vertices || style.wireframe) {
     // Lines lie exactly on the polygons they bound: push the fill back a little.
     glEnable(GL_POLYGON_OFFSET_FILL);
     glPolygonOffset(1.0f, 1.0f);
-    const float width = std::max(1.0f, pixelsAcross / 300.0f);
+    const float width = static_cast<float>(styled->edgePixels);
     glLineWidth(width);
     glPointSize(3.0f * width);
     glEnable(GL_POINT_SMOOTH);
@@ -99,9 +136,42 @@ void drawStyledFrame(const model::Model& m, const view4d::Transform4& view, cons
                      const DrawSettings& settings, const PictureStyle& style,
                      const StyledModel& styled, model::Vec3List* projected) {
   clearFrame();
-  GlSink sink;
-  drawCells(m, view, eye, settings, projected, &sink);
-  drawOutlines(m, view, settings, *projected, styled.outlines, style.edges, style.vertices, &sink);
+  const bool edges = style.edges || style.wireframe;
+  const bool outlines = edges || style.vertices;
+  auto faces = [&](DrawSink* sink) {
+    if (style.opacity >= 1.0) {
+      drawCells(m, view, eye, settings, projected, sink);
+      return;
+    }
+    GlassSink glass;
+    drawCells(m, view, eye, settings, projected, &glass);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // Sorted, the faces need not hide each other; the depth they leave would hide the
+    // edges behind them.
+    glDepthMask(GL_FALSE);
+    glass.sendBackToFront(eye, static_cast<float>(style.opacity), sink);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+  };
+  auto lines = [&](DrawSink* sink) {
+    if (style.wireframe) {
+      drawWireframe(m, view, settings, styled.outlines, style.vertices, projected, sink);
+    } else {
+      drawOutlines(m, view, settings, *projected, styled.outlines, edges, style.vertices, sink);
+    }
+  };
+  drawFacesThenOutlines(!style.wireframe, outlines, styled, eye, faces, lines);
+}
+
+void drawStyledSection(const Section& s, const model::Model& m, const model::Vec3& eye,
+                       const DrawSettings& settings, const PictureStyle& style,
+                       const StyledModel& styled) {
+  clearFrame();
+  const bool outlines = style.edges || style.vertices;
+  drawFacesThenOutlines(
+      true, outlines, styled, eye, [&](DrawSink* sink) { drawSection(s, m, eye, settings, sink); },
+      [&](DrawSink* sink) { drawSectionOutlines(s, style.edges, style.vertices, sink); });
 }
 
 }  // namespace orvex::render

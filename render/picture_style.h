@@ -9,6 +9,7 @@
 #include "render/cell_colours.h"
 #include "render/cell_outline.h"
 #include "render/frame_fit.h"
+#include "render/section.h"
 #include "view4d/transform4.h"
 
 namespace orvex::render {
@@ -21,6 +22,9 @@ struct PictureStyle {
   bool fit = false;                          // scale so the drawn polytope fills the frame
   double zoom = 1.0;                         // times the fit (or the viewer's scale)
   float background[3] = {0.6f, 0.6f, 0.6f};  // also the fog's colour
+  bool wireframe = false;  // the edges (and vertices) of the drawn cells, no faces
+  double opacity = 1.0;    // below 1: glass cells, blended farthest first
+  double edgeWidth = 0.0;  // edges' width in pixels of the picture; 0: by its size
 };
 
 /// "#rrggbb" or one of the names white, black, grey (gray), lightgrey, darkgrey, navy,
@@ -31,6 +35,10 @@ bool parseColour(const std::string& text, float rgb[3]);
 struct StyledModel {
   CellPalette palette;
   CellOutlines outlines;
+  // Set by applyPictureStyle for the picture at hand: the edges' width in drawn pixels
+  // and the size of a drawn pixel at unit depth.
+  double edgePixels = 1.0;
+  double pixelSize = 0.0;
 };
 StyledModel prepareStyle(const model::Model& m, const PictureStyle& style);
 
@@ -41,16 +49,32 @@ DrawSettings styledSettings(DrawSettings settings, const PictureStyle& style,
 /// Sets the clear colour and the fog's colour together on the current context.
 void setBackground(const float rgb[3]);
 
+/// The edges' width in pixels as drawn, for a picture pixelsAcross pixels wide as drawn
+/// with samples × samples samples a pixel: style.edgeWidth times samples, or one pixel in
+/// 300 of the width but at least one when it is 0.
+double edgePixelsOf(const PictureStyle& style, int pixelsAcross, int samples);
+
 /// Changes the current context's scene (after setupScene) for the style: background and
 /// fog colour, the fit (a screen-space scale after the camera), and for edges or vertices
-/// a depth offset of the filled polygons and line width and dot size for pixelsAcross,
-/// the picture's width in pixels as drawn. The default style changes nothing.
-void applyPictureStyle(const PictureStyle& style, const FrameFit& fit, int pixelsAcross);
+/// a depth offset of the filled polygons and the dot size; and sets styled's edge width
+/// and pixel size for pixelsAcross, the picture's width in pixels as drawn with samples ×
+/// samples a pixel. The default style changes nothing on the context.
+void applyPictureStyle(const PictureStyle& style, const FrameFit& fit, int pixelsAcross,
+                       int samples, StyledModel* styled);
 
-/// One whole frame in the style on the current context: clear, the cell walk, then the
-/// edges and vertices. settings must come from styledSettings.
+/// One whole frame in the style on the current context: clear, the cell walk (solid, or
+/// glass when style.opacity is below 1, or none for a wireframe), then the edges as bands
+/// of styled.edgePixels and the vertices, drawn in front of the faces they lie on.
+/// settings must come from styledSettings.
 void drawStyledFrame(const model::Model& m, const view4d::Transform4& view, const model::Vec3& eye,
                      const DrawSettings& settings, const PictureStyle& style,
                      const StyledModel& styled, model::Vec3List* projected);
+
+/// One whole picture of the section s in the style: clear, its faces (in the palette's
+/// colours when settings has one), then its edges and vertices when the style asks for
+/// them, as drawStyledFrame draws a cell's.
+void drawStyledSection(const Section& s, const model::Model& m, const model::Vec3& eye,
+                       const DrawSettings& settings, const PictureStyle& style,
+                       const StyledModel& styled);
 
 }  // namespace orvex::render

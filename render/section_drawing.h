@@ -9,8 +9,9 @@
 
 namespace orvex::render {
 
-/// Sends every face of s to sink: in the class colour of its cell's polygon count (a
-/// material call only when that count changes from one face to the next), with the unit
+/// Sends every face of s to sink: in the class colour of its cell's polygon count, or its
+/// cell's colour in settings.palette when there is one (a material call only when the
+/// colour changes from one face to the next), with the unit
 /// normal of its first three corners turned towards eye, as a triangle fan or, when
 /// settings.fillType is 1, as a frame band. Faces of cells with settings.hidePoly polygons
 /// are skipped, as the viewer skips those cells; extendRate is not used.
@@ -20,5 +21,9 @@ void drawSection(const Section& s, const model::Model& m, const model::Vec3& eye
 /// One whole picture on the current OpenGL context: clear, then drawSection into GL.
 void drawSectionFrame(const Section& s, const model::Model& m, const model::Vec3& eye,
                       const DrawSettings& settings);
+
+/// Sends the edges of s (one kLines primitive) and/or its vertices (one kPoints) in
+/// kOutlineColour.
+void drawSectionOutlines(const Section& s, bool edges, bool vertices, DrawSink* sink);
 
 }  // namespace orvex::render

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "model/loader.h"
+#include "render/cell_colours.h"
 #include "render/facing.h"
 #include "render/recording_sink.h"
 #include "render/scene.h"
@@ -316,6 +317,23 @@ TEST(SectionTest, DrawingSendsEachFaceOnceInItsClassColourTurnedToTheEye) {
       EXPECT_EQ(hide == 5, primitive < s.faces.size()) << "the prisms' faces are skipped";
     }
   }
+  // With a palette each face takes its own cell's colour, its edges drawn after the faces.
+  const CellPalette palette = makeCellPalette(m, ColourBy::kCell);
+  DrawSettings settings;
+  settings.palette = &palette;
+  RecordingSink sink;
+  drawSection(s, m, kEye, settings, &sink);
+  drawSectionOutlines(s, true, false, &sink);
+  ASSERT_EQ(sink.primitives.size(), s.faces.size() + 1);
+  int changes = 0;
+  for (size_t f = 0; f < s.faces.size(); ++f) {
+    const std::array<float, 3>& rgb = palette.colours[palette.colourOf[s.faces[f].cell]];
+    changes += f == 0 || palette.colourOf[s.faces[f].cell] != palette.colourOf[s.faces[f - 1].cell];
+    ASSERT_LT(static_cast<size_t>(changes - 1), sink.materials.size());
+    EXPECT_EQ(sink.materials[changes - 1], (std::vector<float>{rgb[0], rgb[1], rgb[2], 1}));
+  }
+  EXPECT_EQ(sink.primitives.back().kind, Primitive::kLines);
+  EXPECT_EQ(sink.primitives.back().vertices.size(), 2 * s.edges.size());
 }
 
 }  // namespace

@@ -177,7 +177,10 @@ std::string takeFrames(const std::string& arg, const std::string& value, RenderO
 }
 
 std::string takeProjection(const std::string& arg, const std::string& value, RenderOptions* o) {
-  if (value == "ortho") {
+  o->schlegel = value == "schlegel";
+  if (o->schlegel) {
+    o->projection = view4d::Projection::kPerspective;
+  } else if (value == "ortho") {
     o->projection = view4d::Projection::kOrtho;
   } else if (value == "perspective") {
     o->projection = view4d::Projection::kPerspective;
@@ -187,7 +190,7 @@ std::string takeProjection(const std::string& arg, const std::string& value, Ren
     return "--projection angle is not offered: its angles jump by pi inside cells and tear "
            "every picture into slivers";
   } else {
-    return needs(arg, value, "ortho, perspective or stereographic");
+    return needs(arg, value, "ortho, perspective, stereographic or schlegel");
   }
   return "";
 }
@@ -281,6 +284,57 @@ std::string takeColourBy(const std::string& arg, const std::string& value, Rende
   return "";
 }
 
+std::string takeWireframe(const std::string&, const std::string&, RenderOptions* o) {
+  o->style.wireframe = true;
+  return "";
+}
+
+std::string takeLabel(const std::string&, const std::string&, RenderOptions* o) {
+  o->label = true;
+  return "";
+}
+
+std::string takeOpacity(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseReal(value, &o->style.opacity) && o->style.opacity > 0.0 && o->style.opacity <= 1.0) {
+    return "";
+  }
+  return needs(arg, value, "a real greater than 0 and at most 1");
+}
+
+std::string takeEdgeWidth(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseReal(value, &o->style.edgeWidth) && o->style.edgeWidth >= 0.25 &&
+      o->style.edgeWidth <= 64.0) {
+    return "";
+  }
+  return needs(arg, value, "a width in pixels from 0.25 to 64");
+}
+
+std::string takeExtend(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseReal(value, &o->settings.extendRate) && o->settings.extendRate >= 0.0 &&
+      o->settings.extendRate <= 10.0) {
+    return "";
+  }
+  return needs(arg, value, "a real from 0 to 10");
+}
+
+std::string takeView(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (value != "oblique" && value != "start") return needs(arg, value, "oblique or start");
+  o->oblique = value == "oblique";
+  return "";
+}
+
+// --pole takes two words, "cell N"; applyOption hands them over joined by a space.
+std::string takePole(const std::string& arg, const std::string& value, RenderOptions* o) {
+  const std::string word = "cell ";
+  int cell = 0;
+  if (value.compare(0, word.size(), word) != 0 ||
+      !parseInt(value.substr(word.size()), 1, 1 << 30, &cell)) {
+    return needs(arg, value, "'cell N', N a cell's number from 1");
+  }
+  o->pole = cell - 1;
+  return "";
+}
+
 // A null handler takes no value.
 constexpr OptionRow kValueOptions[] = {
     {"--output", "-o", takeOutput},
@@ -301,11 +355,18 @@ constexpr OptionRow kValueOptions[] = {
     {"--aa", nullptr, takeAa},
     {"--background", nullptr, takeBackground},
     {"--colour-by", "--color-by", takeColourBy},
+    {"--opacity", nullptr, takeOpacity},
+    {"--edge-width", nullptr, takeEdgeWidth},
+    {"--extend", nullptr, takeExtend},
+    {"--view", nullptr, takeView},
+    {"--pole", nullptr, takePole},
 };
 constexpr OptionRow kFlagOptions[] = {
     {"--edges", nullptr, takeEdges},
     {"--vertices", nullptr, takeVertices},
     {"--fit", nullptr, takeFit},
+    {"--wireframe", nullptr, takeWireframe},
+    {"--label", nullptr, takeLabel},
 };
 
 template <size_t N>
@@ -344,6 +405,10 @@ std::string applyOption(int argc, const char* const* argv, int* i, RenderOptions
       if (*i + 1 >= argc) return model::printable(arg) + " needs a value";
       value = argv[++*i];
     }
+    if (arg == "--pole") {
+      if (*i + 1 >= argc) return "--pole needs 'cell N', N a cell's number from 1";
+      value += std::string(" ") + argv[++*i];
+    }
     return option->handle(arg, value, options);
   }
   if (arg.compare(0, 2, "--") == 0) {
@@ -366,11 +431,17 @@ std::string checkSectionAndFrames(const RenderOptions& o) {
     return std::string(o.section.inside > 0 ? "--sweep" : "--section") +
            " draws the cut in view coordinates; it takes no --projection";
   }
-  const render::PictureStyle plain;
-  if (o.section.on && (o.style.allCells || o.style.edges || o.style.vertices ||
-                       o.style.colourBy != plain.colourBy)) {
-    return std::string(o.section.inside > 0 ? "--sweep" : "--section") +
-           " draws the cut; it takes no --cells, --edges, --vertices or --colour-by";
+  const std::string sectionName = o.section.inside > 0 ? "--sweep" : "--section";
+  if (o.section.on && (o.style.allCells || o.style.wireframe || o.style.opacity < 1.0)) {
+    return sectionName + " draws the cut; it takes no --cells, --wireframe or --opacity";
+  }
+  if (o.label && !o.section.on) return "--label writes a section's w and counts; it needs "
+                                       "--section or --sweep";
+  if (o.style.wireframe && o.style.opacity < 1.0) {
+    return "--wireframe draws no faces; it takes no --opacity";
+  }
+  if (o.pole >= 0 && !o.schlegel && o.projection != view4d::Projection::kStereographic) {
+    return "--pole needs --projection schlegel or stereographic";
   }
   if (!o.spinPlanes.empty() && o.frames == 0)
     return "--spin needs --frames N to spread the turn over";
@@ -448,9 +519,11 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                    [--turn XY,XZ,YZ,XW,YW,ZW [--repeat N]]... [--frames N]\n"
          "                    [--spin PLANES] [--fps N] [--projection KIND [--distance D]]\n"
          "                    [--section W [--section-to W2 --frames N] | --sweep N]\n"
-         "                    [--facing cell|face|edge|vertex]\n"
+         "                    [--facing cell|face|edge|vertex] [--view oblique]\n"
          "                    [--cells all] [--edges] [--vertices] [--colour-by HOW]\n"
-         "                    [--fit] [--zoom F] [--aa N] [--background COLOR]\n"
+         "                    [--wireframe] [--opacity A] [--edge-width PX] [--extend R]\n"
+         "                    [--fit] [--zoom F] [--aa N] [--background COLOR] [--label]\n"
+         "                    [--pole cell N]\n"
          "Draws the picture the orvex viewer shows, without a window, into a PNG file,\n"
          "an animated GIF or a video.\n"
          "Reads orvex.cfg from the current directory and takes MODEL, -h, -s, -c and\n"
@@ -484,7 +557,17 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "Styles (the default is exactly the viewer's picture):\n"
          "  --cells all         draw every cell, not only those facing the viewer in\n"
          "                      four-space (--cells facing, the default)\n"
-         "  --edges             dark lines on the edges of the drawn cells\n"
+         "  --edges             dark lines on the edges of the drawn cells, solid and of one\n"
+         "                      width, drawn in front of the faces they bound\n"
+         "  --edge-width PX     the edges' width in pixels of the picture (0.25 to 64;\n"
+         "                      default one pixel in 300 of --size, at least 1)\n"
+         "  --wireframe         no faces: every edge of the polytope once, where it\n"
+         "                      projects (no cell pushed out), with --vertices its dots\n"
+         "  --opacity A         glass cells: every polygon of the drawn cells, blended\n"
+         "                      farthest first with opacity A (above 0, at most 1), the\n"
+         "                      edges over them; --cells all shows the inner cells\n"
+         "  --extend R          how far cells are pushed out along their normals (0 to 10;\n"
+         "                      the ExtendRate setting, default 0.06); 0 keeps them joined\n"
          "  --vertices          dots on the vertices of the drawn cells\n"
          "  --colour-by HOW     polygons: the viewer's colour per polygon count (default);\n"
          "                      kind: one colour per combinatorial kind of cell; cell:\n"
@@ -500,12 +583,20 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "  --projection KIND   ortho: drop w (default, the viewer's picture);\n"
          "                      perspective: central projection from the eye on the\n"
          "                      viewing axis at w = D; stereographic: from the far pole of\n"
-         "                      the unit 3-sphere, so the facing half fills the unit ball\n"
+         "                      the unit 3-sphere, so the facing half fills the unit ball;\n"
+         "                      cells through that pole are left out; schlegel: the\n"
+         "                      Schlegel diagram, every cell drawn in perspective from\n"
+         "                      just beyond the pole cell, which frames all the others\n"
+         "                      (its polygons left open; cells not pushed out)\n"
+         "  --pole cell N       with schlegel: the pole cell, the Nth in the model's\n"
+         "                      files from 1 (default: the cell facing the viewer); with\n"
+         "                      stereographic: turn the projection's pole through cell N\n"
          "  --distance D        the perspective eye's w, greater than 1 (default 3)\n"
          "  --section W         draw the cross-section of the turned polytope with the\n"
          "                      hyperplane w = W (view coordinates, after every turn)\n"
          "                      instead of the projection, and print\n"
-         "                      \"section w=W: V vertices, E edges, F faces\"\n"
+         "                      \"section w=W: V vertices, E edges, F faces\"; faces in\n"
+         "                      --colour-by's colours, --edges and --vertices drawn\n"
          "  --section-to W2     with --frames N: a sweep, N pictures with w stepping evenly\n"
          "                      from W to W2, the view held where the turns left it\n"
          "  --sweep N           N sections evenly spaced strictly between the least and\n"
@@ -517,6 +608,11 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                      nearest in direction to the start-up view's w axis,\n"
          "                      the first in the model's files among equals. With\n"
          "                      --sweep: the cell-, face-, edge- or vertex-first sweep\n"
+         "  --label             with --section or --sweep: write w and the counts into\n"
+         "                      the picture's top left corner\n"
+         "  --view oblique      start from the explorer's opening view, turned so the\n"
+         "                      first picture shows depth, before --facing and --turn\n"
+         "                      (--view start, the default: the viewer's start-up view)\n"
          "  --help, --version\n"
          "On a bad option, a model that cannot be loaded or no usable OpenGL, prints one\n"
          "line on stderr, writes nothing and exits with status 1.\n"

@@ -54,6 +54,10 @@ struct RenderOptions {
   int aa = 1;                // --aa: N × N samples a pixel
   bool facingOn = false;  // --facing: turn a cell, polygon, edge or vertex to face
   render::Facing facing = render::Facing::kCell;  // the viewer before any --turn
+  bool oblique = false;   // --view oblique: the explorer's opening turn comes first
+  bool schlegel = false;  // --projection schlegel (projection is then kPerspective)
+  int pole = -1;          // --pole cell N: cell N - 1; -1: the cell facing the viewer
+  bool label = false;     // --label: a section's w and counts written into the picture
 };
 
 enum class RenderAction { kRun, kHelp, kVersion, kError };

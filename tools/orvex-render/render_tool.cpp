@@ -8,9 +8,11 @@
 #include "model/output_file.h"
 #include "model/printable.h"
 #include "offscreen/image_ops.h"
+#include "offscreen/text_stamp.h"
 #include "render/facing.h"
 #include "render/picture_style.h"
 #include "render/scene.h"
+#include "render/schlegel.h"
 #include "tools/orvex-render/picture_output.h"
 #include "tools/orvex-render/section_pictures.h"
 #include "view4d/projections.h"
@@ -64,21 +66,99 @@ bool checkOutputs(const RenderOptions& options, std::string* error) {
   return true;
 }
 
+// The view of each frame in the chosen projection, with the cells it cannot show left out
+// of the settings it hands back.
+class FrameViews {
+ public:
+  FrameViews(const model::Model& model, const RenderOptions& options,
+             const view4d::Transform4& start, const render::DrawSettings& settings)
+      : model_(model), options_(options), settings_(settings) {
+    if (options.schlegel) {
+      pole_ = options.pole >= 0 ? options.pole : render::cellFacingViewer(model, start);
+      view_ = std::make_unique<render::SchlegelProjector>();
+      // The diagram shows every cell in its place; pushed out, cells would leave the frame.
+      settings_.allCells = true;
+      settings_.extendRate = 0.0;
+      // The outer cell's polygons are the shell round the whole picture: left out, they
+      // open the view into the cells, and their edges still frame it.
+      if (pole_ >= 0) {
+        poleFaces_.assign(model.polygons->count, 0);
+        const model::IndexList& shell = (*model.cellPolygons)[pole_];
+        for (int j = 0; j < shell.count; ++j) poleFaces_[shell[j]] = 1;
+        settings_.polygonsLeftOut = &poleFaces_;
+      }
+    } else {
+      pole_ = options.pole;
+      view_ = view4d::makeView(options.projection);
+    }
+  }
+
+  /// Sets the view for one frame's rotation; the settings to draw it with.
+  const render::DrawSettings& set(const view4d::Transform4& rotation) {
+    if (options_.schlegel) {
+      render::assignSchlegelView(model_, pole_, rotation,
+                                 static_cast<render::SchlegelProjector*>(view_.get()));
+      return settings_;
+    }
+    if (options_.projection != view4d::Projection::kStereographic) {
+      view4d::assignView(rotation, options_.distance, view_.get());
+      return settings_;
+    }
+    view4d::OrthoProjector turned;
+    for (int row = 0; row < 4; ++row) turned.data[row] = rotation.data[row];
+    if (pole_ >= 0) render::turnPoleThrough(model_, pole_, &turned);
+    view4d::assignView(turned, options_.distance, view_.get());
+    leftOut_ = render::cellsThroughPole(model_, *view_);
+    settings_.leftOut = &leftOut_;
+    return settings_;
+  }
+  const view4d::Transform4& view() const { return *view_; }
+
+ private:
+  const model::Model& model_;
+  const RenderOptions& options_;
+  render::DrawSettings settings_;
+  std::unique_ptr<view4d::Transform4> view_;
+  int pole_ = -1;
+  std::vector<char> leftOut_;
+  std::vector<char> poleFaces_;
+};
+
 // The fit for every frame at once, so an animation keeps one scale and centre.
 render::FrameFit fitFrames(const model::Model& model, const RenderOptions& options,
-                           const Rotations& rotations, const render::DrawSettings& settings,
-                           view4d::Transform4* view) {
+                           const Rotations& rotations, FrameViews* views) {
   render::FrameFit fit;
   if (options.style.fit) {
     render::ScreenBounds bounds;
     for (const auto& rotation : rotations) {
-      view4d::assignView(*rotation, options.distance, view);
-      render::addDrawnPoints(model, *view, render::kEye, settings, &bounds);
+      const render::DrawSettings& settings = views->set(*rotation);
+      render::addDrawnPoints(model, views->view(), render::kEye, settings, &bounds);
     }
     fit = render::fitBounds(bounds, 0.04);
   }
   fit.scale *= options.style.zoom;
   return fit;
+}
+
+// A picture with nothing drawn is one colour all over.
+bool blank(const offscreen::RgbImage& image) {
+  const size_t channels = image.alpha ? 4 : 3;
+  for (size_t i = channels; i < image.pixels.size(); ++i) {
+    if (image.pixels[i] != image.pixels[i % channels]) return false;
+  }
+  return true;
+}
+
+// The section's line in the top left corner, dark on a light background, light on a dark.
+void writeLabel(const RenderOptions& options, const std::string& line,
+                offscreen::RgbImage* image) {
+  const float* b = options.style.background;
+  const bool light = options.transparent || 0.3f * b[0] + 0.59f * b[1] + 0.11f * b[2] > 0.5f;
+  const std::uint8_t dark[3] = {20, 20, 20}, bright[3] = {240, 240, 240};
+  const int scale = std::max(1, options.size / 240);
+  // "section " is the printed line's; the picture has room only for what it says.
+  const std::string text = line.substr(line.find(' ') + 1);
+  offscreen::stampText(image, text, 2 * scale, 2 * scale, scale, light ? dark : bright);
 }
 
 // Draws one picture with draw() and reads it back at the output size: averaged down
@@ -109,14 +189,16 @@ bool drawFrames(const offscreen::OffscreenContext& context, const model::Model& 
                 const RenderOptions& options, const view4d::Transform4& start,
                 model::Vec3List* projected, PictureOutput* output, std::string* error) {
   const Rotations rotations = frameRotations(start, options);
-  std::unique_ptr<view4d::Transform4> view = view4d::makeView(options.projection);
-  const render::StyledModel styled = render::prepareStyle(model, options.style);
-  const render::DrawSettings settings =
-      render::styledSettings(config::drawSettingsOf(options.settings), options.style, styled);
-  const render::FrameFit fit = fitFrames(model, options, rotations, settings, view.get());
-  render::applyPictureStyle(options.style, fit, options.size * options.aa);
+  render::StyledModel styled = render::prepareStyle(model, options.style);
+  FrameViews views(
+      model, options, start,
+      render::styledSettings(config::drawSettingsOf(options.settings), options.style, styled));
+  const render::FrameFit fit = fitFrames(model, options, rotations, &views);
+  render::applyPictureStyle(options.style, fit, options.size * options.aa, options.aa, &styled);
+  int blanks = 0, firstBlank = 0;
   for (size_t i = 0; i < rotations.size(); ++i) {
-    view4d::assignView(*rotations[i], options.distance, view.get());
+    const render::DrawSettings& settings = views.set(*rotations[i]);
+    const view4d::Transform4* view = &views.view();
     // A section replaces the projection; its line is printed once its picture is kept.
     // A sweep moves the cut and holds the view.
     std::string line;
@@ -125,19 +207,35 @@ bool drawFrames(const offscreen::OffscreenContext& context, const model::Model& 
     if (options.section.sweep) {
       sweepLevel(options.section, static_cast<int>(i) + 1, options.frames, &w, &wText);
     }
-    const offscreen::RgbImage image = capture(context, options, [&] {
+    offscreen::RgbImage image = capture(context, options, [&] {
       if (options.section.on) {
-        renderSection(context, model, *view, options.settings, w, wText, &line);
+        const render::Section s = render::computeSection(model, *view, w);
+        render::drawStyledSection(s, model, render::kEye, settings, options.style, styled);
+        line = sectionLine(wText, s);
       } else {
         render::drawStyledFrame(model, *view, render::kEye, settings, options.style, styled,
                                 projected);
       }
     });
     const int frame = options.frames == 0 ? 0 : static_cast<int>(i) + 1;
+    if (blank(image) && blanks++ == 0) firstBlank = frame;
+    if (options.label) writeLabel(options, line, &image);
     if (!output->add(image, frame, error)) return false;
     if (!line.empty()) std::cout << line << std::endl;
   }
-  return output->finish(error);
+  if (!output->finish(error)) return false;
+  if (blanks > 0) {
+    // Not a failure (a sweep may start outside the polytope), but never silent.
+    std::string where = options.output + ":";
+    if (options.frames > 0) {
+      where += " " + std::to_string(blanks) + " of " + std::to_string(options.frames) +
+               " pictures, the first number " + std::to_string(firstBlank) + ",";
+    }
+    std::cerr << "orvex-render: warning: " << model::printable(where)
+              << " nothing drawn: every cell hidden, left out or outside the picture"
+              << std::endl;
+  }
+  return true;
 }
 
 }  // namespace
@@ -161,6 +259,13 @@ std::unique_ptr<view4d::OrthoProjector> spunRotation(const view4d::Transform4& s
 
 bool startRotation(const model::Model& model, const RenderOptions& options,
                    view4d::Transform4* rotation, std::string* error) {
+  if (options.oblique) rotation->rotate(render::kObliqueTurn);
+  if (options.pole >= model.cellPolygons->count) {
+    *error = "--pole cell " + std::to_string(options.pole + 1) + ": " +
+             model::printable(options.settings.modelName) + " has " +
+             std::to_string(model.cellPolygons->count) + " cells";
+    return false;
+  }
   if (options.facingOn && !render::applyFacing(model, options.facing, rotation)) {
     *error = model::printable(options.settings.modelName) +
              " has nothing of that kind off the origin to face";

@@ -6,8 +6,6 @@
 #include <cstdlib>
 
 #include "config/settings.h"
-#include "render/scene.h"
-#include "render/section_drawing.h"
 
 namespace orvex::render_tool {
 namespace {
@@ -42,20 +40,6 @@ std::string shortestText(double w) {
     if (std::strtod(text, nullptr) == w) break;
   }
   return text;
-}
-
-offscreen::RgbImage renderSection(const offscreen::OffscreenContext& context,
-                                  const model::Model& model, const view4d::Transform4& view,
-                                  const config::Settings& settings, double w,
-                                  const std::string& wText, std::string* line) {
-  const render::Section s = render::computeSection(model, view, w);
-  render::drawSectionFrame(s, model, render::kEye, config::drawSettingsOf(settings));
-  *line = sectionLine(wText, s);
-  offscreen::RgbImage image;
-  image.width = context.width();
-  image.height = context.height();
-  image.pixels = context.readRgb();
-  return image;
 }
 
 void spanModel(const model::Model& model, const view4d::Transform4& view, SectionOptions* section) {

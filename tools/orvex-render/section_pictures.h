@@ -21,13 +21,6 @@ std::string sectionLine(const std::string& wText, const render::Section& s);
 /// arithmetic that made w, not part of what was asked for.
 std::string shortestText(double w);
 
-/// Draws the section of model, turned by view, with w = W on the current context and
-/// reads it back; *line becomes its sectionLine with wText.
-offscreen::RgbImage renderSection(const offscreen::OffscreenContext& context,
-                                  const model::Model& model, const view4d::Transform4& view,
-                                  const config::Settings& settings, double w,
-                                  const std::string& wText, std::string* line);
-
 /// For --sweep: sets section.from and section.to to the least and greatest w of model's
 /// vertices in view, the ends its cuts lie strictly between.
 void spanModel(const model::Model& model, const view4d::Transform4& view, SectionOptions* section);

@@ -184,6 +184,11 @@ EMSCRIPTEN_KEEPALIVE int ox_edge_svg(Explorer* e, int width, int height, double 
 
 EMSCRIPTEN_KEEPALIVE const char* ox_bytes(Explorer* e) { return e->bytes.data(); }
 
+/// How far cells are pushed out along their normals: the ExtendRate, 0 keeps them joined.
+EMSCRIPTEN_KEEPALIVE void ox_extend(Explorer* e, double rate) {
+  if (rate >= 0.0 && rate <= 10.0) e->draw.extendRate = rate;
+}
+
 EMSCRIPTEN_KEEPALIVE void ox_section(Explorer* e, int on, double w) {
   e->sectionOn = on != 0;
   e->sectionW = w;

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "model/loader.h"
+#include "render/schlegel.h"
 #include "render/scene.h"
 #include "render/section_drawing.h"
 #include "tools/orvex-gen/model_check.h"
@@ -66,8 +67,15 @@ void Explorer::build() {
     if (sectionOn) {
       section = render::computeSection(*model, orthoView, sectionW);
       render::drawSection(section, *model, render::kEye, settings, &sink);
+      render::drawSectionOutlines(section, edges, vertices, &sink);
     } else {
       const view4d::Transform4& v = view();
+      // As orvex-render: the cells through the stereographic pole would wrap round infinity.
+      std::vector<char> throughPole;
+      if (projection == view4d::Projection::kStereographic) {
+        throughPole = render::cellsThroughPole(*model, v);
+        settings.leftOut = &throughPole;
+      }
       render::drawCells(*model, v, render::kEye, settings, &projected, &sink);
       render::drawOutlines(*model, v, settings, projected, outlines, edges, vertices, &sink);
     }
