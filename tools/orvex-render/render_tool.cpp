@@ -9,6 +9,7 @@
 #include "model/printable.h"
 #include "offscreen/image_ops.h"
 #include "render/facing.h"
+#include "render/hyperplane.h"
 #include "render/picture_style.h"
 #include "render/scene.h"
 #include "tools/orvex-render/picture_output.h"
@@ -107,7 +108,7 @@ offscreen::RgbImage capture(const offscreen::OffscreenContext& context,
 // Draws every frame into output; false with *error at the first that fails.
 bool drawFrames(const offscreen::OffscreenContext& context, const model::Model& model,
                 const RenderOptions& options, const view4d::Transform4& start,
-                model::Vec3List* projected, PictureOutput* output, std::string* error) {
+                model::Vec3List* projected, const PictureSink& add, std::string* error) {
   const Rotations rotations = frameRotations(start, options);
   std::unique_ptr<view4d::Transform4> view = view4d::makeView(options.projection);
   const render::StyledModel styled = render::prepareStyle(model, options.style);
@@ -125,6 +126,15 @@ bool drawFrames(const offscreen::OffscreenContext& context, const model::Model& 
     if (options.section.sweep) {
       sweepLevel(options.section, static_cast<int>(i) + 1, options.frames, &w, &wText);
     }
+    if (options.section.alongNormal) {
+      // Levels along the normal in the model's units; the drawing's are the loaded ones.
+      const double unit = std::sqrt(model::dot(options.section.normal, options.section.normal));
+      if (options.section.inside > 0) {
+        wText = shortestText(w * model.scale);
+      } else {
+        w /= unit * model.scale;
+      }
+    }
     const offscreen::RgbImage image = capture(context, options, [&] {
       if (options.section.on) {
         renderSection(context, model, *view, options.settings, w, wText, &line);
@@ -134,10 +144,9 @@ bool drawFrames(const offscreen::OffscreenContext& context, const model::Model& 
       }
     });
     const int frame = options.frames == 0 ? 0 : static_cast<int>(i) + 1;
-    if (!output->add(image, frame, error)) return false;
-    if (!line.empty()) std::cout << line << std::endl;
+    if (!add(image, frame, line, error)) return false;
   }
-  return output->finish(error);
+  return true;
 }
 
 }  // namespace
@@ -190,6 +199,28 @@ Rotations frameRotations(const view4d::Transform4& start, const RenderOptions& o
   return rotations;
 }
 
+bool renderPictures(const model::Model& model, RenderOptions options, const PictureSink& add,
+                    std::string* error) {
+  const int drawnSize = options.size * options.aa;
+  std::unique_ptr<offscreen::OffscreenContext> context =
+      offscreen::OffscreenContext::create(drawnSize, drawnSize, error);
+  if (!context) return false;
+  render::setupScene(config::sceneSettingsOf(options.settings), render::kEye);
+
+  view4d::OrthoProjector start;
+  if (options.section.alongNormal) render::hyperplaneFrame(options.section.normal, &start);
+  if (!startRotation(model, options, &start, error)) return false;
+  if (options.section.inside > 0) {
+    // --sweep's ends are the polytope's span along w in the view the frames hold.
+    std::unique_ptr<view4d::Transform4> view = view4d::makeView(options.projection);
+    view4d::assignView(start, options.distance, view.get());
+    spanModel(model, *view, &options.section);
+  }
+  model::Vec3List projected;
+  projected.resize(model.vertices->count);
+  return drawFrames(*context, model, options, start, &projected, add, error);
+}
+
 int runRender(int argc, char** argv) {
   RenderOptions options;
   const int status = readOptions(argc, argv, &options);
@@ -205,24 +236,14 @@ int runRender(int argc, char** argv) {
   }
   PictureOutput output;
   if (!output.open(options, &error)) return fail(error);
-
-  const int drawnSize = options.size * options.aa;
-  std::unique_ptr<offscreen::OffscreenContext> context =
-      offscreen::OffscreenContext::create(drawnSize, drawnSize, &error);
-  if (!context) return fail(error);
-  render::setupScene(config::sceneSettingsOf(options.settings), render::kEye);
-
-  view4d::OrthoProjector start;
-  if (!startRotation(model, options, &start, &error)) return fail(error);
-  if (options.section.inside > 0) {
-    // --sweep's ends are the polytope's span along w in the view the frames hold.
-    std::unique_ptr<view4d::Transform4> view = view4d::makeView(options.projection);
-    view4d::assignView(start, options.distance, view.get());
-    spanModel(model, *view, &options.section);
-  }
-  if (!drawFrames(*context, model, options, start, &projected, &output, &error)) {
-    return fail(error);
-  }
+  const PictureSink add = [&output](const offscreen::RgbImage& image, int frame,
+                                    const std::string& line, std::string* error) {
+    if (!output.add(image, frame, error)) return false;
+    // A section's line is printed once its picture is kept.
+    if (!line.empty()) std::cout << line << std::endl;
+    return true;
+  };
+  if (!renderPictures(model, options, add, &error) || !output.finish(&error)) return fail(error);
   return 0;
 }
 
