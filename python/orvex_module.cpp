@@ -271,6 +271,13 @@ std::vector<offscreen::RgbImage> renderImages(const PyPolytope& p, const py::kwa
   return images;
 }
 
+py::bytes pngBytes(const PyPolytope& p, const py::kwargs& kwargs) {
+  const std::vector<offscreen::RgbImage> images = renderImages(p, kwargs);
+  std::string bytes, error;
+  if (!offscreen::encodePng(images.at(0), &bytes, &error)) throw std::runtime_error(error);
+  return py::bytes(bytes);
+}
+
 py::dict reportDict(const gen::ModelReport& r) {
   py::dict d;
   d["vertices"] = r.vertices;
@@ -429,21 +436,36 @@ PYBIND11_MODULE(orvex, m) {
           "facing, cells='all', edges=True, vertices=True, colour_by, fit=True, zoom, aa,\n"
           "background; and solid, bands, clip for the viewer's -s, -h and -c. No orvex.cfg\n"
           "is read.")
+      .def("png", &pngBytes,
+           "The first picture render draws with the same options, as the bytes of the PNG\n"
+           "file orvex-render would write.")
       .def(
-          "_repr_png_",
-          [](const PyPolytope& p) {
-            py::kwargs none;
-            const std::vector<offscreen::RgbImage> images = renderImages(p, none);
-            std::string bytes, error;
-            if (!offscreen::encodePng(images.at(0), &bytes, &error)) throw std::runtime_error(error);
-            return py::bytes(bytes);
-          },
+          "_repr_png_", [](const PyPolytope& p) { return pngBytes(p, py::kwargs()); },
           "The default picture as PNG bytes, for Jupyter.")
       .def("__repr__", [](const PyPolytope& p) {
         return "<orvex.Polytope " + p.name() + ": " + std::to_string(p.own().vertices.size()) +
                " vertices, " + std::to_string(p.own().polygons.size()) + " polygons, " +
                std::to_string(p.own().cells()) + " cells>";
       });
+
+  m.def(
+      "save_png",
+      [](const py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>& pixels,
+         const std::string& path) {
+        if (pixels.ndim() != 3 || (pixels.shape(2) != 3 && pixels.shape(2) != 4)) {
+          fail("save_png takes an H×W×3 or H×W×4 uint8 array");
+        }
+        offscreen::RgbImage image;
+        image.height = static_cast<int>(pixels.shape(0));
+        image.width = static_cast<int>(pixels.shape(1));
+        image.alpha = pixels.shape(2) == 4;
+        image.pixels.assign(pixels.data(), pixels.data() + pixels.size());
+        std::string error;
+        must(offscreen::writePng(path, image, &error), error);
+      },
+      py::arg("pixels"), py::arg("path"),
+      "Writes an H×W×3 (or ×4) uint8 array as a PNG file, whole or not at all, as\n"
+      "orvex-render writes its pictures.");
 
   m.def("models_dir", &shippedModels, "The directory of the shipped models this module reads.");
 
