@@ -123,6 +123,11 @@ def test_sections_by_any_hyperplane_in_model_coordinates(tmp_path):
     lines = (tmp_path / "cube.off").read_text().split("\n")
     assert lines[:2] == ["OFF", "8 6 12"]
     assert np.array_equal(np.array([l.split() for l in lines[2:10]], float), cube["vertices"])
+    # And orvex-render, in the model's units whatever the loader's scale.
+    (tmp_path / "orvex.cfg").write_text(f"DataDir {tmp_path}\n")
+    out = run("orvex-render", "moved", "--section-normal", "2,0,0,0", "--section", "6", "--size", 32,
+              cwd=tmp_path)
+    assert out == "section w=6: 8 vertices, 12 edges, 6 faces\n"
     assert orvex.hull(c8).section([0, 0, 0, 1], 2.0)["vertices"].shape == (0, 3)
 
 

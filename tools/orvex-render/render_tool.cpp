@@ -208,7 +208,12 @@ bool renderPictures(const model::Model& model, RenderOptions options, const Pict
   render::setupScene(config::sceneSettingsOf(options.settings), render::kEye);
 
   view4d::OrthoProjector start;
-  if (options.section.alongNormal) render::hyperplaneFrame(options.section.normal, &start);
+  if (options.section.alongNormal) {
+    // The rotation is the view's transpose.
+    view4d::OrthoProjector frame;
+    render::hyperplaneFrame(options.section.normal, &frame);
+    start.assignTranspose(frame);
+  }
   if (!startRotation(model, options, &start, error)) return false;
   if (options.section.inside > 0) {
     // --sweep's ends are the polytope's span along w in the view the frames hold.
