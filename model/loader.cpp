@@ -130,6 +130,7 @@ bool loadModelFrom(const TextSource& source, const std::string& dataDir, const s
     }
   }
   for (int i = 0; i < vertices.count; ++i) vertices[i].scale(s);
+  model->scale = std::sqrt(squared);
 
   projectedVertices->resize(vertices.count);
 

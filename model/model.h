@@ -21,6 +21,9 @@ struct Model {
   // Per cell, whether its polygons close up (closedCells); empty or short when not
   // derived, and a cell without an entry counts as open.
   std::vector<bool> cellClosed;
+  // The length of vertex 0 as written: the file's coordinates are the loaded ones times
+  // this (1 until loaded).
+  double scale = 1.0;
 };
 
 }  // namespace orvex::model

@@ -43,7 +43,9 @@ void appendBytes(png_structp png, png_bytep data, png_size_t length) {
 
 void flushNothing(png_structp) {}
 
-bool encode(const RgbImage& image, std::string* bytes, std::string* error) {
+}  // namespace
+
+bool encodePng(const RgbImage& image, std::string* bytes, std::string* error) {
   std::string pngError;
   png_structp png =
       png_create_write_struct(PNG_LIBPNG_VER_STRING, &pngError, onPngError, onPngWarning);
@@ -71,8 +73,6 @@ bool encode(const RgbImage& image, std::string* bytes, std::string* error) {
   return true;
 }
 
-}  // namespace
-
 bool writePng(const std::string& path, const RgbImage& image, std::string* error) {
   if (image.width <= 0 || image.height <= 0 ||
       image.pixels.size() !=
@@ -83,7 +83,7 @@ bool writePng(const std::string& path, const RgbImage& image, std::string* error
     return false;
   }
   std::string bytes, problem;
-  if (!encode(image, &bytes, &problem)) {
+  if (!encodePng(image, &bytes, &problem)) {
     *error = path + ": cannot write the picture: " + problem;
     return false;
   }

@@ -15,6 +15,10 @@ struct RgbImage {
   bool alpha = false;
 };
 
+/// The PNG file's bytes for image (RGB, or RGBA when image.alpha), in memory. False with
+/// *error only when memory runs out.
+bool encodePng(const RgbImage& image, std::string* bytes, std::string* error);
+
 /// Writes image to path through a temporary file in the same directory renamed into
 /// place, so path either keeps its old content or holds the whole new picture. A
 /// symlink is written through; anything existing that is not a regular file is refused

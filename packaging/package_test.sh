@@ -54,7 +54,8 @@ dpkg-deb -c "$deb" | awk '$1 ~ /^l/ {print $(NF-2); next} $1 !~ /^d/ {print $NF}
 echo "files: $(wc -l <"$work/files")"
 allowed='^\./usr/(bin/[^/]+|share/orvex/models/[^/]+|share/man/man1/[^/]+\.1\.gz'
 allowed+='|share/applications/orvex\.desktop|share/icons/hicolor/256x256/apps/orvex\.png'
-allowed+='|share/doc/orvex/(README\.md|copyright|changelog\.gz)|share/orvex/web/[^/]+|share/orvex/web/thumbs/[^/]+\.png)$'
+allowed+='|share/doc/orvex/(README\.md|copyright|changelog\.gz)|share/orvex/web/[^/]+|share/orvex/web/thumbs/[^/]+\.png'
+allowed+='|lib/python3/dist-packages/orvex\.cpython-[^/]+\.so)$'
 strays=$(grep -Ev "$allowed" "$work/files")
 [ -z "$strays" ] || fail "files the package should not hold: $strays"
 
@@ -130,6 +131,21 @@ viewer_err=$(cd "$run" && env -u DISPLAY "$root/usr/bin/orvex" c600 2>&1 >/dev/n
 listing=$(cd "$run" && "$root/usr/bin/orvex-gen" list 2>&1 | tail -1)
 [ "$listing" = "$(wc -w <<<"$names") models in $models" ] ||
   fail "the packaged orvex-gen list ends '$listing'"
+
+# The Python module imports from the package with Debian's python3 and finds the packaged
+# models beside it, drawing what orvex-render draws.
+module_dir="$root/usr/lib/python3/dist-packages"
+grep -Eq '(^|, )python3-numpy' <<<"$depends" || fail "Depends names no python3-numpy"
+if ! ls "$module_dir"/orvex.cpython-*.so >/dev/null 2>&1; then
+  fail "the Python module is not packaged in usr/lib/python3/dist-packages"
+elif ! (cd "$run" && PYTHONPATH="$module_dir" /usr/bin/python3 -c '
+import sys, orvex
+assert orvex.models_dir() == sys.argv[1], orvex.models_dir()
+open("py.png", "wb").write(orvex.load("c600").png())' "$models") 2>"$work/err"; then
+  fail "import orvex from the package: $(tail -1 "$work/err")"
+elif ! cmp -s "$run/py.png" "$run/x.png"; then
+  fail "the packaged module draws c600 differently from the packaged orvex-render"
+fi
 
 # lintian: neither errors nor warnings.
 lintian --display-info --fail-on error,warning "$deb" >"$work/lintian" 2>&1

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include "model/printable.h"
 #include "tools/orvex-gen/coxeter.h"
 #include "tools/orvex-gen/dual.h"
+#include "render/hyperplane.h"
 #include "tools/orvex-gen/hull.h"
 #include "tools/orvex-gen/library.h"
 #include "tools/orvex-gen/model_check.h"
@@ -330,6 +332,65 @@ void dualCommand(const Call& c) {
   write(c.dir, c.rest[1], dual, c.out);
 }
 
+// Four reals "a,b,c,d", or a Failure naming the option.
+model::Vec4 normalArgument(const std::string& text) {
+  model::Vec4 n;
+  size_t start = 0;
+  for (int k = 0; k < 4; ++k) {
+    const size_t comma = text.find(',', start);
+    const std::string field = text.substr(start, comma == std::string::npos ? comma : comma - start);
+    char* end = nullptr;
+    n[k] = std::strtod(field.c_str(), &end);
+    if (field.empty() || *end != '\0' || !std::isfinite(n[k]) || (k < 3) == (comma == std::string::npos)) {
+      throw Failure{"--normal takes four reals a,b,c,d, got '" + model::printable(text) + "'"};
+    }
+    start = comma + 1;
+  }
+  return n;
+}
+
+// section NAME --normal a,b,c,d --offset e [-o FILE.off]
+void sectionCommand(const Call& c) {
+  std::string name, normalText, offsetText, output;
+  for (size_t i = 0; i < c.rest.size(); ++i) {
+    const std::string& word = c.rest[i];
+    const bool valued = word == "--normal" || word == "--offset" || word == "-o";
+    if (valued && i + 1 < c.rest.size()) {
+      (word == "--normal" ? normalText : word == "--offset" ? offsetText : output) = c.rest[++i];
+    } else if (!valued && name.empty() && (word.empty() || word[0] != '-')) {
+      name = word;
+    } else {
+      throw Failure{"section takes NAME --normal A,B,C,D --offset E [-o FILE.off] (see --help)"};
+    }
+  }
+  if (name.empty() || normalText.empty() || offsetText.empty()) {
+    throw Failure{"section takes NAME --normal A,B,C,D --offset E [-o FILE.off] (see --help)"};
+  }
+  const model::Vec4 normal = normalArgument(normalText);
+  char* end = nullptr;
+  const double offset = std::strtod(offsetText.c_str(), &end);
+  if (*end != '\0' || offsetText.empty() || !std::isfinite(offset)) {
+    throw Failure{"--offset takes a real, got '" + model::printable(offsetText) + "'"};
+  }
+  const std::string from = findModel(name, c.dir, c.shippedDir);
+  model::Model m;
+  model::Vec3List projected;
+  std::string error;
+  must(model::loadModel(from, name, &m, &projected, &error), error);
+  render::HyperplaneSection cut;
+  if (!render::sectionByHyperplane(m, normal, offset, &cut, &error)) {
+    throw Failure{"--normal " + model::printable(normalText) + ": " + error};
+  }
+  const render::Section& s = cut.section;
+  c.out << "section of " << shown(name) << " by " << model::printable(normalText) << " · x = "
+        << model::printable(offsetText) << ": " << s.vertexCount() << " vertices, "
+        << s.edgeCount() << " edges, " << s.faceCount() << " faces\n";
+  if (!output.empty()) {
+    writeText(output, render::formatOff3(s), c.dir);
+    c.out << "wrote the section to " << shown(output) << '\n';
+  }
+}
+
 void listCommand(const Call& c) {
   const std::vector<std::string> names = modelNames(c.dir);
   c.out << std::left << std::setw(36) << "name" << std::right << std::setw(8) << "V" << std::setw(8)
@@ -431,6 +492,7 @@ const Subcommand kSubcommands[] = {
     {"export", 2, "NAME FILE.4off", exportCommand},
     {"check", kAnyArguments, "[--uniform] NAME", checkCommand},
     {"dual", 2, "NAME NEWNAME", dualCommand},
+    {"section", kAnyArguments, "NAME --normal A,B,C,D --offset E [-o FILE.off]", sectionCommand},
     {"list", 0, "no arguments", listCommand},
     {"library", kAnyArguments, "TABLE [--readme FILE] [--except NAME,...]", libraryCommand},
 };
@@ -506,6 +568,11 @@ subcommands:
                              as NEWNAME in DIR: vertices and cells swap, edges and
                              polygons. NAME is found in DIR, the DataDir of ./orvex.cfg
                              or the shipped models
+  section NAME --normal A,B,C,D --offset E [-o FILE.off]
+                             the cut of model NAME (found as dual finds it) by the
+                             hyperplane A*x + B*y + C*z + D*w = E in the model file's
+                             own coordinates: prints its counts; -o writes it as a
+                             3D OFF file, in an orthonormal basis of the hyperplane
   list                       the models in DIR with their counts
   library TABLE [--readme FILE] [--except NAME,...]
                              build every row of TABLE (name, family, construction,

@@ -147,8 +147,9 @@ bool writeModel(const std::string& dir, const std::string& name, Polytope polyto
   return writeModel(dir, name, std::move(polytope), options, error);
 }
 
-bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,
-                const WriteOptions& options, std::string* error) {
+bool modelFiles(const std::string& dir, const std::string& name, Polytope polytope,
+                const WriteOptions& options, std::vector<model::OutputFile>* out,
+                std::string* error) {
   if (!checkModelName(name, error)) return false;
   if (polytope.vertices.empty()) {
     *error = "not writing " + name + ": it has no vertices";
@@ -199,7 +200,14 @@ bool writeModel(const std::string& dir, const std::string& name, Polytope polyto
     *error = "not writing " + name + ": " + problem;
     return false;
   }
+  *out = std::move(files);
+  return true;
+}
 
+bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,
+                const WriteOptions& options, std::string* error) {
+  std::vector<model::OutputFile> files;
+  if (!modelFiles(dir, name, std::move(polytope), options, &files, error)) return false;
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (ec) {

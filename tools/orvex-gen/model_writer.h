@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "model/output_file.h"
 #include "tools/orvex-gen/model_check.h"
 #include "tools/orvex-gen/polytope.h"
 
@@ -55,6 +56,11 @@ struct WriteOptions {
 /// requiredMargin is the incidence margin the check demands (see model_check.h).
 bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,
                 std::string* error, double requiredMargin = kRequiredMargin);
+/// What writeModel would write, checked, without writing it: the three files in the
+/// order written (normals, polygons, vertices). False with writeModel's messages.
+bool modelFiles(const std::string& dir, const std::string& name, Polytope polytope,
+                const WriteOptions& options, std::vector<model::OutputFile>* files,
+                std::string* error);
 bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,
                 const WriteOptions& options, std::string* error);
 

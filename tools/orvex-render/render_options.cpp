@@ -84,6 +84,24 @@ bool parsePlaneAngles(const std::string& text, view4d::PlaneAngles* angles) {
   return true;
 }
 
+bool parseNormal(const std::string& text, model::Vec4* normal) {
+  model::Vec4 parsed;
+  size_t start = 0;
+  for (int k = 0; k < 4; ++k) {
+    const size_t comma = text.find(',', start);
+    const bool last = k == 3;
+    if (last != (comma == std::string::npos)) return false;
+    if (!parseReal(text.substr(start, last ? std::string::npos : comma - start), &parsed[k])) {
+      return false;
+    }
+    start = comma + 1;
+  }
+  const double squared = model::dot(parsed, parsed);
+  if (!(squared > 0.0 && std::isfinite(squared))) return false;
+  *normal = parsed;
+  return true;
+}
+
 bool parseSpinPlanes(const std::string& text, std::vector<int>* slots) {
   static const char* const kPlanes[6] = {"xy", "xz", "yz", "xw", "yw", "zw"};
   std::vector<int> parsed;
@@ -207,6 +225,15 @@ std::string takeSection(const std::string& arg, const std::string& value, Render
   }
   (to ? o->section.toText : o->section.fromText) = value;
   (to ? o->section.sweep : o->section.on) = true;
+  return "";
+}
+
+std::string takeSectionNormal(const std::string& arg, const std::string& value,
+                              RenderOptions* o) {
+  if (!parseNormal(value, &o->section.normal)) {
+    return needs(arg, value, "four reals a,b,c,d, not all zero: the normal in model coordinates");
+  }
+  o->section.alongNormal = true;
   return "";
 }
 
@@ -346,6 +373,7 @@ constexpr OptionRow kValueOptions[] = {
     {"--distance", nullptr, takeDistance},
     {"--section", nullptr, takeSection},
     {"--section-to", nullptr, takeSection},
+    {"--section-normal", nullptr, takeSectionNormal},
     {"--sweep", nullptr, takeSweep},
     {"--facing", nullptr, takeFacing},
     {"--spin", nullptr, takeSpin},
@@ -424,6 +452,12 @@ std::string applyOption(int argc, const char* const* argv, int* i, RenderOptions
 // The rules between options, once all are read: "" or the error line.
 std::string checkSectionAndFrames(const RenderOptions& o) {
   if (o.section.sweep && !o.section.on) return "--section-to needs a --section to start from";
+  if (o.section.alongNormal && !o.section.on) {
+    return "--section-normal needs a --section or a --sweep to cut with";
+  }
+  if (o.section.alongNormal && o.facingOn) {
+    return "--section-normal sets the starting view; it takes no --facing";
+  }
   if (o.section.sweep && o.frames == 0) {
     return "--section-to needs --frames N, the number of pictures in the sweep";
   }
@@ -519,7 +553,10 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                    [--turn XY,XZ,YZ,XW,YW,ZW [--repeat N]]... [--frames N]\n"
          "                    [--spin PLANES] [--fps N] [--projection KIND [--distance D]]\n"
          "                    [--section W [--section-to W2 --frames N] | --sweep N]\n"
-         "                    [--facing cell|face|edge|vertex] [--view oblique]\n"
+         "                    [--section-normal A,B,C,D]
+"
+         "                    [--facing cell|face|edge|vertex] [--view oblique]
+"
          "                    [--cells all] [--edges] [--vertices] [--colour-by HOW]\n"
          "                    [--wireframe] [--opacity A] [--edge-width PX] [--extend R]\n"
          "                    [--fit] [--zoom F] [--aa N] [--background COLOR] [--label]\n"
@@ -602,6 +639,11 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "  --sweep N           N sections evenly spaced strictly between the least and\n"
          "                      the greatest w of the polytope's vertices, numbered as\n"
          "                      --frames numbers them: never an empty picture\n"
+         "  --section-normal A,B,C,D\n"
+         "                      cut by the hyperplane A·x + B·y + C·z + D·w = W in the\n"
+         "                      model file's own coordinates instead: the view starts\n"
+         "                      from a frame whose w axis is that normal, then turns;\n"
+         "                      W and W2 are in the model's units\n"
          "  --facing KIND       before any --turn, turn the view so that the centre of a\n"
          "                      cell, the centre of a polygon, the midpoint of an edge or\n"
          "                      a vertex lies on the positive w axis; of them, the one\n"

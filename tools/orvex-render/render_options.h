@@ -27,6 +27,10 @@ struct SectionOptions {
   int inside = 0;      // --sweep N: N, with from and to set to the span once it is known
   double from = 0.0, to = 0.0;
   std::string fromText, toText;  // as the user wrote them, for the printed line
+  /// --section-normal: the levels are n·x in the model's own coordinates, the cut
+  /// starting from the frame whose w axis is n (turns then apply as usual).
+  bool alongNormal = false;
+  model::Vec4 normal;
 };
 
 /// What -o writes, from its extension: numbered PNG files (also for a name without an
@@ -69,6 +73,9 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
 
 /// Parses "xy,xz,yz,xw,yw,zw": six finite reals in radians, or in degrees with the
 /// suffix "deg" ("45deg"). False on anything else.
+/// Parses "a,b,c,d": four finite reals, not all zero. False on anything else.
+bool parseNormal(const std::string& text, model::Vec4* normal);
+
 bool parsePlaneAngles(const std::string& text, view4d::PlaneAngles* angles);
 
 /// The output kind for name's extension (case ignored); false for one it cannot write.

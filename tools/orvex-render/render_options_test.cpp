@@ -116,6 +116,9 @@ TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLineNamingThem) {
       {"--sweep", "3", "--projection", "angle"}, {"--facing", "corner"},
       {"--turn", "deg,0,0,0,0,0"}, {"--turn", "1e400deg,0,0,0,0,0"}, {"--turn", "1,2,3,4,5,6rad"},
       {"--section", "1e400"},
+      {"--section-normal", "1,1,1,1"}, {"--section-normal", "0,0,0,0", "--section", "0"},
+      {"--section-normal", "1,1,1", "--section", "0"}, {"--section-normal", "1,1,1,1,", "--section", "0"},
+      {"--section-normal", "1,0,0,0", "--section", "0", "--facing", "cell"},
       // Typed or pasted line ends and control bytes stay escaped in the one line.
       {"--bo\ngus\r"},          {"--size", "1\n2"},
   };

@@ -10,6 +10,7 @@
 #include "offscreen/image_ops.h"
 #include "offscreen/text_stamp.h"
 #include "render/facing.h"
+#include "render/hyperplane.h"
 #include "render/picture_style.h"
 #include "render/scene.h"
 #include "render/schlegel.h"
@@ -187,7 +188,8 @@ offscreen::RgbImage capture(const offscreen::OffscreenContext& context,
 // Draws every frame into output; false with *error at the first that fails.
 bool drawFrames(const offscreen::OffscreenContext& context, const model::Model& model,
                 const RenderOptions& options, const view4d::Transform4& start,
-                model::Vec3List* projected, PictureOutput* output, std::string* error) {
+                model::Vec3List* projected, const PictureSink& add, Blanks* blanks,
+                std::string* error) {
   const Rotations rotations = frameRotations(start, options);
   render::StyledModel styled = render::prepareStyle(model, options.style);
   FrameViews views(
@@ -195,7 +197,6 @@ bool drawFrames(const offscreen::OffscreenContext& context, const model::Model& 
       render::styledSettings(config::drawSettingsOf(options.settings), options.style, styled));
   const render::FrameFit fit = fitFrames(model, options, rotations, &views);
   render::applyPictureStyle(options.style, fit, options.size * options.aa, options.aa, &styled);
-  int blanks = 0, firstBlank = 0;
   for (size_t i = 0; i < rotations.size(); ++i) {
     const render::DrawSettings& settings = views.set(*rotations[i]);
     const view4d::Transform4* view = &views.view();
@@ -206,6 +207,15 @@ bool drawFrames(const offscreen::OffscreenContext& context, const model::Model& 
     std::string wText = options.section.fromText;
     if (options.section.sweep) {
       sweepLevel(options.section, static_cast<int>(i) + 1, options.frames, &w, &wText);
+    }
+    if (options.section.alongNormal) {
+      // Levels along the normal in the model's units; the drawing's are the loaded ones.
+      const double unit = std::sqrt(model::dot(options.section.normal, options.section.normal));
+      if (options.section.inside > 0) {
+        wText = shortestText(w * unit * model.scale);
+      } else {
+        w /= unit * model.scale;
+      }
     }
     offscreen::RgbImage image = capture(context, options, [&] {
       if (options.section.on) {
@@ -218,22 +228,9 @@ bool drawFrames(const offscreen::OffscreenContext& context, const model::Model& 
       }
     });
     const int frame = options.frames == 0 ? 0 : static_cast<int>(i) + 1;
-    if (blank(image) && blanks++ == 0) firstBlank = frame;
+    if (blank(image) && blanks->count++ == 0) blanks->first = frame;
     if (options.label) writeLabel(options, line, &image);
-    if (!output->add(image, frame, error)) return false;
-    if (!line.empty()) std::cout << line << std::endl;
-  }
-  if (!output->finish(error)) return false;
-  if (blanks > 0) {
-    // Not a failure (a sweep may start outside the polytope), but never silent.
-    std::string where = options.output + ":";
-    if (options.frames > 0) {
-      where += " " + std::to_string(blanks) + " of " + std::to_string(options.frames) +
-               " pictures, the first number " + std::to_string(firstBlank) + ",";
-    }
-    std::cerr << "orvex-render: warning: " << model::printable(where)
-              << " nothing drawn: every cell hidden, left out or outside the picture"
-              << std::endl;
+    if (!add(image, frame, line, error)) return false;
   }
   return true;
 }
@@ -295,6 +292,35 @@ Rotations frameRotations(const view4d::Transform4& start, const RenderOptions& o
   return rotations;
 }
 
+bool renderPictures(const model::Model& model, RenderOptions options, const PictureSink& add,
+                    std::string* error, Blanks* blanks) {
+  Blanks none;
+  const int drawnSize = options.size * options.aa;
+  std::unique_ptr<offscreen::OffscreenContext> context =
+      offscreen::OffscreenContext::create(drawnSize, drawnSize, error);
+  if (!context) return false;
+  render::setupScene(config::sceneSettingsOf(options.settings), render::kEye);
+
+  view4d::OrthoProjector start;
+  if (options.section.alongNormal) {
+    // The rotation is the view's transpose.
+    view4d::OrthoProjector frame;
+    render::hyperplaneFrame(options.section.normal, &frame);
+    start.assignTranspose(frame);
+  }
+  if (!startRotation(model, options, &start, error)) return false;
+  if (options.section.inside > 0) {
+    // --sweep's ends are the polytope's span along w in the view the frames hold.
+    std::unique_ptr<view4d::Transform4> view = view4d::makeView(options.projection);
+    view4d::assignView(start, options.distance, view.get());
+    spanModel(model, *view, &options.section);
+  }
+  model::Vec3List projected;
+  projected.resize(model.vertices->count);
+  return drawFrames(*context, model, options, start, &projected, add, blanks ? blanks : &none,
+                    error);
+}
+
 int runRender(int argc, char** argv) {
   RenderOptions options;
   const int status = readOptions(argc, argv, &options);
@@ -310,23 +336,27 @@ int runRender(int argc, char** argv) {
   }
   PictureOutput output;
   if (!output.open(options, &error)) return fail(error);
-
-  const int drawnSize = options.size * options.aa;
-  std::unique_ptr<offscreen::OffscreenContext> context =
-      offscreen::OffscreenContext::create(drawnSize, drawnSize, &error);
-  if (!context) return fail(error);
-  render::setupScene(config::sceneSettingsOf(options.settings), render::kEye);
-
-  view4d::OrthoProjector start;
-  if (!startRotation(model, options, &start, &error)) return fail(error);
-  if (options.section.inside > 0) {
-    // --sweep's ends are the polytope's span along w in the view the frames hold.
-    std::unique_ptr<view4d::Transform4> view = view4d::makeView(options.projection);
-    view4d::assignView(start, options.distance, view.get());
-    spanModel(model, *view, &options.section);
-  }
-  if (!drawFrames(*context, model, options, start, &projected, &output, &error)) {
+  const PictureSink add = [&output](const offscreen::RgbImage& image, int frame,
+                                    const std::string& line, std::string* error) {
+    if (!output.add(image, frame, error)) return false;
+    // A section's line is printed once its picture is kept.
+    if (!line.empty()) std::cout << line << std::endl;
+    return true;
+  };
+  Blanks blanks;
+  if (!renderPictures(model, options, add, &error, &blanks) || !output.finish(&error)) {
     return fail(error);
+  }
+  if (blanks.count > 0) {
+    // Not a failure (a sweep may start outside the polytope), but never silent.
+    std::string where = options.output + ":";
+    if (options.frames > 0) {
+      where += " " + std::to_string(blanks.count) + " of " + std::to_string(options.frames) +
+               " pictures, the first number " + std::to_string(blanks.first) + ",";
+    }
+    std::cerr << "orvex-render: warning: " << model::printable(where)
+              << " nothing drawn: every cell hidden, left out or outside the picture"
+              << std::endl;
   }
   return 0;
 }

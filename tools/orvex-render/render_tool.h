@@ -2,6 +2,7 @@
 // animated GIF or a video, in the viewer's style or the picture styles of render/.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,22 @@ Rotations frameRotations(const view4d::Transform4& start, const RenderOptions& o
 std::unique_ptr<view4d::OrthoProjector> spunRotation(const view4d::Transform4& start,
                                                      const std::vector<int>& planes, int step,
                                                      int steps);
+
+/// Receives each picture as it is drawn: the frame number (from 1; 0 for the one picture
+/// of no --frames) and, for a section, its "section w=..." line. False with *error stops.
+using PictureSink = std::function<bool(const offscreen::RgbImage& image, int frame,
+                                       const std::string& line, std::string* error)>;
+
+/// How many pictures came out with nothing drawn, and the number of the first.
+struct Blanks {
+  int count = 0, first = 0;
+};
+
+/// Draws every picture options asks for of model, exactly as orvex-render writes them,
+/// on an offscreen context of its own, and hands each to add; counts blank ones in
+/// *blanks when given. False with *error.
+bool renderPictures(const model::Model& model, RenderOptions options, const PictureSink& add,
+                    std::string* error, Blanks* blanks = nullptr);
 
 /// Runs orvex-render with the process's arguments; returns the exit status. Problems
 /// are one line on stderr and status 1, with no picture written for the failed frame.

@@ -291,6 +291,14 @@ TEST(RenderToolTest, SectionsPrintTheirCountsAndSweepWithTheViewHeld) {
   r = runProgram(render({"c8", "--size", "64", "--section", "+2e0", "-o", "miss.png"}), dir.path());
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "section w=+2e0: 0 vertices, 0 edges, 0 faces\n");
+  // Along any normal: across the long diagonal the octahedron; the level is measured along
+  // the normal as given, so 2w = 1 is the cube at w = 0.5.
+  r = runProgram(render({"c8", "--size", "64", "--section-normal", "1,1,1,1", "--section", "0"}),
+                 dir.path());
+  EXPECT_EQ(r.out, "section w=0: 6 vertices, 12 edges, 8 faces\n") << r.err;
+  r = runProgram(render({"c8", "--size", "64", "--section-normal", "0,0,0,2", "--section", "1"}),
+                 dir.path());
+  EXPECT_EQ(r.out, "section w=1: 8 vertices, 12 edges, 6 faces\n") << r.err;
   const offscreen::RgbImage miss = load(dir.file("miss.png"));
   EXPECT_EQ(std::count(miss.pixels.begin(), miss.pixels.end(), 153), 64 * 64 * 3)
       << "a miss is the grey background only";
