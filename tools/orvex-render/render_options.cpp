@@ -553,10 +553,8 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                    [--turn XY,XZ,YZ,XW,YW,ZW [--repeat N]]... [--frames N]\n"
          "                    [--spin PLANES] [--fps N] [--projection KIND [--distance D]]\n"
          "                    [--section W [--section-to W2 --frames N] | --sweep N]\n"
-         "                    [--section-normal A,B,C,D]
-"
-         "                    [--facing cell|face|edge|vertex] [--view oblique]
-"
+         "                    [--section-normal A,B,C,D]\n"
+         "                    [--facing cell|face|edge|vertex] [--view oblique]\n"
          "                    [--cells all] [--edges] [--vertices] [--colour-by HOW]\n"
          "                    [--wireframe] [--opacity A] [--edge-width PX] [--extend R]\n"
          "                    [--fit] [--zoom F] [--aa N] [--background COLOR] [--label]\n"
