@@ -11,6 +11,7 @@
 #include "model/printable.h"
 #include "offscreen/gif_writer.h"
 #include "render/facing.h"
+#include "tools/orvex-render/scene_export.h"
 
 namespace orvex::render_tool {
 namespace {
@@ -143,8 +144,15 @@ std::string needs(const std::string& arg, const std::string& value, const std::s
 
 std::string takeOutput(const std::string& arg, const std::string& value, RenderOptions* o) {
   if (value.empty() || value.back() == '/') return needs(arg, value, "a file name");
-  if (!outputKindOf(value, &o->outputKind)) {
-    return needs(arg, value, "a file ending in .png, .gif, .mp4 or .webm");
+  ExportOptions& e = o->exported;
+  e.mesh = exporting::meshFormatOf(value, &e.meshFormat);
+  e.figure = exporting::figureFormatOf(value, &e.figureFormat);
+  if (e.mesh || e.figure) {
+    o->outputKind = OutputKind::kPng;
+  } else if (!outputKindOf(value, &o->outputKind)) {
+    return needs(arg, value,
+                 "a file ending in .png, .gif, .mp4, .webm, .stl, .obj, .ply, .glb, .3mf, .svg "
+                 "or .pdf");
   }
   o->output = value;
   return "";
@@ -281,6 +289,33 @@ std::string takeColourBy(const std::string& arg, const std::string& value, Rende
   return "";
 }
 
+std::string takePrintSize(const std::string& arg, const std::string& value, RenderOptions* o) {
+  o->exported.printSizeGiven = true;
+  if (parseReal(value, &o->exported.printSize) && o->exported.printSize >= 1.0 &&
+      o->exported.printSize <= 10000.0) {
+    return "";
+  }
+  return needs(arg, value, "a length in millimetres from 1 to 10000");
+}
+
+std::string takeStrutRadius(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseReal(value, &o->exported.strutRadius) && o->exported.strutRadius >= 0.01 &&
+      o->exported.strutRadius <= 1000.0) {
+    return "";
+  }
+  return needs(arg, value, "a radius in millimetres from 0.01 to 1000");
+}
+
+std::string takeStruts(const std::string&, const std::string&, RenderOptions* o) {
+  o->exported.struts = true;
+  return "";
+}
+
+std::string takeLabel(const std::string&, const std::string&, RenderOptions* o) {
+  o->exported.label = true;
+  return "";
+}
+
 // A null handler takes no value.
 constexpr OptionRow kValueOptions[] = {
     {"--output", "-o", takeOutput},
@@ -301,11 +336,15 @@ constexpr OptionRow kValueOptions[] = {
     {"--aa", nullptr, takeAa},
     {"--background", nullptr, takeBackground},
     {"--colour-by", "--color-by", takeColourBy},
+    {"--print-size", nullptr, takePrintSize},
+    {"--strut-radius", nullptr, takeStrutRadius},
 };
 constexpr OptionRow kFlagOptions[] = {
     {"--edges", nullptr, takeEdges},
     {"--vertices", nullptr, takeVertices},
     {"--fit", nullptr, takeFit},
+    {"--struts", nullptr, takeStruts},
+    {"--label", nullptr, takeLabel},
 };
 
 template <size_t N>
@@ -428,6 +467,7 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
   if (!settleSweep(options, error)) return RenderAction::kError;
   *error = checkSectionAndFrames(*options);
   if (error->empty()) *error = checkOutputAndSize(options);
+  if (error->empty()) *error = checkExportOptions(*options);
   return error->empty() ? RenderAction::kRun : RenderAction::kError;
 }
 

@@ -12,6 +12,7 @@
 #include "render/picture_style.h"
 #include "render/scene.h"
 #include "tools/orvex-render/picture_output.h"
+#include "tools/orvex-render/scene_export.h"
 #include "tools/orvex-render/section_pictures.h"
 #include "view4d/projections.h"
 
@@ -126,7 +127,9 @@ bool drawFrames(const offscreen::OffscreenContext& context, const model::Model& 
       sweepLevel(options.section, static_cast<int>(i) + 1, options.frames, &w, &wText);
     }
     const offscreen::RgbImage image = capture(context, options, [&] {
-      if (options.section.on) {
+      if (options.exported.struts) {
+        drawStrutFrame(model, *view, options);
+      } else if (options.section.on) {
         renderSection(context, model, *view, options.settings, w, wText, &line);
       } else {
         render::drawStyledFrame(model, *view, render::kEye, settings, options.style, styled,
@@ -202,6 +205,11 @@ int runRender(int argc, char** argv) {
                         &error) ||
       !checkOutputs(options, &error)) {
     return fail(error);
+  }
+  if (options.exported.mesh || options.exported.figure) {
+    view4d::OrthoProjector start;
+    if (!startRotation(model, options, &start, &error)) return fail(error);
+    return runExport(model, options, start);
   }
   PictureOutput output;
   if (!output.open(options, &error)) return fail(error);
