@@ -29,21 +29,39 @@ std::string baseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// One Assimp mesh: the triangles of one solid in one colour, over their own points.
-aiMesh* meshOf(const Solid& solid, int colour, const std::array<float, 3>* vertexColour) {
+aiVector3D toAi(const model::Vec3& p) {
+  return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+}
+
+// One Assimp mesh: the triangles of one solid in one colour, over their own points. With
+// flat, every triangle has its own three corners carrying its normal: STL's writer makes
+// a facet's normal from its corners' normals.
+aiMesh* meshOf(const Solid& solid, int colour, const std::array<float, 3>* vertexColour,
+               bool flat) {
   std::vector<int> remap(solid.points.size(), -1);
-  std::vector<aiVector3D> points;
+  std::vector<aiVector3D> points, normals;
   std::vector<std::array<unsigned, 3>> faces;
   for (size_t t = 0; t < solid.triangles.size(); ++t) {
-    if (colour >= 0 && solid.colours[t] != colour) continue;
+    if (solid.colours[t] != colour) continue;
+    const std::array<int, 3>& corners = solid.triangles[t];
     std::array<unsigned, 3> face;
+    if (flat) {
+      const model::Vec3 n = model::cross(solid.points[corners[1]] - solid.points[corners[0]],
+                                         solid.points[corners[2]] - solid.points[corners[0]]);
+      const double length = model::length(n);
+      for (int k = 0; k < 3; ++k) {
+        face[k] = static_cast<unsigned>(points.size());
+        points.push_back(toAi(solid.points[corners[k]]));
+        normals.push_back(length > 0.0 ? toAi((1.0 / length) * n) : aiVector3D(0.0f, 0.0f, 0.0f));
+      }
+      faces.push_back(face);
+      continue;
+    }
     for (int k = 0; k < 3; ++k) {
-      int& to = remap[solid.triangles[t][k]];
+      int& to = remap[corners[k]];
       if (to < 0) {
-        const model::Vec3& p = solid.points[solid.triangles[t][k]];
         to = static_cast<int>(points.size());
-        points.emplace_back(static_cast<float>(p.x), static_cast<float>(p.y),
-                            static_cast<float>(p.z));
+        points.push_back(toAi(solid.points[corners[k]]));
       }
       face[k] = static_cast<unsigned>(to);
     }
@@ -53,10 +71,14 @@ aiMesh* meshOf(const Solid& solid, int colour, const std::array<float, 3>* verte
   auto* mesh = new aiMesh;
   mesh->mName = solid.name;
   mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
-  mesh->mMaterialIndex = static_cast<unsigned>(std::max(colour, 0));
+  mesh->mMaterialIndex = static_cast<unsigned>(colour);
   mesh->mNumVertices = static_cast<unsigned>(points.size());
   mesh->mVertices = new aiVector3D[points.size()];
   std::copy(points.begin(), points.end(), mesh->mVertices);
+  if (flat) {
+    mesh->mNormals = new aiVector3D[normals.size()];
+    std::copy(normals.begin(), normals.end(), mesh->mNormals);
+  }
   if (vertexColour != nullptr) {
     mesh->mColors[0] = new aiColor4D[points.size()];
     const aiColor4D c((*vertexColour)[0], (*vertexColour)[1], (*vertexColour)[2], 1.0f);
@@ -74,7 +96,7 @@ aiMesh* meshOf(const Solid& solid, int colour, const std::array<float, 3>* verte
 // The Assimp scene: a material per colour and, under the root, a node per solid holding a
 // mesh per colour it uses. For PLY every mesh carries its colour on its vertices, the one
 // place that format has for it.
-std::unique_ptr<aiScene> assimpScene(const SceneMesh& source, bool vertexColours) {
+std::unique_ptr<aiScene> assimpScene(const SceneMesh& source, bool vertexColours, bool flat) {
   auto scene = std::make_unique<aiScene>();
   scene->mRootNode = new aiNode("orvex");
   scene->mNumMaterials = static_cast<unsigned>(std::max<size_t>(source.colours.size(), 1));
@@ -96,7 +118,8 @@ std::unique_ptr<aiScene> assimpScene(const SceneMesh& source, bool vertexColours
     auto* node = new aiNode(solid.name);
     std::vector<unsigned> own;
     for (size_t c = 0; c < source.colours.size(); ++c) {
-      aiMesh* mesh = meshOf(solid, static_cast<int>(c), vertexColours ? &source.colours[c] : nullptr);
+      aiMesh* mesh = meshOf(solid, static_cast<int>(c),
+                            vertexColours ? &source.colours[c] : nullptr, flat);
       if (mesh == nullptr) continue;
       own.push_back(static_cast<unsigned>(meshes.size()));
       meshes.push_back(mesh);
@@ -132,7 +155,8 @@ bool writeThroughAssimp(const SceneMesh& mesh, MeshFormat format, const std::str
                    : format == MeshFormat::kObj ? "obj"
                    : format == MeshFormat::kPly ? "ply"
                                                 : "glb2";
-  std::unique_ptr<aiScene> scene = assimpScene(mesh, format == MeshFormat::kPly);
+  std::unique_ptr<aiScene> scene =
+      assimpScene(mesh, format == MeshFormat::kPly, format == MeshFormat::kStl);
   Assimp::Exporter exporter;
   const aiExportDataBlob* blob = exporter.ExportToBlob(scene.get(), id);
   if (blob == nullptr) {

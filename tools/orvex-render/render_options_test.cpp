@@ -111,6 +111,13 @@ TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLineNamingThem) {
       {"--sweep", "3", "--projection", "angle"}, {"--facing", "corner"},
       {"--turn", "deg,0,0,0,0,0"}, {"--turn", "1e400deg,0,0,0,0,0"}, {"--turn", "1,2,3,4,5,6rad"},
       {"--section", "1e400"},
+      // 3D models and vector figures hold one view, and their own options need them.
+      {"--struts", "-o", "a.gif"}, {"--print-size", "50"}, {"--print-size", "0", "-o", "a.stl"},
+      {"--strut-radius", "1", "-o", "a.stl"}, {"--struts", "--strut-radius", "30", "-o", "a.stl"},
+      {"--struts", "--section", "0", "-o", "a.stl"}, {"--edges", "-o", "a.obj"},
+      {"--spin", "xw", "--frames", "4", "-o", "a.glb"}, {"--sweep", "3", "-o", "a.svg"},
+      {"--background", "transparent", "-o", "a.pdf"}, {"--label", "-o", "a.svg"},
+      {"--label", "--section", "0", "-o", "a.stl"},
       // Typed or pasted line ends and control bytes stay escaped in the one line.
       {"--bo\ngus\r"},          {"--size", "1\n2"},
   };
