@@ -12,6 +12,7 @@ PACKAGES=(
   libgtest-dev
   libgif-dev libimagequant-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
   libx11-dev xvfb xdotool x11-utils
+  libassimp-dev lib3mf-dev libcairo2-dev admesh librsvg2-bin poppler-utils
   dpkg-dev file lintian desktop-file-utils
 )
 # The explorer: emcc for the site, python3 to serve it, Chromium for its tests.

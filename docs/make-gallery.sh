@@ -39,3 +39,16 @@ draw c24-transparent.png c24 --background transparent --turn 0,0.3,0.2,0.5,0,0 -
   --size 260
 # A seamless loop: one whole double rotation in xw and yz over 40 frames.
 draw c120-spin.gif c120 -h --spin xw,yz --frames 40 --fps 12 --fit --size 160
+# A strut model of the 120-cell's projection, every edge one bar (ExtendRate 0), drawn in the
+# scene from the very mesh that -o c120-struts.stl writes.
+struts=$(mktemp -d /tmp/orvex-gallery-struts-XXXXXX)
+trap 'rm -rf "$work" "$struts"' EXIT
+printf 'DataDir %s\nExtendRate 0\n' "$build/share/orvex/models" >"$struts/orvex.cfg"
+(cd "$struts" && "$render" c120 --cells all --struts --turn 0,0.3,0.2,0,0,0 --fit --aa 2 \
+  --size 260 --background '#20242c' -o "$here/$out/c120-struts.png")
+echo "$out/c120-struts.png: $(stat -c %s "$out/c120-struts.png") bytes"
+# A vector figure for a paper, and how librsvg draws it.
+draw c24-figure.svg c24 --turn 0,0.3,0.2,0.5,0,0 --edges --vertices --fit --size 260 \
+  --background white
+rsvg-convert -w 260 -h 260 "$out/c24-figure.svg" -o "$out/c24-figure.png"
+echo "$out/c24-figure.png: $(stat -c %s "$out/c24-figure.png") bytes"
