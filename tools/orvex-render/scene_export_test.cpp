@@ -407,5 +407,37 @@ TEST(SceneExportTest, RasterisedFiguresLookLikeThePictures) {
   }
 }
 
+// --label writes the section's line into the figure's top left corner and nothing else.
+TEST(SceneExportTest, LabelWritesTheSectionLineAtTheTopOnly) {
+  TempDir dir;
+  useModels(dir);
+  const std::vector<std::string> section = {"c8", "--section", "0.3", "--size", "240", "--turn",
+                                            "0,0.3,0.2,0.4,0.3,0"};
+  std::vector<std::string> plain = section, labelled = section;
+  plain.insert(plain.end(), {"-o", "plain.svg"});
+  labelled.insert(labelled.end(), {"--label", "-o", "labelled.svg"});
+  ASSERT_EQ(runProgram(render(plain), dir.path()).status, 0);
+  const testing::RunResult r = runProgram(render(labelled), dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "section w=0.3: 10 vertices, 15 edges, 7 faces\n");
+  for (const char* name : {"plain", "labelled"}) {
+    ASSERT_EQ(runProgram({"/usr/bin/rsvg-convert", "-w", "240", "-h", "240",
+                          std::string(name) + ".svg", "-o", std::string(name) + ".png"},
+                         dir.path())
+                  .status,
+              0);
+  }
+  const offscreen::RgbImage a = readPicture(dir.file("plain.png"));
+  const offscreen::RgbImage b = readPicture(dir.file("labelled.png"));
+  long top = 0, below = 0;
+  for (size_t i = 0; i < a.pixels.size(); ++i) {
+    if (a.pixels[i] == b.pixels[i]) continue;
+    const size_t row = i / 3 / a.width;
+    (row < 240 / 8 ? top : below)++;
+  }
+  EXPECT_GT(top, 100) << "the line is written";
+  EXPECT_EQ(below, 0) << "and nothing else changes";
+}
+
 }  // namespace
 }  // namespace orvex::render_tool
