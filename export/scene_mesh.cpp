@@ -141,8 +141,7 @@ bool buildSolid(const std::vector<Vec3>& points, std::vector<std::vector<int>> p
   const EdgeMap edges = edgesOf(kept);
   for (const auto& [edge, uses] : edges) {
     if (uses.size() != 2) {
-      *problem = "is not closed: edge " + std::to_string(edge.first) + "-" +
-                 std::to_string(edge.second) + " lies in " + std::to_string(uses.size()) +
+      *problem = "is not closed: an edge lies in " + std::to_string(uses.size()) +
                  (uses.size() == 1 ? " polygon" : " polygons");
       return false;
     }

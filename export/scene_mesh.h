@@ -34,8 +34,8 @@ struct SceneMesh {
 /// Makes *solid from polygons (vertex loops over points, any winding) with one colour
 /// each: turns the polygons to one winding across every shared edge, then all of them
 /// over when the enclosed volume comes out negative, and fans them into triangles from
-/// their first corner, as the picture fans them. False with *problem ("edge 3-7 lies in
-/// 1 polygon", "encloses no volume") when the polygons do not bound a solid.
+/// their first corner, as the picture fans them. False with *problem ("is not closed: an
+/// edge lies in 1 polygon", "encloses no volume ...") when they do not bound a solid.
 bool buildSolid(const std::vector<model::Vec3>& points, std::vector<std::vector<int>> polygons,
                 const std::vector<int>& polygonColours, Solid* solid, std::string* problem);
 

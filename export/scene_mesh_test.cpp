@@ -52,7 +52,7 @@ TEST(SceneMeshTest, PolygonsOfAnyWindingBecomeOneOutwardSolidOrTheFaultIsNamed) 
     std::string problem;
   };
   const std::vector<Refused> refused = {
-      {points, {faces.begin(), faces.end() - 1}, "is not closed: edge 1-2 lies in 1 polygon"},
+      {points, {faces.begin(), faces.end() - 1}, "is not closed: an edge lies in 1 polygon"},
       // Corners that coincide are merged first: the square's duplicate corner goes.
       {points, {{0, 1, 1, 2, 3}, {3, 2, 1, 0}}, "encloses no volume (it is seen edge-on)"},
       {points, {}, "has no polygons"},

@@ -567,7 +567,7 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "  --print-size MM     the model's longest side (default 100)\n"
          "  --struts            the drawn edges as round bars and the vertices as balls\n"
          "                      (1.5 times as thick), separate overlapping parts that a\n"
-         "                      slicer joins; with a .png output, a picture of them\n"
+         "                      slicer joins; with a picture output, a picture of them\n"
          "  --strut-radius MM   the bars' radius (default 1% of the print size)\n"
          "Vector figures (-o FILE.svg, .pdf) draw the picture's view --size points across:\n"
          "the same camera, fit, light, fog and background, polygons painted back to front,\n"

@@ -106,12 +106,11 @@ double strutRadiusOf(const ExportOptions& exported) {
 
 std::string checkExportOptions(const RenderOptions& o) {
   const ExportOptions& e = o.exported;
-  const bool png = !e.mesh && !e.figure && o.outputKind == OutputKind::kPng;
-  if ((e.struts || e.strutRadius > 0.0) && !e.mesh && !png) {
-    return "--struts needs a 3D model output (.stl, .obj, .ply, .glb or .3mf) or a .png to "
-           "show it";
+  if ((e.struts || e.strutRadius > 0.0) && e.figure) {
+    return "--struts needs a 3D model output (.stl, .obj, .ply, .glb or .3mf), or a picture of "
+           "them";
   }
-  if (e.printSizeGiven && !e.mesh && !(e.struts && png)) {
+  if (e.printSizeGiven && !e.mesh && !e.struts) {
     return "--print-size needs a 3D model output (.stl, .obj, .ply, .glb or .3mf)";
   }
   if (e.strutRadius > 0.0 && !e.struts) return "--strut-radius needs --struts";
