@@ -113,7 +113,8 @@ TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLineNamingThem) {
       {"--section", "1e400"},
       // 3D models and vector figures hold one view, and their own options need them.
       {"--struts", "-o", "a.svg"}, {"--print-size", "50"}, {"--print-size", "0", "-o", "a.stl"},
-      {"--strut-radius", "1", "-o", "a.stl"}, {"--struts", "--strut-radius", "30", "-o", "a.stl"},
+      {"--strut-radius", "1", "-o", "a.stl"},
+      {"--struts", "--strut-radius", "-1", "-o", "a.stl"}, {"--struts", "--strut-radius", "30", "-o", "a.stl"},
       {"--struts", "--section", "0", "-o", "a.stl"}, {"--edges", "-o", "a.obj"},
       {"--spin", "xw", "--frames", "4", "-o", "a.glb"}, {"--sweep", "3", "-o", "a.svg"},
       {"--background", "transparent", "-o", "a.pdf"}, {"--label", "-o", "a.svg"},

@@ -30,7 +30,8 @@ struct Triangle {
 
 // Every triangle of the file as Assimp reads it, node transforms applied, each with its
 // material's diffuse colour or (PLY) its first corner's vertex colour.
-std::vector<Triangle> readWithAssimp(const std::string& path) {
+std::vector<Triangle> readWithAssimp(const std::string& path,
+                                     std::vector<std::string>* meshNodes = nullptr) {
   Assimp::Importer importer;
   const aiScene* scene = importer.ReadFile(path, 0);
   EXPECT_NE(scene, nullptr) << path << ": " << importer.GetErrorString();
@@ -42,6 +43,7 @@ std::vector<Triangle> readWithAssimp(const std::string& path) {
     nodes.pop_back();
     const aiMatrix4x4 transform = parent * node->mTransformation;
     for (unsigned c = 0; c < node->mNumChildren; ++c) nodes.push_back({node->mChildren[c], transform});
+    if (meshNodes != nullptr && node->mNumMeshes > 0) meshNodes->push_back(node->mName.C_Str());
     for (unsigned k = 0; k < node->mNumMeshes; ++k) {
       const aiMesh* mesh = scene->mMeshes[node->mMeshes[k]];
       aiColor4D diffuse(-1.0f, -1.0f, -1.0f, 1.0f);
@@ -75,7 +77,7 @@ std::vector<Triangle> readWithAssimp(const std::string& path) {
 std::vector<Triangle> readWith3mfReader(const std::string& path) {
   using namespace NMR;
   // lib3mf 1.8's reader leaks libzip's buffers (3 of 160 bytes a file), whatever is released.
-  const testing::MesaLeakPause libraryLeaks;
+  [[maybe_unused]] testing::MesaLeakPause libraryLeaks;
   std::vector<Triangle> triangles;
   PLib3MFModel* model = nullptr;
   PLib3MFModelReader* reader = nullptr;
@@ -265,6 +267,18 @@ TEST(SceneExportTest, EveryFormatReadsBackAsClosedOutwardSolidsOfThePrintSize) {
     }
     if (c.output == "section.ply") {
       EXPECT_EQ(r.out, "section w=0.3: 10 vertices, 15 edges, 7 faces\n");
+    }
+    if (c.output.size() > 4 && c.output.compare(c.output.size() - 4, 4, ".glb") == 0) {
+      // Every part a node of its own name, as a viewer lists them: "cell 7", "strut 3", "ball 2".
+      std::vector<std::string> names;
+      readWithAssimp(dir.file(c.output), &names);
+      EXPECT_EQ(static_cast<int>(names.size()), c.parts) << c.output;
+      EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size()) << c.output;
+      for (const std::string& name : names) {
+        EXPECT_TRUE(name.rfind("cell ", 0) == 0 || name.rfind("strut ", 0) == 0 ||
+                    name.rfind("ball ", 0) == 0)
+            << name;
+      }
     }
     if (c.output == "cells.obj") {
       EXPECT_EQ(dir.entries(), (std::vector<std::string>{"cells.mtl", "cells.obj", "orvex.cfg"}));
