@@ -13,6 +13,7 @@ PACKAGES=(
   libgif-dev libimagequant-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
   libx11-dev xvfb xdotool x11-utils
   pybind11-dev python3-dev python3-numpy python3-pytest
+  libassimp-dev lib3mf-dev libcairo2-dev admesh librsvg2-bin poppler-utils
   dpkg-dev file lintian desktop-file-utils
 )
 # The explorer: emcc for the site, python3 to serve it, Chromium for its tests.

@@ -62,6 +62,16 @@ draw c600-cells.png "The 600-cell, every tetrahedron its own hue" \
 draw c120-spin.gif "The 120-cell in a seamless double rotation" \
   c120 -h --spin xw,yz --frames 40 --fps 12 --fit --size 160
 
+# A strut model of the 120-cell's projection, every edge one bar, drawn in the scene from the
+# very mesh that -o c120-struts.stl writes.
+draw c120-struts.png "The 120-cell as a strut model to print" \
+  c120 --cells all --struts --extend 0 --turn 0,0.3,0.2,0,0,0 --fit --aa 2 --size 260 \
+  --background '#20242c'
+# A vector figure for a paper (SVG; GitHub shows it as it is).
+draw c24-figure.svg "The 24-cell as a vector figure" \
+  c24 --turn 0,0.3,0.2,0.5,0,0 --edges --vertices --fit --size 260 --background white
+rsvg-convert -w 260 -h 260 "$out/c24-figure.svg" -o "$out/c24-figure.png"
+
 # The table, three pictures a row, each over its command, between the README's markers.
 table=$work/table.md
 {

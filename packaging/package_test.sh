@@ -41,7 +41,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for library in 'libc6 \(>= ' 'libstdc\+\+6' 'libglut|freeglut' 'libglu1' 'libopengl0|libgl1' \
   'libegl1' 'libpng16' 'libqhull' 'libgif7' 'libimagequant0' 'libavcodec' 'libavformat' \
-  'libswscale'; do
+  'libswscale' 'libassimp5' 'lib3mf1' 'libcairo2'; do
   grep -Eq "(^|, |\| )($library)" <<<"$depends" || fail "Depends names no package for '$library'"
 done
 grep -Eq -- '-dev\b' <<<"$depends" && fail "Depends names a development package: $depends"

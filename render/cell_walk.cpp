@@ -128,6 +128,7 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
   int lastColour = -1;
   for (int c = 0; c < cellPolygons.count; ++c) {
     if (!cellDrawn(m, view, settings, c)) continue;
+    sink->cell(c);
     const model::IndexList& cell = cellPolygons[c];
     const int k = cell.count;
     if (settings.palette != nullptr) {

@@ -20,6 +20,9 @@ class DrawSink {
   virtual void begin(Primitive primitive) = 0;
   virtual void vertex(const model::Vec3& v) = 0;
   virtual void end() = 0;
+  /// Cell c's material and polygons follow: for sinks that keep cells apart (a 3D
+  /// export makes each one solid). Drawing sinks ignore it.
+  virtual void cell(int /*c*/) {}
 };
 
 }  // namespace orvex::render

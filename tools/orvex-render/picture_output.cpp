@@ -3,6 +3,9 @@
 namespace orvex::render_tool {
 
 std::vector<std::string> outputFileNames(const RenderOptions& options) {
+  if (options.exported.mesh && options.exported.meshFormat == exporting::MeshFormat::kObj) {
+    return {options.output, exporting::materialFileOf(options.output)};
+  }
   if (options.frames == 0 || options.outputKind != OutputKind::kPng) return {options.output};
   std::vector<std::string> names;
   for (int frame = 1; frame <= options.frames; ++frame) {

@@ -11,6 +11,7 @@
 #include "model/printable.h"
 #include "offscreen/gif_writer.h"
 #include "render/facing.h"
+#include "tools/orvex-render/scene_export.h"
 
 namespace orvex::render_tool {
 namespace {
@@ -161,8 +162,15 @@ std::string needs(const std::string& arg, const std::string& value, const std::s
 
 std::string takeOutput(const std::string& arg, const std::string& value, RenderOptions* o) {
   if (value.empty() || value.back() == '/') return needs(arg, value, "a file name");
-  if (!outputKindOf(value, &o->outputKind)) {
-    return needs(arg, value, "a file ending in .png, .gif, .mp4 or .webm");
+  ExportOptions& e = o->exported;
+  e.mesh = exporting::meshFormatOf(value, &e.meshFormat);
+  e.figure = exporting::figureFormatOf(value, &e.figureFormat);
+  if (e.mesh || e.figure) {
+    o->outputKind = OutputKind::kPng;
+  } else if (!outputKindOf(value, &o->outputKind)) {
+    return needs(arg, value,
+                 "a file ending in .png, .gif, .mp4, .webm, .stl, .obj, .ply, .glb, .3mf, .svg "
+                 "or .pdf");
   }
   o->output = value;
   return "";
@@ -311,6 +319,28 @@ std::string takeColourBy(const std::string& arg, const std::string& value, Rende
   return "";
 }
 
+std::string takePrintSize(const std::string& arg, const std::string& value, RenderOptions* o) {
+  o->exported.printSizeGiven = true;
+  if (parseReal(value, &o->exported.printSize) && o->exported.printSize >= 1.0 &&
+      o->exported.printSize <= 10000.0) {
+    return "";
+  }
+  return needs(arg, value, "a length in millimetres from 1 to 10000");
+}
+
+std::string takeStrutRadius(const std::string& arg, const std::string& value, RenderOptions* o) {
+  if (parseReal(value, &o->exported.strutRadius) && o->exported.strutRadius >= 0.01 &&
+      o->exported.strutRadius <= 1000.0) {
+    return "";
+  }
+  return needs(arg, value, "a radius in millimetres from 0.01 to 1000");
+}
+
+std::string takeStruts(const std::string&, const std::string&, RenderOptions* o) {
+  o->exported.struts = true;
+  return "";
+}
+
 std::string takeWireframe(const std::string&, const std::string&, RenderOptions* o) {
   o->style.wireframe = true;
   return "";
@@ -388,12 +418,15 @@ constexpr OptionRow kValueOptions[] = {
     {"--extend", nullptr, takeExtend},
     {"--view", nullptr, takeView},
     {"--pole", nullptr, takePole},
+    {"--print-size", nullptr, takePrintSize},
+    {"--strut-radius", nullptr, takeStrutRadius},
 };
 constexpr OptionRow kFlagOptions[] = {
     {"--edges", nullptr, takeEdges},
     {"--vertices", nullptr, takeVertices},
     {"--fit", nullptr, takeFit},
     {"--wireframe", nullptr, takeWireframe},
+    {"--struts", nullptr, takeStruts},
     {"--label", nullptr, takeLabel},
 };
 
@@ -533,6 +566,7 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
   if (!settleSweep(options, error)) return RenderAction::kError;
   *error = checkSectionAndFrames(*options);
   if (error->empty()) *error = checkOutputAndSize(options);
+  if (error->empty()) *error = checkExportOptions(*options);
   return error->empty() ? RenderAction::kRun : RenderAction::kError;
 }
 
@@ -558,15 +592,17 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                    [--cells all] [--edges] [--vertices] [--colour-by HOW]\n"
          "                    [--wireframe] [--opacity A] [--edge-width PX] [--extend R]\n"
          "                    [--fit] [--zoom F] [--aa N] [--background COLOR] [--label]\n"
-         "                    [--pole cell N]\n"
+         "                    [--pole cell N] [--print-size MM] [--struts [--strut-radius MM]]\n"
          "Draws the picture the orvex viewer shows, without a window, into a PNG file,\n"
-         "an animated GIF or a video.\n"
+         "an animated GIF or a video; or writes the scene as a 3D model or a vector figure.\n"
          "Reads orvex.cfg from the current directory and takes MODEL, -h, -s, -c and\n"
          "-n TITLE (ignored) exactly as orvex does: a one-dash switch is judged by its\n"
          "second letter, and one-dash switches orvex does not know are ignored.\n"
          "  -o, --output FILE   where to write (default orvex.png), by its extension:\n"
          "                      .png (or none) PNG pictures; .gif one animated GIF that\n"
-         "                      loops forever; .mp4 (H.264) or .webm (VP9) one video.\n"
+         "                      loops forever; .mp4 (H.264) or .webm (VP9) one video;\n"
+         "                      .stl, .obj (with FILE.mtl), .ply, .glb (binary glTF) or\n"
+         "                      .3mf a 3D model; .svg or .pdf a vector figure.\n"
          "                      Other extensions are refused. Written whole or not at\n"
          "                      all, through a symlink; never over a device, directory,\n"
          "                      FIFO or the model's own files\n"
@@ -653,6 +689,19 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "  --view oblique      start from the explorer's opening view, turned so the\n"
          "                      first picture shows depth, before --facing and --turn\n"
          "                      (--view start, the default: the viewer's start-up view)\n"
+         "3D models (-o FILE.stl, .obj, .ply, .glb, .3mf) hold the scene as drawn: every\n"
+         "drawn cell a closed solid in its colour (always solid cells, whatever FillType;\n"
+         "no clip plane), with --section W the cut as one solid. Coordinates are the\n"
+         "scene's (x right, y up, z towards the viewer), centred, in millimetres:\n"
+         "  --print-size MM     the model's longest side (default 100)\n"
+         "  --struts            the drawn edges as round bars and the vertices as balls\n"
+         "                      (1.5 times as thick), separate overlapping parts that a\n"
+         "                      slicer joins; with a picture output, a picture of them\n"
+         "  --strut-radius MM   the bars' radius (default 1% of the print size)\n"
+         "Vector figures (-o FILE.svg, .pdf) draw the picture's view --size points across:\n"
+         "the same camera, fit, light, fog and background, polygons painted back to front,\n"
+         "edges and vertices over them. --aa has no effect on them.\n"
+         "  --label             with --section: write the section's line into the figure\n"
          "  --help, --version\n"
          "On a bad option, a model that cannot be loaded or no usable OpenGL, prints one\n"
          "line on stderr, writes nothing and exits with status 1.\n"

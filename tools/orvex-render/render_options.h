@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "export/mesh_writers.h"
+#include "export/vector_figure.h"
 #include "render/picture_style.h"
 #include "render/facing.h"
 #include "view4d/projections.h"
@@ -41,6 +43,19 @@ enum class OutputKind { kPng, kGif, kMp4, kWebm };
 /// any spin anyone watches, and a few seconds of work.
 constexpr long kMaxIncrements = 1000000;
 
+/// -o FILE.stl, .obj, .ply, .glb or .3mf (a 3D model) or .svg or .pdf (a vector figure),
+/// written instead of pictures, and the options only they take.
+struct ExportOptions {
+  bool mesh = false;
+  exporting::MeshFormat meshFormat = exporting::MeshFormat::kStl;
+  bool figure = false;
+  exporting::FigureFormat figureFormat = exporting::FigureFormat::kSvg;
+  double printSize = 100.0;  // millimetres, the model's longest side
+  bool printSizeGiven = false;
+  bool struts = false;       // the drawn edges and vertices as bars and balls
+  double strutRadius = 0.0;  // millimetres; 0: 1% of the print size
+};
+
 struct RenderOptions {
   config::Settings settings;  // orvex.cfg, then the viewer's switches and model name
   std::string output = "orvex.png";
@@ -62,6 +77,7 @@ struct RenderOptions {
   bool schlegel = false;  // --projection schlegel (projection is then kPerspective)
   int pole = -1;          // --pole cell N: cell N - 1; -1: the cell facing the viewer
   bool label = false;     // --label: a section's w and counts written into the picture
+  ExportOptions exported;
 };
 
 enum class RenderAction { kRun, kHelp, kVersion, kError };

@@ -119,6 +119,14 @@ TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLineNamingThem) {
       {"--section-normal", "1,1,1,1"}, {"--section-normal", "0,0,0,0", "--section", "0"},
       {"--section-normal", "1,1,1", "--section", "0"}, {"--section-normal", "1,1,1,1,", "--section", "0"},
       {"--section-normal", "1,0,0,0", "--section", "0", "--facing", "cell"},
+      // 3D models and vector figures hold one view, and their own options need them.
+      {"--struts", "-o", "a.svg"}, {"--print-size", "50"}, {"--print-size", "0", "-o", "a.stl"},
+      {"--strut-radius", "1", "-o", "a.stl"},
+      {"--struts", "--strut-radius", "-1", "-o", "a.stl"}, {"--struts", "--strut-radius", "30", "-o", "a.stl"},
+      {"--struts", "--section", "0", "-o", "a.stl"}, {"--edges", "-o", "a.obj"},
+      {"--spin", "xw", "--frames", "4", "-o", "a.glb"}, {"--sweep", "3", "-o", "a.svg"},
+      {"--background", "transparent", "-o", "a.pdf"}, {"--label", "-o", "a.svg"},
+      {"--label", "--section", "0", "-o", "a.stl"},
       // Typed or pasted line ends and control bytes stay escaped in the one line.
       {"--bo\ngus\r"},          {"--size", "1\n2"},
   };

@@ -15,6 +15,7 @@
 #include "render/scene.h"
 #include "render/schlegel.h"
 #include "tools/orvex-render/picture_output.h"
+#include "tools/orvex-render/scene_export.h"
 #include "tools/orvex-render/section_pictures.h"
 #include "view4d/projections.h"
 
@@ -208,17 +209,16 @@ bool drawFrames(const offscreen::OffscreenContext& context, const model::Model& 
     if (options.section.sweep) {
       sweepLevel(options.section, static_cast<int>(i) + 1, options.frames, &w, &wText);
     }
-    if (options.section.alongNormal) {
-      // Levels along the normal in the model's units; the drawing's are the loaded ones.
+    if (options.section.alongNormal && options.section.sweep &&
+        wText != options.section.fromText && wText != options.section.toText) {
+      // A sweep's levels are printed along the normal as given, in the model's units.
       const double unit = std::sqrt(model::dot(options.section.normal, options.section.normal));
-      if (options.section.inside > 0) {
-        wText = shortestText(w * unit * model.scale);
-      } else {
-        w /= unit * model.scale;
-      }
+      wText = shortestText(w * unit * model.scale);
     }
     offscreen::RgbImage image = capture(context, options, [&] {
-      if (options.section.on) {
+      if (options.exported.struts) {
+        drawStrutFrame(model, *view, options);
+      } else if (options.section.on) {
         const render::Section s = render::computeSection(model, *view, w);
         render::drawStyledSection(s, model, render::kEye, settings, options.style, styled);
         line = sectionLine(wText, s);
@@ -292,6 +292,22 @@ Rotations frameRotations(const view4d::Transform4& start, const RenderOptions& o
   return rotations;
 }
 
+bool startView(const model::Model& model, RenderOptions* options, view4d::Transform4* start,
+               std::string* error) {
+  SectionOptions& section = options->section;
+  if (section.alongNormal) {
+    // The rotation is the view's transpose; the levels, in the model's units along the
+    // normal as given, become the loaded model's along the unit normal.
+    view4d::OrthoProjector frame;
+    render::hyperplaneFrame(section.normal, &frame);
+    start->assignTranspose(frame);
+    const double unit = std::sqrt(model::dot(section.normal, section.normal)) * model.scale;
+    section.from /= unit;
+    section.to /= unit;
+  }
+  return startRotation(model, *options, start, error);
+}
+
 bool renderPictures(const model::Model& model, RenderOptions options, const PictureSink& add,
                     std::string* error, Blanks* blanks) {
   Blanks none;
@@ -302,13 +318,7 @@ bool renderPictures(const model::Model& model, RenderOptions options, const Pict
   render::setupScene(config::sceneSettingsOf(options.settings), render::kEye);
 
   view4d::OrthoProjector start;
-  if (options.section.alongNormal) {
-    // The rotation is the view's transpose.
-    view4d::OrthoProjector frame;
-    render::hyperplaneFrame(options.section.normal, &frame);
-    start.assignTranspose(frame);
-  }
-  if (!startRotation(model, options, &start, error)) return false;
+  if (!startView(model, &options, &start, error)) return false;
   if (options.section.inside > 0) {
     // --sweep's ends are the polytope's span along w in the view the frames hold.
     std::unique_ptr<view4d::Transform4> view = view4d::makeView(options.projection);
@@ -333,6 +343,11 @@ int runRender(int argc, char** argv) {
                         &error) ||
       !checkOutputs(options, &error)) {
     return fail(error);
+  }
+  if (options.exported.mesh || options.exported.figure) {
+    view4d::OrthoProjector start;
+    if (!startView(model, &options, &start, &error)) return fail(error);
+    return runExport(model, options, start);
   }
   PictureOutput output;
   if (!output.open(options, &error)) return fail(error);

@@ -36,6 +36,12 @@ std::unique_ptr<view4d::OrthoProjector> spunRotation(const view4d::Transform4& s
                                                      const std::vector<int>& planes, int step,
                                                      int steps);
 
+/// startRotation from the frame of --section-normal's normal, if given, whose levels it
+/// turns from the model's units along that normal into the loaded model's along the unit
+/// one; otherwise startRotation from the start-up view.
+bool startView(const model::Model& model, RenderOptions* options, view4d::Transform4* start,
+               std::string* error);
+
 /// Receives each picture as it is drawn: the frame number (from 1; 0 for the one picture
 /// of no --frames) and, for a section, its "section w=..." line. False with *error stops.
 using PictureSink = std::function<bool(const offscreen::RgbImage& image, int frame,

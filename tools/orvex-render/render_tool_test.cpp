@@ -39,8 +39,8 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
       {{"--size", "-4"}, "orvex-render: --size needs a whole number of pixels from 1 to 16384, "
                          "not '-4'\n"},
       {{"--frames", "2"}, "orvex-render: --frames needs a --turn or a --spin to spin by\n"},
-      {{"-o", "spin.jpg"}, "orvex-render: -o needs a file ending in .png, .gif, .mp4 or .webm, "
-                           "not 'spin.jpg'\n"},
+      {{"-o", "spin.jpg"}, "orvex-render: -o needs a file ending in .png, .gif, .mp4, .webm, "
+                           ".stl, .obj, .ply, .glb, .3mf, .svg or .pdf, not 'spin.jpg'\n"},
       {{"--turn", "0,0,0,1,0,0", "--repeat", "999999", "--turn", "0,0,0,1,0,0", "--repeat", "2"},
        "orvex-render: the turns add up to 1000001 increments, more than 1000000\n"},
       {{"nosuch"}, "orvex-render: Cannot open file" + models + "/nosuch.poi\n"},
@@ -124,6 +124,8 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
   ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
   std::filesystem::create_symlink("m/c8.nor", dir.file("normals-link"));
   std::filesystem::create_symlink("m/c8.poi", dir.file("poi-link.gif"));
+  // An OBJ's material file goes beside it, under its own name.
+  std::filesystem::create_symlink("m/c8.poi", dir.file("scene.mtl"));
   std::filesystem::create_hard_link(dir.file("m/fc8.cel"), dir.file("cel-link"));
   // Chains across two folders, each next link taken from the folder of the link before
   // it, with a decoy where a link taken from the first folder would land.
@@ -145,7 +147,8 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
       {"/dev/full", "/dev/full is a device, not a regular file; refusing to replace it"},
       {"sub", "sub is a directory, not a regular file; refusing to replace it"},
       {"pipe", "pipe is a FIFO, not a regular file; refusing to replace it"},
-      {"m/c8.poi", "-o needs a file ending in .png, .gif, .mp4 or .webm, not 'm/c8.poi'"},
+      {"m/c8.poi", "-o needs a file ending in .png, .gif, .mp4, .webm, .stl, .obj, .ply, .glb, "
+                   ".3mf, .svg or .pdf, not 'm/c8.poi'"},
       {"poi-link.gif", "poi-link.gif is the model file " + dir.file("m") + "/c8.poi; refusing "
                        "to replace it"},
       {"normals-link", "normals-link is the model file " + dir.file("m") + "/c8.nor; refusing "
@@ -154,6 +157,8 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
                    "replace it"},
       {"a/model.png", "a/model.png is the model file " + dir.file("m") + "/c8.nor; refusing "
                       "to replace it"},
+      {"scene.obj", "scene.mtl is the model file " + dir.file("m") + "/c8.poi; refusing to "
+                    "replace it"},
   };
   for (const Refused& r : refused) {
     const testing::RunResult run =
@@ -184,7 +189,7 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
   EXPECT_EQ(testing::readText(dir.file("a/pic.png")), "decoy");
   EXPECT_EQ(testing::readText(dir.file("a/c8.nor")), "decoy");
   EXPECT_EQ(load(dir.file("b/pic.png")).width, 32);
-  EXPECT_EQ(dir.entries().size(), 12u) << "no temporary file left behind";
+  EXPECT_EQ(dir.entries().size(), 13u) << "no temporary file left behind";
 }
 
 TEST(RenderToolTest, NoUsableOpenGlIsAClearFailureNotAnEmptyPicture) {
