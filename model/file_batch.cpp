@@ -1,6 +1,5 @@
 // The journal: records of a kind byte and three NUL-terminated fields, appended as the
 // batch goes, so that whoever settles it knows every file the batch has touched:
-//   J journal            the journal's own path
 //   S temporary target   written before the temporary is made
 //   B temporary target backup
 //                        written before the backup (a hard link or a copy of target) is
@@ -120,7 +119,6 @@ struct Work {
   ssize_t have, at;
   char buffer[4096];
   Record record;
-  char journal[PATH_MAX];
 };
 
 void rewind(Work* w) {
@@ -186,19 +184,15 @@ bool exists(const char* path) {
 enum class Settled { kNew, kOld, kMixed };
 
 // Brings the files of the journal open as fd to their old or their new state, removes
-// its temporaries and backups, and unlinks it (as journalPath when given, else by the
-// name it records). Renames that had begun are finished; if one cannot be, the renamed
+// its temporaries and backups, and unlinks it (journalPath). Renames that had begun are finished; if one cannot be, the renamed
 // files are put back.
 Settled settleJournal(int fd, const char* journalPath, Work* w) {
   w->fd = fd;
-  w->journal[0] = '\0';
-  if (journalPath != nullptr) std::strncat(w->journal, journalPath, sizeof w->journal - 1);
   bool committed = false, undoing = false;
   for (rewind(w); nextRecord(w);) {
     const Record& r = w->record;
     committed = committed || r.kind == 'C';
     undoing = undoing || r.kind == 'R';
-    if (r.kind == 'J' && journalPath == nullptr) std::strcpy(w->journal, r.field[0]);
   }
   if (committed && !undoing) {
     for (rewind(w); nextRecord(w);) {
@@ -228,7 +222,7 @@ Settled settleJournal(int fd, const char* journalPath, Work* w) {
     if (r.kind == 'S') ::unlink(r.field[0]);
     if (r.kind == 'B' && r.field[2][0] != '\0') ::unlink(r.field[2]);
   }
-  if (w->journal[0] != '\0') ::unlink(w->journal);
+  ::unlink(journalPath);
   if (!committed) return Settled::kOld;
   if (!undoing) return Settled::kNew;
   return back ? Settled::kOld : Settled::kMixed;
@@ -241,6 +235,7 @@ enum SlotState : int { kFree, kClaimed, kStaging, kCommitting, kTaken };
 struct Slot {
   std::atomic<int> state{kFree};
   std::atomic<int> fd{-1};
+  char journal[PATH_MAX];  // set before the state is kStaging
 };
 
 constexpr int kSlots = 16;
@@ -254,7 +249,7 @@ bool settleStagingBatches() {
   for (Slot& slot : slots) {
     int staging = kStaging;
     if (slot.state.compare_exchange_strong(staging, kTaken)) {
-      settleJournal(slot.fd.load(), nullptr, &signalWork);
+      settleJournal(slot.fd.load(), slot.journal, &signalWork);
     } else if (staging == kCommitting) {
       committing = true;
     }
@@ -272,11 +267,13 @@ void onSignal(int signal) {
   std::raise(signal);
 }
 
-int claimSlot(int fd) {
+int claimSlot(int fd, const std::string& journal) {
+  if (journal.size() >= PATH_MAX) return -1;
   for (int i = 0; i < kSlots; ++i) {
     int free = kFree;
     if (slots[i].state.compare_exchange_strong(free, kClaimed)) {
       slots[i].fd.store(fd);
+      std::memcpy(slots[i].journal, journal.c_str(), journal.size() + 1);
       slots[i].state.store(kStaging);
       return i;
     }
@@ -386,12 +383,11 @@ bool FileBatch::startEntry(const std::string& path, Entry* entry, std::string* e
     DirectoryLocks lock({dir});
     journalPath_ = freshName(dir, kJournalPrefix);
     journal_ = createFresh(journalPath_, O_RDWR | O_APPEND, 0644);
-    if (journal_ < 0 || flock(journal_, LOCK_EX | LOCK_NB) != 0 ||
-        !append('J', journalPath_, "", "")) {
+    if (journal_ < 0 || flock(journal_, LOCK_EX | LOCK_NB) != 0) {
       *error = cannotWrite(path);
       return false;
     }
-    slot_ = claimSlot(journal_);
+    slot_ = claimSlot(journal_, journalPath_);
   }
   entry->temporary = freshName(dir, ".orvex-");
   if (!append('S', entry->temporary, entry->target, "")) {
@@ -470,7 +466,7 @@ bool FileBatch::commit(std::string* error) {
 
 bool FileBatch::finish(bool* putBack) {
   auto work = std::make_unique<Work>();
-  const Settled settled = settleJournal(journal_, nullptr, work.get());
+  const Settled settled = settleJournal(journal_, journalPath_.c_str(), work.get());
   ::close(journal_);
   journal_ = -1;
   if (slot_ >= 0) slots[slot_].state.store(kFree);

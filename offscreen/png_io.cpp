@@ -73,7 +73,8 @@ bool encode(const RgbImage& image, std::string* bytes, std::string* error) {
 
 }  // namespace
 
-bool writePng(const std::string& path, const RgbImage& image, std::string* error) {
+bool encodePng(const std::string& path, const RgbImage& image, std::string* bytes,
+               std::string* error) {
   if (image.width <= 0 || image.height <= 0 ||
       image.pixels.size() !=
           static_cast<size_t>(image.width) * image.height * (image.alpha ? 4 : 3)) {
@@ -82,13 +83,19 @@ bool writePng(const std::string& path, const RgbImage& image, std::string* error
              " bytes cannot be written";
     return false;
   }
-  std::string bytes, problem;
-  if (!encode(image, &bytes, &problem)) {
+  std::string problem;
+  if (!encode(image, bytes, &problem)) {
     *error = path + ": cannot write the picture: " + problem;
     return false;
   }
+  return true;
+}
+
+bool writePng(const std::string& path, const RgbImage& image, std::string* error) {
+  std::string bytes;
   // Through a symlink to the file it names; never over a device, directory or FIFO.
-  return model::writeFilesWhole({{path, std::move(bytes)}}, error);
+  return encodePng(path, image, &bytes, error) &&
+         model::writeFilesWhole({{path, std::move(bytes)}}, error);
 }
 
 bool readPng(const std::string& path, RgbImage* image, std::string* error, bool keepAlpha) {

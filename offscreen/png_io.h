@@ -22,6 +22,11 @@ struct RgbImage {
 /// path, and leaves no file.
 bool writePng(const std::string& path, const RgbImage& image, std::string* error);
 
+/// The bytes writePng would write to path, for a caller that stages them itself. False
+/// with *error as writePng's.
+bool encodePng(const std::string& path, const RgbImage& image, std::string* bytes,
+               std::string* error);
+
 /// Reads any 8- or 16-bit PNG and converts it to RGB (alpha and 16-bit precision
 /// dropped, greyscale and palettes expanded). On failure returns false with *error set.
 /// With keepAlpha the result is RGBA (opaque where the file has no alpha).

@@ -146,6 +146,13 @@ std::string takeOutput(const std::string& arg, const std::string& value, RenderO
   if (!outputKindOf(value, &o->outputKind)) {
     return needs(arg, value, "a file ending in .png, .gif, .mp4 or .webm");
   }
+  // ".gif" alone names a hidden file with no extension, which would take PNG frames.
+  const std::string base = value.substr(value.rfind('/') + 1);
+  OutputKind hidden;
+  if (base[0] == '.' && outputKindOf("x" + base, &hidden) && base.find('.', 1) == std::string::npos &&
+      base.size() > 1) {
+    return needs(arg, value, "a name before the extension " + base);
+  }
   o->output = value;
   return "";
 }
@@ -379,9 +386,13 @@ std::string checkSectionAndFrames(const RenderOptions& o) {
   }
   long increments = 0;
   for (const TurnStep& step : o.turns) increments += step.repeat;
-  if (increments > kMaxIncrements) {
-    return "the turns add up to " + std::to_string(increments) + " increments, more than " +
-           std::to_string(kMaxIncrements);
+  // A spin by the last turn applies it once more for every frame after the first.
+  const bool spinByTurn = o.frames > 1 && o.spinPlanes.empty() && !o.section.sweep;
+  const long spun = spinByTurn ? o.frames - 1 : 0;
+  if (increments + spun > kMaxIncrements) {
+    return "the turns add up to " + std::to_string(increments + spun) + " increments" +
+           (spun > 0 ? " with the " + std::to_string(spun) + " of --frames" : "") +
+           ", more than " + std::to_string(kMaxIncrements);
   }
   return "";
 }
@@ -403,6 +414,11 @@ std::string checkOutputAndSize(RenderOptions* o) {
     return "--background transparent needs a .png output";
   }
   if (video && o->size % 2 != 0) return "a video needs an even --size";
+  if (o->outputKind == OutputKind::kGif && o->fps > offscreen::GifWriter::kMaxFps) {
+    return "--fps " + std::to_string(o->fps) + ": a GIF shows at most " +
+           std::to_string(offscreen::GifWriter::kMaxFps) +
+           " frames a second (browsers slow faster ones down); use a video for more";
+  }
   // A GIF keeps every frame until its palette is chosen: refuse before drawing.
   const size_t frameBytes = static_cast<size_t>(o->size) * o->size * 4;
   const size_t gifFrames = static_cast<size_t>(std::max(o->frames, 1));
@@ -411,6 +427,15 @@ std::string checkOutputAndSize(RenderOptions* o) {
     return "a GIF of " + std::to_string(gifFrames) + " frames at --size " +
            std::to_string(o->size) + " needs more than 1 GiB; at most " +
            std::to_string(offscreen::GifWriter::kMaxFrameBytes / frameBytes) + " frames";
+  }
+  const double memory = pictureMemory(*o);
+  if (memory > kMaxPictureMemory) {
+    char amount[32];
+    std::snprintf(amount, sizeof amount, "%.1f GiB", memory / (1 << 30));
+    return "--size " + std::to_string(o->size) + (o->aa > 1 ? " with --aa " + std::to_string(o->aa) : "") +
+           " needs about " + amount + " of memory to draw and write, more than the " +
+           std::to_string(static_cast<int>(kMaxPictureMemory / (1 << 30))) +
+           " GiB orvex-render allows; choose a smaller --size" + (o->aa > 1 ? " or --aa" : "");
   }
   return "";
 }
@@ -429,6 +454,30 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
   *error = checkSectionAndFrames(*options);
   if (error->empty()) *error = checkOutputAndSize(options);
   return error->empty() ? RenderAction::kRun : RenderAction::kError;
+}
+
+double pictureMemory(const RenderOptions& o) {
+  // Bytes a pixel, measured: the drawn picture with its depth buffer and read-back copy;
+  // the two extra copies of a transparent one; the encoders' frames and look-ahead.
+  constexpr double kFixed = 100.0 * (1 << 20), kDrawn = 14, kTransparent = 7, kMp4 = 28,
+                   kWebm = 110, kGifFrame = 4;
+  const double drawn = static_cast<double>(o.size) * o.aa * o.size * o.aa;
+  const double pixels = static_cast<double>(o.size) * o.size;
+  double bytes = kFixed + kDrawn * drawn + (o.transparent ? kTransparent * pixels : 0.0);
+  switch (o.outputKind) {
+    case OutputKind::kPng:
+      break;
+    case OutputKind::kGif:
+      bytes += kGifFrame * pixels * std::max(o.frames, 1);
+      break;
+    case OutputKind::kMp4:
+      bytes += kMp4 * pixels;
+      break;
+    case OutputKind::kWebm:
+      bytes += kWebm * pixels;
+      break;
+  }
+  return bytes;
 }
 
 std::string frameFileName(const std::string& output, int number) {

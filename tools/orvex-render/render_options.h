@@ -37,6 +37,9 @@ enum class OutputKind { kPng, kGif, kMp4, kWebm };
 /// any spin anyone watches, and a few seconds of work.
 constexpr long kMaxIncrements = 1000000;
 
+/// The most memory orvex-render lets a picture take, by pictureMemory's estimate.
+constexpr double kMaxPictureMemory = 3.0 * (1 << 30);
+
 struct RenderOptions {
   config::Settings settings;  // orvex.cfg, then the viewer's switches and model name
   std::string output = "orvex.png";
@@ -66,6 +69,11 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
 /// Parses "xy,xz,yz,xw,yw,zw": six finite reals in radians, or in degrees with the
 /// suffix "deg" ("45deg"). False on anything else.
 bool parsePlaneAngles(const std::string& text, view4d::PlaneAngles* angles);
+
+/// The memory, in bytes, drawing and writing options' pictures takes, as measured with
+/// Mesa's software renderer and this system's encoders: the drawn picture (--size times
+/// --aa across) and its copies, and the encoder's or the GIF's own.
+double pictureMemory(const RenderOptions& options);
 
 /// The output kind for name's extension (case ignored); false for one it cannot write.
 bool outputKindOf(const std::string& name, OutputKind* kind);

@@ -43,6 +43,22 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
                            "not 'spin.jpg'\n"},
       {{"--turn", "0,0,0,1,0,0", "--repeat", "999999", "--turn", "0,0,0,1,0,0", "--repeat", "2"},
        "orvex-render: the turns add up to 1000001 increments, more than 1000000\n"},
+      // The frames of a spin apply the last turn too.
+      {{"--turn", "0,0,0,1,0,0", "--repeat", "999990", "--frames", "12"},
+       "orvex-render: the turns add up to 1000001 increments with the 11 of --frames, more "
+       "than 1000000\n"},
+      // Refused before drawing, by the memory it would take.
+      {{"--size", "4096", "--aa", "4"},
+       "orvex-render: --size 4096 with --aa 4 needs about 3.6 GiB of memory to draw and "
+       "write, more than the 3 GiB orvex-render allows; choose a smaller --size or --aa\n"},
+      {{"c8", "--size", "8192", "--spin", "xw", "--frames", "2", "-o", "big.webm"},
+       "orvex-render: --size 8192 needs about 7.8 GiB of memory to draw and write, more than "
+       "the 3 GiB orvex-render allows; choose a smaller --size\n"},
+      {{"c8", "--spin", "xw", "--frames", "2", "--fps", "51", "-o", "fast.gif"},
+       "orvex-render: --fps 51: a GIF shows at most 50 frames a second (browsers slow faster "
+       "ones down); use a video for more\n"},
+      {{"-o", "out/.gif"}, "orvex-render: -o needs a name before the extension .gif, not "
+                           "'out/.gif'\n"},
       {{"nosuch"}, "orvex-render: Cannot open file" + models + "/nosuch.poi\n"},
       {{"c8", "-o", "no/such/dir/x.png"}, ""},
       {{"--section", "half"},
@@ -102,8 +118,8 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
 TEST(RenderToolTest, OutOfMemoryIsOneLineAndStatusOne) {
   TempDir dir;
   const testing::RunResult r =
-      runProgram({"/bin/sh", "-c", "ulimit -v 3000000; exec \"$0\" \"$@\"", renderBinary(), "c8",
-                  "--size", "16384", "-o", "big.png"},
+      runProgram({"/bin/sh", "-c", "ulimit -v 1500000; exec \"$0\" \"$@\"", renderBinary(), "c8",
+                  "--size", "8192", "-o", "big.png"},
                  dir.path());
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "orvex-render: out of memory\n");
