@@ -10,6 +10,9 @@
 #include <filesystem>
 #include <map>
 #include <sstream>
+#include <thread>
+#include <csignal>
+#include <chrono>
 
 #include "tools/orvex-gen/model_writer.h"
 #include "tools/orvex-gen/off4.h"
@@ -567,6 +570,82 @@ TEST(CliTest, AFailedWriteCloseOrRenameLeavesEveryFileAsItWas) {
   }
   r = runGen({"-d", d, "check", "m"}, scratch);
   EXPECT_EQ(r.exitStatus, 0) << r.err;
+}
+
+// Two writers of one model at once, a writer killed at any point, or one stopped by
+// SIGINT or SIGTERM: the model is the old or the new one whole, and no temporary stays
+// once the next run, or the signalled writer itself, has settled the batch.
+TEST(CliTest, TwoWritersACrashOrASignalLeaveOneWholeModelAndNoTemporaries) {
+  ScratchDir scratch;
+  const std::string d = scratch.file("models");
+  const std::string gen = std::string(ORVEX_BIN_DIR) + "/orvex-gen";
+  auto write = [&](const char* p, const char* q, const std::vector<std::string>& env,
+                   const std::string& cwd) {
+    return orvex::testing::runProgram(gen, {"-d", d, "duoprism", p, q, "m"}, cwd, env, 120);
+  };
+  auto files = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(d)) {
+      names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  // "m: V n" when the model passes the check, else the check's complaint.
+  auto checked = [&] {
+    const auto r = runGen({"-d", d, "check", "m"}, scratch);
+    return r.exitStatus == 0 ? r.out.substr(0, r.out.find(',')) : r.err;
+  };
+  const std::vector<std::string> whole = {"fm.cel", "m.nor", "m.poi"};
+  ASSERT_EQ(write("3", "3", {}, scratch.path()).exitStatus, 0);
+
+  // The second writer starts while the first, holding the lock, is between its renames.
+  std::filesystem::create_directory(scratch.file("a"));
+  std::filesystem::create_directory(scratch.file("b"));
+  orvex::testing::ProgramResult first;
+  std::thread slow([&] {
+    std::vector<std::string> env = orvex::testing::failing("RENAME", "");
+    env[1] = "ORVEX_SLOW_RENAME=/fm.cel";
+    first = write("5", "5", env, scratch.file("a"));
+  });
+  for (int i = 0; i < 6000 && testing::readText(d + "/m.nor").rfind("10 0\n", 0) != 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  const auto second = write("4", "4", {}, scratch.file("b"));
+  slow.join();
+  EXPECT_EQ(first.exitStatus, 0) << first.err;
+  EXPECT_EQ(second.exitStatus, 0) << second.err;
+  EXPECT_EQ(checked(), "m: V 16") << "the later writer's model, whole";
+  EXPECT_EQ(files(), whole);
+
+  struct Stop {
+    const char* call;
+    int signal;
+    const char* before;  // "m: V n": the model once settled
+  };
+  // Keeping copies of the old files comes before the first rename: a stop there undoes
+  // the batch. A stop between renames finishes it.
+  const Stop stops[] = {{"LINK", SIGKILL, "m: V 16"},
+                        {"RENAME", SIGKILL, "m: V 20"},
+                        {"LINK", SIGTERM, "m: V 20"},
+                        {"RENAME", SIGINT, "m: V 30"},
+                        {"RENAME", SIGTERM, "m: V 42"}};
+  const char* sizes[][2] = {{"4", "5"}, {"4", "5"}, {"5", "6"}, {"5", "6"}, {"6", "7"}};
+  for (size_t i = 0; i < std::size(stops); ++i) {
+    const Stop& stop = stops[i];
+    std::vector<std::string> env = orvex::testing::failing(stop.call, "");
+    env[1] = "ORVEX_SIGNAL_" + std::string(stop.call) + "=" + std::to_string(stop.signal) +
+             ":/fm.cel";
+    const auto r = write(sizes[i][0], sizes[i][1], env, scratch.path());
+    EXPECT_EQ(r.exitStatus, -1) << "ended by the signal " << stop.signal;
+    if (stop.signal == SIGKILL) {
+      EXPECT_NE(files(), whole) << "a crash leaves its journal for the next run";
+    } else {
+      EXPECT_EQ(files(), whole) << "a signalled writer settles its own batch";
+    }
+    EXPECT_EQ(checked(), stop.before) << stop.call << " " << stop.signal;
+    EXPECT_EQ(files(), whole) << stop.call << " " << stop.signal;
+  }
 }
 
 }  // namespace
