@@ -247,10 +247,12 @@ Work signalWork;
 bool settleStagingBatches() {
   bool committing = false;
   for (Slot& slot : slots) {
-    int staging = kStaging;
-    if (slot.state.compare_exchange_strong(staging, kTaken)) {
+    int state = kStaging;
+    if (slot.state.compare_exchange_strong(state, kTaken)) {
       settleJournal(slot.fd.load(), slot.journal, &signalWork);
-    } else if (staging == kCommitting) {
+    } else if (state == kClaimed && slot.state.compare_exchange_strong(state, kTaken)) {
+      ::unlink(slot.journal);  // a journal being made, with nothing in it yet
+    } else if (state == kCommitting) {
       committing = true;
     }
   }
@@ -267,18 +269,20 @@ void onSignal(int signal) {
   std::raise(signal);
 }
 
-int claimSlot(int fd, const std::string& journal) {
+// A slot for the journal about to be made at path, claimed before it exists so that a
+// signal finds it from the start; -1 past the table, where a signal leaves the batch
+// for the next writer to settle.
+int claimSlot(const std::string& journal) {
   if (journal.size() >= PATH_MAX) return -1;
   for (int i = 0; i < kSlots; ++i) {
     int free = kFree;
-    if (slots[i].state.compare_exchange_strong(free, kClaimed)) {
-      slots[i].fd.store(fd);
+    if (slots[i].state.compare_exchange_strong(free, kTaken)) {
       std::memcpy(slots[i].journal, journal.c_str(), journal.size() + 1);
-      slots[i].state.store(kStaging);
+      slots[i].state.store(kClaimed);
       return i;
     }
   }
-  return -1;  // past the table a signal leaves the batch for the next writer to settle
+  return -1;
 }
 
 // ---- Locks. ----
@@ -382,12 +386,27 @@ bool FileBatch::startEntry(const std::string& path, Entry* entry, std::string* e
     // settling the directory takes it for a dead writer's.
     DirectoryLocks lock({dir});
     journalPath_ = freshName(dir, kJournalPrefix);
+    slot_ = claimSlot(journalPath_);
     journal_ = createFresh(journalPath_, O_RDWR | O_APPEND, 0644);
-    if (journal_ < 0 || flock(journal_, LOCK_EX | LOCK_NB) != 0) {
+    if (journal_ < 0) {
+      *error = cannotWrite(path);
+      if (slot_ >= 0) slots[slot_].state.store(kFree);
+      slot_ = -1;
+      return false;
+    }
+    if (slot_ >= 0) {
+      slots[slot_].fd.store(journal_);
+      int claimed = kClaimed;
+      // Lost to a signal handler, which has removed the journal: the process is ending.
+      if (!slots[slot_].state.compare_exchange_strong(claimed, kStaging)) {
+        *error = cannotWrite(path);
+        return false;
+      }
+    }
+    if (flock(journal_, LOCK_EX | LOCK_NB) != 0) {
       *error = cannotWrite(path);
       return false;
     }
-    slot_ = claimSlot(journal_, journalPath_);
   }
   entry->temporary = freshName(dir, ".orvex-");
   if (!append('S', entry->temporary, entry->target, "")) {
@@ -454,6 +473,7 @@ bool FileBatch::commit(std::string* error) {
       reason = errno;
       ok = false;
       appendMark(journal_, 'R');
+      break;
     }
   }
   const std::string failedPath = entries_[std::min(failed, entries_.size() - 1)].path;

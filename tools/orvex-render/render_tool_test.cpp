@@ -98,6 +98,25 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.png"}) << call;
     EXPECT_EQ(testing::readText(dir.file("keep.png")), "old content") << call;
   }
+  // A sequence of frames is replaced whole: the fourth frame's rename failing puts the
+  // three before it back.
+  {
+    TempDir dir;
+    std::vector<std::string> frames;
+    for (int f = 1; f <= 6; ++f) {
+      frames.push_back(frameFileName("keep.png", f));
+      testing::writeText(dir.file(frames.back()), "old content");
+    }
+    const testing::RunResult r =
+        runProgram(render({"c8", "--size", "16", "--spin", "xw", "--frames", "6", "-o", "keep.png"}),
+                   dir.path(), ::orvex::testing::failing("RENAME", "keep-0004"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "orvex-render: keep-0004.png: cannot write: Input/output error\n");
+    EXPECT_EQ(dir.entries(), frames) << "no temporary left";
+    for (const std::string& frame : frames) {
+      EXPECT_EQ(testing::readText(dir.file(frame)), "old content") << frame;
+    }
+  }
   // Animations are staged beside their target too: a failed rename keeps the old one.
   for (const char* output : {"keep.gif", "keep.mp4"}) {
     TempDir dir;
@@ -110,6 +129,35 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
         << r.err;
     EXPECT_EQ(dir.entries(), std::vector<std::string>{output}) << "no temporary left";
     EXPECT_EQ(testing::readText(dir.file(output)), "old content") << output;
+  }
+}
+
+// SIGTERM or SIGHUP while a GIF, a video or a sequence of frames is being written: the
+// old files stay and no temporary is left.
+TEST(RenderToolTest, ASignalWhileWritingLeavesTheOldFilesAndNoTemporary) {
+  // The signal goes as soon as a temporary is there, the picture still being drawn.
+  const std::string script =
+      "\"$@\" & for i in $(seq 3000); do ls -A | grep -q '^\\.orvex-[0-9]' && break; "
+      "sleep 0.01; done; kill -$SIG $!; wait $!; echo $?";
+  struct Case {
+    const char* output;
+    const char* signal;
+    const char* status;  // the shell's 128 + the signal's number
+    const char* old;     // the file kept
+  };
+  const Case cases[] = {{"spin.gif", "TERM", "143\n", "spin.gif"},
+                        {"spin.webm", "HUP", "129\n", "spin.webm"},
+                        {"spin.png", "TERM", "143\n", "spin-0001.png"}};
+  for (const Case& c : cases) {
+    TempDir dir;
+    testing::writeText(dir.file(c.old), "old content");
+    const testing::RunResult r = runProgram(
+        {"/bin/sh", "-c", script, "sh", renderBinary(), "c8", "--size", "96", "--spin", "xw",
+         "--frames", "400", "-o", c.output},
+        dir.path(), {std::string("SIG=") + c.signal});
+    EXPECT_EQ(r.out, c.status) << c.output << ": ended by the signal";
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{c.old}) << c.output;
+    EXPECT_EQ(testing::readText(dir.file(c.old)), "old content") << c.output;
   }
 }
 
