@@ -187,7 +187,11 @@ bool preparePoints(const std::vector<Vec4>& input, Prepared* out, std::string* e
     }
   }
   if (out->points.size() < 5) {
-    *error = "a hull needs at least 5 distinct points, got " + std::to_string(out->points.size());
+    // Points far apart may still be taken as one: next to 1e308, all of 0 to 1 are.
+    *error = "a hull needs at least 5 distinct points, got " + std::to_string(out->points.size()) +
+             (out->points.size() < input.size()
+                  ? " (points closer than 1e-10 of the cloud's radius count as one)"
+                  : "");
     return false;
   }
   if (affineRank(out->points, 1e-9) < 4) {
