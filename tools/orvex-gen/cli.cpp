@@ -179,6 +179,12 @@ void writeText(const std::string& path, const std::string& text, const std::stri
   must(writeTextFile(path, text, &error), error);
 }
 
+// A refusal of the model read from input names the input; a file that cannot be
+// written names itself.
+std::string fromInput(const std::string& input, const std::string& error) {
+  return error.rfind("not writing ", 0) == 0 ? input + ": " + error : error;
+}
+
 struct Call {
   const std::string& dir;         // -d, or the default directory
   const std::string& shippedDir;  // the default directory, whatever -d says
@@ -249,9 +255,7 @@ void hullCommand(const Call& c) {
   if (!convexHull(points, &result, &error)) throw Failure{files[0] + ": " + error};
   checkWritable(c.dir);
   options.mapPath = mapFile;
-  if (!writeModel(c.dir, files[1], result, options, &error)) {
-    throw Failure{files[0] + ": " + error};
-  }
+  if (!writeModel(c.dir, files[1], result, options, &error)) throw Failure{fromInput(files[0], error)};
   reportWritten(c.dir, files[1], result, c.out);
 }
 
@@ -280,7 +284,7 @@ void importCommand(const Call& c) {
        error);
   checkWritable(c.dir);
   // The check names polygons and cells by their rows in the file.
-  if (!writeModel(c.dir, c.rest[1], p, &error)) throw Failure{c.rest[0] + ": " + error};
+  if (!writeModel(c.dir, c.rest[1], p, &error)) throw Failure{fromInput(c.rest[0], error)};
   reportWritten(c.dir, c.rest[1], p, c.out);
 }
 

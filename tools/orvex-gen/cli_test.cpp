@@ -215,6 +215,16 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
   testing::writeText(scratch.file("nan.txt"), "5\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 nan 1\n");
   testing::writeText(scratch.file("bad.4off"), "4OFF\n1 0 0 0\n1 2 3\n");
   testing::writeText(scratch.file("spoiled.poi"), "3 0\n1 0 0 0\n");
+  // A simplex and a point 1e308 away; a simplex 1e154 across, as given.
+  testing::writeText(scratch.file("far.txt"), "0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n"
+                                              "0 0 0 1\n1e308 0 0 0\n");
+  testing::writeText(scratch.file("huge.txt"), "0 0 0 0\n1e154 1e154 0 0\n0 1e154 0 0\n"
+                                               "0 0 1e154 0\n0 0 0 1e154\n");
+  // Sparse: a byte over the limit, taking no disk.
+  for (const char* big : {"big.txt", "big.4off"}) {
+    testing::writeText(scratch.file(big), big[4] == 't' ? "1 2 3 4\n" : "4OFF\n");
+    std::filesystem::resize_file(scratch.file(big), (size_t{256} << 20) + 1);
+  }
   // A tesseract with one coordinate moved by 1e-9: it passes check, but is not uniform.
   std::string error;
   ASSERT_TRUE(writeModel(d, "bent", testing::wythoffOf("B4", "1000"), &error)) << error;
@@ -311,6 +321,22 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
        "unknown point set 'pentagram' (known: snub-24-cell, grand-antiprism, snub-cubic-prism, "
        "snub-dodecahedral-prism)"},
       {{"library", none}, "Cannot open " + none},
+      {{"hull", scratch.file("far.txt"), "x"},
+       scratch.file("far.txt") + ": a hull needs at least 5 distinct points, got 2 (points "
+                                 "closer than 1e-10 of the cloud's radius count as one)"},
+      {{"hull", "--keep-coordinates", scratch.file("huge.txt"), "x"},
+       scratch.file("huge.txt") + ": not writing x: its farthest vertex is too far from the "
+                                  "origin for the viewer to scale by its length; write it "
+                                  "without --keep-coordinates"},
+      // Past the size limit, refused unread; a first line that is no 4OFF's, first.
+      {{"hull", scratch.file("big.txt"), "x"},
+       scratch.file("big.txt") + ": larger than 256 MiB, the most an input file may hold; "
+                                 "not read"},
+      {{"import", scratch.file("big.txt"), "x"},
+       scratch.file("big.txt") + ":1: not a 4OFF file (the first line must be 4OFF)"},
+      {{"import", scratch.file("big.4off"), "x"},
+       scratch.file("big.4off") + ": larger than 256 MiB, the most an input file may hold; "
+                                  "not read"},
   };
   for (const Case& c : kCases) {
     std::vector<std::string> args{"-d", d};
@@ -421,6 +447,11 @@ TEST(CliTest, NeverOpensOrReplacesWhatIsNotARegularFile) {
   struct stat s;
   ASSERT_EQ(stat(scratch.file("m.nor").c_str(), &s), 0);
   EXPECT_TRUE(S_ISFIFO(s.st_mode));
+  // dual reads ./orvex.cfg as the viewer does: a FIFO there stops it with one line.
+  ASSERT_EQ(mkfifo(scratch.file("orvex.cfg").c_str(), 0600), 0);
+  r = runGen({"-d", d, "dual", "c8", "c8-dual"}, scratch);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "orvex-gen: orvex.cfg: not a regular file, so not read as settings\n");
 }
 
 // The files of a directory, by name, with their contents.
@@ -457,6 +488,35 @@ TEST(CliTest, TextFilesNeverReplaceAModelsOwnFiles) {
                          "; refusing to replace it\n");
     EXPECT_EQ(contentsOf(d), before) << command[0];
   }
+  // --map is judged before anything is written: the model it would go with stays as it
+  // was, and the points file is never its destination, by any path or link.
+  runGen({"points", "snub-24-cell", scratch.file("in.txt")}, scratch);
+  std::filesystem::create_symlink("in.txt", scratch.file("in-link"));
+  const std::vector<std::pair<std::string, std::string>> maps = {
+      {"/dev/full", "/dev/full is a device, not a regular file; refusing to replace it"},
+      {"nodir/x.map", "nodir/x.map: cannot write: No such file or directory"},
+      {"in.txt", "--map in.txt is the points file in.txt; refusing to replace it"},
+      {"./in-link", "--map ./in-link is the points file in.txt; refusing to replace it"},
+      {d + "/m.poi", d + "/m.poi is the model file " + d + "/m.poi; refusing to replace it"},
+      {d + "/n.nor", "--map " + d + "/n.nor is the model file " + d +
+                         "/n.nor; refusing to replace it"},
+  };
+  const std::string points = testing::readText(scratch.file("in.txt"));
+  for (const auto& [map, message] : maps) {
+    const std::string name = map.back() == 'r' ? "n" : "m";
+    auto r = runGen({"-d", d, "hull", "--map", map, "in.txt", name}, scratch);
+    EXPECT_EQ(r.exitStatus, 1) << map;
+    EXPECT_EQ(r.err, "orvex-gen: " + message + "\n");
+    EXPECT_EQ(contentsOf(d), before) << map;
+  }
+  EXPECT_EQ(testing::readText(scratch.file("in.txt")), points);
+  // A map whose rename fails leaves the model it goes with as it was.
+  auto failed = orvex::testing::runProgram(std::string(ORVEX_BIN_DIR) + "/orvex-gen",
+                                           {"-d", d, "hull", "--map", "rows.map", "in.txt", "m"},
+                                           scratch.path(),
+                                           orvex::testing::failing("RENAME", "rows.map"), 120);
+  EXPECT_EQ(failed.err, "orvex-gen: rows.map: cannot write: Input/output error\n");
+  EXPECT_EQ(contentsOf(d), before);
   // Any other file, through a link too, is written.
   std::filesystem::create_symlink("models/out.4off", scratch.file("out-link"));
   auto r = runGen({"-d", d, "export", "m", "out-link"}, scratch);
