@@ -184,8 +184,8 @@ bool exists(const char* path) {
 enum class Settled { kNew, kOld, kMixed };
 
 // Brings the files of the journal open as fd to their old or their new state, removes
-// its temporaries and backups, and unlinks it (journalPath). Renames that had begun are finished; if one cannot be, the renamed
-// files are put back.
+// its temporaries and backups, and unlinks it (journalPath). Renames that had begun are finished;
+// if one cannot be, the renamed files are put back.
 Settled settleJournal(int fd, const char* journalPath, Work* w) {
   w->fd = fd;
   bool committed = false, undoing = false;

@@ -198,8 +198,9 @@ TEST(LoaderTest, RefusesUnsafeFilesWithOneLineNamingFileAndProblem) {
     load(dir, "s", &l);
     EXPECT_EQ(l.ok, size <= kMaxInputBytes) << size << ": " << l.error;
     EXPECT_EQ(l.error, size <= kMaxInputBytes ? ""
-                                              : path + ": larger than 256 MiB, the most a model "
-                                                       "file may hold; not read");
+                                              : path +
+                                                    ": larger than 256 MiB, the most a model "
+                                                    "file may hold; not read");
   }
   // A byte-order mark before the first number is no part of it.
   {

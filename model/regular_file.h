@@ -29,8 +29,7 @@ constexpr size_t kMaxInputBytes = size_t{256} << 20;
 
 /// readRegularFile for a text file, up to maxBytes, without a leading UTF-8 byte-order
 /// mark, which some editors write first and which no number or word begins with.
-FileRead readTextFile(const std::string& path, std::string* text,
-                      size_t maxBytes = kMaxInputBytes);
+FileRead readTextFile(const std::string& path, std::string* text, size_t maxBytes = kMaxInputBytes);
 
 /// The first bytes of the file at path (all of it if shorter), without a byte-order mark,
 /// refused as readRegularFile refuses; for judging a file before it is read whole.

@@ -11,8 +11,8 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -164,8 +164,9 @@ void checkMapFile(const std::string& map, const std::string& input, const std::s
   }
   std::error_code ec;
   const std::filesystem::path written = std::filesystem::weakly_canonical(target, ec);
-  for (const std::string& own : {model::vertexFilePath(dir, name), model::polygonFilePath(dir, name),
-                                 model::normalsFilePath(dir, name + ".nor")}) {
+  for (const std::string& own :
+       {model::vertexFilePath(dir, name), model::polygonFilePath(dir, name),
+        model::normalsFilePath(dir, name + ".nor")}) {
     std::error_code ownEc;
     if (!ec && written == std::filesystem::weakly_canonical(own, ownEc) && !ownEc) {
       throw Failure{"--map " + map + " is the model file " + own + "; refusing to replace it"};
@@ -255,7 +256,8 @@ void hullCommand(const Call& c) {
   if (!convexHull(points, &result, &error)) throw Failure{files[0] + ": " + error};
   checkWritable(c.dir);
   options.mapPath = mapFile;
-  if (!writeModel(c.dir, files[1], result, options, &error)) throw Failure{fromInput(files[0], error)};
+  if (!writeModel(c.dir, files[1], result, options, &error))
+    throw Failure{fromInput(files[0], error)};
   reportWritten(c.dir, files[1], result, c.out);
 }
 
@@ -529,7 +531,8 @@ subcommands:
                              a line "4", then a count line), or a 4OFF file. Points not
                              on the hull's corners are dropped; nearly coplanar cells
                              stay apart with longer normals. --map writes each
-                             vertex's input row (from 0), one per line;
+                             vertex's input row (from 0), one per line, with the
+                             model (never over the points file or a model's file);
                              --keep-coordinates writes the input coordinates as given
   points SET FILE            write a named point set for hull: snub-24-cell,
                              grand-antiprism, snub-cubic-prism, snub-dodecahedral-prism
@@ -553,7 +556,11 @@ options:
   -h, --help                 this text
 
 Every model is checked as check does before it is written, and written only if it
-passes; an existing model of that name is replaced only by a complete new one.
+passes; an existing model of that name is replaced only by a complete new one. Two
+runs writing one model take turns; a run killed part-way leaves the old or the new
+model whole once the next run in DIR (check, list, any) has settled its journal,
+and Ctrl-C or SIGTERM settles it at once. Input files (points, 4OFF, tables, model
+files) larger than 256 MiB are refused unread; a byte-order mark is skipped.
 points, export and --readme write through symlinks but never over a model's own
 files nor anything but a regular file. Every failure prints one line on stderr
 and exits with status 1.

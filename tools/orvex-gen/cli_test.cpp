@@ -5,14 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <sstream>
 #include <thread>
-#include <csignal>
-#include <chrono>
 
 #include "tools/orvex-gen/model_writer.h"
 #include "tools/orvex-gen/off4.h"
@@ -216,10 +216,12 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
   testing::writeText(scratch.file("bad.4off"), "4OFF\n1 0 0 0\n1 2 3\n");
   testing::writeText(scratch.file("spoiled.poi"), "3 0\n1 0 0 0\n");
   // A simplex and a point 1e308 away; a simplex 1e154 across, as given.
-  testing::writeText(scratch.file("far.txt"), "0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n"
-                                              "0 0 0 1\n1e308 0 0 0\n");
-  testing::writeText(scratch.file("huge.txt"), "0 0 0 0\n1e154 1e154 0 0\n0 1e154 0 0\n"
-                                               "0 0 1e154 0\n0 0 0 1e154\n");
+  testing::writeText(scratch.file("far.txt"),
+                     "0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n"
+                     "0 0 0 1\n1e308 0 0 0\n");
+  testing::writeText(scratch.file("huge.txt"),
+                     "0 0 0 0\n1e154 1e154 0 0\n0 1e154 0 0\n"
+                     "0 0 1e154 0\n0 0 0 1e154\n");
   // Sparse: a byte over the limit, taking no disk.
   for (const char* big : {"big.txt", "big.4off"}) {
     testing::writeText(scratch.file(big), big[4] == 't' ? "1 2 3 4\n" : "4OFF\n");
@@ -498,8 +500,8 @@ TEST(CliTest, TextFilesNeverReplaceAModelsOwnFiles) {
       {"in.txt", "--map in.txt is the points file in.txt; refusing to replace it"},
       {"./in-link", "--map ./in-link is the points file in.txt; refusing to replace it"},
       {d + "/m.poi", d + "/m.poi is the model file " + d + "/m.poi; refusing to replace it"},
-      {d + "/n.nor", "--map " + d + "/n.nor is the model file " + d +
-                         "/n.nor; refusing to replace it"},
+      {d + "/n.nor",
+       "--map " + d + "/n.nor is the model file " + d + "/n.nor; refusing to replace it"},
   };
   const std::string points = testing::readText(scratch.file("in.txt"));
   for (const auto& [map, message] : maps) {
@@ -694,8 +696,8 @@ TEST(CliTest, TwoWritersACrashOrASignalLeaveOneWholeModelAndNoTemporaries) {
   for (size_t i = 0; i < std::size(stops); ++i) {
     const Stop& stop = stops[i];
     std::vector<std::string> env = orvex::testing::failing(stop.call, "");
-    env[1] = "ORVEX_SIGNAL_" + std::string(stop.call) + "=" + std::to_string(stop.signal) +
-             ":/fm.cel";
+    env[1] =
+        "ORVEX_SIGNAL_" + std::string(stop.call) + "=" + std::to_string(stop.signal) + ":/fm.cel";
     const auto r = write(sizes[i][0], sizes[i][1], env, scratch.path());
     EXPECT_EQ(r.exitStatus, -1) << "ended by the signal " << stop.signal;
     if (stop.signal == SIGKILL) {

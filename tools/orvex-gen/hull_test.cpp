@@ -275,7 +275,8 @@ TEST(HullTest, ReadsPointFilesAndNamesTheirFaults) {
        {"1 2 3 4\n5 6 7 8\n", "x,y,z,w\r\n1,2,3,4\r\n5,6,7,8\r\n", "1\t2\t3\t4\n\n5 6\t7,8\n",
         "4 rbox\n2\n1 2 3 4\n5 6 7 8\n", "2\n1 2 3 4\n5 6 7 8\n",
         // A byte-order mark is no header: the first row stays a row.
-        "\xef\xbb\xbf" "1 2 3 4\n5 6 7 8\n"}) {
+        "\xef\xbb\xbf"
+        "1 2 3 4\n5 6 7 8\n"}) {
     testing::writeText(scratch.file("rows.txt"), text);
     ASSERT_TRUE(readPointsFile(scratch.file("rows.txt"), &points, &error)) << text << error;
     ASSERT_EQ(points.size(), 2u) << text;

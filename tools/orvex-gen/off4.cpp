@@ -61,8 +61,8 @@ bool parseIndexRows(const std::vector<Line>& lines, size_t* at, long rows, long 
     for (long i = 1; i <= k; ++i) {
       long v = 0;
       if (!parseCount(words[i], &v) || v >= limit) {
-        return fail("refers to " + std::string(itemWhat) + " '" + model::printable(words[i]) + "', but there are " +
-                    std::to_string(limit));
+        return fail("refers to " + std::string(itemWhat) + " '" + model::printable(words[i]) +
+                    "', but there are " + std::to_string(limit));
       }
       row.push_back(static_cast<int>(v));
     }

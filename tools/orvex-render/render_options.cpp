@@ -149,8 +149,8 @@ std::string takeOutput(const std::string& arg, const std::string& value, RenderO
   // ".gif" alone names a hidden file with no extension, which would take PNG frames.
   const std::string base = value.substr(value.rfind('/') + 1);
   OutputKind hidden;
-  if (base[0] == '.' && outputKindOf("x" + base, &hidden) && base.find('.', 1) == std::string::npos &&
-      base.size() > 1) {
+  if (base[0] == '.' && outputKindOf("x" + base, &hidden) &&
+      base.find('.', 1) == std::string::npos && base.size() > 1) {
     return needs(arg, value, "a name before the extension " + base);
   }
   o->output = value;
@@ -391,8 +391,8 @@ std::string checkSectionAndFrames(const RenderOptions& o) {
   const long spun = spinByTurn ? o.frames - 1 : 0;
   if (increments + spun > kMaxIncrements) {
     return "the turns add up to " + std::to_string(increments + spun) + " increments" +
-           (spun > 0 ? " with the " + std::to_string(spun) + " of --frames" : "") +
-           ", more than " + std::to_string(kMaxIncrements);
+           (spun > 0 ? " with the " + std::to_string(spun) + " of --frames" : "") + ", more than " +
+           std::to_string(kMaxIncrements);
   }
   return "";
 }
@@ -432,8 +432,9 @@ std::string checkOutputAndSize(RenderOptions* o) {
   if (memory > kMaxPictureMemory) {
     char amount[32];
     std::snprintf(amount, sizeof amount, "%.1f GiB", memory / (1 << 30));
-    return "--size " + std::to_string(o->size) + (o->aa > 1 ? " with --aa " + std::to_string(o->aa) : "") +
-           " needs about " + amount + " of memory to draw and write, more than the " +
+    return "--size " + std::to_string(o->size) +
+           (o->aa > 1 ? " with --aa " + std::to_string(o->aa) : "") + " needs about " + amount +
+           " of memory to draw and write, more than the " +
            std::to_string(static_cast<int>(kMaxPictureMemory / (1 << 30))) +
            " GiB orvex-render allows; choose a smaller --size" + (o->aa > 1 ? " or --aa" : "");
   }
@@ -509,8 +510,11 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                      .png (or none) PNG pictures; .gif one animated GIF that\n"
          "                      loops forever; .mp4 (H.264) or .webm (VP9) one video.\n"
          "                      Other extensions are refused. Written whole or not at\n"
-         "                      all, through a symlink; never over a device, directory,\n"
-         "                      FIFO or the model's own files\n"
+         "                      all (a sequence of frames together), through a symlink;\n"
+         "                      never over a device, directory, FIFO or the model's own\n"
+         "                      files. A picture needing more than about 3 GiB (--size\n"
+         "                      times --aa across at 14 bytes a pixel, plus 110 a pixel\n"
+         "                      for .webm, 28 for .mp4) is refused\n"
          "  --size N            width and height in pixels (default: the Width setting);\n"
          "                      even for a video\n"
          "  --turn ANGLES       one rotation increment: six angles in radians (or in\n"
@@ -521,15 +525,17 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                      is 0,-0.005dx,0.005dy,0,0,0; another button's drag is\n"
          "                      0,0,0,-0.005dx,0.005dy,0.\n"
          "  --repeat N          apply the preceding --turn N times (default 1), as a spin\n"
-         "                      applies it once per frame; 0 skips it. All turns together\n"
-         "                      apply at most 1000000 increments\n"
+         "                      applies it once per frame; 0 skips it. All turns together,\n"
+         "                      with one a frame after the first, apply at most 1000000\n"
+         "                      increments\n"
          "  --frames N          N pictures of a spin (1 to 9999): the view above, then the\n"
          "                      last --turn applied once more for each next one. PNG\n"
          "                      frames are numbered: FILE-0001.png, FILE-0002.png, ...\n"
          "  --spin PLANES       with --frames N: a seamless loop, one whole turn in each\n"
          "                      named plane (xw, or xw,yz for a double rotation) spread\n"
          "                      over the N frames, starting from the turned view\n"
-         "  --fps N             frames a second of a GIF or video (default 25)\n"
+         "  --fps N             frames a second of a GIF or video (default 25, at most 100;\n"
+         "                      a GIF at most 50, whole centiseconds that keep the total)\n"
          "Styles (the default is exactly the viewer's picture):\n"
          "  --cells all         draw every cell, not only those facing the viewer in\n"
          "                      four-space (--cells facing, the default)\n"

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "render/picture_style.h"
 #include "render/facing.h"
+#include "render/picture_style.h"
 #include "view4d/projections.h"
 #include "view4d/transform4.h"
 
@@ -55,7 +55,7 @@ struct RenderOptions {
   render::PictureStyle style;
   bool transparent = false;  // --background transparent: PNG with alpha
   int aa = 1;                // --aa: N × N samples a pixel
-  bool facingOn = false;  // --facing: turn a cell, polygon, edge or vertex to face
+  bool facingOn = false;     // --facing: turn a cell, polygon, edge or vertex to face
   render::Facing facing = render::Facing::kCell;  // the viewer before any --turn
 };
 

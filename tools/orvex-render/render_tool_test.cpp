@@ -36,11 +36,13 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
   const std::string models = std::string(ORVEX_MODELS_DIR);
   const std::vector<Case> cases = {
       {{"--bogus"}, "orvex-render: unknown option '--bogus' (see --help)\n"},
-      {{"--size", "-4"}, "orvex-render: --size needs a whole number of pixels from 1 to 16384, "
-                         "not '-4'\n"},
+      {{"--size", "-4"},
+       "orvex-render: --size needs a whole number of pixels from 1 to 16384, "
+       "not '-4'\n"},
       {{"--frames", "2"}, "orvex-render: --frames needs a --turn or a --spin to spin by\n"},
-      {{"-o", "spin.jpg"}, "orvex-render: -o needs a file ending in .png, .gif, .mp4 or .webm, "
-                           "not 'spin.jpg'\n"},
+      {{"-o", "spin.jpg"},
+       "orvex-render: -o needs a file ending in .png, .gif, .mp4 or .webm, "
+       "not 'spin.jpg'\n"},
       {{"--turn", "0,0,0,1,0,0", "--repeat", "999999", "--turn", "0,0,0,1,0,0", "--repeat", "2"},
        "orvex-render: the turns add up to 1000001 increments, more than 1000000\n"},
       // The frames of a spin apply the last turn too.
@@ -57,8 +59,9 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
       {{"c8", "--spin", "xw", "--frames", "2", "--fps", "51", "-o", "fast.gif"},
        "orvex-render: --fps 51: a GIF shows at most 50 frames a second (browsers slow faster "
        "ones down); use a video for more\n"},
-      {{"-o", "out/.gif"}, "orvex-render: -o needs a name before the extension .gif, not "
-                           "'out/.gif'\n"},
+      {{"-o", "out/.gif"},
+       "orvex-render: -o needs a name before the extension .gif, not "
+       "'out/.gif'\n"},
       {{"nosuch"}, "orvex-render: Cannot open file" + models + "/nosuch.poi\n"},
       {{"c8", "-o", "no/such/dir/x.png"}, ""},
       {{"--section", "half"},
@@ -107,9 +110,9 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
       frames.push_back(frameFileName("keep.png", f));
       testing::writeText(dir.file(frames.back()), "old content");
     }
-    const testing::RunResult r =
-        runProgram(render({"c8", "--size", "16", "--spin", "xw", "--frames", "6", "-o", "keep.png"}),
-                   dir.path(), ::orvex::testing::failing("RENAME", "keep-0004"));
+    const testing::RunResult r = runProgram(
+        render({"c8", "--size", "16", "--spin", "xw", "--frames", "6", "-o", "keep.png"}),
+        dir.path(), ::orvex::testing::failing("RENAME", "keep-0004"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "orvex-render: keep-0004.png: cannot write: Input/output error\n");
     EXPECT_EQ(dir.entries(), frames) << "no temporary left";
@@ -121,9 +124,9 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
   for (const char* output : {"keep.gif", "keep.mp4"}) {
     TempDir dir;
     testing::writeText(dir.file(output), "old content");
-    const testing::RunResult r = runProgram(
-        render({"c8", "--size", "16", "--spin", "xw", "--frames", "2", "-o", output}), dir.path(),
-        ::orvex::testing::failing("RENAME", output));
+    const testing::RunResult r =
+        runProgram(render({"c8", "--size", "16", "--spin", "xw", "--frames", "2", "-o", output}),
+                   dir.path(), ::orvex::testing::failing("RENAME", output));
     EXPECT_EQ(r.status, 1) << output;
     EXPECT_EQ(r.err.rfind(std::string("orvex-render: ") + output + ": cannot write: ", 0), 0u)
         << r.err;
@@ -151,10 +154,10 @@ TEST(RenderToolTest, ASignalWhileWritingLeavesTheOldFilesAndNoTemporary) {
   for (const Case& c : cases) {
     TempDir dir;
     testing::writeText(dir.file(c.old), "old content");
-    const testing::RunResult r = runProgram(
-        {"/bin/sh", "-c", script, "sh", renderBinary(), "c8", "--size", "96", "--spin", "xw",
-         "--frames", "400", "-o", c.output},
-        dir.path(), {std::string("SIG=") + c.signal});
+    const testing::RunResult r =
+        runProgram({"/bin/sh", "-c", script, "sh", renderBinary(), "c8", "--size", "96", "--spin",
+                    "xw", "--frames", "400", "-o", c.output},
+                   dir.path(), {std::string("SIG=") + c.signal});
     EXPECT_EQ(r.out, c.status) << c.output << ": ended by the signal";
     EXPECT_EQ(dir.entries(), std::vector<std::string>{c.old}) << c.output;
     EXPECT_EQ(testing::readText(dir.file(c.old)), "old content") << c.output;
@@ -165,10 +168,9 @@ TEST(RenderToolTest, ASignalWhileWritingLeavesTheOldFilesAndNoTemporary) {
 #if !defined(__SANITIZE_ADDRESS__)
 TEST(RenderToolTest, OutOfMemoryIsOneLineAndStatusOne) {
   TempDir dir;
-  const testing::RunResult r =
-      runProgram({"/bin/sh", "-c", "ulimit -v 1500000; exec \"$0\" \"$@\"", renderBinary(), "c8",
-                  "--size", "8192", "-o", "big.png"},
-                 dir.path());
+  const testing::RunResult r = runProgram({"/bin/sh", "-c", "ulimit -v 1500000; exec \"$0\" \"$@\"",
+                                           renderBinary(), "c8", "--size", "8192", "-o", "big.png"},
+                                          dir.path());
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "orvex-render: out of memory\n");
   EXPECT_TRUE(dir.entries().empty());
@@ -210,14 +212,18 @@ TEST(RenderToolTest, WritesOnlyRegularFilesOrNewNamesAndNeverTheModel) {
       {"sub", "sub is a directory, not a regular file; refusing to replace it"},
       {"pipe", "pipe is a FIFO, not a regular file; refusing to replace it"},
       {"m/c8.poi", "-o needs a file ending in .png, .gif, .mp4 or .webm, not 'm/c8.poi'"},
-      {"poi-link.gif", "poi-link.gif is the model file " + dir.file("m") + "/c8.poi; refusing "
-                       "to replace it"},
-      {"normals-link", "normals-link is the model file " + dir.file("m") + "/c8.nor; refusing "
-                       "to replace it"},
-      {"cel-link", "cel-link is the model file " + dir.file("m") + "/fc8.cel; refusing to "
-                   "replace it"},
-      {"a/model.png", "a/model.png is the model file " + dir.file("m") + "/c8.nor; refusing "
-                      "to replace it"},
+      {"poi-link.gif", "poi-link.gif is the model file " + dir.file("m") +
+                           "/c8.poi; refusing "
+                           "to replace it"},
+      {"normals-link", "normals-link is the model file " + dir.file("m") +
+                           "/c8.nor; refusing "
+                           "to replace it"},
+      {"cel-link", "cel-link is the model file " + dir.file("m") +
+                       "/fc8.cel; refusing to "
+                       "replace it"},
+      {"a/model.png", "a/model.png is the model file " + dir.file("m") +
+                          "/c8.nor; refusing "
+                          "to replace it"},
   };
   for (const Refused& r : refused) {
     const testing::RunResult run =
