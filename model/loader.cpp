@@ -13,7 +13,7 @@ namespace orvex::model {
 namespace {
 
 bool slurp(const std::string& path, std::string* text) {
-  return readRegularFile(path, text) == FileRead::kRead;
+  return readTextFile(path, text) == FileRead::kRead;
 }
 
 bool cannotOpen(const std::string& path, std::string* error) {
@@ -60,9 +60,30 @@ std::string normalsFilePath(const std::string& dataDir, const std::string& word)
   return dataDir + "/" + word;
 }
 
+bool readModelText(const std::string& path, std::string* text, std::string* refusal) {
+  switch (readTextFile(path, text)) {
+    case FileRead::kRead:
+      return true;
+    case FileRead::kTooLong:
+      *refusal = path + ": larger than " + sizeLimitText(kMaxInputBytes) +
+                 ", the most a model file may hold; not read";
+      return false;
+    case FileRead::kNotRegular:
+    case FileRead::kCannotOpen:
+      break;
+  }
+  return false;
+}
+
 bool loadModel(const std::string& dataDir, const std::string& name, Model* model,
                Vec3List* projectedVertices, std::string* error) {
-  return loadModelFrom(slurp, dataDir, name, model, projectedVertices, error);
+  std::string refusal;
+  auto fromDisk = [&refusal](const std::string& path, std::string* text) {
+    return readModelText(path, text, &refusal);
+  };
+  if (loadModelFrom(fromDisk, dataDir, name, model, projectedVertices, error)) return true;
+  if (!refusal.empty()) *error = refusal;
+  return false;
 }
 
 bool loadModelFrom(const TextSource& source, const std::string& dataDir, const std::string& name,

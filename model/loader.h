@@ -19,11 +19,17 @@ std::string normalsFilePath(const std::string& dataDir, const std::string& word)
 /// and, when the vertex file can be read, the normals file it names.
 std::vector<std::string> modelFilePaths(const std::string& dataDir, const std::string& name);
 
+/// Reads one model file whole for a load: false when it cannot be read, with *refusal
+/// "<path>: larger than 256 MiB, ..." when it is over kMaxInputBytes. A leading
+/// byte-order mark is dropped (readTextFile).
+bool readModelText(const std::string& path, std::string* text, std::string* refusal);
+
 /// Loads model `name` from dataDir into *model and sizes *projectedVertices to one zero
 /// entry per vertex. Scales the vertices so vertex 0 has length 1, derives cellVertices
 /// and cellPolygons from the normals as written, then scales the normals to length 1.
 /// On failure returns false with *error set to one line: "Cannot open file<path>" when a
-/// file cannot be opened, otherwise "<path>: <problem>". Files read before the failure
+/// file cannot be opened, otherwise "<path>: <problem>" (a file over kMaxInputBytes is
+/// refused unread). Files read before the failure
 /// stay in *model.
 bool loadModel(const std::string& dataDir, const std::string& name, Model* model,
                Vec3List* projectedVertices, std::string* error);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "model/regular_file.h"
 #include "tests/temp_dir.h"
 
 namespace orvex::model {
@@ -180,6 +183,34 @@ TEST(LoaderTest, RefusesUnsafeFilesWithOneLineNamingFileAndProblem) {
     load(dir, "s", &l);
     EXPECT_FALSE(l.ok) << c.file << ": " << c.text;
     EXPECT_EQ(l.error, path + ": " + c.message);
+  }
+
+  // The size limit: a normals file of exactly kMaxInputBytes (or one byte less) is read,
+  // its tail of NULs after the last normal ignored; one byte more is refused unread.
+  // The files are sparse, so the test takes no disk.
+  for (const size_t size : {kMaxInputBytes - 1, kMaxInputBytes, kMaxInputBytes + 1}) {
+    TempDir dir;
+    dir.write("s.poi", kVertices);
+    dir.write("fs.cel", kPolygons);
+    const std::string path = dir.write("simplex.nor", kNormals);
+    std::filesystem::resize_file(path, size);
+    Loaded l;
+    load(dir, "s", &l);
+    EXPECT_EQ(l.ok, size <= kMaxInputBytes) << size << ": " << l.error;
+    EXPECT_EQ(l.error, size <= kMaxInputBytes ? ""
+                                              : path +
+                                                    ": larger than 256 MiB, the most a model "
+                                                    "file may hold; not read");
+  }
+  // A byte-order mark before the first number is no part of it.
+  {
+    TempDir dir;
+    dir.write("s.poi", "\xef\xbb\xbf" + std::string(kVertices));
+    dir.write("fs.cel", "\xef\xbb\xbf" + std::string(kPolygons));
+    dir.write("simplex.nor", "\xef\xbb\xbf" + std::string(kNormals));
+    Loaded l;
+    load(dir, "s", &l);
+    EXPECT_TRUE(l.ok) << l.error;
   }
 }
 

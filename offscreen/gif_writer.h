@@ -18,6 +18,14 @@ class GifWriter {
  public:
   /// The most bytes of frames a GIF may hold in memory before it is written.
   static constexpr size_t kMaxFrameBytes = size_t{1} << 30;
+  /// The fastest rate a GIF can show: browsers slow every delay under 2 centiseconds
+  /// down to 10.
+  static constexpr int kMaxFps = 50;
+
+  /// The delay of frame number frame (from 0) in centiseconds, the GIF's unit, at fps
+  /// frames a second (1 to kMaxFps): whole centiseconds that add up, over any number of
+  /// frames, to the true time rounded.
+  static int frameDelay(int frame, int fps);
 
   /// Stages path for a width × height animation shown at fps frames a second. False with
   /// *error one line naming path.

@@ -43,9 +43,7 @@ void appendBytes(png_structp png, png_bytep data, png_size_t length) {
 
 void flushNothing(png_structp) {}
 
-}  // namespace
-
-bool encodePng(const RgbImage& image, std::string* bytes, std::string* error) {
+bool encode(const RgbImage& image, std::string* bytes, std::string* error) {
   std::string pngError;
   png_structp png =
       png_create_write_struct(PNG_LIBPNG_VER_STRING, &pngError, onPngError, onPngWarning);
@@ -73,7 +71,10 @@ bool encodePng(const RgbImage& image, std::string* bytes, std::string* error) {
   return true;
 }
 
-bool writePng(const std::string& path, const RgbImage& image, std::string* error) {
+}  // namespace
+
+bool encodePng(const std::string& path, const RgbImage& image, std::string* bytes,
+               std::string* error) {
   if (image.width <= 0 || image.height <= 0 ||
       image.pixels.size() !=
           static_cast<size_t>(image.width) * image.height * (image.alpha ? 4 : 3)) {
@@ -82,13 +83,19 @@ bool writePng(const std::string& path, const RgbImage& image, std::string* error
              " bytes cannot be written";
     return false;
   }
-  std::string bytes, problem;
-  if (!encodePng(image, &bytes, &problem)) {
+  std::string problem;
+  if (!encode(image, bytes, &problem)) {
     *error = path + ": cannot write the picture: " + problem;
     return false;
   }
+  return true;
+}
+
+bool writePng(const std::string& path, const RgbImage& image, std::string* error) {
+  std::string bytes;
   // Through a symlink to the file it names; never over a device, directory or FIFO.
-  return model::writeFilesWhole({{path, std::move(bytes)}}, error);
+  return encodePng(path, image, &bytes, error) &&
+         model::writeFilesWhole({{path, std::move(bytes)}}, error);
 }
 
 bool readPng(const std::string& path, RgbImage* image, std::string* error, bool keepAlpha) {

@@ -15,16 +15,17 @@ struct RgbImage {
   bool alpha = false;
 };
 
-/// The PNG file's bytes for image (RGB, or RGBA when image.alpha), in memory. False with
-/// *error only when memory runs out.
-bool encodePng(const RgbImage& image, std::string* bytes, std::string* error);
-
 /// Writes image to path through a temporary file in the same directory renamed into
 /// place, so path either keeps its old content or holds the whole new picture. A
 /// symlink is written through; anything existing that is not a regular file is refused
 /// (see resolveOutputPath). On failure returns false with *error one line naming the
 /// path, and leaves no file.
 bool writePng(const std::string& path, const RgbImage& image, std::string* error);
+
+/// The bytes writePng would write to path, for a caller that stages them itself. False
+/// with *error as writePng's.
+bool encodePng(const std::string& path, const RgbImage& image, std::string* bytes,
+               std::string* error);
 
 /// Reads any 8- or 16-bit PNG and converts it to RGB (alpha and 16-bit precision
 /// dropped, greyscale and palettes expanded). On failure returns false with *error set.

@@ -1,8 +1,10 @@
 // A file written whole or not at all: a temporary beside the target, renamed over it
-// once complete, removed if anything fails first.
+// once complete, removed if anything fails first or a signal ends the process.
 #pragma once
 
 #include <string>
+
+#include "model/file_batch.h"
 
 namespace orvex::offscreen {
 
@@ -21,13 +23,13 @@ class StagedFile {
   int fd() const { return fd_; }
   /// Gives up the descriptor: the caller (a library that closes it) now owns it.
   int releaseFd();
-  /// Closes, makes the file readable as a new file would be, and renames it into place.
+  /// Closes, and renames the file into place (model::FileBatch).
   bool commit(std::string* error);
 
  private:
-  std::string path_, target_, temporary_;
+  std::string path_, temporary_;
+  model::FileBatch batch_;
   int fd_ = -1;
-  bool committed_ = false;
 };
 
 }  // namespace orvex::offscreen

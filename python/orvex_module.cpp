@@ -274,7 +274,7 @@ std::vector<offscreen::RgbImage> renderImages(const PyPolytope& p, const py::kwa
 py::bytes pngBytes(const PyPolytope& p, const py::kwargs& kwargs) {
   const std::vector<offscreen::RgbImage> images = renderImages(p, kwargs);
   std::string bytes, error;
-  if (!offscreen::encodePng(images.at(0), &bytes, &error)) throw std::runtime_error(error);
+  if (!offscreen::encodePng("picture", images.at(0), &bytes, &error)) throw std::runtime_error(error);
   return py::bytes(bytes);
 }
 

@@ -5,10 +5,14 @@
 // without hard links);
 // ORVEX_FAIL_CLOSE=PART and ORVEX_FAIL_WRITE=PART fail closing or writing a descriptor
 // whose file's path contains PART (a close still closes, as a delayed error would).
+// ORVEX_SIGNAL_RENAME=N:PART and ORVEX_SIGNAL_LINK=N:PART send the process signal N
+// (9: a crash) just before a rename or hard link to or from a name containing PART;
+// ORVEX_SLOW_RENAME=PART sleeps two seconds before such a rename, as a busy disk might.
 #include <dlfcn.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +34,19 @@ bool descriptorMatches(int fd, const char* variable) {
   return contains(path, variable);
 }
 
+// Raises the signal ORVEX_SIGNAL_<call> names when from or to contains its part.
+void signalIfAsked(const char* variable, const char* from, const char* to) {
+  const char* value = std::getenv(variable);
+  if (value == nullptr) return;
+  char* part = nullptr;
+  const long signal = std::strtol(value, &part, 10);
+  if (*part != ':' || part[1] == '\0') return;
+  ++part;
+  if (std::strstr(from, part) != nullptr || std::strstr(to, part) != nullptr) {
+    std::raise(static_cast<int>(signal));
+  }
+}
+
 template <typename F>
 F next(const char* name) {
   return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
@@ -43,6 +60,8 @@ extern "C" int rename(const char* from, const char* to) {
     errno = EIO;
     return -1;
   }
+  if (contains(to, "ORVEX_SLOW_RENAME")) sleep(2);
+  signalIfAsked("ORVEX_SIGNAL_RENAME", from, to);
   return real(from, to);
 }
 
@@ -52,6 +71,7 @@ extern "C" int link(const char* from, const char* to) {
     errno = EPERM;
     return -1;
   }
+  signalIfAsked("ORVEX_SIGNAL_LINK", from, to);
   return real(from, to);
 }
 

@@ -104,11 +104,18 @@ std::string spreads(const UniformSpread& s) {
   return text;
 }
 
-// The file at path opened for reading when it is a regular file; else a closed stream.
+// The file at path opened for reading, past a byte-order mark, when it is a regular
+// file; else a closed stream.
 std::ifstream openRegular(const std::string& path) {
   std::error_code ignored;
   if (!std::filesystem::is_regular_file(path, ignored)) return std::ifstream();
-  return std::ifstream(path);
+  std::ifstream in(path, std::ios::binary);
+  char mark[3] = {};
+  if (!in.read(mark, 3) || std::string(mark, 3) != "\xef\xbb\xbf") {
+    in.clear();
+    in.seekg(0);
+  }
+  return in;
 }
 
 // The names of the models in dir (the stems of its .poi files), sorted.
@@ -143,10 +150,42 @@ void refuseModelFile(const std::string& path, const std::string& dir) {
   }
 }
 
+// Refuses a --map destination that is not a regular file or a new name, the points file
+// itself (by any path or link), a file of a model in dir, or a file of the model written.
+void checkMapFile(const std::string& map, const std::string& input, const std::string& dir,
+                  const std::string& name) {
+  std::string target, error;
+  must(model::resolveOutputPath(map, &target, &error), error);
+  if (model::sameFile(target, input)) {
+    throw Failure{"--map " + map + " is the points file " + input + "; refusing to replace it"};
+  }
+  refuseModelFile(map, dir);
+  const std::string folder = std::filesystem::path(target).parent_path().string();
+  if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) {
+    throw Failure{map + ": cannot write: " + std::strerror(errno)};
+  }
+  std::error_code ec;
+  const std::filesystem::path written = std::filesystem::weakly_canonical(target, ec);
+  for (const std::string& own :
+       {model::vertexFilePath(dir, name), model::polygonFilePath(dir, name),
+        model::normalsFilePath(dir, name + ".nor")}) {
+    std::error_code ownEc;
+    if (!ec && written == std::filesystem::weakly_canonical(own, ownEc) && !ownEc) {
+      throw Failure{"--map " + map + " is the model file " + own + "; refusing to replace it"};
+    }
+  }
+}
+
 void writeText(const std::string& path, const std::string& text, const std::string& dir) {
   refuseModelFile(path, dir);
   std::string error;
   must(writeTextFile(path, text, &error), error);
+}
+
+// A refusal of the model read from input names the input; a file that cannot be
+// written names itself.
+std::string fromInput(const std::string& input, const std::string& error) {
+  return error.rfind("not writing ", 0) == 0 ? input + ": " + error : error;
 }
 
 struct Call {
@@ -209,23 +248,18 @@ void hullCommand(const Call& c) {
     throw Failure{"hull takes [--map FILE] [--keep-coordinates] POINTS-FILE NAME (see --help)"};
   }
   checkName(files[1]);
+  // Judged before the points are read: a map that cannot be written stops the run
+  // before any file is replaced, and the map is then written with the model.
+  if (!mapFile.empty()) checkMapFile(mapFile, files[0], c.dir, files[1]);
   std::string error;
   std::vector<Vec4> points;
   must(readPointsFile(files[0], &points, &error), error);
   Polytope result;
   if (!convexHull(points, &result, &error)) throw Failure{files[0] + ": " + error};
   checkWritable(c.dir);
-  std::vector<int> order;
-  options.order = &order;
-  if (!writeModel(c.dir, files[1], result, options, &error)) {
-    throw Failure{files[0] + ": " + error};
-  }
-  if (!mapFile.empty()) {
-    // Line k + 1 holds the input row, from 0, of vertex k.
-    std::string text;
-    for (int v : order) text += std::to_string(result.origin[v]) + "\n";
-    writeText(mapFile, text, c.dir);
-  }
+  options.mapPath = mapFile;
+  if (!writeModel(c.dir, files[1], result, options, &error))
+    throw Failure{fromInput(files[0], error)};
   reportWritten(c.dir, files[1], result, c.out);
 }
 
@@ -254,7 +288,7 @@ void importCommand(const Call& c) {
        error);
   checkWritable(c.dir);
   // The check names polygons and cells by their rows in the file.
-  if (!writeModel(c.dir, c.rest[1], p, &error)) throw Failure{c.rest[0] + ": " + error};
+  if (!writeModel(c.dir, c.rest[1], p, &error)) throw Failure{fromInput(c.rest[0], error)};
   reportWritten(c.dir, c.rest[1], p, c.out);
 }
 
@@ -304,10 +338,11 @@ std::string findModel(const std::string& name, const std::string& dir,
                       const std::string& shippedDir) {
   std::vector<std::string> places = {dir};
   config::Settings settings;
-  std::string ignored;
-  if (config::readConfigFile("orvex.cfg", &settings, &ignored) && !settings.dataDir.empty()) {
-    places.push_back(settings.dataDir);
-  }
+  std::string error;
+  // As the viewer and orvex-render: a configuration file that cannot be read as one
+  // stops the run rather than being passed over.
+  must(config::readConfigFile("orvex.cfg", &settings, &error), error);
+  if (!settings.dataDir.empty()) places.push_back(settings.dataDir);
   places.push_back(shippedDir);
   std::string looked;
   for (const std::string& place : places) {
@@ -519,6 +554,9 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
   }
   if (words.empty()) throw Failure{"no subcommand given (see --help)"};
   const std::vector<std::string> rest(words.begin() + 1, words.end());
+  // A batch of files a killed run left half renamed is finished, or undone, before
+  // anything here reads or writes a model.
+  model::settleInterruptedWrites(dir);
   for (const Subcommand& command : kSubcommands) {
     if (words[0] != command.name) continue;
     if (command.arguments != kAnyArguments && rest.size() != command.arguments) {
@@ -555,7 +593,8 @@ subcommands:
                              a line "4", then a count line), or a 4OFF file. Points not
                              on the hull's corners are dropped; nearly coplanar cells
                              stay apart with longer normals. --map writes each
-                             vertex's input row (from 0), one per line;
+                             vertex's input row (from 0), one per line, with the
+                             model (never over the points file or a model's file);
                              --keep-coordinates writes the input coordinates as given
   points SET FILE            write a named point set for hull: snub-24-cell,
                              grand-antiprism, snub-cubic-prism, snub-dodecahedral-prism
@@ -584,7 +623,11 @@ options:
   -h, --help                 this text
 
 Every model is checked as check does before it is written, and written only if it
-passes; an existing model of that name is replaced only by a complete new one.
+passes; an existing model of that name is replaced only by a complete new one. Two
+runs writing one model take turns; a run killed part-way leaves the old or the new
+model whole once the next run in DIR (check, list, any) has settled its journal,
+and Ctrl-C or SIGTERM settles it at once. Input files (points, 4OFF, tables, model
+files) larger than 256 MiB are refused unread; a byte-order mark is skipped.
 points, export and --readme write through symlinks but never over a model's own
 files nor anything but a regular file. Every failure prints one line on stderr
 and exits with status 1.

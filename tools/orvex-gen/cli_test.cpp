@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "tools/orvex-gen/model_writer.h"
 #include "tools/orvex-gen/off4.h"
@@ -212,6 +215,18 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
   testing::writeText(scratch.file("nan.txt"), "5\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 nan 1\n");
   testing::writeText(scratch.file("bad.4off"), "4OFF\n1 0 0 0\n1 2 3\n");
   testing::writeText(scratch.file("spoiled.poi"), "3 0\n1 0 0 0\n");
+  // A simplex and a point 1e308 away; a simplex 1e154 across, as given.
+  testing::writeText(scratch.file("far.txt"),
+                     "0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n"
+                     "0 0 0 1\n1e308 0 0 0\n");
+  testing::writeText(scratch.file("huge.txt"),
+                     "0 0 0 0\n1e154 1e154 0 0\n0 1e154 0 0\n"
+                     "0 0 1e154 0\n0 0 0 1e154\n");
+  // Sparse: a byte over the limit, taking no disk.
+  for (const char* big : {"big.txt", "big.4off"}) {
+    testing::writeText(scratch.file(big), big[4] == 't' ? "1 2 3 4\n" : "4OFF\n");
+    std::filesystem::resize_file(scratch.file(big), (size_t{256} << 20) + 1);
+  }
   // A tesseract with one coordinate moved by 1e-9: it passes check, but is not uniform.
   std::string error;
   ASSERT_TRUE(writeModel(d, "bent", testing::wythoffOf("B4", "1000"), &error)) << error;
@@ -308,6 +323,22 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
        "unknown point set 'pentagram' (known: snub-24-cell, grand-antiprism, snub-cubic-prism, "
        "snub-dodecahedral-prism)"},
       {{"library", none}, "Cannot open " + none},
+      {{"hull", scratch.file("far.txt"), "x"},
+       scratch.file("far.txt") + ": a hull needs at least 5 distinct points, got 2 (points "
+                                 "closer than 1e-10 of the cloud's radius count as one)"},
+      {{"hull", "--keep-coordinates", scratch.file("huge.txt"), "x"},
+       scratch.file("huge.txt") + ": not writing x: its farthest vertex is too far from the "
+                                  "origin for the viewer to scale by its length; write it "
+                                  "without --keep-coordinates"},
+      // Past the size limit, refused unread; a first line that is no 4OFF's, first.
+      {{"hull", scratch.file("big.txt"), "x"},
+       scratch.file("big.txt") + ": larger than 256 MiB, the most an input file may hold; "
+                                 "not read"},
+      {{"import", scratch.file("big.txt"), "x"},
+       scratch.file("big.txt") + ":1: not a 4OFF file (the first line must be 4OFF)"},
+      {{"import", scratch.file("big.4off"), "x"},
+       scratch.file("big.4off") + ": larger than 256 MiB, the most an input file may hold; "
+                                  "not read"},
   };
   for (const Case& c : kCases) {
     std::vector<std::string> args{"-d", d};
@@ -418,6 +449,11 @@ TEST(CliTest, NeverOpensOrReplacesWhatIsNotARegularFile) {
   struct stat s;
   ASSERT_EQ(stat(scratch.file("m.nor").c_str(), &s), 0);
   EXPECT_TRUE(S_ISFIFO(s.st_mode));
+  // dual reads ./orvex.cfg as the viewer does: a FIFO there stops it with one line.
+  ASSERT_EQ(mkfifo(scratch.file("orvex.cfg").c_str(), 0600), 0);
+  r = runGen({"-d", d, "dual", "c8", "c8-dual"}, scratch);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "orvex-gen: orvex.cfg: not a regular file, so not read as settings\n");
 }
 
 // The files of a directory, by name, with their contents.
@@ -454,6 +490,35 @@ TEST(CliTest, TextFilesNeverReplaceAModelsOwnFiles) {
                          "; refusing to replace it\n");
     EXPECT_EQ(contentsOf(d), before) << command[0];
   }
+  // --map is judged before anything is written: the model it would go with stays as it
+  // was, and the points file is never its destination, by any path or link.
+  runGen({"points", "snub-24-cell", scratch.file("in.txt")}, scratch);
+  std::filesystem::create_symlink("in.txt", scratch.file("in-link"));
+  const std::vector<std::pair<std::string, std::string>> maps = {
+      {"/dev/full", "/dev/full is a device, not a regular file; refusing to replace it"},
+      {"nodir/x.map", "nodir/x.map: cannot write: No such file or directory"},
+      {"in.txt", "--map in.txt is the points file in.txt; refusing to replace it"},
+      {"./in-link", "--map ./in-link is the points file in.txt; refusing to replace it"},
+      {d + "/m.poi", d + "/m.poi is the model file " + d + "/m.poi; refusing to replace it"},
+      {d + "/n.nor",
+       "--map " + d + "/n.nor is the model file " + d + "/n.nor; refusing to replace it"},
+  };
+  const std::string points = testing::readText(scratch.file("in.txt"));
+  for (const auto& [map, message] : maps) {
+    const std::string name = map.back() == 'r' ? "n" : "m";
+    auto r = runGen({"-d", d, "hull", "--map", map, "in.txt", name}, scratch);
+    EXPECT_EQ(r.exitStatus, 1) << map;
+    EXPECT_EQ(r.err, "orvex-gen: " + message + "\n");
+    EXPECT_EQ(contentsOf(d), before) << map;
+  }
+  EXPECT_EQ(testing::readText(scratch.file("in.txt")), points);
+  // A map whose rename fails leaves the model it goes with as it was.
+  auto failed = orvex::testing::runProgram(std::string(ORVEX_BIN_DIR) + "/orvex-gen",
+                                           {"-d", d, "hull", "--map", "rows.map", "in.txt", "m"},
+                                           scratch.path(),
+                                           orvex::testing::failing("RENAME", "rows.map"), 120);
+  EXPECT_EQ(failed.err, "orvex-gen: rows.map: cannot write: Input/output error\n");
+  EXPECT_EQ(contentsOf(d), before);
   // Any other file, through a link too, is written.
   std::filesystem::create_symlink("models/out.4off", scratch.file("out-link"));
   auto r = runGen({"-d", d, "export", "m", "out-link"}, scratch);
@@ -567,6 +632,82 @@ TEST(CliTest, AFailedWriteCloseOrRenameLeavesEveryFileAsItWas) {
   }
   r = runGen({"-d", d, "check", "m"}, scratch);
   EXPECT_EQ(r.exitStatus, 0) << r.err;
+}
+
+// Two writers of one model at once, a writer killed at any point, or one stopped by
+// SIGINT or SIGTERM: the model is the old or the new one whole, and no temporary stays
+// once the next run, or the signalled writer itself, has settled the batch.
+TEST(CliTest, TwoWritersACrashOrASignalLeaveOneWholeModelAndNoTemporaries) {
+  ScratchDir scratch;
+  const std::string d = scratch.file("models");
+  const std::string gen = std::string(ORVEX_BIN_DIR) + "/orvex-gen";
+  auto write = [&](const char* p, const char* q, const std::vector<std::string>& env,
+                   const std::string& cwd) {
+    return orvex::testing::runProgram(gen, {"-d", d, "duoprism", p, q, "m"}, cwd, env, 120);
+  };
+  auto files = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(d)) {
+      names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  // "m: V n" when the model passes the check, else the check's complaint.
+  auto checked = [&] {
+    const auto r = runGen({"-d", d, "check", "m"}, scratch);
+    return r.exitStatus == 0 ? r.out.substr(0, r.out.find(',')) : r.err;
+  };
+  const std::vector<std::string> whole = {"fm.cel", "m.nor", "m.poi"};
+  ASSERT_EQ(write("3", "3", {}, scratch.path()).exitStatus, 0);
+
+  // The second writer starts while the first, holding the lock, is between its renames.
+  std::filesystem::create_directory(scratch.file("a"));
+  std::filesystem::create_directory(scratch.file("b"));
+  orvex::testing::ProgramResult first;
+  std::thread slow([&] {
+    std::vector<std::string> env = orvex::testing::failing("RENAME", "");
+    env[1] = "ORVEX_SLOW_RENAME=/fm.cel";
+    first = write("5", "5", env, scratch.file("a"));
+  });
+  for (int i = 0; i < 6000 && testing::readText(d + "/m.nor").rfind("10 0\n", 0) != 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  const auto second = write("4", "4", {}, scratch.file("b"));
+  slow.join();
+  EXPECT_EQ(first.exitStatus, 0) << first.err;
+  EXPECT_EQ(second.exitStatus, 0) << second.err;
+  EXPECT_EQ(checked(), "m: V 16") << "the later writer's model, whole";
+  EXPECT_EQ(files(), whole);
+
+  struct Stop {
+    const char* call;
+    int signal;
+    const char* before;  // "m: V n": the model once settled
+  };
+  // Keeping copies of the old files comes before the first rename: a stop there undoes
+  // the batch. A stop between renames finishes it.
+  const Stop stops[] = {{"LINK", SIGKILL, "m: V 16"},
+                        {"RENAME", SIGKILL, "m: V 20"},
+                        {"LINK", SIGTERM, "m: V 20"},
+                        {"RENAME", SIGINT, "m: V 30"},
+                        {"RENAME", SIGTERM, "m: V 42"}};
+  const char* sizes[][2] = {{"4", "5"}, {"4", "5"}, {"5", "6"}, {"5", "6"}, {"6", "7"}};
+  for (size_t i = 0; i < std::size(stops); ++i) {
+    const Stop& stop = stops[i];
+    std::vector<std::string> env = orvex::testing::failing(stop.call, "");
+    env[1] =
+        "ORVEX_SIGNAL_" + std::string(stop.call) + "=" + std::to_string(stop.signal) + ":/fm.cel";
+    const auto r = write(sizes[i][0], sizes[i][1], env, scratch.path());
+    EXPECT_EQ(r.exitStatus, -1) << "ended by the signal " << stop.signal;
+    if (stop.signal == SIGKILL) {
+      EXPECT_NE(files(), whole) << "a crash leaves its journal for the next run";
+    } else {
+      EXPECT_EQ(files(), whole) << "a signalled writer settles its own batch";
+    }
+    EXPECT_EQ(checked(), stop.before) << stop.call << " " << stop.signal;
+    EXPECT_EQ(files(), whole) << stop.call << " " << stop.signal;
+  }
 }
 
 }  // namespace

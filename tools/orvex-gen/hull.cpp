@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <set>
 #include <tuple>
 
 extern "C" {
@@ -187,7 +188,13 @@ bool preparePoints(const std::vector<Vec4>& input, Prepared* out, std::string* e
     }
   }
   if (out->points.size() < 5) {
-    *error = "a hull needs at least 5 distinct points, got " + std::to_string(out->points.size());
+    // Points apart may still be taken as one: next to 1e308, all of 0 to 1 are.
+    std::set<std::tuple<double, double, double, double>> exact;
+    for (const Vec4& p : input) exact.emplace(p.x, p.y, p.z, p.w);
+    *error = "a hull needs at least 5 distinct points, got " + std::to_string(out->points.size()) +
+             (out->points.size() < exact.size()
+                  ? " (points closer than 1e-10 of the cloud's radius count as one)"
+                  : "");
     return false;
   }
   if (affineRank(out->points, 1e-9) < 4) {

@@ -273,7 +273,10 @@ TEST(HullTest, ReadsPointFilesAndNamesTheirFaults) {
   // Rows without a count, with commas, tabs, a header line and CR line ends; qhull's form.
   for (const char* text :
        {"1 2 3 4\n5 6 7 8\n", "x,y,z,w\r\n1,2,3,4\r\n5,6,7,8\r\n", "1\t2\t3\t4\n\n5 6\t7,8\n",
-        "4 rbox\n2\n1 2 3 4\n5 6 7 8\n", "2\n1 2 3 4\n5 6 7 8\n"}) {
+        "4 rbox\n2\n1 2 3 4\n5 6 7 8\n", "2\n1 2 3 4\n5 6 7 8\n",
+        // A byte-order mark is no header: the first row stays a row.
+        "\xef\xbb\xbf"
+        "1 2 3 4\n5 6 7 8\n"}) {
     testing::writeText(scratch.file("rows.txt"), text);
     ASSERT_TRUE(readPointsFile(scratch.file("rows.txt"), &points, &error)) << text << error;
     ASSERT_EQ(points.size(), 2u) << text;
@@ -290,6 +293,9 @@ TEST(HullTest, ReadsPointFilesAndNamesTheirFaults) {
       {"1\n1 2 x 4\n", ": line 2: 'x' is not a number"},
       {"1 2 3 4\n1 2 3\n", ": line 2: expected a row of four numbers, found 3 words"},
       {"1\n1 2 1e999 4\n", ": line 2: '1e999' is too large for a double"},
+      // An empty field is no gap to close up, and makes no first row a header.
+      {"1,,0,0,0\n0,1,0,0\n", ": line 1: expected a row of four numbers, found 5 words"},
+      {"x,y,z,w\n1, ,0,0\n", ": line 2: field 2 is empty"},
   };
   for (const Bad& b : kBad) {
     testing::writeText(scratch.file("bad.txt"), b.text);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -460,10 +461,19 @@ bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
 
 bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,
                 std::string* error, double requiredMargin) {
-  auto fromDisk = [](const std::string& path, std::string* text) {
-    return model::readRegularFile(path, text) == model::FileRead::kRead;
+  // Read on two threads at once (checkModelFrom).
+  std::mutex refusing;
+  std::string refusal;
+  auto fromDisk = [&](const std::string& path, std::string* text) {
+    std::string why;
+    if (model::readModelText(path, text, &why)) return true;
+    std::lock_guard<std::mutex> hold(refusing);
+    if (refusal.empty()) refusal = why;
+    return false;
   };
-  return checkModelFrom(fromDisk, dataDir, name, report, error, requiredMargin);
+  if (checkModelFrom(fromDisk, dataDir, name, report, error, requiredMargin)) return true;
+  if (!refusal.empty()) *error = refusal;
+  return false;
 }
 
 }  // namespace orvex::gen

@@ -167,6 +167,15 @@ bool modelFiles(const std::string& dir, const std::string& name, Polytope polyto
   }
   std::vector<int> order;
   putFarthestFirst(&polytope, &order);
+  // The viewer scales by vertex 0's length, from its square: as given, that must be a
+  // number, or every check below would judge a model of zeros or infinities.
+  const double squared = dot(polytope.vertices[0], polytope.vertices[0]);
+  if (options.keepCoordinates && !(squared > 0.0 && std::isfinite(squared))) {
+    *error = "not writing " + name + ": its farthest vertex is " +
+             (squared > 0.0 ? "too far from the origin" : "at the origin or too near it") +
+             " for the viewer to scale by its length; write it without --keep-coordinates";
+    return false;
+  }
   std::vector<double> lengths;
   std::string problem;
   if (!normalLengths(asLoaded(polytope), kRequiredMargin, &lengths, &problem)) {
@@ -175,7 +184,6 @@ bool modelFiles(const std::string& dir, const std::string& name, Polytope polyto
   }
   std::string vertexText, polygonText, normalText;
   formatModel(name, polytope, lengths, &vertexText, &polygonText, &normalText);
-  if (options.order) *options.order = std::move(order);
 
   // Normals first and the vertex file, which names them, last: the order the viewer reads.
   std::vector<model::OutputFile> files = {
@@ -183,6 +191,12 @@ bool modelFiles(const std::string& dir, const std::string& name, Polytope polyto
       {model::polygonFilePath(dir, name), polygonText},
       {model::vertexFilePath(dir, name), vertexText},
   };
+  if (!options.mapPath.empty()) {
+    std::string map;
+    for (int v : order) map += std::to_string(polytope.origin[v]) + "\n";
+    files.push_back({options.mapPath, std::move(map)});
+  }
+  if (options.order) *options.order = std::move(order);
 
   // Loaded from memory exactly as the viewer will load it from disk.
   auto fromMemory = [&files](const std::string& path, std::string* text) {

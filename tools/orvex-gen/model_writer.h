@@ -40,6 +40,9 @@ struct WriteOptions {
   bool keepCoordinates = false;
   /// When set, receives for each written vertex its number in the given polytope.
   std::vector<int>* order = nullptr;
+  /// When not empty, the map file written with the model, in the same whole-or-nothing
+  /// batch: line k + 1 holds polytope.origin of written vertex k (its input row).
+  std::string mapPath;
 };
 
 /// Writes <dir>/<name>.poi (the vertices, then the word "<name>.nor"), <dir>/f<name>.cel
@@ -48,10 +51,12 @@ struct WriteOptions {
 /// farthest vertex becomes vertex 0 (putFarthestFirst). Each normal is written at length
 /// 1 where its cell clears the viewer's incidence rule by kRequiredMargin, and longer
 /// where it needs to (normalLengths).
+/// With options.keepCoordinates, coordinates whose squared length the viewer cannot
+/// form (beyond about 1e154, or so small it vanishes) are refused.
 /// The model is then loaded from memory as the viewer would load it and checked
-/// (checkModelFrom); only a model that passes is written, by model::writeFilesWhole, so
-/// on any failure, a rename failing part-way included, an existing model of that name
-/// stays exactly as it was. False with
+/// (checkModelFrom); only a model that passes is written, with the map file if asked,
+/// by model::writeFilesWhole, so on any failure, a rename failing part-way or a crash
+/// included, an existing model of that name (and map) stays exactly as it was. False with
 /// "not writing <name>: <problem>" or "<path>: <problem>".
 /// requiredMargin is the incidence margin the check demands (see model_check.h).
 bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,

@@ -61,8 +61,8 @@ bool parseIndexRows(const std::vector<Line>& lines, size_t* at, long rows, long 
     for (long i = 1; i <= k; ++i) {
       long v = 0;
       if (!parseCount(words[i], &v) || v >= limit) {
-        return fail("refers to " + std::string(itemWhat) + " '" + model::printable(words[i]) + "', but there are " +
-                    std::to_string(limit));
+        return fail("refers to " + std::string(itemWhat) + " '" + model::printable(words[i]) +
+                    "', but there are " + std::to_string(limit));
       }
       row.push_back(static_cast<int>(v));
     }
@@ -76,6 +76,8 @@ bool parseIndexRows(const std::vector<Line>& lines, size_t* at, long rows, long 
 bool parseOff4(const std::string& text, const std::string& path, Off4* off, std::string* error) {
   std::vector<Line> lines;
   std::istringstream in(text);
+  // As a file's reader drops it: text taken from elsewhere (an upload) may start so too.
+  if (text.compare(0, 3, "\xef\xbb\xbf") == 0) in.ignore(3);
   std::string raw;
   for (int number = 1; std::getline(in, raw); ++number) {
     std::istringstream words(raw);
@@ -126,14 +128,17 @@ bool parseOff4(const std::string& text, const std::string& path, Off4* off, std:
 }
 
 bool readInputFile(const std::string& path, std::string* text, std::string* error) {
-  switch (model::readRegularFile(path, text)) {
+  switch (model::readTextFile(path, text)) {
     case model::FileRead::kRead:
       return true;
     case model::FileRead::kNotRegular:
       *error = "Cannot open " + path + ": not a regular file";
       return false;
-    case model::FileRead::kCannotOpen:
     case model::FileRead::kTooLong:
+      *error = path + ": larger than " + model::sizeLimitText(model::kMaxInputBytes) +
+               ", the most an input file may hold; not read";
+      return false;
+    case model::FileRead::kCannotOpen:
       break;
   }
   *error = "Cannot open " + path;
@@ -141,6 +146,19 @@ bool readInputFile(const std::string& path, std::string* text, std::string* erro
 }
 
 bool readOff4File(const std::string& path, Off4* off, std::string* error) {
+  // The first line is judged before the rest is read: a file that is no 4OFF at all is
+  // refused at once, however large.
+  std::string start;
+  if (model::readFileStart(path, 4096, &start) == model::FileRead::kRead) {
+    std::istringstream in(start);
+    // A line cut off by the end of the start is not judged.
+    for (std::string line, word; std::getline(in, line) && !in.eof();) {
+      std::istringstream words(line);
+      if (!(words >> word) || word[0] == '#') continue;
+      if (word != "4OFF") return parseOff4(line, path, off, error);
+      break;
+    }
+  }
   std::string text;
   return readInputFile(path, &text, error) && parseOff4(text, path, off, error);
 }

@@ -16,18 +16,25 @@ struct Line {
   std::vector<std::string> words;
 };
 
-// The file's non-blank lines split at spaces, tabs and commas.
+// The file's non-blank lines split at spaces, tabs and commas; between two commas an
+// empty field ("1,,0,0,0") is a word of its own, not a gap to close up.
 std::vector<Line> splitLines(const std::string& text) {
   std::vector<Line> lines;
   std::istringstream in(text);
   std::string raw;
   for (int number = 1; std::getline(in, raw); ++number) {
     for (char& c : raw) {
-      if (c == ',' || c == '\r' || c == '\t') c = ' ';
+      if (c == '\r' || c == '\t') c = ' ';
     }
-    std::istringstream words(raw);
     Line line{number, {}};
-    for (std::string w; words >> w;) line.words.push_back(w);
+    const bool commas = raw.find(',') != std::string::npos;
+    std::istringstream fields(raw + ",");
+    for (std::string field; std::getline(fields, field, ',');) {
+      std::istringstream words(field);
+      const size_t before = line.words.size();
+      for (std::string w; words >> w;) line.words.push_back(w);
+      if (commas && line.words.size() == before) line.words.push_back("");
+    }
     if (!line.words.empty()) lines.push_back(std::move(line));
   }
   return lines;
@@ -58,6 +65,10 @@ bool parseRow(const Line& line, model::Vec4* p, std::string* problem) {
     char* end = nullptr;
     errno = 0;
     (*p)[k] = std::strtod(word.c_str(), &end);
+    if (word.empty()) {
+      *problem = "field " + std::to_string(k + 1) + " is empty";
+      return false;
+    }
     if (*end != '\0') {
       *problem = "'" + model::printable(word) + "' is not a number";
       return false;
@@ -98,9 +109,10 @@ bool findRows(const std::vector<Line>& lines, const std::string& path, size_t* f
       return true;
     }
   }
-  // A first line that is not a row of numbers is a header.
+  // A first line with a word that is not a number is a header; one of numbers with an
+  // empty field among them is a row, refused as such.
   bool numbers = true;
-  for (const std::string& w : head.words) numbers = numbers && isNumber(w);
+  for (const std::string& w : head.words) numbers = numbers && (w.empty() || isNumber(w));
   if (!numbers) *first = 1;
   return true;
 }

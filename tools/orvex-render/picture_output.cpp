@@ -34,9 +34,12 @@ bool PictureOutput::open(const RenderOptions& options, std::string* error) {
 
 bool PictureOutput::add(const offscreen::RgbImage& image, int frame, std::string* error) {
   switch (kind_) {
-    case OutputKind::kPng:
-      return offscreen::writePng(frame == 0 ? output_ : frameFileName(output_, frame), image,
-                                 error);
+    case OutputKind::kPng: {
+      if (frame == 0) return offscreen::writePng(output_, image, error);
+      const std::string name = frameFileName(output_, frame);
+      std::string bytes;
+      return offscreen::encodePng(name, image, &bytes, error) && frames_.stage(name, bytes, error);
+    }
     case OutputKind::kGif:
       return gif_.add(image, error);
     case OutputKind::kMp4:
@@ -49,7 +52,7 @@ bool PictureOutput::add(const offscreen::RgbImage& image, int frame, std::string
 bool PictureOutput::finish(std::string* error) {
   if (kind_ == OutputKind::kGif) return gif_.finish(error);
   if (kind_ == OutputKind::kMp4 || kind_ == OutputKind::kWebm) return video_.finish(error);
-  return true;
+  return frames_.commit(error);
 }
 
 }  // namespace orvex::render_tool

@@ -129,6 +129,23 @@ TEST(PictureOutputTest, SpinsCloseTheirLoopAndAnimationsHoldEveryFrame) {
   }
   DGifCloseFile(gif, &error);
 
+  // Delays, read back in the file's centiseconds, add up to the true time: 6 frames at
+  // 30 a second take 20 cs, not 6 x 3 = 18 (nor 180, a unit slip).
+  args = spin;
+  args.insert(args.end(), {"--fps", "30", "-o", "timed.gif"});
+  ASSERT_EQ(render(args, dir).status, 0);
+  gif = DGifOpenFileName(dir.file("timed.gif").c_str(), &error);
+  ASSERT_NE(gif, nullptr) << GifErrorString(error);
+  ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+  std::vector<int> delays;
+  for (int f = 0; f < gif->ImageCount; ++f) {
+    GraphicsControlBlock control;
+    ASSERT_EQ(DGifSavedExtensionToGCB(gif, f, &control), GIF_OK);
+    delays.push_back(control.DelayTime);
+  }
+  EXPECT_EQ(delays, (std::vector<int>{3, 4, 3, 3, 4, 3}));
+  DGifCloseFile(gif, &error);
+
   // Videos: an MP4 of H.264 and a WebM of VP9, as browsers take them.
   for (const std::string& name : {std::string("spin.mp4"), std::string("spin.webm")}) {
     args = spin;

@@ -172,6 +172,13 @@ std::string takeOutput(const std::string& arg, const std::string& value, RenderO
                  "a file ending in .png, .gif, .mp4, .webm, .stl, .obj, .ply, .glb, .3mf, .svg "
                  "or .pdf");
   }
+  // ".gif" alone names a hidden file with no extension, which would take PNG frames.
+  const std::string base = value.substr(value.rfind('/') + 1);
+  OutputKind hidden;
+  if (base[0] == '.' && outputKindOf("x" + base, &hidden) &&
+      base.find('.', 1) == std::string::npos && base.size() > 1) {
+    return needs(arg, value, "a name before the extension " + base);
+  }
   o->output = value;
   return "";
 }
@@ -517,8 +524,12 @@ std::string checkSectionAndFrames(const RenderOptions& o) {
   }
   long increments = 0;
   for (const TurnStep& step : o.turns) increments += step.repeat;
-  if (increments > kMaxIncrements) {
-    return "the turns add up to " + std::to_string(increments) + " increments, more than " +
+  // A spin by the last turn applies it once more for every frame after the first.
+  const bool spinByTurn = o.frames > 1 && o.spinPlanes.empty() && !o.section.sweep;
+  const long spun = spinByTurn ? o.frames - 1 : 0;
+  if (increments + spun > kMaxIncrements) {
+    return "the turns add up to " + std::to_string(increments + spun) + " increments" +
+           (spun > 0 ? " with the " + std::to_string(spun) + " of --frames" : "") + ", more than " +
            std::to_string(kMaxIncrements);
   }
   return "";
@@ -541,6 +552,11 @@ std::string checkOutputAndSize(RenderOptions* o) {
     return "--background transparent needs a .png output";
   }
   if (video && o->size % 2 != 0) return "a video needs an even --size";
+  if (o->outputKind == OutputKind::kGif && o->fps > offscreen::GifWriter::kMaxFps) {
+    return "--fps " + std::to_string(o->fps) + ": a GIF shows at most " +
+           std::to_string(offscreen::GifWriter::kMaxFps) +
+           " frames a second (browsers slow faster ones down); use a video for more";
+  }
   // A GIF keeps every frame until its palette is chosen: refuse before drawing.
   const size_t frameBytes = static_cast<size_t>(o->size) * o->size * 4;
   const size_t gifFrames = static_cast<size_t>(std::max(o->frames, 1));
@@ -549,6 +565,16 @@ std::string checkOutputAndSize(RenderOptions* o) {
     return "a GIF of " + std::to_string(gifFrames) + " frames at --size " +
            std::to_string(o->size) + " needs more than 1 GiB; at most " +
            std::to_string(offscreen::GifWriter::kMaxFrameBytes / frameBytes) + " frames";
+  }
+  const double memory = pictureMemory(*o);
+  if (memory > kMaxPictureMemory) {
+    char amount[32];
+    std::snprintf(amount, sizeof amount, "%.1f GiB", memory / (1 << 30));
+    return "--size " + std::to_string(o->size) +
+           (o->aa > 1 ? " with --aa " + std::to_string(o->aa) : "") + " needs about " + amount +
+           " of memory to draw and write, more than the " +
+           std::to_string(static_cast<int>(kMaxPictureMemory / (1 << 30))) +
+           " GiB orvex-render allows; choose a smaller --size" + (o->aa > 1 ? " or --aa" : "");
   }
   return "";
 }
@@ -568,6 +594,30 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
   if (error->empty()) *error = checkOutputAndSize(options);
   if (error->empty()) *error = checkExportOptions(*options);
   return error->empty() ? RenderAction::kRun : RenderAction::kError;
+}
+
+double pictureMemory(const RenderOptions& o) {
+  // Bytes a pixel, measured: the drawn picture with its depth buffer and read-back copy;
+  // the two extra copies of a transparent one; the encoders' frames and look-ahead.
+  constexpr double kFixed = 100.0 * (1 << 20), kDrawn = 14, kTransparent = 7, kMp4 = 28,
+                   kWebm = 110, kGifFrame = 4;
+  const double drawn = static_cast<double>(o.size) * o.aa * o.size * o.aa;
+  const double pixels = static_cast<double>(o.size) * o.size;
+  double bytes = kFixed + kDrawn * drawn + (o.transparent ? kTransparent * pixels : 0.0);
+  switch (o.outputKind) {
+    case OutputKind::kPng:
+      break;
+    case OutputKind::kGif:
+      bytes += kGifFrame * pixels * std::max(o.frames, 1);
+      break;
+    case OutputKind::kMp4:
+      bytes += kMp4 * pixels;
+      break;
+    case OutputKind::kWebm:
+      bytes += kWebm * pixels;
+      break;
+  }
+  return bytes;
 }
 
 std::string frameFileName(const std::string& output, int number) {
@@ -604,8 +654,11 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                      .stl, .obj (with FILE.mtl), .ply, .glb (binary glTF) or\n"
          "                      .3mf a 3D model; .svg or .pdf a vector figure.\n"
          "                      Other extensions are refused. Written whole or not at\n"
-         "                      all, through a symlink; never over a device, directory,\n"
-         "                      FIFO or the model's own files\n"
+         "                      all (a sequence of frames together), through a symlink;\n"
+         "                      never over a device, directory, FIFO or the model's own\n"
+         "                      files. A picture needing more than about 3 GiB (--size\n"
+         "                      times --aa across at 14 bytes a pixel, plus 110 a pixel\n"
+         "                      for .webm, 28 for .mp4) is refused\n"
          "  --size N            width and height in pixels (default: the Width setting);\n"
          "                      even for a video\n"
          "  --turn ANGLES       one rotation increment: six angles in radians (or in\n"
@@ -616,15 +669,17 @@ std::string renderUsageText(const std::string& defaultDataDir) {
          "                      is 0,-0.005dx,0.005dy,0,0,0; another button's drag is\n"
          "                      0,0,0,-0.005dx,0.005dy,0.\n"
          "  --repeat N          apply the preceding --turn N times (default 1), as a spin\n"
-         "                      applies it once per frame; 0 skips it. All turns together\n"
-         "                      apply at most 1000000 increments\n"
+         "                      applies it once per frame; 0 skips it. All turns together,\n"
+         "                      with one a frame after the first, apply at most 1000000\n"
+         "                      increments\n"
          "  --frames N          N pictures of a spin (1 to 9999): the view above, then the\n"
          "                      last --turn applied once more for each next one. PNG\n"
          "                      frames are numbered: FILE-0001.png, FILE-0002.png, ...\n"
          "  --spin PLANES       with --frames N: a seamless loop, one whole turn in each\n"
          "                      named plane (xw, or xw,yz for a double rotation) spread\n"
          "                      over the N frames, starting from the turned view\n"
-         "  --fps N             frames a second of a GIF or video (default 25)\n"
+         "  --fps N             frames a second of a GIF or video (default 25, at most 100;\n"
+         "                      a GIF at most 50, whole centiseconds that keep the total)\n"
          "Styles (the default is exactly the viewer's picture):\n"
          "  --cells all         draw every cell, not only those facing the viewer in\n"
          "                      four-space (--cells facing, the default)\n"

@@ -10,6 +10,7 @@
 #include "export/vector_figure.h"
 #include "render/picture_style.h"
 #include "render/facing.h"
+#include "render/picture_style.h"
 #include "view4d/projections.h"
 #include "view4d/transform4.h"
 
@@ -55,6 +56,8 @@ struct ExportOptions {
   bool struts = false;       // the drawn edges and vertices as bars and balls
   double strutRadius = 0.0;  // millimetres; 0: 1% of the print size
 };
+/// The most memory orvex-render lets a picture take, by pictureMemory's estimate.
+constexpr double kMaxPictureMemory = 3.0 * (1 << 30);
 
 struct RenderOptions {
   config::Settings settings;  // orvex.cfg, then the viewer's switches and model name
@@ -71,7 +74,7 @@ struct RenderOptions {
   render::PictureStyle style;
   bool transparent = false;  // --background transparent: PNG with alpha
   int aa = 1;                // --aa: N × N samples a pixel
-  bool facingOn = false;  // --facing: turn a cell, polygon, edge or vertex to face
+  bool facingOn = false;     // --facing: turn a cell, polygon, edge or vertex to face
   render::Facing facing = render::Facing::kCell;  // the viewer before any --turn
   bool oblique = false;   // --view oblique: the explorer's opening turn comes first
   bool schlegel = false;  // --projection schlegel (projection is then kPerspective)
@@ -93,6 +96,11 @@ RenderAction parseRenderOptions(int argc, const char* const* argv, RenderOptions
 bool parseNormal(const std::string& text, model::Vec4* normal);
 
 bool parsePlaneAngles(const std::string& text, view4d::PlaneAngles* angles);
+
+/// The memory, in bytes, drawing and writing options' pictures takes, as measured with
+/// Mesa's software renderer and this system's encoders: the drawn picture (--size times
+/// --aa across) and its copies, and the encoder's or the GIF's own.
+double pictureMemory(const RenderOptions& options);
 
 /// The output kind for name's extension (case ignored); false for one it cannot write.
 bool outputKindOf(const std::string& name, OutputKind* kind);

@@ -36,13 +36,31 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
   const std::string models = std::string(ORVEX_MODELS_DIR);
   const std::vector<Case> cases = {
       {{"--bogus"}, "orvex-render: unknown option '--bogus' (see --help)\n"},
-      {{"--size", "-4"}, "orvex-render: --size needs a whole number of pixels from 1 to 16384, "
-                         "not '-4'\n"},
+      {{"--size", "-4"},
+       "orvex-render: --size needs a whole number of pixels from 1 to 16384, "
+       "not '-4'\n"},
       {{"--frames", "2"}, "orvex-render: --frames needs a --turn or a --spin to spin by\n"},
       {{"-o", "spin.jpg"}, "orvex-render: -o needs a file ending in .png, .gif, .mp4, .webm, "
                            ".stl, .obj, .ply, .glb, .3mf, .svg or .pdf, not 'spin.jpg'\n"},
       {{"--turn", "0,0,0,1,0,0", "--repeat", "999999", "--turn", "0,0,0,1,0,0", "--repeat", "2"},
        "orvex-render: the turns add up to 1000001 increments, more than 1000000\n"},
+      // The frames of a spin apply the last turn too.
+      {{"--turn", "0,0,0,1,0,0", "--repeat", "999990", "--frames", "12"},
+       "orvex-render: the turns add up to 1000001 increments with the 11 of --frames, more "
+       "than 1000000\n"},
+      // Refused before drawing, by the memory it would take.
+      {{"--size", "4096", "--aa", "4"},
+       "orvex-render: --size 4096 with --aa 4 needs about 3.6 GiB of memory to draw and "
+       "write, more than the 3 GiB orvex-render allows; choose a smaller --size or --aa\n"},
+      {{"c8", "--size", "8192", "--spin", "xw", "--frames", "2", "-o", "big.webm"},
+       "orvex-render: --size 8192 needs about 7.8 GiB of memory to draw and write, more than "
+       "the 3 GiB orvex-render allows; choose a smaller --size\n"},
+      {{"c8", "--spin", "xw", "--frames", "2", "--fps", "51", "-o", "fast.gif"},
+       "orvex-render: --fps 51: a GIF shows at most 50 frames a second (browsers slow faster "
+       "ones down); use a video for more\n"},
+      {{"-o", "out/.gif"},
+       "orvex-render: -o needs a name before the extension .gif, not "
+       "'out/.gif'\n"},
       {{"nosuch"}, "orvex-render: Cannot open file" + models + "/nosuch.poi\n"},
       {{"c8", "-o", "no/such/dir/x.png"}, ""},
       {{"--section", "half"},
@@ -82,13 +100,32 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.png"}) << call;
     EXPECT_EQ(testing::readText(dir.file("keep.png")), "old content") << call;
   }
+  // A sequence of frames is replaced whole: the fourth frame's rename failing puts the
+  // three before it back.
+  {
+    TempDir dir;
+    std::vector<std::string> frames;
+    for (int f = 1; f <= 6; ++f) {
+      frames.push_back(frameFileName("keep.png", f));
+      testing::writeText(dir.file(frames.back()), "old content");
+    }
+    const testing::RunResult r = runProgram(
+        render({"c8", "--size", "16", "--spin", "xw", "--frames", "6", "-o", "keep.png"}),
+        dir.path(), ::orvex::testing::failing("RENAME", "keep-0004"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "orvex-render: keep-0004.png: cannot write: Input/output error\n");
+    EXPECT_EQ(dir.entries(), frames) << "no temporary left";
+    for (const std::string& frame : frames) {
+      EXPECT_EQ(testing::readText(dir.file(frame)), "old content") << frame;
+    }
+  }
   // Animations are staged beside their target too: a failed rename keeps the old one.
   for (const char* output : {"keep.gif", "keep.mp4"}) {
     TempDir dir;
     testing::writeText(dir.file(output), "old content");
-    const testing::RunResult r = runProgram(
-        render({"c8", "--size", "16", "--spin", "xw", "--frames", "2", "-o", output}), dir.path(),
-        ::orvex::testing::failing("RENAME", output));
+    const testing::RunResult r =
+        runProgram(render({"c8", "--size", "16", "--spin", "xw", "--frames", "2", "-o", output}),
+                   dir.path(), ::orvex::testing::failing("RENAME", output));
     EXPECT_EQ(r.status, 1) << output;
     EXPECT_EQ(r.err.rfind(std::string("orvex-render: ") + output + ": cannot write: ", 0), 0u)
         << r.err;
@@ -97,14 +134,42 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
   }
 }
 
+// SIGTERM or SIGHUP while a GIF, a video or a sequence of frames is being written: the
+// old files stay and no temporary is left.
+TEST(RenderToolTest, ASignalWhileWritingLeavesTheOldFilesAndNoTemporary) {
+  // The signal goes as soon as a temporary is there, the picture still being drawn.
+  const std::string script =
+      "\"$@\" & for i in $(seq 3000); do ls -A | grep -q '^\\.orvex-[0-9]' && break; "
+      "sleep 0.01; done; kill -$SIG $!; wait $!; echo $?";
+  struct Case {
+    const char* output;
+    const char* signal;
+    const char* status;  // the shell's 128 + the signal's number
+    const char* old;     // the file kept
+  };
+  const Case cases[] = {{"spin.gif", "TERM", "143\n", "spin.gif"},
+                        {"spin.webm", "HUP", "129\n", "spin.webm"},
+                        {"spin.png", "TERM", "143\n", "spin-0001.png"}};
+  for (const Case& c : cases) {
+    TempDir dir;
+    testing::writeText(dir.file(c.old), "old content");
+    const testing::RunResult r =
+        runProgram({"/bin/sh", "-c", script, "sh", renderBinary(), "c8", "--size", "96", "--spin",
+                    "xw", "--frames", "400", "-o", c.output},
+                   dir.path(), {std::string("SIG=") + c.signal});
+    EXPECT_EQ(r.out, c.status) << c.output << ": ended by the signal";
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{c.old}) << c.output;
+    EXPECT_EQ(testing::readText(dir.file(c.old)), "old content") << c.output;
+  }
+}
+
 // The sanitizers reserve far more address space than any limit a test could set.
 #if !defined(__SANITIZE_ADDRESS__)
 TEST(RenderToolTest, OutOfMemoryIsOneLineAndStatusOne) {
   TempDir dir;
-  const testing::RunResult r =
-      runProgram({"/bin/sh", "-c", "ulimit -v 3000000; exec \"$0\" \"$@\"", renderBinary(), "c8",
-                  "--size", "16384", "-o", "big.png"},
-                 dir.path());
+  const testing::RunResult r = runProgram({"/bin/sh", "-c", "ulimit -v 1500000; exec \"$0\" \"$@\"",
+                                           renderBinary(), "c8", "--size", "8192", "-o", "big.png"},
+                                          dir.path());
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "orvex-render: out of memory\n");
   EXPECT_TRUE(dir.entries().empty());
