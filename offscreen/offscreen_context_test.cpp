@@ -58,7 +58,7 @@ TEST(OffscreenContextTest, RefusesSizesItCannotMake) {
   EXPECT_EQ(OffscreenContext::create(0, 10, &error), nullptr);
   EXPECT_EQ(error, "offscreen OpenGL: size 0x10 is not positive");
   EXPECT_EQ(OffscreenContext::create(1 << 20, 8, &error), nullptr);
-  EXPECT_NE(error.find("exceeds the largest renderbuffer"), std::string::npos) << error;
+  EXPECT_NE(error.find("exceeds the largest framebuffer"), std::string::npos) << error;
 }
 
 }  // namespace
