@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/vec.h"
+#include "render/screen_depth.h"
 
 namespace orvex::render {
 
@@ -19,6 +20,9 @@ class DrawSink {
   virtual void begin(Primitive primitive) = 0;
   virtual void vertex(const model::Vec3& v) = 0;
   virtual void end() = 0;
+  /// Where the sink's window lies, if it draws into one: what the hidden-polygon skip
+  /// needs to prove a polygon invisible. False (the default): every polygon is sent.
+  virtual bool screen(ScreenTransform* /*transform*/) const { return false; }
 };
 
 }  // namespace orvex::render
