@@ -39,9 +39,17 @@ bool hasExtension(const char* list, const char* name) {
 // largest depth buffer (GLX sorts depth larger first; EGL would sort it smaller first),
 // then the smallest stencil. Without such a configuration, one with alpha.
 bool chooseWindowConfig(EGLDisplay display, EGLConfig* chosen) {
-  const EGLint wanted[] = {EGL_RED_SIZE,     8, EGL_GREEN_SIZE,      8,
-                           EGL_BLUE_SIZE,    8, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                           EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_NONE};
+  const EGLint wanted[] = {EGL_RED_SIZE,
+                           8,
+                           EGL_GREEN_SIZE,
+                           8,
+                           EGL_BLUE_SIZE,
+                           8,
+                           EGL_RENDERABLE_TYPE,
+                           EGL_OPENGL_BIT,
+                           EGL_SURFACE_TYPE,
+                           EGL_PBUFFER_BIT,
+                           EGL_NONE};
   EGLint count = 0;
   if (!eglChooseConfig(display, wanted, nullptr, 0, &count) || count < 1) return false;
   std::vector<EGLConfig> configs(count);

@@ -63,8 +63,9 @@ struct CellView {
 // The projected cell is convex (the orthographic image of a convex cell), so a polygon
 // facing away from the eye lies behind one of the cell's own polygons that faces it,
 // provided the cell is closed and neither the near nor the far plane cuts it: every
-// point of the cell beyond the near plane also puts the eye outside it. The centre is the mean of its
-// polygons' vertices, shared ones counted once per polygon (still a point inside).
+// point of the cell beyond the near plane also puts the eye outside it. The centre is the
+// mean of its polygons' vertices, shared ones counted once per polygon (still a point
+// inside).
 // reach bounds the size of every projected coordinate.
 CellView viewOfCell(const model::IndexList& cell, const model::IndexListArray& polygons,
                     const model::Vec3List& p, const Vec3& offset, const Vec3& eye, double reach,
@@ -123,8 +124,8 @@ class HiddenPolygons {
 
   // hidden[j] for polygon j of the cell.
   const std::vector<char>& find(const model::IndexList& cell, const model::IndexListArray& polygons,
-                                const model::Vec3List& p, const CellView& view,
-                                const Vec3& offset, const Vec3& eye) {
+                                const model::Vec3List& p, const CellView& view, const Vec3& offset,
+                                const Vec3& eye) {
     const int k = cell.count;
     hidden_.assign(k, 0);
     windows_.resize(k);
@@ -149,7 +150,7 @@ class HiddenPolygons {
       Vec3 n = windowNormal(window);
       if (model::dot(window[0] - centre, n) < 0.0) n = -1.0 * n;
       DepthPlane plane;
-      if (!hidden_[j] && n.z < 0.0 && depthPlaneOf(window, n, &plane)) fronts_.push_back(plane);
+      if (n.z < 0.0 && depthPlaneOf(window, n, &plane)) fronts_.push_back(plane);
       normals_[j] = n;
     }
     if (!any) return hidden_;

@@ -109,8 +109,8 @@ bool deeperThanFrontAtEveryPixel(const std::vector<Vec3>& back, const DepthPlane
     const double da = backPlane.a - front.a, db = backPlane.b - front.b;
     const double slack = kDepthSlack +
                          kGradientSlack * windowSize *
-                             (std::abs(backPlane.a) + std::abs(backPlane.b) +
-                              std::abs(front.a) + std::abs(front.b)) +
+                             (std::abs(backPlane.a) + std::abs(backPlane.b) + std::abs(front.a) +
+                              std::abs(front.b)) +
                          kSnap * (std::abs(da) + std::abs(db));
     bool clear = true;
     for (size_t i = 0; i < n; ++i) {
