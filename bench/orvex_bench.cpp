@@ -77,6 +77,10 @@ class TriangleRecorder : public render::DrawSink {
     polygon_.clear();
   }
   void vertex(const model::Vec3& v) override { polygon_.push_back(v); }
+  // The current context's window, so the recorded frame skips what the drawn one skips.
+  bool screen(render::ScreenTransform* transform) const override {
+    return render::GlSink().screen(transform);
+  }
   void end() override {
     const size_t n = polygon_.size();
     for (size_t i = 0; i + 2 < n; ++i) {

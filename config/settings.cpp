@@ -224,14 +224,15 @@ render::DrawSettings drawSettingsOf(const Settings& settings) {
 render::SceneSettings sceneSettingsOf(const Settings& settings) {
   render::SceneSettings scene;
   scene.clip = settings.clip;
-  // GL keeps the plane in floats, where 1e39 overflows and 1e-46 vanishes. Scaled by a
-  // positive factor the plane keeps the same side, so its largest coefficient is made 1
-  // and every finite plane cuts as its doubles say.
+  // GL keeps the plane in floats, where 1e39 overflows and 1e-46 vanishes, and multiplies
+  // it by coordinates. Only a plane whose largest coefficient lies outside 2^-60 .. 2^60 is
+  // scaled, by a power of two (exact, and the plane keeps its side) to a largest of 0.5 to
+  // 1; every other plane reaches GL exactly as written.
   double largest = 0.0;
   for (double c : settings.clipPlane) largest = std::max(largest, std::fabs(c));
-  for (int k = 0; k < 4; ++k) {
-    scene.clipPlane[k] = largest > 0.0 ? settings.clipPlane[k] / largest : 0.0;
-  }
+  int exponent = 0;
+  if (largest > 0.0 && (largest > 0x1p60 || largest < 0x1p-60)) std::frexp(largest, &exponent);
+  for (int k = 0; k < 4; ++k) scene.clipPlane[k] = std::ldexp(settings.clipPlane[k], -exponent);
   return scene;
 }
 

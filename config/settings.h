@@ -63,8 +63,10 @@ constexpr int kMaxWidth = 16384;
 /// A Width of 0 or less is passed on; GLUT then keeps its default window size.
 bool checkSettings(const Settings& settings, std::string* error);
 
-/// What a frame and the scene read of the settings; the clip plane scaled so that its
-/// largest coefficient has magnitude 1 (the same plane, facing the same way).
+/// What a frame and the scene read of the settings. The clip plane is as given unless its
+/// largest coefficient is beyond 2^60 or below 2^-60 in magnitude; such a plane is scaled
+/// by a power of two to a largest coefficient of 0.5 to 1 (the same plane, facing the
+/// same way), so that GL's floats hold it.
 render::DrawSettings drawSettingsOf(const Settings& settings);
 render::SceneSettings sceneSettingsOf(const Settings& settings);
 

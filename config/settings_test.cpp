@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "tests/temp_dir.h"
@@ -208,6 +209,35 @@ TEST(CommandLineTest, SwitchesAreJudgedBySecondCharacterAndLastModelWins) {
   Settings w;
   EXPECT_EQ(apply({"c8", "--help"}, &w), CommandLineAction::kHelp);
   EXPECT_EQ(apply({"--version"}, &w), CommandLineAction::kVersion);
+}
+
+TEST(SceneSettingsTest, ClipPlaneReachesGlAsWrittenUnlessFloatsCannotHoldIt) {
+  struct Case {
+    double plane[4];
+    double scale;  // what the plane reaches GL multiplied by
+  };
+  const Case cases[] = {
+      // Ordinary planes, however uneven, are not touched: a division would round them.
+      {{0.1, -0.7, 0.3, 0.45}, 1.0},
+      {{3.0, 7.0, -11.0, 0.1}, 1.0},
+      {{1e-3, 0.0, 0.0, 2.5e-9}, 1.0},
+      {{0x1p60, 1.0, 0.0, 0.0}, 1.0},
+      {{0x1p-60, 0.0, 0.0, 0.0}, 1.0},
+      {{0.0, 0.0, 0.0, 0.0}, 1.0},
+      // Beyond float range, or nearly: scaled by a power of two to a largest of 0.5 to 1.
+      {{1e39, -3e38, 0.0, 1.0}, 0x1p-130},
+      {{0x1.8p61, 0.0, 0.0, 0.0}, 0x1p-62},
+      {{1e-46, 0.0, 0.0, -4e-47}, 0x1p152},
+      {{0.0, -0x1p-61, 0.0, 0.0}, 0x1p60},
+  };
+  for (const Case& c : cases) {
+    Settings s;
+    std::copy(c.plane, c.plane + 4, s.clipPlane);
+    const render::SceneSettings scene = sceneSettingsOf(s);
+    for (int k = 0; k < 4; ++k) {
+      EXPECT_EQ(scene.clipPlane[k], c.plane[k] * c.scale) << c.plane[0] << " coefficient " << k;
+    }
+  }
 }
 
 }  // namespace

@@ -134,19 +134,22 @@ bool loadModelFrom(const TextSource& source, const std::string& dataDir, const s
           "the normal of cell " + std::to_string(c) + " is too short or too long to scale", error);
     }
   }
-  // Every vertex, not only vertex 0: one whose coordinates overflow when scaled draws
-  // nothing at all. One that comes out tiny is drawn at the origin, where it belongs.
-  // Checked on copies so a refusal scales nothing.
+  // Every vertex, not only vertex 0: each is turned, offset and handed to GL in floats,
+  // which a vertex far beyond vertex 0 overflows, and then nothing at all is drawn (Mesa
+  // draws nothing from 1e38). Within 2^59 per coordinate a vertex, however turned, stays
+  // within 2^60, and its products with a clip plane (held within 2^60 too) within floats.
+  // One that comes out tiny is drawn at the origin, where it belongs. Checked on copies so
+  // a refusal scales nothing.
   const double s = 1.0 / std::sqrt(squared);
   for (int i = 0; i < vertices.count; ++i) {
     Vec4 scaled = vertices[i];
     scaled.scale(s);
-    if (!(std::isfinite(scaled.x) && std::isfinite(scaled.y) && std::isfinite(scaled.z) &&
-          std::isfinite(scaled.w))) {
+    bool drawable = true;
+    for (int k = 0; k < 4; ++k) drawable = drawable && std::fabs(scaled[k]) <= kFarthestCoordinate;
+    if (!drawable) {
       return refuse(vertexPath,
                     "vertex " + std::to_string(i) +
-                        " is too far from the origin to scale by the length of "
-                        "vertex 0",
+                        " is too far from the origin to scale by the length of vertex 0",
                     error);
     }
   }

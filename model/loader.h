@@ -24,6 +24,10 @@ std::vector<std::string> modelFilePaths(const std::string& dataDir, const std::s
 /// byte-order mark is dropped (readTextFile).
 bool readModelText(const std::string& path, std::string* text, std::string* refusal);
 
+/// The largest coordinate a vertex may have once scaled (2^59): beyond it GL's floats could
+/// overflow, and the vertex is refused as too far from the origin.
+constexpr double kFarthestCoordinate = 0x1p59;
+
 /// Loads model `name` from dataDir into *model and sizes *projectedVertices to one zero
 /// entry per vertex. Scales the vertices so vertex 0 has length 1, derives cellVertices
 /// and cellPolygons from the normals as written, then scales the normals to length 1.

@@ -152,6 +152,12 @@ TEST(LoaderTest, RefusesUnsafeFilesWithOneLineNamingFileAndProblem) {
        "the normals file name 'simplex.nor\\x00x' holds a NUL byte"},
       {"s.poi", "5 0\n1e-10 0 0 0\n0 4 0 0\n0 0 1e300 0\n0 0 0 4\n-1 -1 -1 -1\nsimplex.nor\n",
        "vertex 2 is too far from the origin to scale by the length of vertex 0"},
+      // Finite once scaled, but beyond what GL's floats can draw, turned any way.
+      {"s.poi", "5 0\n2 0 0 0\n0 4e100 0 0\n0 0 4 0\n0 0 0 4\n-1 -1 -1 -1\nsimplex.nor\n",
+       "vertex 1 is too far from the origin to scale by the length of vertex 0"},
+      {"s.poi",
+       "5 0\n1 0 0 0\n0 4 0 0\n0 0 -576460752303423616 0\n0 0 0 4\n-1 -1 -1 -1\nsimplex.nor\n",
+       "vertex 2 is too far from the origin to scale by the length of vertex 0"},
       {"fs.cel", std::string("1\n3 1\0 2 3\n", 11),
        "'1\\x00' on line 2 is not an integer (vertex 0 of polygon 0)"},
       {"fs.cel", "1\n99999 1 2 3\n",
@@ -226,6 +232,19 @@ TEST(LoaderTest, TrailingContentIsIgnoredAndDenormalsAreNumbers) {
   EXPECT_TRUE(l.ok) << l.error;
   EXPECT_EQ(l.model.polygons->count, 3);
   EXPECT_GT((*l.model.vertices)[4].x, 0.0);
+
+  // The farthest drawable coordinate, 2^59 times vertex 0's length, still loads.
+  {
+    std::string far = kVertices;
+    far.replace(far.find("0 0 4 0"), 7, "0 0 -1152921504606846976 0");
+    TempDir farDir;
+    farDir.write("s.poi", far);
+    farDir.write("fs.cel", kPolygons);
+    farDir.write("simplex.nor", kNormals);
+    Loaded f;
+    load(farDir, "s", &f);
+    EXPECT_TRUE(f.ok) << f.error;
+  }
 
   // A vertex whose squared length underflows still scales to a finite point.
   vertices.replace(vertices.find("1e-310"), 6, "1e-200");

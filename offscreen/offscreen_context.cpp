@@ -6,26 +6,20 @@
 #include <GL/glext.h>
 
 #include <cstring>
+#include <tuple>
+#include <vector>
 
 namespace orvex::offscreen {
 
-// The framebuffer-object entry points are not part of the GL 1.x ABI libGL exports,
-// so they are looked up once the context exists.
+// An EGL pbuffer, not a framebuffer object: Mesa draws a window-system buffer upside down
+// compared with a framebuffer object, and pixels on polygon edges and depth ties follow
+// the orientation. A pbuffer is drawn exactly as the viewer's window is.
 struct OffscreenContext::Egl {
   EGLDisplay display = EGL_NO_DISPLAY;
   EGLContext context = EGL_NO_CONTEXT;
-  PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
-  PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
-  PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
-  PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
-  PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
-  PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
-  PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
-  PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
-  PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+  EGLSurface surface = EGL_NO_SURFACE;
 
-  bool open(std::string* error);
-  bool lookUpFramebuffers();
+  bool open(int width, int height, std::string* error);
 };
 
 namespace {
@@ -38,6 +32,52 @@ bool hasExtension(const char* list, const char* name) {
     if (startsWord && (p[n] == ' ' || p[n] == '\0')) return true;
   }
   return false;
+}
+
+// The configuration GLUT's GLUT_DOUBLE | GLUT_DEPTH window gets from GLX on the same
+// Mesa: 8-bit red, green and blue without alpha (a 24-bit visual), one sample, and the
+// largest depth buffer (GLX sorts depth larger first; EGL would sort it smaller first),
+// then the smallest stencil. Without such a configuration, one with alpha.
+bool chooseWindowConfig(EGLDisplay display, EGLConfig* chosen) {
+  const EGLint wanted[] = {EGL_RED_SIZE,
+                           8,
+                           EGL_GREEN_SIZE,
+                           8,
+                           EGL_BLUE_SIZE,
+                           8,
+                           EGL_RENDERABLE_TYPE,
+                           EGL_OPENGL_BIT,
+                           EGL_SURFACE_TYPE,
+                           EGL_PBUFFER_BIT,
+                           EGL_NONE};
+  EGLint count = 0;
+  if (!eglChooseConfig(display, wanted, nullptr, 0, &count) || count < 1) return false;
+  std::vector<EGLConfig> configs(count);
+  if (!eglChooseConfig(display, wanted, configs.data(), count, &count)) return false;
+  auto attribute = [&](EGLConfig config, EGLint name) {
+    EGLint value = 0;
+    eglGetConfigAttrib(display, config, name, &value);
+    return value;
+  };
+  bool found = false;
+  std::tuple<bool, EGLint, EGLint> best;
+  for (int i = 0; i < count; ++i) {
+    const EGLConfig c = configs[i];
+    if (attribute(c, EGL_RED_SIZE) != 8 || attribute(c, EGL_GREEN_SIZE) != 8 ||
+        attribute(c, EGL_BLUE_SIZE) != 8 || attribute(c, EGL_SAMPLES) != 0 ||
+        attribute(c, EGL_DEPTH_SIZE) == 0) {
+      continue;
+    }
+    const std::tuple<bool, EGLint, EGLint> rank{attribute(c, EGL_ALPHA_SIZE) == 0,
+                                                attribute(c, EGL_DEPTH_SIZE),
+                                                -attribute(c, EGL_STENCIL_SIZE)};
+    if (!found || rank > best) {
+      found = true;
+      best = rank;
+      *chosen = c;
+    }
+  }
+  return found;
 }
 
 template <typename Fn>
@@ -54,8 +94,8 @@ std::string eglFailure(const char* step) {
 
 }  // namespace
 
-// Mesa's surfaceless display with a desktop-GL compatibility context made current.
-bool OffscreenContext::Egl::open(std::string* error) {
+// Mesa's surfaceless display with a desktop-GL compatibility context current on a pbuffer.
+bool OffscreenContext::Egl::open(int width, int height, std::string* error) {
   const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
   if (!hasExtension(clientExtensions, "EGL_MESA_platform_surfaceless")) {
     *error =
@@ -87,12 +127,9 @@ bool OffscreenContext::Egl::open(std::string* error) {
     *error = eglFailure("eglBindAPI(EGL_OPENGL_API)");
     return false;
   }
-  const EGLint configAttributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE,
-                                     EGL_PBUFFER_BIT, EGL_NONE};
   EGLConfig config = nullptr;
-  EGLint configs = 0;
-  if (!eglChooseConfig(display, configAttributes, &config, 1, &configs) || configs < 1) {
-    *error = eglFailure("eglChooseConfig(desktop OpenGL)");
+  if (!chooseWindowConfig(display, &config)) {
+    *error = "offscreen OpenGL: no pbuffer configuration with 8-bit red, green and blue";
     return false;
   }
   // The fixed-function pipeline the scene is built on lives only in the compatibility
@@ -104,49 +141,27 @@ bool OffscreenContext::Egl::open(std::string* error) {
     *error = eglFailure("eglCreateContext(compatibility profile)");
     return false;
   }
+  // Current without a surface first, to learn the largest buffer before making one: EGL's
+  // own pbuffer limit is Mesa's nominal 4096, which it does not hold to.
   if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) {
     *error = eglFailure("eglMakeCurrent(no surface)");
     return false;
   }
-  return true;
-}
-
-bool OffscreenContext::Egl::lookUpFramebuffers() {
-  return lookUp("glGenFramebuffers", &genFramebuffers) &&
-         lookUp("glBindFramebuffer", &bindFramebuffer) &&
-         lookUp("glDeleteFramebuffers", &deleteFramebuffers) &&
-         lookUp("glGenRenderbuffers", &genRenderbuffers) &&
-         lookUp("glBindRenderbuffer", &bindRenderbuffer) &&
-         lookUp("glDeleteRenderbuffers", &deleteRenderbuffers) &&
-         lookUp("glRenderbufferStorage", &renderbufferStorage) &&
-         lookUp("glFramebufferRenderbuffer", &framebufferRenderbuffer) &&
-         lookUp("glCheckFramebufferStatus", &checkFramebufferStatus);
-}
-
-bool OffscreenContext::attachFramebuffer(std::string* error) {
-  Egl& egl = *egl_;
   GLint largest = 0;
   glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
-  if (width_ > largest || height_ > largest) {
-    *error = "offscreen OpenGL: size " + std::to_string(width_) + "x" + std::to_string(height_) +
-             " exceeds the largest renderbuffer, " + std::to_string(largest);
+  if (width > largest || height > largest) {
+    *error = "offscreen OpenGL: size " + std::to_string(width) + "x" + std::to_string(height) +
+             " exceeds the largest framebuffer, " + std::to_string(largest);
     return false;
   }
-  egl.genFramebuffers(1, &framebuffer_);
-  egl.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
-  egl.genRenderbuffers(1, &colour_);
-  egl.bindRenderbuffer(GL_RENDERBUFFER, colour_);
-  egl.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width_, height_);
-  egl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
-  egl.genRenderbuffers(1, &depth_);
-  egl.bindRenderbuffer(GL_RENDERBUFFER, depth_);
-  egl.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width_, height_);
-  egl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
-  const GLenum status = egl.checkFramebufferStatus(GL_FRAMEBUFFER);
-  if (status != GL_FRAMEBUFFER_COMPLETE) {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%04x", status);
-    *error = std::string("offscreen OpenGL: framebuffer incomplete (status ") + code + ")";
+  const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+  surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
+  if (surface == EGL_NO_SURFACE) {
+    *error = eglFailure("eglCreatePbufferSurface");
+    return false;
+  }
+  if (!eglMakeCurrent(display, surface, surface, context)) {
+    *error = eglFailure("eglMakeCurrent(pbuffer)");
     return false;
   }
   return true;
@@ -163,31 +178,20 @@ std::unique_ptr<OffscreenContext> OffscreenContext::create(int width, int height
   ctx->egl_ = std::make_unique<Egl>();
   ctx->width_ = width;
   ctx->height_ = height;
-  if (!ctx->egl_->open(error)) return nullptr;
-  if (!ctx->egl_->lookUpFramebuffers()) {
-    *error = "offscreen OpenGL: framebuffer objects are not available";
-    return nullptr;
-  }
-  if (!ctx->attachFramebuffer(error)) return nullptr;
-  glDrawBuffer(GL_COLOR_ATTACHMENT0);
-  glReadBuffer(GL_COLOR_ATTACHMENT0);
-  // A window gets this viewport when first made current; a surfaceless context does not.
+  if (!ctx->egl_->open(width, height, error)) return nullptr;
+  // The viewer reads nothing back; here the picture is read from the buffer drawn.
+  glReadBuffer(GL_BACK);
   glViewport(0, 0, width, height);
   return ctx;
 }
 
 OffscreenContext::~OffscreenContext() {
   if (!egl_) return;
-  if (egl_->context != EGL_NO_CONTEXT) {
-    if (framebuffer_ != 0) {
-      egl_->bindFramebuffer(GL_FRAMEBUFFER, 0);
-      egl_->deleteFramebuffers(1, &framebuffer_);
-    }
-    const GLuint renderbuffers[] = {colour_, depth_};
-    if (colour_ != 0 || depth_ != 0) egl_->deleteRenderbuffers(2, renderbuffers);
+  if (egl_->display != EGL_NO_DISPLAY) {
     eglMakeCurrent(egl_->display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    eglDestroyContext(egl_->display, egl_->context);
   }
+  if (egl_->context != EGL_NO_CONTEXT) eglDestroyContext(egl_->display, egl_->context);
+  if (egl_->surface != EGL_NO_SURFACE) eglDestroySurface(egl_->display, egl_->surface);
   if (egl_->display != EGL_NO_DISPLAY) eglTerminate(egl_->display);
 }
 

@@ -1,6 +1,6 @@
 // An OpenGL context with no window and no X server: EGL on Mesa's surfaceless platform,
-// drawing into a framebuffer object shaped like the viewer's window (RGBA8 colour,
-// 24-bit depth, no multisampling).
+// drawing into a pbuffer made like the viewer's window (8-bit RGB without alpha, the
+// deepest depth buffer, no multisampling), so that it draws the window's very pixels.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,7 @@ namespace orvex::offscreen {
 class OffscreenContext {
  public:
   /// Makes a desktop-GL compatibility context current on the calling thread with a
-  /// width × height framebuffer bound and the viewport covering it. On failure returns
+  /// width × height pbuffer and the viewport covering it. On failure returns
   /// null with *error set to one line saying which step failed.
   static std::unique_ptr<OffscreenContext> create(int width, int height, std::string* error);
 
@@ -32,15 +32,10 @@ class OffscreenContext {
 
  private:
   OffscreenContext() = default;
-  /// Makes and binds the colour and depth renderbuffers of width_ × height_.
-  bool attachFramebuffer(std::string* error);
   struct Egl;
   std::unique_ptr<Egl> egl_;
   int width_ = 0;
   int height_ = 0;
-  unsigned framebuffer_ = 0;
-  unsigned colour_ = 0;
-  unsigned depth_ = 0;
 };
 
 }  // namespace orvex::offscreen

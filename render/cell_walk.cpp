@@ -7,6 +7,7 @@
 
 #include "render/cell_colours.h"
 #include "render/scene.h"
+#include "render/screen_depth.h"
 
 namespace orvex::render {
 
@@ -61,9 +62,10 @@ struct CellView {
 
 // The projected cell is convex (the orthographic image of a convex cell), so a polygon
 // facing away from the eye lies behind one of the cell's own polygons that faces it,
-// provided the cell is closed and the near plane cuts none of it: every point of the
-// cell beyond the near plane also puts the eye outside it. The centre is the mean of its
-// polygons' vertices, shared ones counted once per polygon (still a point inside).
+// provided the cell is closed and neither the near nor the far plane cuts it: every
+// point of the cell beyond the near plane also puts the eye outside it. The centre is the
+// mean of its polygons' vertices, shared ones counted once per polygon (still a point
+// inside).
 // reach bounds the size of every projected coordinate.
 CellView viewOfCell(const model::IndexList& cell, const model::IndexListArray& polygons,
                     const model::Vec3List& p, const Vec3& offset, const Vec3& eye, double reach,
@@ -75,20 +77,24 @@ CellView viewOfCell(const model::IndexList& cell, const model::IndexListArray& p
   const double eyeDistance = model::length(eye);
   const Vec3 sight = eyeDistance > 0.0 ? (-1.0 / eyeDistance) * eye : Vec3(0.0, 0.0, -1.0);
   double nearest = std::numeric_limits<double>::infinity();
+  double farthest = -std::numeric_limits<double>::infinity();
   for (int j = 0; j < cell.count; ++j) {
     const model::IndexList& polygon = polygons[cell[j]];
     for (int i = 0; i < polygon.count; ++i) {
       const Vec3& q = p[polygon[i]];
       sum = sum + q;
       nearest = std::min(nearest, model::dot(q, sight));
+      farthest = std::max(farthest, model::dot(q, sight));
     }
     count += polygon.count;
   }
   nearest += model::dot(offset - eye, sight);
+  farthest += model::dot(offset - eye, sight);
   if (count > 0) view.centre = (1.0 / count) * sum;
   view.reach = 2.0 * reach + model::length(offset) + eyeDistance;
-  // A margin for the float arithmetic of OpenGL's clipping.
-  view.hidesBackFaces = closed && count > 0 && nearest > kNearPlane * (1.0 + 1e-3);
+  // A margin for the float arithmetic of OpenGL's clipping, which must cut none of it.
+  view.hidesBackFaces = closed && count > 0 && nearest > kNearPlane * (1.0 + 1e-3) &&
+                        farthest < kFarPlane * (1.0 - 1e-3);
   return view;
 }
 
@@ -108,6 +114,63 @@ bool facesAway(const Vec3& q1, const Vec3& q2, const Vec3& q3, const CellView& c
   return opposite && outward * outward > margin2 && towardsEye * towardsEye > margin2;
 }
 
+// Finds, for a cell that hides its back (CellView), the polygons facing away from the eye
+// that are deeper than the cell's front at every pixel they could cover: drawn or not,
+// they change no pixel. Those nearer somewhere, within rounding, could win a depth tie
+// there (on the outline, or where the cell is thin) and are kept.
+class HiddenPolygons {
+ public:
+  explicit HiddenPolygons(const ScreenTransform& screen) : screen_(screen) {}
+
+  // hidden[j] for polygon j of the cell.
+  const std::vector<char>& find(const model::IndexList& cell, const model::IndexListArray& polygons,
+                                const model::Vec3List& p, const CellView& view, const Vec3& offset,
+                                const Vec3& eye) {
+    const int k = cell.count;
+    hidden_.assign(k, 0);
+    windows_.resize(k);
+    normals_.resize(k);
+    fronts_.clear();
+    Vec3 centre;
+    if (!screen_.toWindow(view.centre + offset, &centre)) return hidden_;
+    bool any = false;
+    for (int j = 0; j < k; ++j) {
+      const model::IndexList& polygon = polygons[cell[j]];
+      std::vector<Vec3>& window = windows_[j];
+      window.resize(polygon.count);
+      for (int i = 0; i < polygon.count; ++i) {
+        if (!screen_.toWindow(p[polygon[i]] + offset, &window[i])) {
+          hidden_.assign(k, 0);
+          return hidden_;
+        }
+      }
+      hidden_[j] = facesAway(p[polygon[0]], p[polygon[1]], p[polygon[2]], view, offset, eye);
+      any = any || hidden_[j];
+      // Oriented outward in the window too; facing the eye, its depth is part of the front.
+      Vec3 n = windowNormal(window);
+      if (model::dot(window[0] - centre, n) < 0.0) n = -1.0 * n;
+      DepthPlane plane;
+      if (n.z < 0.0 && depthPlaneOf(window, n, &plane)) fronts_.push_back(plane);
+      normals_[j] = n;
+    }
+    if (!any) return hidden_;
+    for (int j = 0; j < k; ++j) {
+      if (!hidden_[j]) continue;
+      DepthPlane plane;
+      hidden_[j] = normals_[j].z > 0.0 && depthPlaneOf(windows_[j], normals_[j], &plane) &&
+                   deeperThanFrontAtEveryPixel(windows_[j], plane, fronts_, screen_);
+    }
+    return hidden_;
+  }
+
+ private:
+  const ScreenTransform& screen_;
+  std::vector<char> hidden_;
+  std::vector<std::vector<Vec3>> windows_;
+  std::vector<Vec3> normals_;
+  std::vector<DepthPlane> fronts_;
+};
+
 template <typename PolygonDrawer>
 void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3& eye,
                const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink,
@@ -115,6 +178,9 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
   const model::Vec4Table& vertices = *m.vertices;
   model::Vec3List& p = *projected;
   for (int i = 0; i < vertices.count; ++i) p[i] = view.project(vertices[i]);
+  ScreenTransform screen;
+  skipHidden = skipHidden && sink->screen(&screen);
+  HiddenPolygons hiddenPolygons(screen);
   double reach = 0.0;
   if (skipHidden) {
     for (int i = 0; i < p.count; ++i) {
@@ -137,10 +203,13 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
       setCellMaterial(k, &lastMaterialCount, sink);
     }
     const Vec3 offset = cellOffset(m, view, settings, c);
-    CellView cellView;
+    const std::vector<char>* hidden = nullptr;
     if (skipHidden) {
       const bool closed = c < static_cast<int>(m.cellClosed.size()) && m.cellClosed[c];
-      cellView = viewOfCell(cell, polygons, p, offset, eye, reach, closed);
+      const CellView cellView = viewOfCell(cell, polygons, p, offset, eye, reach, closed);
+      if (cellView.hidesBackFaces) {
+        hidden = &hiddenPolygons.find(cell, polygons, p, cellView, offset, eye);
+      }
     }
     for (int j = 0; j < k; ++j) {
       if (settings.polygonsLeftOut != nullptr &&
@@ -148,13 +217,11 @@ void walkCells(const model::Model& m, const view4d::Transform4& view, const Vec3
           (*settings.polygonsLeftOut)[cell[j]] != 0) {
         continue;
       }
+      if (hidden != nullptr && (*hidden)[j]) continue;
       const model::IndexList& polygon = polygons[cell[j]];
       const Vec3& q1 = p[polygon[0]];
       const Vec3& q2 = p[polygon[1]];
       const Vec3& q3 = p[polygon[2]];
-      if (cellView.hidesBackFaces && facesAway(q1, q2, q3, cellView, offset, eye)) {
-        continue;
-      }
       sink->normal(faceNormal(q1, q2, q3, eye));
       drawPolygon(polygon, p, offset, sink);
     }

@@ -60,8 +60,12 @@ model::Vec3 faceNormal(const model::Vec3& q1, const model::Vec3& q2, const model
 
 /// The walk with triangle fans: every polygon filled. A polygon that faces away from eye
 /// (judged by its normal pointing out of its cell) is not sent where its own cell
-/// provably hides it: the view is orthographic, the clip plane off, the cell closed
-/// (Model::cellClosed) and wholly beyond the near plane, offset included.
+/// provably hides it at every pixel: the view is orthographic, the clip plane off, the
+/// cell closed (Model::cellClosed) and wholly between the near and far planes, offset
+/// included, the sink knows its window (DrawSink::screen), and the polygon lies deeper
+/// than the cell's front at every pixel centre it could cover, beyond rounding. One
+/// that could tie in depth (along the cell's outline) is sent: the pixels are those
+/// drawn with every polygon sent.
 void drawSolidCells(const model::Model& m, const view4d::Transform4& view, const model::Vec3& eye,
                     const DrawSettings& settings, model::Vec3List* projected, DrawSink* sink);
 

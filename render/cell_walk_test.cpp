@@ -24,6 +24,22 @@ std::unique_ptr<List> listFrom(const std::string& text) {
 }
 
 // A model given directly by its text forms, incidence included (not derived).
+// The scene's camera (perspective of 40 degrees from kEye) on a 300-pixel window.
+ScreenTransform sceneWindow() {
+  ScreenTransform t;
+  const double f = 1.0 / std::tan(kFieldOfView / 2.0 * M_PI / 180.0);
+  const double n = kNearPlane, far = kFarPlane;
+  // Column-major: the perspective times the look-at's shift by -kEye.z.
+  t.matrix[0] = f;
+  t.matrix[5] = f;
+  t.matrix[10] = (far + n) / (n - far);
+  t.matrix[11] = -1.0;
+  t.matrix[14] = 2.0 * far * n / (n - far) - kEye.z * t.matrix[10];
+  t.matrix[15] = kEye.z;
+  t.viewport[2] = t.viewport[3] = 300.0;
+  return t;
+}
+
 struct TestModel {
   model::Model m;
   model::Vec3List projected;
@@ -39,6 +55,7 @@ struct TestModel {
   RecordingSink draw(const DrawSettings& settings, const view4d::Transform4& view,
                      const Vec3& eye = kEye) {
     RecordingSink sink;
+    sink.window = sceneWindow();
     drawCells(m, view, eye, settings, &projected, &sink);
     return sink;
   }
@@ -170,6 +187,11 @@ TEST(CellWalkTest, SolidCellsSkipPolygonsFacingAwayOnlyWhereTheirCellProvablyHid
   noSkip.skipHidden = false;
   const RecordingSink all = t.draw(noSkip);
   ASSERT_EQ(all.primitives.size(), 6u);
+
+  // A sink that cannot say where its window lies gets every face: nothing is proven.
+  RecordingSink blind;
+  drawCells(t.m, view4d::OrthoProjector(), kEye, DrawSettings(), &t.projected, &blind);
+  expectSamePrimitives(blind, all, "no window");
 
   // Any nonzero clip value turns the plane on, which may open the box: 2 and -1 send
   // what 1 sends, every face.

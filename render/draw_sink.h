@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/vec.h"
+#include "render/screen_depth.h"
 
 namespace orvex::render {
 
@@ -23,6 +24,9 @@ class DrawSink {
   /// Cell c's material and polygons follow: for sinks that keep cells apart (a 3D
   /// export makes each one solid). Drawing sinks ignore it.
   virtual void cell(int /*c*/) {}
+  /// Where the sink's window lies, if it draws into one: what the hidden-polygon skip
+  /// needs to prove a polygon invisible. False (the default): every polygon is sent.
+  virtual bool screen(ScreenTransform* /*transform*/) const { return false; }
 };
 
 }  // namespace orvex::render

@@ -48,4 +48,19 @@ void GlSink::end() {
   }
 }
 
+bool GlSink::screen(ScreenTransform* transform) const {
+  double projection[16], modelview[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+  glGetDoublev(GL_VIEWPORT, transform->viewport);
+  for (int column = 0; column < 4; ++column) {
+    for (int row = 0; row < 4; ++row) {
+      double sum = 0.0;
+      for (int k = 0; k < 4; ++k) sum += projection[4 * k + row] * modelview[4 * column + k];
+      transform->matrix[4 * column + row] = sum;
+    }
+  }
+  return true;
+}
+
 }  // namespace orvex::render

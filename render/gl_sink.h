@@ -12,6 +12,8 @@ class GlSink : public DrawSink {
   void begin(Primitive primitive) override;
   void vertex(const model::Vec3& v) override;
   void end() override;
+  /// The current context's projection, modelview and viewport.
+  bool screen(ScreenTransform* transform) const override;
 
  private:
   float colour_[4] = {1.0f, 1.0f, 1.0f, 1.0f};  // the last material, for unlit lines

@@ -30,11 +30,17 @@ class RecordingSink : public DrawSink {
   }
   void vertex(const model::Vec3& v) override { primitives.back().vertices.push_back(v); }
   void end() override { calls += "e"; }
+  bool screen(ScreenTransform* transform) const override {
+    if (window.viewport[2] <= 0.0) return false;
+    *transform = window;
+    return true;
+  }
 
   std::vector<std::vector<float>> materials;
   std::vector<Primitive> primitives;
   std::string calls;  // one letter per call except vertices: the order of the stream
   model::Vec3 lastNormal;
+  ScreenTransform window;  // as a window of this shape would draw; none while 0 wide
 };
 
 }  // namespace orvex::render
