@@ -111,6 +111,14 @@ TEST(SectionTest, CutsAnywhereAreThePolytopesCrossedFacesAndClosedPolyhedra) {
         const Section s = computeSection(m, view, w);
         if (c < exact) {
           ASSERT_EQ(countsOf(s), crossedFaces(m, view, w));
+        } else {
+          // Moved onto the level: every point where the cut at the level puts it, the
+          // crossings of edges too, not a tolerance away.
+          const Section level = computeSection(m, view, w - 0.7 * kSectionTolerance);
+          ASSERT_EQ(s.points.size(), level.points.size());
+          for (size_t i = 0; i < s.points.size(); ++i) {
+            ASSERT_LT(model::length(s.points[i] - level.points[i]), 1e-9) << "point " << i;
+          }
         }
         // A solid has Euler characteristic 2; a vertex, edge or polygon merely touched, 1.
         const bool solid = s.faceCount() >= 4;

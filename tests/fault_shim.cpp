@@ -4,7 +4,8 @@
 // ORVEX_FAIL_LINK=PART every hard link made to such a name (as on a file system
 // without hard links);
 // ORVEX_FAIL_CLOSE=PART and ORVEX_FAIL_WRITE=PART fail closing or writing a descriptor
-// whose file's path contains PART (a close still closes, as a delayed error would).
+// whose file's path contains PART (a close still closes, as a delayed error would); the
+// close fails through fclose too, which the C library makes without calling close.
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -73,4 +74,15 @@ extern "C" ssize_t write(int fd, const void* data, size_t size) {
     return -1;
   }
   return real(fd, data, size);
+}
+
+extern "C" int fclose(FILE* file) {
+  static auto real = next<int (*)(FILE*)>("fclose");
+  const bool fail = descriptorMatches(fileno(file), "ORVEX_FAIL_CLOSE");
+  const int result = real(file);
+  if (fail) {
+    errno = EDQUOT;
+    return EOF;
+  }
+  return result;
 }
