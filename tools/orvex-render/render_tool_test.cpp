@@ -89,8 +89,8 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
       TempDir dir;
       testing::writeText(dir.file(output), "old content");
       const testing::RunResult r = runProgram(
-          render({"c8", "--size", "16", "--spin", "xw", "--frames", "2", "-o", output}),
-          dir.path(), ::orvex::testing::failing(call, call[0] == 'R' ? output : "/.orvex-"));
+          render({"c8", "--size", "16", "--spin", "xw", "--frames", "2", "-o", output}), dir.path(),
+          ::orvex::testing::failing(call, call[0] == 'R' ? output : "/.orvex-"));
       EXPECT_EQ(r.status, 1) << call << " " << output;
       EXPECT_EQ(r.err.rfind("orvex-render: " + output + ": cannot write", 0), 0u) << r.err;
       EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -116,9 +116,8 @@ TEST(RenderToolTest, EveryOutputFileOfTheToolsTakesItsModeFromTheUmask) {
       {gen, "-d", ".", "library", "t.tsv", "--readme", "README.md"},
   };
   const std::vector<std::string> written = {
-      "README.md", "a.gif",    "a.mp4",  "a.webm",    "c5.nor", "c5.poi",   "f-0001.png",
-      "f-0002.png", "fc5.cel", "fm.cel", "m.4off",    "m.nor",  "m.poi",    "s.txt",
-      "still.png",  "t.tsv"};
+      "README.md", "a.gif",  "a.mp4",  "a.webm", "c5.nor", "c5.poi", "f-0001.png", "f-0002.png",
+      "fc5.cel",   "fm.cel", "m.4off", "m.nor",  "m.poi",  "s.txt",  "still.png",  "t.tsv"};
   for (const auto& [mask, mode] : {std::pair<const char*, mode_t>{"022", 0644}, {"027", 0640}}) {
     TempDir dir;
     testing::writeText(dir.file("t.tsv"), "c5\tregular\twythoff A4 1000\t5\t10\t10\t5\n");
