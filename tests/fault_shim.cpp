@@ -6,7 +6,9 @@
 // ORVEX_FAIL_CLOSE=PART and ORVEX_FAIL_WRITE=PART fail closing or writing a descriptor
 // whose file's path contains PART (a close still closes, as a delayed error would); the
 // close fails through fclose too, which the C library makes without calling close.
+// ORVEX_FAIL_THREAD=1 fails every pthread_create, as where no thread can be started.
 #include <dlfcn.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -85,4 +87,13 @@ extern "C" int fclose(FILE* file) {
     return EOF;
   }
   return result;
+}
+
+extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attributes,
+                              void* (*start)(void*), void* argument) {
+  static auto real =
+      next<int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*)>("pthread_create");
+  const char* fail = std::getenv("ORVEX_FAIL_THREAD");
+  if (fail != nullptr && *fail != '\0') return EAGAIN;
+  return real(thread, attributes, start, argument);
 }
