@@ -1,5 +1,7 @@
 #include "offscreen/video_writer.h"
 
+#include <unistd.h>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -82,6 +84,9 @@ bool VideoWriter::open(const std::string& path, VideoFormat format, int width, i
     return false;
   }
   if (!file_.open(path, error)) return false;
+  // libavformat writes through a descriptor of its own, opened by name below; the one it
+  // reports a delayed write error on is that one's close.
+  ::close(file_.releaseFd());
   // Our own one-line errors say what failed; the libraries' chatter would only add noise.
   av_log_set_level(AV_LOG_QUIET);
   Av& av = *av_;
@@ -166,8 +171,15 @@ bool VideoWriter::add(const RgbImage& image, std::string* error) {
 
 bool VideoWriter::finish(std::string* error) {
   Av& av = *av_;
-  if (!av.encode(nullptr) || av_write_trailer(av.format) < 0 || avio_closep(&av.format->pb) < 0) {
-    *error = path_ + ": cannot finish the video";
+  if (!av.encode(nullptr)) {
+    *error = path_ + ": cannot encode the video";
+    return false;
+  }
+  const int trailer = av_write_trailer(av.format);
+  // A full disk or a quota may show only at the close.
+  const int closed = avio_closep(&av.format->pb);
+  if (trailer < 0 || closed < 0) {
+    *error = path_ + ": cannot write: " + avText(trailer < 0 ? trailer : closed);
     return false;
   }
   return file_.commit(error);

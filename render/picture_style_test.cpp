@@ -6,6 +6,7 @@
 
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "model/loader.h"
 #include "render/recording_sink.h"
@@ -103,6 +104,28 @@ TEST(PictureStyleTest, KindsTellApartCellsOfOnePolygonCountAndCellsGetTheirOwnHu
   std::set<std::array<float, 3>> kindColours(byKind.colours.begin(), byKind.colours.end());
   EXPECT_EQ(kindColours.size(), 4u);
   for (size_t c = 0; c < kinds.size(); ++c) EXPECT_EQ(byKind.colourOf[c], kinds[c]);
+
+  // Past the fixed colours the kinds take the spread hues: nine kinds, each a cell of one
+  // polygon of 3 to 11 corners.
+  model::Model nine;
+  std::string polygons = "9\n", cells = "9\n";
+  for (int k = 0; k < 9; ++k) {
+    polygons += std::to_string(k + 3);
+    for (int v = 1; v <= k + 3; ++v) polygons += " " + std::to_string(v);
+    polygons += "\n";
+    cells += "1 " + std::to_string(k + 1) + "\n";
+  }
+  nine.polygons = std::make_unique<model::IndexListArray>();
+  nine.cellPolygons = std::make_unique<model::IndexListArray>();
+  std::istringstream polygonText(polygons), cellText(cells);
+  nine.polygons->read(polygonText);
+  nine.cellPolygons->read(cellText);
+  const CellPalette ofNine = makeCellPalette(nine, ColourBy::kKind);
+  ASSERT_EQ(ofNine.colours.size(), 9u);
+  EXPECT_NE(ofNine.colours[7], spreadHue(7)) << "the eighth still has a fixed colour";
+  EXPECT_EQ(ofNine.colours[8], spreadHue(8));
+  const std::set<std::array<float, 3>> distinct(ofNine.colours.begin(), ofNine.colours.end());
+  EXPECT_EQ(distinct.size(), 9u);
 
   Loaded c600("c600");
   const std::vector<int> tetrahedra = cellKinds(c600.m);

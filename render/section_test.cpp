@@ -112,6 +112,16 @@ TEST(SectionTest, CutsAnywhereAreThePolytopesCrossedFacesAndClosedPolyhedra) {
         const Section s = computeSection(m, view, w);
         if (c < exact) {
           ASSERT_EQ(countsOf(s), crossedFaces(m, view, w));
+        } else {
+          // Moved onto the nearest vertex: every point where the cut through that vertex
+          // puts it, the crossings of edges too, not a tolerance away.
+          double nearest = levels[0];
+          for (double h : levels) nearest = std::abs(h - w) < std::abs(nearest - w) ? h : nearest;
+          const Section level = computeSection(m, view, nearest);
+          ASSERT_EQ(s.points.size(), level.points.size());
+          for (size_t i = 0; i < s.points.size(); ++i) {
+            ASSERT_LT(model::length(s.points[i] - level.points[i]), 1e-9) << "point " << i;
+          }
         }
         // A solid has Euler characteristic 2; a vertex, edge or polygon merely touched, 1.
         const bool solid = s.faceCount() >= 4;

@@ -4,11 +4,14 @@
 // ORVEX_FAIL_LINK=PART every hard link made to such a name (as on a file system
 // without hard links);
 // ORVEX_FAIL_CLOSE=PART and ORVEX_FAIL_WRITE=PART fail closing or writing a descriptor
-// whose file's path contains PART (a close still closes, as a delayed error would).
+// whose file's path contains PART (a close still closes, as a delayed error would); the
+// close fails through fclose too, which the C library makes without calling close.
+// ORVEX_FAIL_THREAD=1 fails every pthread_create, as where no thread can be started.
 // ORVEX_SIGNAL_RENAME=N:PART and ORVEX_SIGNAL_LINK=N:PART send the process signal N
 // (9: a crash) just before a rename or hard link to or from a name containing PART;
 // ORVEX_SLOW_RENAME=PART sleeps two seconds before such a rename, as a busy disk might.
 #include <dlfcn.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -93,4 +96,24 @@ extern "C" ssize_t write(int fd, const void* data, size_t size) {
     return -1;
   }
   return real(fd, data, size);
+}
+
+extern "C" int fclose(FILE* file) {
+  static auto real = next<int (*)(FILE*)>("fclose");
+  const bool fail = descriptorMatches(fileno(file), "ORVEX_FAIL_CLOSE");
+  const int result = real(file);
+  if (fail) {
+    errno = EDQUOT;
+    return EOF;
+  }
+  return result;
+}
+
+extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attributes,
+                              void* (*start)(void*), void* argument) {
+  static auto real =
+      next<int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*)>("pthread_create");
+  const char* fail = std::getenv("ORVEX_FAIL_THREAD");
+  if (fail != nullptr && *fail != '\0') return EAGAIN;
+  return real(thread, attributes, start, argument);
 }

@@ -22,7 +22,8 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
                          int timeoutSeconds = 0);
 
 /// The extraEnv entries that preload the test fault shim into a program and make its
-/// `call` ("RENAME", "LINK", "CLOSE" or "WRITE") fail for files whose path contains pathPart.
+/// `call` ("RENAME", "LINK", "CLOSE" or "WRITE") fail for files whose path contains pathPart;
+/// ("THREAD", "1") makes every thread start fail.
 inline std::vector<std::string> failing(const std::string& call, const std::string& pathPart) {
   return {std::string("LD_PRELOAD=") + ORVEX_FAULT_SHIM, "ORVEX_FAIL_" + call + "=" + pathPart};
 }

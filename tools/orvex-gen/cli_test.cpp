@@ -570,6 +570,38 @@ TEST(CliTest, CarriageReturnsAreWhiteSpaceAndEscapesAreShownEscaped) {
   }
 }
 
+// Where no second thread can be started, each piece of work split in two is done whole on
+// the one thread: the same models, byte for byte, and the same check.
+TEST(CliTest, WithoutASecondThreadTheSameModelsAreWritten) {
+  ScratchDir scratch;
+  testing::writeText(scratch.file("p.txt"),
+                     "6\n1 0 0 0\n-1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n0 0 0 -0.5\n");
+  std::map<std::string, std::string> files[2];
+  std::string checked[2];
+  for (int threads = 0; threads < 2; ++threads) {
+    const std::string run = scratch.file(std::to_string(threads)), d = "models";
+    std::filesystem::create_directory(run);
+    const std::vector<std::string> env =
+        threads == 1 ? std::vector<std::string>{} : orvex::testing::failing("THREAD", "1");
+    for (const auto& command : {std::vector<std::string>{"wythoff", "F4", "1000", "m"},
+                                std::vector<std::string>{"hull", scratch.file("p.txt"), "h"},
+                                std::vector<std::string>{"check", "m"}}) {
+      std::vector<std::string> args = {"-d", d};
+      args.insert(args.end(), command.begin(), command.end());
+      const auto r = orvex::testing::runProgram(std::string(ORVEX_BIN_DIR) + "/orvex-gen", args,
+                                                run, env, 120);
+      ASSERT_EQ(r.exitStatus, 0) << command[0] << ": " << r.err;
+      checked[threads] += r.out;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(run + "/" + d)) {
+      files[threads][entry.path().filename()] = testing::readText(entry.path());
+    }
+  }
+  EXPECT_EQ(files[0].size(), 6u);
+  EXPECT_EQ(files[0], files[1]);
+  EXPECT_EQ(checked[0], checked[1]);
+}
+
 // A disk that fills, a close that reports a delayed write error or a rename that fails
 // part-way while files are replaced must leave every old file as it was, loadable, and
 // no temporaries behind.

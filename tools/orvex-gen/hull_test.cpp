@@ -113,6 +113,9 @@ TEST(HullTest, DropsPointsThatAreNotCorners) {
   points.emplace_back(1, 0, -1, -1);      // middle of an edge
   points.emplace_back(1, 0.5, 0.25, -1);  // inside a polygon
   points.emplace_back(1, 0.1, 0.2, 0.3);  // inside a cell
+  // Off the middle of an edge by less than a merge sees: the cells a merge makes keep it
+  // among their points, but it is no corner.
+  points.emplace_back(-1 - 1e-12, 0, 1 + 1e-12, 1 + 1e-12);
   Polytope p;
   std::string error;
   ASSERT_TRUE(convexHull(points, &p, &error)) << error;

@@ -164,7 +164,7 @@ TEST(PictureOutputTest, SpinsCloseTheirLoopAndAnimationsHoldEveryFrame) {
   }
 }
 
-TEST(PictureOutputTest, TransparentFittedAndSmoothPicturesKeepTheirPromises) {
+TEST(PictureOutputTest, BackgroundsFittedAndSmoothPicturesKeepTheirPromises) {
   TempDir dir;
   const std::vector<std::string> view = {"c24", "--size", "80", "--turn", "0,0.3,0.2,0.5,0,0"};
   std::vector<std::string> args = view;
@@ -183,6 +183,13 @@ TEST(PictureOutputTest, TransparentFittedAndSmoothPicturesKeepTheirPromises) {
   }
   EXPECT_GT(nearest, 150) << "near cells stay nearly solid";
   EXPECT_GT(faded, 200) << "far cells fade out with the fog";
+  // A colour alone, no other change of style, is a style too.
+  args = view;
+  args.insert(args.end(), {"--background", "#204080", "-o", "blue.png"});
+  ASSERT_EQ(render(args, dir).status, 0);
+  const offscreen::RgbImage blue = load(dir.file("blue.png"));
+  EXPECT_EQ(std::vector<int>(blue.pixels.begin(), blue.pixels.begin() + 3),
+            (std::vector<int>{0x20, 0x40, 0x80}));
 
   // Perspective from close by runs off the frame; --fit brings all of it inside with a
   // margin, and fills the frame.

@@ -119,18 +119,59 @@ TEST(RenderToolTest, FailuresAreOneLineStatusOneAndNoFile) {
       EXPECT_EQ(testing::readText(dir.file(frame)), "old content") << frame;
     }
   }
-  // Animations are staged beside their target too: a failed rename keeps the old one.
-  for (const char* output : {"keep.gif", "keep.mp4"}) {
+  // Animations are staged beside their target too: a delayed write error at the final
+  // close or a failed rename keeps the old one.
+  for (const char* call : {"CLOSE", "RENAME"}) {
+    for (const std::string output : {"keep.gif", "keep.mp4", "keep.webm"}) {
+      TempDir dir;
+      testing::writeText(dir.file(output), "old content");
+      const testing::RunResult r = runProgram(
+          render({"c8", "--size", "16", "--spin", "xw", "--frames", "2", "-o", output}), dir.path(),
+          ::orvex::testing::failing(call, call[0] == 'R' ? output : "/.orvex-"));
+      EXPECT_EQ(r.status, 1) << call << " " << output;
+      EXPECT_EQ(r.err.rfind("orvex-render: " + output + ": cannot write", 0), 0u) << r.err;
+      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+      EXPECT_EQ(dir.entries(), std::vector<std::string>{output}) << "no temporary left";
+      EXPECT_EQ(testing::readText(dir.file(output)), "old content") << call << " " << output;
+    }
+  }
+}
+
+// Every kind of file the tools write is made as a new file would be: readable by others
+// as the umask allows, not left with a temporary's private mode.
+TEST(RenderToolTest, EveryOutputFileOfTheToolsTakesItsModeFromTheUmask) {
+  const std::string gen = std::string(ORVEX_BIN_DIR) + "/orvex-gen";
+  const std::vector<std::vector<std::string>> runs = {
+      {renderBinary(), "c8", "--size", "16", "-o", "still.png"},
+      {renderBinary(), "c8", "--size", "16", "--spin", "xw", "--frames", "2", "-o", "f.png"},
+      {renderBinary(), "c8", "--size", "16", "--spin", "xw", "--frames", "2", "-o", "a.gif"},
+      {renderBinary(), "c8", "--size", "16", "--spin", "xw", "--frames", "2", "-o", "a.mp4"},
+      {renderBinary(), "c8", "--size", "16", "--spin", "xw", "--frames", "2", "-o", "a.webm"},
+      {gen, "-d", ".", "wythoff", "A4", "1000", "m"},
+      {gen, "-d", ".", "export", "m", "m.4off"},
+      {gen, "-d", ".", "points", "snub-24-cell", "s.txt"},
+      {gen, "-d", ".", "library", "t.tsv", "--readme", "README.md"},
+  };
+  const std::vector<std::string> written = {
+      "README.md", "a.gif",  "a.mp4",  "a.webm", "c5.nor", "c5.poi", "f-0001.png", "f-0002.png",
+      "fc5.cel",   "fm.cel", "m.4off", "m.nor",  "m.poi",  "s.txt",  "still.png",  "t.tsv"};
+  for (const auto& [mask, mode] : {std::pair<const char*, mode_t>{"022", 0644}, {"027", 0640}}) {
     TempDir dir;
-    testing::writeText(dir.file(output), "old content");
-    const testing::RunResult r =
-        runProgram(render({"c8", "--size", "16", "--spin", "xw", "--frames", "2", "-o", output}),
-                   dir.path(), ::orvex::testing::failing("RENAME", output));
-    EXPECT_EQ(r.status, 1) << output;
-    EXPECT_EQ(r.err.rfind(std::string("orvex-render: ") + output + ": cannot write: ", 0), 0u)
-        << r.err;
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{output}) << "no temporary left";
-    EXPECT_EQ(testing::readText(dir.file(output)), "old content") << output;
+    testing::writeText(dir.file("t.tsv"), "c5\tregular\twythoff A4 1000\t5\t10\t10\t5\n");
+    chmod(dir.file("t.tsv").c_str(), mode);
+    for (const auto& run : runs) {
+      std::vector<std::string> argv = {"/bin/sh", "-c",
+                                       std::string("umask ") + mask + "; exec \"$0\" \"$@\""};
+      argv.insert(argv.end(), run.begin(), run.end());
+      const testing::RunResult r = runProgram(argv, dir.path());
+      EXPECT_EQ(r.status, 0) << run[1] << " " << run.back() << ": " << r.err;
+    }
+    ASSERT_EQ(dir.entries(), written);
+    for (const std::string& name : written) {
+      struct stat st;
+      ASSERT_EQ(stat(dir.file(name).c_str(), &st), 0) << name;
+      EXPECT_EQ(st.st_mode & 07777, mode) << name << " under umask " << mask;
+    }
   }
 }
 
