@@ -12,6 +12,7 @@
 
 #include "model/incidence.h"
 #include "model/loader.h"
+#include "model/model_text_check.h"
 #include "model/regular_file.h"
 #include "model/vertex_tree.h"
 #include "tools/orvex-gen/geometry.h"
@@ -71,14 +72,16 @@ std::string polygonProblem(const model::IndexList& polygon, const model::Vec4Tab
 // The normals exactly as the file holds them; the loader scales its copy to length 1.
 bool readWrittenNormals(const model::TextSource& source, const std::string& dataDir,
                         const std::string& name, model::Vec4Table* normals) {
-  std::string text;
-  if (!source(model::vertexFilePath(dataDir, name), &text)) return false;
-  std::istringstream vertexFile(text);
-  model::Vec4Table vertices;
-  vertices.read(vertexFile);
-  std::string word;
-  vertexFile >> word;
-  if (!source(model::normalsFilePath(dataDir, word), &text)) return false;
+  std::string text, problem;
+  int count = 0;
+  model::CheckedVertices checked;
+  if (!source(model::vertexFilePath(dataDir, name), &text) ||
+      !model::checkVertexText(text, &count, &problem, &checked) ||
+      !source(model::normalsFilePath(dataDir, checked.word), &text)) {
+    return false;
+  }
+  bool plain = false;
+  if (model::checkNormalsText(text, &problem, normals, &plain) && plain) return true;
   std::istringstream normalsFile(text);
   normals->read(normalsFile);
   return static_cast<bool>(normalsFile);
