@@ -130,14 +130,17 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
 
 namespace {
 
-// The vertices as the viewer will hold them: scaled so that vertex 0 has length 1.
-Polytope asLoaded(const Polytope& p) {
-  Polytope loaded = p;
-  const Vec4& first = p.vertices[0];
+// The normals' lengths for p's vertices as the viewer will hold them: scaled so that
+// vertex 0 has length 1. Only the vertices are copied.
+bool lengthsAsLoaded(Polytope* p, std::vector<double>* lengths, std::string* problem) {
+  std::vector<Vec4> given = p->vertices;
+  const Vec4& first = given[0];
   const double s = 1.0 / std::sqrt(first.x * first.x + first.y * first.y + first.z * first.z +
                                    first.w * first.w);
-  for (Vec4& v : loaded.vertices) v = s * v;
-  return loaded;
+  for (Vec4& v : p->vertices) v = s * v;
+  const bool ok = normalLengths(*p, kRequiredMargin, lengths, problem);
+  p->vertices.swap(given);
+  return ok;
 }
 
 // The files' texts: vertices, polygons and normals, each normal at its written length.
@@ -151,7 +154,12 @@ void formatModel(const std::string& name, const Polytope& p, const std::vector<d
       appendRow(&text, (lengths[c] / length(p.normals[c])) * p.normals[c]);
     }
   });
-  *normalText = std::to_string(p.normals.size()) + " 0\n" + halves[0] + halves[1];
+  *normalText = std::to_string(p.normals.size()) + " 0\n";
+  normalText->reserve(normalText->size() + halves[0].size() + halves[1].size());
+  for (std::string& half : halves) {
+    *normalText += half;
+    std::string().swap(half);
+  }
 
   std::string& vertices = *vertexText;
   vertices = std::to_string(p.vertices.size()) + " 0\n";
@@ -223,7 +231,7 @@ bool writeModel(const std::string& dir, const std::string& name, Polytope polyto
   putFarthestFirst(&polytope, &order);
   std::vector<double> lengths;
   std::string problem;
-  if (!normalLengths(asLoaded(polytope), kRequiredMargin, &lengths, &problem)) {
+  if (!lengthsAsLoaded(&polytope, &lengths, &problem)) {
     *error = "not writing " + name + ": " + problem;
     return false;
   }
@@ -231,12 +239,14 @@ bool writeModel(const std::string& dir, const std::string& name, Polytope polyto
   formatModel(name, polytope, lengths, &vertexText, &polygonText, &normalText);
   if (options.order) *options.order = std::move(order);
 
+  // The texts hold all that is written; the polytope's lists go before the check loads
+  // a second copy of them.
+  polytope = Polytope();
   // Normals first and the vertex file, which names them, last: the order the viewer reads.
-  std::vector<model::OutputFile> files = {
-      {model::normalsFilePath(dir, name + ".nor"), normalText},
-      {model::polygonFilePath(dir, name), polygonText},
-      {model::vertexFilePath(dir, name), vertexText},
-  };
+  std::vector<model::OutputFile> files(3);
+  files[0] = {model::normalsFilePath(dir, name + ".nor"), std::move(normalText)};
+  files[1] = {model::polygonFilePath(dir, name), std::move(polygonText)};
+  files[2] = {model::vertexFilePath(dir, name), std::move(vertexText)};
 
   // Loaded from memory exactly as the viewer will load it from disk.
   auto fromMemory = [&files](const std::string& path, std::string* text) {
