@@ -6,7 +6,7 @@
 // qhull alone: for 10,000, 40,000 and 100,000 points on the 3-sphere and 100,000 in a
 // ball, the time and peak memory of `orvex-gen hull` (the points file read, the hull,
 // the check, the model written) and of qhull on the same points (its facets and their
-// vertices, as qconvex Fv gives them), each in a child process of its own.
+// vertices, as qconvex Fv gives them), each in a fresh process of its own.
 // Usage: orvex-gen-bench [--versus-qhull-only] TABLE (default data/polytopes.tsv)
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -116,27 +116,30 @@ struct Run {
   bool ok = false;
 };
 
-// work() in a child process: its time as it reports it, and its peak resident memory.
-template <typename Work>
-Run inChild(Work work) {
+// This program run again as `--child WHAT FILE DIR`, which prints its time: that time,
+// and the child's peak resident memory, counted from a fresh process.
+Run inChild(const char* what, const std::string& file, const std::string& dir) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) die("cannot make a pipe");
   const pid_t child = fork();
   if (child < 0) die("cannot fork");
   if (child == 0) {
     close(pipeEnds[0]);
-    const double seconds = work();
-    const ssize_t put = write(pipeEnds[1], &seconds, sizeof seconds);
-    _exit(put == sizeof seconds && seconds >= 0 ? 0 : 1);
+    dup2(pipeEnds[1], STDOUT_FILENO);
+    execl("/proc/self/exe", "orvex-gen-bench", "--child", what, file.c_str(), dir.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
   }
   close(pipeEnds[1]);
-  Run run;
-  const ssize_t got = read(pipeEnds[0], &run.seconds, sizeof run.seconds);
+  char text[64] = {};
+  const ssize_t got = read(pipeEnds[0], text, sizeof text - 1);
   close(pipeEnds[0]);
   int status = 0;
   struct rusage usage {};
   wait4(child, &status, 0, &usage);
-  run.ok = got == sizeof run.seconds && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  Run run;
+  run.ok = got > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  run.seconds = std::atof(text);
   run.megabytes = usage.ru_maxrss / 1024.0;
   return run;
 }
@@ -214,8 +217,8 @@ void versusQhull(const std::string& dir) {
     if (!gen::writeTextFile(file, text, &error)) die(error);
     Run qhull, hull;
     for (int run = 0; run < 2; ++run) {
-      const Run q = inChild([&] { return qhullAlone(file); });
-      const Run h = inChild([&] { return hullCommand(file, dir); });
+      const Run q = inChild("qhull", file, dir);
+      const Run h = inChild("hull", file, dir);
       if (!q.ok || !h.ok) die(std::string("the run on ") + c.what + " failed");
       if (run == 0 || q.seconds < qhull.seconds) qhull = q;
       if (run == 0 || h.seconds < hull.seconds) hull = h;
@@ -294,6 +297,12 @@ void library(const std::string& table, const std::string& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 5 && std::string(argv[1]) == "--child") {
+    const double seconds = std::string(argv[2]) == "qhull" ? qhullAlone(argv[3])
+                                                           : hullCommand(argv[3], argv[4]);
+    std::printf("%.6f\n", seconds);
+    return seconds >= 0 ? 0 : 1;
+  }
   int first = 1;
   const bool versusOnly = argc > 1 && std::string(argv[1]) == "--versus-qhull-only";
   if (versusOnly) ++first;
