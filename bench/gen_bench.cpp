@@ -2,16 +2,27 @@
 // the whole library built and written, and the viewer's loader reading that model back;
 // hulls of 20,000 and 10,000 random points on the 3-sphere and of the omnitruncated
 // 120-cell's vertices, checked and written, and the viewer's loader reading the 10,000
-// point hull; and the smallest incidence margin over the library.
-// Usage: orvex-gen-bench TABLE (default data/polytopes.tsv)
+// point hull; and the smallest incidence margin over the library. First, hulls against
+// qhull alone: for 10,000, 40,000 and 100,000 points on the 3-sphere and 100,000 in a
+// ball, the time and peak memory of `orvex-gen hull` (the points file read, the hull,
+// the check, the model written) and of qhull on the same points (its facets and their
+// vertices, as qconvex Fv gives them), each in a fresh process of its own.
+// Usage: orvex-gen-bench [--versus-qhull-only] TABLE (default data/polytopes.tsv)
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
+
+extern "C" {
+#include <libqhull_r/qhull_ra.h>
+}
 
 #include "model/loader.h"
 #include "tools/orvex-gen/coxeter.h"
@@ -20,6 +31,7 @@
 #include "tools/orvex-gen/library.h"
 #include "tools/orvex-gen/model_check.h"
 #include "tools/orvex-gen/model_writer.h"
+#include "tools/orvex-gen/point_file.h"
 #include "tools/orvex-gen/wythoff.h"
 
 using namespace orvex;
@@ -84,6 +96,139 @@ std::vector<gen::Vec4> spherePoints(int count) {
     points.push_back((1.0 / model::length(v)) * v);
   }
   return points;
+}
+
+// count random points in the ball, the same for every run.
+std::vector<gen::Vec4> ballPoints(int count) {
+  std::mt19937 random(2);
+  std::normal_distribution<double> gauss;
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::vector<gen::Vec4> points;
+  for (int i = 0; i < count; ++i) {
+    gen::Vec4 v(gauss(random), gauss(random), gauss(random), gauss(random));
+    points.push_back((std::pow(unit(random), 0.25) / model::length(v)) * v);
+  }
+  return points;
+}
+
+struct Run {
+  double seconds = 0.0, megabytes = 0.0;
+  bool ok = false;
+};
+
+// This program run again as `--child WHAT FILE DIR`, which prints its time: that time,
+// and the child's peak resident memory, counted from a fresh process.
+Run inChild(const char* what, const std::string& file, const std::string& dir) {
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) die("cannot make a pipe");
+  const pid_t child = fork();
+  if (child < 0) die("cannot fork");
+  if (child == 0) {
+    close(pipeEnds[0]);
+    dup2(pipeEnds[1], STDOUT_FILENO);
+    execl("/proc/self/exe", "orvex-gen-bench", "--child", what, file.c_str(), dir.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(pipeEnds[1]);
+  char text[64] = {};
+  const ssize_t got = read(pipeEnds[0], text, sizeof text - 1);
+  close(pipeEnds[0]);
+  int status = 0;
+  struct rusage usage {};
+  wait4(child, &status, 0, &usage);
+  Run run;
+  run.ok = got > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  run.seconds = std::atof(text);
+  run.megabytes = usage.ru_maxrss / 1024.0;
+  return run;
+}
+
+// qhull alone on the points of a file: the hull with the pre-merge the generator starts
+// with, and each facet's vertices read off, as qconvex Fv lists them. Reading the file is
+// not timed.
+double qhullAlone(const std::string& file) {
+  std::vector<gen::Vec4> points;
+  std::string error;
+  if (!gen::readPointsFile(file, &points, &error)) return -1.0;
+  std::vector<coordT> coords;
+  for (const gen::Vec4& p : points) {
+    for (int k = 0; k < 4; ++k) coords.push_back(p[k]);
+  }
+  auto start = Clock::now();
+  qhT context;
+  qhT* qh = &context;
+  FILE* messages = std::tmpfile();
+  qh_zero(qh, messages);
+  char options[] = "qhull C-0";
+  if (qh_new_qhull(qh, 4, static_cast<int>(points.size()), coords.data(), False, options, nullptr,
+                   messages) != 0) {
+    return -1.0;
+  }
+  long listed = 0;
+  facetT* facet;
+  FORALLfacets {
+    vertexT *vertex, **vertexp;
+    FOREACHvertex_(facet->vertices) listed += qh_pointid(qh, vertex->point) >= 0;
+  }
+  qh_freeqhull(qh, !qh_ALL);
+  int curlong = 0, totlong = 0;
+  qh_memfreeshort(qh, &curlong, &totlong);
+  const double seconds = secondsSince(start);
+  std::fclose(messages);
+  return listed > 0 ? seconds : -1.0;
+}
+
+// What `orvex-gen hull FILE hull` does: the file read, the hull, the check and the write.
+double hullCommand(const std::string& file, const std::string& dir) {
+  auto start = Clock::now();
+  std::vector<gen::Vec4> points;
+  gen::Polytope p;
+  std::string error;
+  if (!gen::readPointsFile(file, &points, &error) || !gen::convexHull(points, &p, &error) ||
+      !gen::writeModel(dir, "versus-qhull", p, &error)) {
+    std::fprintf(stderr, "orvex-gen-bench: %s\n", error.c_str());
+    return -1.0;
+  }
+  return secondsSince(start);
+}
+
+// The hull command against qhull alone, each on its own points file, best of two runs.
+void versusQhull(const std::string& dir) {
+  std::filesystem::create_directories(dir);
+  std::printf("%-26s %9s %9s %9s %9s %7s %7s\n", "hull vs qhull alone", "qhull s", "qhull MB",
+              "hull s", "hull MB", "time", "memory");
+  struct Case {
+    const char* what;
+    std::vector<gen::Vec4> points;
+  };
+  const Case cases[] = {{"10000 on the 3-sphere", spherePoints(10000)},
+                        {"40000 on the 3-sphere", spherePoints(40000)},
+                        {"100000 on the 3-sphere", spherePoints(100000)},
+                        {"100000 in a ball", ballPoints(100000)}};
+  for (const Case& c : cases) {
+    const std::string file = dir + "/points.txt";
+    std::string text = std::to_string(c.points.size()) + "\n";
+    for (const gen::Vec4& v : c.points) {
+      text += gen::formatReal(v.x) + " " + gen::formatReal(v.y) + " " + gen::formatReal(v.z) +
+              " " + gen::formatReal(v.w) + "\n";
+    }
+    std::string error;
+    if (!gen::writeTextFile(file, text, &error)) die(error);
+    Run qhull, hull;
+    for (int run = 0; run < 2; ++run) {
+      const Run q = inChild("qhull", file, dir);
+      const Run h = inChild("hull", file, dir);
+      if (!q.ok || !h.ok) die(std::string("the run on ") + c.what + " failed");
+      if (run == 0 || q.seconds < qhull.seconds) qhull = q;
+      if (run == 0 || h.seconds < hull.seconds) hull = h;
+    }
+    std::printf("%-26s %9.3f %9.1f %9.3f %9.1f %6.2fx %6.2fx\n", c.what, qhull.seconds,
+                qhull.megabytes, hull.seconds, hull.megabytes, hull.seconds / qhull.seconds,
+                hull.megabytes / qhull.megabytes);
+  }
+  std::printf("(goal: hull at most 3x qhull alone in time and in peak memory)\n");
+  std::fflush(stdout);
 }
 
 // Hulls, timed from the points to a model checked and written (or to the refusal); the
@@ -152,10 +297,25 @@ void library(const std::string& table, const std::string& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string table = argc > 1 ? argv[1] : "data/polytopes.tsv";
+  if (argc == 5 && std::string(argv[1]) == "--child") {
+    const double seconds = std::string(argv[2]) == "qhull" ? qhullAlone(argv[3])
+                                                           : hullCommand(argv[3], argv[4]);
+    std::printf("%.6f\n", seconds);
+    return seconds >= 0 ? 0 : 1;
+  }
+  int first = 1;
+  const bool versusOnly = argc > 1 && std::string(argv[1]) == "--versus-qhull-only";
+  if (versusOnly) ++first;
+  const std::string table = argc > first ? argv[first] : "data/polytopes.tsv";
   const std::string dir =
       (std::filesystem::temp_directory_path() / ("orvex-gen-bench-" + std::to_string(getpid())))
           .string();
+  // First, while this process is small, as the children start as copies of it.
+  versusQhull(dir);
+  if (versusOnly) {
+    std::filesystem::remove_all(dir);
+    return 0;
+  }
   omnitruncated(dir);
   hulls(dir);
   library(table, dir);

@@ -92,31 +92,42 @@ bool loadModelFrom(const TextSource& source, const std::string& dataDir, const s
 
   const std::string vertexPath = vertexFilePath(dataDir, name);
   if (!source(vertexPath, &text)) return cannotOpen(vertexPath, error);
+  // The checks read every number already; their values are taken rather than read a
+  // second time, unless some real was not in the plain form both readers agree on.
   int vertexCount = 0;
-  if (!checkVertexText(text, &vertexCount, &problem)) return refuse(vertexPath, problem, error);
+  auto readVertices = std::make_unique<Vec4Table>();
+  CheckedVertices checked;
+  checked.vertices = readVertices.get();
+  if (!checkVertexText(text, &vertexCount, &problem, &checked)) {
+    return refuse(vertexPath, problem, error);
+  }
   model->vertices.reset();
-  model->vertices = std::make_unique<Vec4Table>();
-  const std::string normalsWord = readVertexText(text, model->vertices.get());
+  if (!checked.plain) checked.word = readVertexText(text, readVertices.get());
+  model->vertices = std::move(readVertices);
+  const std::string normalsWord = checked.word;
 
   const std::string polygonPath = polygonFilePath(dataDir, name);
   if (!source(polygonPath, &text)) return cannotOpen(polygonPath, error);
-  if (!checkPolygonText(text, vertexCount, &problem)) return refuse(polygonPath, problem, error);
-  {
-    std::istringstream in(text);
-    model->polygons.reset();
-    model->polygons = std::make_unique<IndexListArray>();
-    model->polygons->read(in);
+  auto polygons = std::make_unique<IndexListArray>();
+  if (!checkPolygonText(text, vertexCount, &problem, polygons.get())) {
+    return refuse(polygonPath, problem, error);
   }
+  model->polygons.reset();
+  model->polygons = std::move(polygons);
 
   const std::string normalsPath = normalsFilePath(dataDir, normalsWord);
   if (!source(normalsPath, &text)) return cannotOpen(normalsPath, error);
-  if (!checkNormalsText(text, &problem)) return refuse(normalsPath, problem, error);
-  {
-    std::istringstream in(text);
-    model->cellNormals.reset();
-    model->cellNormals = std::make_unique<Vec4Table>();
-    model->cellNormals->read(in);
+  auto cellNormals = std::make_unique<Vec4Table>();
+  bool plain = false;
+  if (!checkNormalsText(text, &problem, cellNormals.get(), &plain)) {
+    return refuse(normalsPath, problem, error);
   }
+  if (!plain) {
+    std::istringstream in(text);
+    cellNormals->read(in);
+  }
+  model->cellNormals.reset();
+  model->cellNormals = std::move(cellNormals);
 
   // Lengths whose squares underflow or overflow would scale everything to zero or
   // infinity: a wrong picture, so such files are refused like a zero length.

@@ -62,8 +62,9 @@ bool parseInt(const std::string& token, long* v) {
 }
 
 // A finite real in plain decimal or exponent form, filling the whole token. Hex, nan
-// and inf are refused because the model reader does not take them.
-bool parseReal(const std::string& token, double* v) {
+// and inf are refused because the model reader does not take them. *plain is cleared
+// when the token was not read by from_chars.
+bool parseReal(const std::string& token, double* v, bool* plain) {
   if (token.empty() || token.find_first_not_of("0123456789+-.eE") != std::string::npos) {
     return false;
   }
@@ -79,6 +80,7 @@ bool parseReal(const std::string& token, double* v) {
     return true;
   }
 #endif
+  *plain = false;
   char* end = nullptr;
   double r = std::strtod(token.c_str(), &end);
   if (end != token.c_str() + token.size() || !std::isfinite(r)) return false;
@@ -113,7 +115,7 @@ class Checker {
 
   bool real(const std::string& what, double* v) {
     if (!scan_.next(&token_)) return fail("the file ends before " + what);
-    if (!parseReal(token_, v)) {
+    if (!parseReal(token_, v, &plain_)) {
       return fail(quoted(token_) + " on line " + std::to_string(scan_.line()) +
                   " is not a number (" + what + ")");
     }
@@ -135,6 +137,8 @@ class Checker {
 
   bool word(std::string* w) { return scan_.next(w); }
   bool atEnd() const { return scan_.remaining() == 0; }
+  // Whether every real so far was read by from_chars.
+  bool plain() const { return plain_; }
 
   bool fail(const std::string& message) {
     *error_ = message;
@@ -145,10 +149,20 @@ class Checker {
   Scanner scan_;
   std::string* error_;
   std::string token_;  // kept, so its storage is reused for every token
+  bool plain_ = true;
 };
 
-// Reads `n` vectors of four reals; `items` names them ("vertices", "normals").
-bool vectors(Checker* check, long n, const char* items, bool refuseZero, bool refuseFirstZero) {
+// Makes table hold n vectors and the header, as Vec4Table::read leaves it.
+void startTable(Vec4Table* table, long n, double header) {
+  if (!table) return;
+  table->resize(static_cast<int>(n));
+  table->header = header;
+}
+
+// Reads `n` vectors of four reals; `items` names them ("vertices", "normals"). When
+// into is given, vector i goes to (*into)[i].
+bool vectors(Checker* check, long n, const char* items, bool refuseZero, bool refuseFirstZero,
+             Vec4Table* into) {
   for (long i = 0; i < n; ++i) {
     double c[4];
     for (int k = 0; k < 4; ++k) {
@@ -164,20 +178,23 @@ bool vectors(Checker* check, long n, const char* items, bool refuseZero, bool re
                                           " has a zero-length normal"
                                     : std::string("vertex 0 is at the origin"));
     }
+    if (into) (*into)[static_cast<int>(i)] = Vec4(c[0], c[1], c[2], c[3]);
   }
   return true;
 }
 
 }  // namespace
 
-bool checkVertexText(const std::string& text, int* vertexCount, std::string* error) {
+bool checkVertexText(const std::string& text, int* vertexCount, std::string* error,
+                     CheckedVertices* read) {
   Checker check(text, error);
   long n = 0;
   double header = 0.0;
   if (!check.count("vertex count", 4, &n)) return false;
   if (n == 0) return check.fail("no vertices");
   if (!check.real("the header number after the vertex count", &header)) return false;
-  if (!vectors(&check, n, "vertices", false, true)) return false;
+  startTable(read ? read->vertices : nullptr, n, header);
+  if (!vectors(&check, n, "vertices", false, true, read ? read->vertices : nullptr)) return false;
   std::string word;
   if (!check.word(&word)) {
     return check.fail("the normals file name is missing after the vertices");
@@ -187,13 +204,19 @@ bool checkVertexText(const std::string& text, int* vertexCount, std::string* err
     return check.fail("the normals file name " + quoted(word) + " holds a NUL byte");
   }
   *vertexCount = static_cast<int>(n);
+  if (read) {
+    read->plain = check.plain();
+    read->word = std::move(word);
+  }
   return true;
 }
 
-bool checkPolygonText(const std::string& text, int vertexCount, std::string* error) {
+bool checkPolygonText(const std::string& text, int vertexCount, std::string* error,
+                      IndexListArray* polygons) {
   Checker check(text, error);
   long p = 0;
   if (!check.count("polygon count", 4, &p)) return false;
+  if (polygons) polygons->resize(static_cast<int>(p));
   for (long k = 0; k < p; ++k) {
     long m = 0;
     auto countName = [k] { return "vertex count of polygon " + std::to_string(k); };
@@ -202,6 +225,7 @@ bool checkPolygonText(const std::string& text, int vertexCount, std::string* err
       return check.fail("polygon " + std::to_string(k) + " has " + std::to_string(m) +
                         " vertices; a polygon needs at least 3");
     }
+    if (polygons) (*polygons)[static_cast<int>(k)] = IndexList(static_cast<int>(m));
     for (long i = 0; i < m; ++i) {
       long v = 0;
       auto number = [i, k] {
@@ -212,18 +236,23 @@ bool checkPolygonText(const std::string& text, int vertexCount, std::string* err
         return check.fail(number() + " is " + std::to_string(v) +
                           ", but vertices are numbered 1 to " + std::to_string(vertexCount));
       }
+      if (polygons) (*polygons)[static_cast<int>(k)][static_cast<int>(i)] = static_cast<int>(v - 1);
     }
   }
   return true;
 }
 
-bool checkNormalsText(const std::string& text, std::string* error) {
+bool checkNormalsText(const std::string& text, std::string* error, Vec4Table* normals,
+                      bool* plain) {
   Checker check(text, error);
   long c = 0;
   double header = 0.0;
   if (!check.count("cell count", 4, &c)) return false;
   if (!check.real("the header number after the cell count", &header)) return false;
-  return vectors(&check, c, "normals", true, false);
+  startTable(normals, c, header);
+  if (!vectors(&check, c, "normals", true, false, normals)) return false;
+  if (plain) *plain = check.plain();
+  return true;
 }
 
 }  // namespace orvex::model

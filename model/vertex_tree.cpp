@@ -48,14 +48,54 @@ VertexTree::VertexTree(const Vec4List& vertices) {
     z[i] = v.z;
     w[i] = v.w;
   }
+  if (largest_ > 0.0 && finite) std::frexp(largest_, &exponent_);
   nodes.reserve(4 * (count / kLeafSize + 1));
   build(0, count, finite);
+  if (!finite) {
+    cones_.clear();
+    leafCones_.clear();
+  }
   // The columns in the tree's order, so a group's vertices are contiguous.
   std::vector<double> column(count);
   for (std::vector<double>* c : {&x, &y, &z, &w}) {
     for (int i = 0; i < count; ++i) column[i] = (*c)[number[i]];
     c->swap(column);
   }
+}
+
+VertexTree::Cone VertexTree::coneOf(int begin, int end) const {
+  // The axis is the mean direction; the angle and radius are then measured, and widened
+  // far beyond their rounding so the cone holds every vertex.
+  auto at = [this](int i) {
+    const int v = number[i];
+    return Vec4(std::ldexp(x[v], -exponent_), std::ldexp(y[v], -exponent_),
+                std::ldexp(z[v], -exponent_), std::ldexp(w[v], -exponent_));
+  };
+  Vec4 sum;
+  for (int i = begin; i < end; ++i) {
+    const Vec4 p = at(i);
+    const double l = length(p);
+    if (l > 0.0) sum = sum + (1.0 / l) * p;
+  }
+  Cone cone{{1.0, 0.0, 0.0, 0.0}, -1.0, 0.0, 0.0};
+  const double l = length(sum);
+  if (l > 0.0) {
+    for (int k = 0; k < 4; ++k) cone.axis[k] = sum[k] / l;
+  }
+  const Vec4 axis(cone.axis[0], cone.axis[1], cone.axis[2], cone.axis[3]);
+  double cosTheta = 1.0, radius = 0.0;
+  for (int i = begin; i < end; ++i) {
+    const Vec4 p = at(i);
+    const double r = length(p);
+    if (!(r > 0.0)) continue;
+    cosTheta = std::min(cosTheta, dot(p, axis) / r);
+    radius = std::max(radius, r);
+  }
+  cone.cosTheta = std::max(-1.0, cosTheta - 1e-9);
+  // sin from cos loses accuracy near 0; the added square keeps it above the true sine.
+  cone.sinTheta = std::sqrt(std::max(0.0, 1.0 - cone.cosTheta * cone.cosTheta) + 1e-15);
+  cone.radius = radius * (1.0 + 1e-12);
+  return cone;
 }
 
 int VertexTree::build(int begin, int end, bool finite) {
@@ -81,7 +121,9 @@ int VertexTree::build(int begin, int end, bool finite) {
   node.firstLeaf = static_cast<int>(leafBegin_.size());
   node.leafCount = 1;
   nodes.push_back(node);
+  if (finite) cones_.push_back(coneOf(begin, end));
   if (end - begin <= kLeafSize) {
+    if (finite) leafCones_.push_back(cones_.back());
     for (int k = 0; k < 4; ++k) {
       leafLo_[k].push_back(node.lo[k]);
       leafHi_[k].push_back(node.hi[k]);

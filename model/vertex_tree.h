@@ -1,10 +1,12 @@
-// Vertices grouped into nested boxes, so that a bound on the dot products of a direction
-// with a whole group of vertices rules out the group at once. A cell's incidence looks
-// only at the vertices near its greatest product, so most groups are ruled out: the
-// search costs far less than the vertex count per cell.
+// Vertices grouped into nested boxes and cones, so that a bound on the dot products of a
+// direction with a whole group of vertices rules out the group at once. A cell's
+// incidence looks only at the vertices near its greatest product, so most groups are
+// ruled out: the search costs far less than the vertex count per cell.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -22,7 +24,8 @@ class VertexTree {
   static constexpr int kMaxLeaf = 32;
 
   /// A group: vertices [begin, end) in the tree's order and a box around them (floats
-  /// rounded outwards, to keep the nodes small). A split group's first half follows it;
+  /// rounded outwards, to keep the nodes small). Each group also has a cone around it
+  /// (see Cone), which bounds far better than the box for vertices on a sphere. A split group's first half follows it;
   /// second is the other half's node, or -1 when the group is not split. Its groups
   /// that are not split are leaves [firstLeaf, firstLeaf + leafCount).
   struct Node {
@@ -45,6 +48,15 @@ class VertexTree {
   std::vector<Node> nodes;
 
  private:
+  // A group's vertices, scaled by 2^-exponent_, lie within angle theta of the unit axis
+  // and within radius of the origin. A box around a patch of a sphere sticks out of it
+  // by its own width in most directions, so boxes alone let the search look at more and
+  // more groups as the vertices grow denser; a cone's bound follows the sphere.
+  struct Cone {
+    double axis[4], cosTheta, sinTheta, radius;
+  };
+  Cone coneOf(int begin, int end) const;
+
   int build(int begin, int end, bool finite);
 
   // Groups with at most this many leaves have their leaves' bounds found in one plain
@@ -53,8 +65,12 @@ class VertexTree {
   // The leaves' boxes side by side, in the order of the tree, and their vertices.
   std::vector<float> leafLo_[4], leafHi_[4];
   std::vector<int> leafBegin_, leafEnd_;
+  // The cones of the nodes and of the leaves, in the same orders; empty when a
+  // coordinate is not finite.
+  std::vector<Cone> cones_, leafCones_;
 
   double largest_ = 0.0;  // the largest absolute coordinate
+  int exponent_ = 0;      // scales the vertices to below 1 in the cones
 };
 
 template <typename Skip, typename Leaf>
@@ -68,9 +84,49 @@ void VertexTree::visit(const Vec4& n, Skip skip, Leaf leaf) const {
       1e-12 * ((std::fabs(n.x) + std::fabs(n.y) + std::fabs(n.z) + std::fabs(n.w)) * largest_) +
       1e-300;
   auto most = [](double p, double q) { return p > q ? p : q; };
-  auto bound = [&n, slack, most](const Node& b) {
-    return most(n.x * b.lo[0], n.x * b.hi[0]) + most(n.y * b.lo[1], n.y * b.hi[1]) +
-           most(n.z * b.lo[2], n.z * b.hi[2]) + most(n.w * b.lo[3], n.w * b.hi[3]) + slack;
+  // The cone bound works on n scaled to below 1 and the vertices scaled by 2^-exponent_,
+  // both exactly, so no square in it overflows or underflows; factor undoes the scales.
+  // For a vertex at angle alpha from the axis, n·v is at most |v| |n| cos(alpha - phi),
+  // phi n's angle from the axis: the most over alpha up to theta is |n| when phi is
+  // within theta, else at alpha = theta. Rounding is a few ulps of |n| |v|, far inside
+  // the slack.
+  bool cones = !cones_.empty();
+  double m[4] = {n.x, n.y, n.z, n.w}, norm = 0.0, factor = 0.0;
+  if (cones) {
+    const double big = std::max(std::max(std::fabs(n.x), std::fabs(n.y)),
+                                std::max(std::fabs(n.z), std::fabs(n.w)));
+    int scale = 0;
+    if (big > 0.0 && std::isfinite(big)) std::frexp(big, &scale);
+    cones = big > 0.0 && std::isfinite(big) && std::abs(scale + exponent_) < 1000;
+    if (cones) {
+      for (double& c : m) c = std::ldexp(c, -scale);
+      norm = std::sqrt(m[0] * m[0] + m[1] * m[1] + m[2] * m[2] + m[3] * m[3]);
+      factor = std::ldexp(1.0, scale + exponent_);
+    }
+  }
+  auto coneBound = [&m, norm, factor](const Cone& c) {
+    const double along = m[0] * c.axis[0] + m[1] * c.axis[1] + m[2] * c.axis[2] + m[3] * c.axis[3];
+    double across = 0.0;
+    for (int k = 0; k < 4; ++k) {
+      const double off = m[k] - along * c.axis[k];
+      across += off * off;
+    }
+    across = std::sqrt(across);
+    const double best = across * c.cosTheta <= along * c.sinTheta
+                            ? norm
+                            : along * c.cosTheta + across * c.sinTheta;
+    return factor * (c.radius * (best > 0.0 ? best : 0.0));
+  };
+  // The lesser of the two bounds; a NaN box bound stays, so the group is never skipped.
+  auto tighter = [cones, &coneBound](double box, const Cone* cone) {
+    if (!cones) return box;
+    const double c = coneBound(*cone);
+    return c < box ? c : box;
+  };
+  auto bound = [&](const Node& b, int at) {
+    const double box = most(n.x * b.lo[0], n.x * b.hi[0]) + most(n.y * b.lo[1], n.y * b.hi[1]) +
+                       most(n.z * b.lo[2], n.z * b.hi[2]) + most(n.w * b.lo[3], n.w * b.hi[3]);
+    return tighter(box, cones ? &cones_[at] : nullptr) + slack;
   };
   // A small group's leaves all at once: their bounds, then the greatest one's leaf first.
   auto flat = [&](const Node& node) {
@@ -81,8 +137,9 @@ void VertexTree::visit(const Vec4& n, Skip skip, Leaf leaf) const {
                 *hx = leafHi_[0].data() + first, *hy = leafHi_[1].data() + first,
                 *hz = leafHi_[2].data() + first, *hw = leafHi_[3].data() + first;
     for (int j = 0; j < count; ++j) {
-      b[j] = most(n.x * lx[j], n.x * hx[j]) + most(n.y * ly[j], n.y * hy[j]) +
-             most(n.z * lz[j], n.z * hz[j]) + most(n.w * lw[j], n.w * hw[j]) + slack;
+      const double box = most(n.x * lx[j], n.x * hx[j]) + most(n.y * ly[j], n.y * hy[j]) +
+                         most(n.z * lz[j], n.z * hz[j]) + most(n.w * lw[j], n.w * hw[j]);
+      b[j] = tighter(box, cones ? &leafCones_[first + j] : nullptr) + slack;
     }
     int best = 0;
     for (int j = 1; j < count; ++j) best = b[j] > b[best] ? j : best;
@@ -95,7 +152,7 @@ void VertexTree::visit(const Vec4& n, Skip skip, Leaf leaf) const {
   // group per level plus one.
   std::pair<int, double> stack[64];
   int size = 0;
-  stack[size++] = {0, bound(nodes[0])};
+  stack[size++] = {0, bound(nodes[0], 0)};
   while (size > 0) {
     const auto [at, atBound] = stack[--size];
     if (skip(atBound)) continue;
@@ -104,7 +161,7 @@ void VertexTree::visit(const Vec4& n, Skip skip, Leaf leaf) const {
       flat(node);
       continue;
     }
-    const double l = bound(nodes[at + 1]), r = bound(nodes[node.second]);
+    const double l = bound(nodes[at + 1], at + 1), r = bound(nodes[node.second], node.second);
     // The greater bound goes on top; NaN bounds compare false and go first, as they are
     // never skipped anyway.
     if (l < r) {

@@ -135,31 +135,34 @@ size_t PointIndex::KeyHash::operator()(const Key& k) const {
   return static_cast<size_t>(h);
 }
 
-PointIndex::Key PointIndex::keyOf(const Vec4& p) const {
-  Key k;
-  for (int i = 0; i < 4; ++i) k.c[i] = static_cast<int64_t>(std::floor(p[i] / cellSize_));
-  return k;
+int64_t PointIndex::step(double v) const {
+  return static_cast<int64_t>(std::floor(v / (4.0 * cellSize_)));
 }
 
 int PointIndex::find(const Vec4& p) const {
-  Key base = keyOf(p);
-  // The point may sit just across a cell boundary from its twin: probe the 3^4 cells,
-  // its own (code 40) first since that is where nearly every twin is.
-  for (int step = 0; step < 81; ++step) {
-    int code = (step + 40) % 81;
-    Key k = base;
-    int rest = code;
-    for (int i = 0; i < 4; ++i) {
-      k.c[i] += rest % 3 - 1;
-      rest /= 3;
-    }
-    auto it = cells_.find(k);
-    if (it == cells_.end()) continue;
-    for (const auto& entry : it->second) {
-      Vec4 d = entry.first - p;
-      if (std::fabs(d.x) < cellSize_ && std::fabs(d.y) < cellSize_ && std::fabs(d.z) < cellSize_ &&
-          std::fabs(d.w) < cellSize_) {
-        return entry.second;
+  // Grid cells four cell sizes wide: a twin lies in the cells the window p ± the cell size
+  // overlaps, one or two along each axis, so most lookups probe a handful of cells. The
+  // window is widened a hair so rounding in the division cannot leave a twin's cell out.
+  int64_t lo[4], hi[4];
+  for (int i = 0; i < 4; ++i) {
+    lo[i] = step(p[i] - 1.01 * cellSize_);
+    hi[i] = step(p[i] + 1.01 * cellSize_);
+  }
+  Key k;
+  for (k.c[0] = lo[0]; k.c[0] <= hi[0]; ++k.c[0]) {
+    for (k.c[1] = lo[1]; k.c[1] <= hi[1]; ++k.c[1]) {
+      for (k.c[2] = lo[2]; k.c[2] <= hi[2]; ++k.c[2]) {
+        for (k.c[3] = lo[3]; k.c[3] <= hi[3]; ++k.c[3]) {
+          auto it = last_.find(k);
+          if (it == last_.end()) continue;
+          for (int e = it->second; e >= 0; e = entries_[e].next) {
+            const Vec4 d = entries_[e].p - p;
+            if (std::fabs(d.x) < cellSize_ && std::fabs(d.y) < cellSize_ &&
+                std::fabs(d.z) < cellSize_ && std::fabs(d.w) < cellSize_) {
+              return entries_[e].number;
+            }
+          }
+        }
       }
     }
   }
@@ -169,7 +172,10 @@ int PointIndex::find(const Vec4& p) const {
 int PointIndex::findOrAdd(const Vec4& p, int next) {
   int found = find(p);
   if (found >= 0) return found;
-  cells_[keyOf(p)].push_back({p, next});
+  const Key k{{step(p.x), step(p.y), step(p.z), step(p.w)}};
+  auto [it, added] = last_.emplace(k, -1);
+  entries_.push_back({p, next, it->second});
+  it->second = static_cast<int>(entries_.size()) - 1;
   return -1;
 }
 

@@ -35,8 +35,7 @@ int affineRank(const std::vector<Vec4>& points, double tolerance);
 int linearRank(const std::vector<Vec4>& directions, double tolerance);
 
 /// Finds points again by their coordinates: two points closer than the cell size in
-/// every coordinate count as one. Neighbouring grid cells are probed, so a point on a
-/// cell boundary is still found.
+/// every coordinate count as one.
 class PointIndex {
  public:
   explicit PointIndex(double cellSize) : cellSize_(cellSize) {}
@@ -56,10 +55,16 @@ class PointIndex {
   struct KeyHash {
     size_t operator()(const Key& k) const;
   };
-  Key keyOf(const Vec4& p) const;
+  // A grid cell's key for the value v, in grid steps of four cell sizes.
+  int64_t step(double v) const;
 
+  struct Entry {
+    Vec4 p;
+    int number, next;  // next: the entry before it in the same grid cell, or -1
+  };
   double cellSize_;
-  std::unordered_map<Key, std::vector<std::pair<Vec4, int>>, KeyHash> cells_;
+  std::vector<Entry> entries_;
+  std::unordered_map<Key, int, KeyHash> last_;  // each grid cell's newest entry
 };
 
 }  // namespace orvex::gen

@@ -70,11 +70,18 @@ bool collectRidges(qhT* qh, int count, const std::vector<int>& number,
       facetT *neighbor, **neighborp;
       int k = 0;
       FOREACHneighbor_(facet) {
+        // A simplicial neighbour met before gave this ridge already, and the first
+        // meeting is the one kept: leaving the second out halves the list.
+        const int g = number[neighbor->id];
+        if (neighbor->simplicial && g >= 0 && g < f) {
+          ++k;
+          continue;
+        }
         std::array<int, 3> triangle;
         for (int i = 0, j = 0; i < 4; ++i) {
           if (i != k) triangle[j++] = v[i];
         }
-        addRidge(f, number[neighbor->id], triangle);
+        addRidge(f, g, triangle);
         ++k;
       }
     } else {
@@ -222,16 +229,25 @@ void refitMergedNormals(const std::vector<Vec4>& points, std::vector<Facet>* fac
 // point inside an edge, a polygon or a cell, which a merge can leave among a facet's
 // vertices, is not.
 std::vector<int> findCorners(int n, const std::vector<Facet>& facets, std::vector<int>* renumber) {
-  std::vector<std::vector<int>> pointCells(n);
-  for (size_t c = 0; c < facets.size(); ++c) {
-    for (int v : facets[c].vertices) pointCells[v].push_back(static_cast<int>(c));
+  // Each point's cells, side by side: cells [start[v], start[v + 1]) of cellsOf.
+  std::vector<int> start(n + 1, 0);
+  for (const Facet& f : facets) {
+    for (int v : f.vertices) ++start[v + 1];
+  }
+  for (int v = 0; v < n; ++v) start[v + 1] += start[v];
+  std::vector<int> cellsOf(start[n]);
+  {
+    std::vector<int> fill(start.begin(), start.end() - 1);
+    for (size_t c = 0; c < facets.size(); ++c) {
+      for (int v : facets[c].vertices) cellsOf[fill[v]++] = static_cast<int>(c);
+    }
   }
   std::vector<char> corner(n, 0);
   inTwoHalves(n, [&](int begin, int end) {
     std::vector<Vec4> around;
     for (int v = begin; v < end; ++v) {
       around.clear();
-      for (int c : pointCells[v]) around.push_back(facets[c].normal);
+      for (int k = start[v]; k < start[v + 1]; ++k) around.push_back(facets[cellsOf[k]].normal);
       corner[v] = around.size() >= 4 && linearRank(around, 1e-11) == 4;
     }
   });

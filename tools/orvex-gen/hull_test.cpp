@@ -256,9 +256,12 @@ TEST(HullTest, ReadsPointFilesAndNamesTheirFaults) {
   testing::ScratchDir scratch;
   std::vector<Vec4> points;
   std::string error;
-  testing::writeText(scratch.file("ok.txt"), "3\n1 2 3 4\n-1e-3 0 .5 7\n1e-310 0 0 0\n");
+  // Numbers as strtod reads them, a '+' and hex included; the last line without its end.
+  testing::writeText(scratch.file("ok.txt"), "3\n1 +2 3 4\n-1e-3 0 .5 7\n1e-310 0 0x1p-2 0");
   ASSERT_TRUE(readPointsFile(scratch.file("ok.txt"), &points, &error)) << error;
   ASSERT_EQ(points.size(), 3u);
+  EXPECT_EQ(points[0].y, 2);
+  EXPECT_EQ(points[2].z, 0.25);
   EXPECT_EQ(points[1].x, -1e-3);
   EXPECT_EQ(points[1].w, 7);
   EXPECT_EQ(points[2].x, 1e-310);

@@ -13,6 +13,7 @@
 
 #include "model/incidence.h"
 #include "model/loader.h"
+#include "model/model_text_check.h"
 #include "model/regular_file.h"
 #include "model/vertex_tree.h"
 #include "tools/orvex-gen/geometry.h"
@@ -72,14 +73,16 @@ std::string polygonProblem(const model::IndexList& polygon, const model::Vec4Tab
 // The normals exactly as the file holds them; the loader scales its copy to length 1.
 bool readWrittenNormals(const model::TextSource& source, const std::string& dataDir,
                         const std::string& name, model::Vec4Table* normals) {
-  std::string text;
-  if (!source(model::vertexFilePath(dataDir, name), &text)) return false;
-  std::istringstream vertexFile(text);
-  model::Vec4Table vertices;
-  vertices.read(vertexFile);
-  std::string word;
-  vertexFile >> word;
-  if (!source(model::normalsFilePath(dataDir, word), &text)) return false;
+  std::string text, problem;
+  int count = 0;
+  model::CheckedVertices checked;
+  if (!source(model::vertexFilePath(dataDir, name), &text) ||
+      !model::checkVertexText(text, &count, &problem, &checked) ||
+      !source(model::normalsFilePath(dataDir, checked.word), &text)) {
+    return false;
+  }
+  bool plain = false;
+  if (model::checkNormalsText(text, &problem, normals, &plain) && plain) return true;
   std::istringstream normalsFile(text);
   normals->read(normalsFile);
   return static_cast<bool>(normalsFile);
@@ -103,22 +106,43 @@ struct Fail {
 };
 
 // For each of count lists, the first one before it with the same entries in the same order,
-// or -1: what a map from lists to their first number finds, without a map.
-template <typename List>
-std::vector<int> earlierTwins(int count, List list) {
-  std::vector<std::vector<int>> keys(count);
-  for (int i = 0; i < count; ++i) keys[i] = list(i);
+// or -1: what a map from lists to their first number finds, without a map. The lists are
+// entries [start[i], start[i + 1]) of values.
+std::vector<int> earlierTwins(const std::vector<int>& start, const std::vector<int>& values) {
+  const int count = static_cast<int>(start.size()) - 1;
+  auto less = [&](int a, int b) {
+    const int *p = values.data() + start[a], *pEnd = values.data() + start[a + 1];
+    const int *q = values.data() + start[b], *qEnd = values.data() + start[b + 1];
+    if (std::lexicographical_compare(p, pEnd, q, qEnd)) return true;
+    if (std::lexicographical_compare(q, qEnd, p, pEnd)) return false;
+    return a < b;
+  };
+  auto same = [&](int a, int b) {
+    return std::equal(values.data() + start[a], values.data() + start[a + 1],
+                      values.data() + start[b], values.data() + start[b + 1]);
+  };
   std::vector<int> order(count);
   for (int i = 0; i < count; ++i) order[i] = i;
-  std::sort(order.begin(), order.end(),
-            [&keys](int a, int b) { return keys[a] != keys[b] ? keys[a] < keys[b] : a < b; });
+  std::sort(order.begin(), order.end(), less);
   std::vector<int> twin(count, -1);
   for (int k = 1; k < count; ++k) {
-    if (keys[order[k]] == keys[order[k - 1]]) {
+    if (same(order[k], order[k - 1])) {
       twin[order[k]] = twin[order[k - 1]] >= 0 ? twin[order[k - 1]] : order[k - 1];
     }
   }
   return twin;
+}
+
+// The lists of array side by side, each sorted when sorted is set, for earlierTwins.
+void flatten(const model::IndexListArray& array, bool sorted, std::vector<int>* start,
+             std::vector<int>* values) {
+  start->assign(1, 0);
+  for (int i = 0; i < array.count; ++i) {
+    const model::IndexList& list = array[i];
+    values->insert(values->end(), list.data.get(), list.data.get() + list.count);
+    if (sorted) std::sort(values->end() - list.count, values->end());
+    start->push_back(static_cast<int>(values->size()));
+  }
 }
 
 // Every polygon is a flat convex boundary and none repeats another; *edges counts the
@@ -126,20 +150,31 @@ std::vector<int> earlierTwins(int count, List list) {
 bool checkPolygons(const model::Model& m, const Fail& fail, int* edges) {
   const model::IndexListArray& polygons = *m.polygons;
   const int F = polygons.count;
-  std::vector<std::string> problems(F);
+  // Each half's first faulty polygon and its fault.
+  int firstFault[2] = {F, F};
+  std::string problems[2];
   inTwoHalves(F, [&](int begin, int end) {
-    for (int f = begin; f < end; ++f) problems[f] = polygonProblem(polygons[f], *m.vertices);
+    const int half = begin == 0 ? 0 : 1;
+    for (int f = begin; f < end; ++f) {
+      problems[half] = polygonProblem(polygons[f], *m.vertices);
+      if (!problems[half].empty()) {
+        firstFault[half] = f;
+        return;
+      }
+    }
   });
-  const std::vector<int> twins = earlierTwins(F, [&polygons](int f) {
-    const model::IndexList& polygon = polygons[f];
-    std::vector<int> sorted(polygon.data.get(), polygon.data.get() + polygon.count);
-    std::sort(sorted.begin(), sorted.end());
-    return sorted;
-  });
+  std::vector<int> twins;
+  {
+    std::vector<int> start, values;
+    flatten(polygons, true, &start, &values);
+    twins = earlierTwins(start, values);
+  }
   std::vector<Edge> all;
   for (int f = 0; f < F; ++f) {
     const model::IndexList& polygon = polygons[f];
-    if (!problems[f].empty()) return fail("polygon " + std::to_string(f) + " " + problems[f]);
+    if (f == firstFault[0] || f == firstFault[1]) {
+      return fail("polygon " + std::to_string(f) + " " + problems[f == firstFault[0] ? 0 : 1]);
+    }
     if (twins[f] >= 0) {
       return fail("polygon " + std::to_string(f) + " repeats polygon " + std::to_string(twins[f]));
     }
@@ -205,14 +240,15 @@ bool checkIncidence(const model::Model& m, const Vec4& n, int c, const model::Ve
         }
       });
   *support = h;
-  std::set<int> used;
+  std::vector<int> used;
   const model::IndexList& polygons = (*m.cellPolygons)[c];
   for (int i = 0; i < polygons.count; ++i) {
     const model::IndexList& p = (*m.polygons)[polygons[i]];
-    used.insert(p.data.get(), p.data.get() + p.count);
+    used.insert(used.end(), p.data.get(), p.data.get() + p.count);
   }
+  std::sort(used.begin(), used.end());
   for (int i = 0; i < own.count; ++i) {
-    if (!used.count(own[i])) {
+    if (!std::binary_search(used.begin(), used.end(), own[i])) {
       return fail(cell + ": the viewer's incidence rule puts vertex " + std::to_string(own[i]) +
                   " on it, but none of its polygons uses it");
     }
@@ -263,17 +299,25 @@ double offPlane(const model::Vec4Table& vertices, const Edge& edge, const model:
 bool checkClosure(const model::Model& m, int c, int sides[64], int* maxSides, const Fail& fail) {
   const std::string cell = "cell " + std::to_string(c);
   const model::IndexList& own = (*m.cellPolygons)[c];
-  std::map<Edge, std::vector<int>> cellEdges;
+  // Each edge with the polygons that use it, in the order the cell lists them.
+  std::vector<std::pair<Edge, int>> uses;
   for (int i = 0; i < own.count; ++i) {
     const model::IndexList& p = (*m.polygons)[own[i]];
-    for (int k = 0; k < p.count; ++k)
-      cellEdges[edgeOf(p[k], p[(k + 1) % p.count])].push_back(own[i]);
+    for (int k = 0; k < p.count; ++k) uses.push_back({edgeOf(p[k], p[(k + 1) % p.count]), own[i]});
     if (p.count < 64) {
       ++sides[p.count];
       *maxSides = std::max(*maxSides, p.count);
     }
   }
-  for (const auto& [edge, users] : cellEdges) {
+  std::stable_sort(uses.begin(), uses.end(), [](const std::pair<Edge, int>& a,
+                                                const std::pair<Edge, int>& b) {
+    return a.first < b.first;
+  });
+  std::vector<int> users;
+  for (size_t k = 0; k < uses.size();) {
+    const Edge edge = uses[k].first;
+    users.clear();
+    for (; k < uses.size() && uses[k].first == edge; ++k) users.push_back(uses[k].second);
     if (users.size() != 2) {
       return fail(cell + ": its polygons do not close up at edge " + std::to_string(edge.first) +
                   "-" + std::to_string(edge.second));
@@ -325,10 +369,12 @@ bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const s
       centroid(std::vector<Vec4>(vertices.data.get(), vertices.data.get() + vertices.count));
   const model::VertexTree tree(vertices);
   const int C = written.count;
-  const std::vector<int> twins = earlierTwins(C, [&m](int c) {
-    const model::IndexList& own = (*m.cellVertices)[c];
-    return std::vector<int>(own.data.get(), own.data.get() + own.count);
-  });
+  std::vector<int> twins;
+  {
+    std::vector<int> start, values;
+    flatten(*m.cellVertices, false, &start, &values);
+    twins = earlierTwins(start, values);
+  }
   // The cells in two halves at once; each half stops at its first fault, and the first
   // half's fault, if any, is the first of all.
   std::vector<double> margins(C);

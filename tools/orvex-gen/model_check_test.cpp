@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <random>
 #include <set>
 #include <sstream>
 
@@ -185,6 +189,41 @@ TEST(ModelCheckTest, WriterWritesOnlyWhatPassesAndKeepsTheOldModelOnRefusal) {
 // The check measures with the normals as written, as the viewer's rule does: a vertex
 // 4e-05 from a cell it is not on clears the rule with unit normals, but with normals of
 // length 0.3 it lies only 1.2e-05 below, inside the margin.
+TEST(ModelWriterTest, FormatsRealsAsTheShortestOfPrintfsFifteenToSeventeenDigits) {
+  auto printfs = [](double v) {
+    char text[40];
+    for (int digits = 15; digits <= 17; ++digits) {
+      std::snprintf(text, sizeof text, "%.*g", digits, v);
+      if (std::strtod(text, nullptr) == v) break;
+    }
+    return std::string(v == 0.0 ? "0" : text);
+  };
+  // Short decimals either side of %g's switch to exponents, both ends of the normal
+  // range and past them, and doubles next to powers of two (whose lower neighbour is
+  // nearer), then random bit patterns and random coordinates.
+  std::vector<double> values = {0.1,     -0.5,   1.0,     123456789012345.0, 1e15,    1e14,
+                                9.99e14, 1e-4,   9.9e-5,  1e-5,              0.00012, 1e22,
+                                1e-300,  1e300,  DBL_MIN, DBL_MAX,           4.9e-324, 2.2e-310,
+                                -0.0,    1.0 / 3, 2.0 / 3, 0.3};
+  for (int e = -60; e <= 60; ++e) {
+    values.push_back(std::ldexp(1.0, e));
+    values.push_back(std::nextafter(std::ldexp(1.0, e), 0.0));
+    values.push_back(std::nextafter(std::ldexp(1.0, e), 1e300));
+    values.push_back(std::pow(10.0, e / 3));
+  }
+  std::mt19937_64 random(5);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  for (int i = 0; i < 20000; ++i) {
+    const uint64_t bits = random();
+    double v = 0.0;
+    std::memcpy(&v, &bits, sizeof v);
+    if (std::isfinite(v)) values.push_back(v);
+    values.push_back(unit(random));
+    values.push_back(std::round(unit(random) * 1e6) / 1e6);
+  }
+  for (double v : values) EXPECT_EQ(formatReal(v), printfs(v)) << std::hexfloat << v;
+}
+
 TEST(ModelCheckTest, MeasuresIncidenceWithTheNormalsAsWritten) {
   std::vector<Vec4> points = testing::wythoffOf("B4", "1000").vertices;
   const double half = std::fabs(points[0].x);

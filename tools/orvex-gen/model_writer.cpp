@@ -1,8 +1,11 @@
 #include "tools/orvex-gen/model_writer.h"
 
+#include <cfloat>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "model/loader.h"
@@ -28,6 +31,52 @@ void appendRow(std::string* out, const Vec4& v) {
   *out += '\n';
 }
 
+#if defined(__cpp_lib_to_chars)
+// The number of significant digits in the shortest decimal that reads back as v, 0 when
+// v is not a normal double; when it is at most 15, text receives v as %.15g writes it.
+int shortestDigits(double v, char* text) {
+  if (!(std::fabs(v) >= DBL_MIN) || !std::isfinite(v)) return 0;
+  char form[32];
+  char* end = std::to_chars(form, form + sizeof form, v, std::chars_format::scientific).ptr;
+  *end = '\0';
+  // form is "-d.ddde-XX": the digits, then the exponent of the first.
+  const char* p = form + (v < 0);
+  char digits[20];
+  int count = 0;
+  for (; *p != 'e'; ++p) {
+    if (*p != '.') digits[count++] = *p;
+  }
+  if (count > 15) return count;
+  const int exponent = std::atoi(p + 1);
+  char* out = text;
+  if (v < 0) *out++ = '-';
+  if (exponent >= -4 && exponent < 15) {
+    // Fixed: the point after digit exponent + 1, zeros before or after as needed.
+    if (exponent < 0) {
+      *out++ = '0';
+      *out++ = '.';
+      for (int k = -1; k > exponent; --k) *out++ = '0';
+      for (int k = 0; k < count; ++k) *out++ = digits[k];
+    } else {
+      for (int k = 0; k <= exponent; ++k) *out++ = k < count ? digits[k] : '0';
+      if (count > exponent + 1) {
+        *out++ = '.';
+        for (int k = exponent + 1; k < count; ++k) *out++ = digits[k];
+      }
+    }
+  } else {
+    *out++ = digits[0];
+    if (count > 1) {
+      *out++ = '.';
+      for (int k = 1; k < count; ++k) *out++ = digits[k];
+    }
+    out += std::snprintf(out, 8, "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+  }
+  *out = '\0';
+  return count;
+}
+#endif
+
 }  // namespace
 
 bool checkModelName(const std::string& name, std::string* error) {
@@ -50,8 +99,14 @@ std::string formatReal(double v) {
   // The shortest of 15, 16 or 17 digits that reads back as the same double.
   char buffer[32];
 #if defined(__cpp_lib_to_chars)
+  // The shortest digits that read back as v tell how many the answer needs. Up to 15 of
+  // them are what %.15g gives (for a normal double they lie within half an ulp of v, far
+  // inside half a step of the fifteenth digit), so they are set out as %g sets them out;
+  // more say that %.15g does not read back, and 17 that %.16g does not either.
+  const int shortest = shortestDigits(v, buffer);
+  if (shortest > 0 && shortest <= 15) return buffer;
   // Formatted and read as printf's %.*g and strtod do, several times faster.
-  for (int digits = 15; digits <= 17; ++digits) {
+  for (int digits = std::max(15, shortest); digits <= 17; ++digits) {
     char* end =
         std::to_chars(buffer, buffer + sizeof buffer - 1, v, std::chars_format::general, digits)
             .ptr;
@@ -75,14 +130,17 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
 
 namespace {
 
-// The vertices as the viewer will hold them: scaled so that vertex 0 has length 1.
-Polytope asLoaded(const Polytope& p) {
-  Polytope loaded = p;
-  const Vec4& first = p.vertices[0];
+// The normals' lengths for p's vertices as the viewer will hold them: scaled so that
+// vertex 0 has length 1. Only the vertices are copied.
+bool lengthsAsLoaded(Polytope* p, std::vector<double>* lengths, std::string* problem) {
+  std::vector<Vec4> given = p->vertices;
+  const Vec4& first = given[0];
   const double s = 1.0 / std::sqrt(first.x * first.x + first.y * first.y + first.z * first.z +
                                    first.w * first.w);
-  for (Vec4& v : loaded.vertices) v = s * v;
-  return loaded;
+  for (Vec4& v : p->vertices) v = s * v;
+  const bool ok = normalLengths(*p, kRequiredMargin, lengths, problem);
+  p->vertices.swap(given);
+  return ok;
 }
 
 // The files' texts: vertices, polygons and normals, each normal at its written length.
@@ -96,7 +154,12 @@ void formatModel(const std::string& name, const Polytope& p, const std::vector<d
       appendRow(&text, (lengths[c] / length(p.normals[c])) * p.normals[c]);
     }
   });
-  *normalText = std::to_string(p.normals.size()) + " 0\n" + halves[0] + halves[1];
+  *normalText = std::to_string(p.normals.size()) + " 0\n";
+  normalText->reserve(normalText->size() + halves[0].size() + halves[1].size());
+  for (std::string& half : halves) {
+    *normalText += half;
+    std::string().swap(half);
+  }
 
   std::string& vertices = *vertexText;
   vertices = std::to_string(p.vertices.size()) + " 0\n";
@@ -178,19 +241,21 @@ bool modelFiles(const std::string& dir, const std::string& name, Polytope polyto
   }
   std::vector<double> lengths;
   std::string problem;
-  if (!normalLengths(asLoaded(polytope), kRequiredMargin, &lengths, &problem)) {
+  if (!lengthsAsLoaded(&polytope, &lengths, &problem)) {
     *error = "not writing " + name + ": " + problem;
     return false;
   }
   std::string vertexText, polygonText, normalText;
   formatModel(name, polytope, lengths, &vertexText, &polygonText, &normalText);
 
+  // The texts hold all that is written; the polytope's lists go before the check loads
+  // a second copy of them.
+  polytope = Polytope();
   // Normals first and the vertex file, which names them, last: the order the viewer reads.
-  std::vector<model::OutputFile> files = {
-      {model::normalsFilePath(dir, name + ".nor"), normalText},
-      {model::polygonFilePath(dir, name), polygonText},
-      {model::vertexFilePath(dir, name), vertexText},
-  };
+  std::vector<model::OutputFile> files(3);
+  files[0] = {model::normalsFilePath(dir, name + ".nor"), std::move(normalText)};
+  files[1] = {model::polygonFilePath(dir, name), std::move(polygonText)};
+  files[2] = {model::vertexFilePath(dir, name), std::move(vertexText)};
   if (!options.mapPath.empty()) {
     std::string map;
     for (int v : order) map += std::to_string(polytope.origin[v]) + "\n";
