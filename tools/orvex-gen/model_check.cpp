@@ -288,7 +288,8 @@ bool checkClosure(const model::Model& m, int c, int sides[64], int* maxSides, co
   return true;
 }
 
-// "120 dodecahedra, 600 tetrahedra": kinds, most numerous first.
+}  // namespace
+
 std::string describeKinds(const std::map<std::string, int>& kinds) {
   std::vector<std::pair<int, std::string>> byCount;
   for (const auto& [kind, count] : kinds) byCount.push_back({-count, kind});
@@ -313,6 +314,8 @@ std::string describeKinds(const std::map<std::string, int>& kinds) {
   }
   return listed;
 }
+
+namespace {
 
 // The checks on cell c of a model as the viewer loaded it, n its normal as written and
 // twin the first cell before it with the same vertices (or -1); *kind names it.
@@ -388,6 +391,9 @@ bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const s
   report->polygons = m.polygons->count;
   report->cells = written.count;
   report->cellKinds = describeKinds(kinds);
+  report->kindCounts.assign(kinds.begin(), kinds.end());
+  std::stable_sort(report->kindCounts.begin(), report->kindCounts.end(),
+                   [](const auto& a, const auto& b) { return a.second > b.second; });
   report->smallestMargin = smallest;
   return true;
 }

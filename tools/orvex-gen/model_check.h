@@ -2,7 +2,10 @@
 // incidence rule, then checked for a closed, convex, consistent boundary.
 #pragma once
 
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "model/incidence.h"
 #include "model/loader.h"
@@ -14,6 +17,8 @@ struct ModelReport {
   int vertices = 0, edges = 0, polygons = 0, cells = 0;
   /// The cells by kind, most numerous first: "120 dodecahedra" or "24 × 6-face, ...".
   std::string cellKinds;
+  /// The same kinds with their counts, in the same order.
+  std::vector<std::pair<std::string, int>> kindCounts;
   /// The smallest gap, over all cells, between the cell's vertices and the next layer
   /// of vertices, in the units of the incidence rule (times the normal's written length).
   double smallestMargin = 0.0;
@@ -49,6 +54,10 @@ bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
 
 /// A distance as the generator's messages quote it: three significant digits.
 std::string shortReal(double v);
+
+/// Kinds with their counts as a line, most numerous first: "120 dodecahedra, 600
+/// tetrahedra", "24 × 6-face" for a kind without a name.
+std::string describeKinds(const std::map<std::string, int>& kinds);
 
 /// The name of a cell kind from its polygons: sidesCount[k] polygons with k sides.
 /// "dodecahedron", "pentagonal prism", ..., or "" when it has no name here.
