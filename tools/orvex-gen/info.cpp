@@ -140,7 +140,7 @@ std::string infoText(const ModelInfo& info) {
     return c.kind + " " + real(c.volume) + " (" + std::to_string(c.count) + ")";
   }) << "\n";
   out << "dihedral angles: " << shortList(m.dihedralAngles, [](const DihedralAngle& d) {
-    return real(d.degrees) + "° " + d.kinds[0] + "-" + d.kinds[1] + " (" +
+    return real(d.degrees) + "° between " + d.kinds[0] + " and " + d.kinds[1] + " (" +
            std::to_string(d.count) + ")";
   }) << "\n";
   out << "symmetry: order " << s.order << "; " << plural(s.vertexOrbits, "orbit", "orbits")
