@@ -37,17 +37,22 @@ std::vector<VertexFigure> vertexFigures(const model::Model& m, const Measures& m
       if (symmetry.vertexOrbit[own[i]] == own[i]) cellsAt[own[i]].push_back(c);
     }
   }
-  std::vector<VertexFigure> figures;
+  // Orbits with the same kinds around are told together: a hull of points in general
+  // position has as many orbits as vertices.
+  std::map<std::vector<std::pair<std::string, int>>, VertexFigure> byKinds;
   for (const auto& [first, cells] : cellsAt) {
     std::map<std::string, int> kinds;
     for (int c : cells) ++kinds[measures.cellKindOf[c]];
-    VertexFigure f;
-    f.vertices = orbitSize[first];
-    f.cells.assign(kinds.begin(), kinds.end());
-    std::stable_sort(f.cells.begin(), f.cells.end(),
+    std::vector<std::pair<std::string, int>> list(kinds.begin(), kinds.end());
+    std::stable_sort(list.begin(), list.end(),
                      [](const auto& a, const auto& b) { return a.second > b.second; });
-    figures.push_back(f);
+    VertexFigure& f = byKinds[list];
+    f.cells = list;
+    f.vertices += orbitSize[first];
+    ++f.orbits;
   }
+  std::vector<VertexFigure> figures;
+  for (auto& [kinds, figure] : byKinds) figures.push_back(std::move(figure));
   std::stable_sort(figures.begin(), figures.end(), [](const auto& a, const auto& b) {
     return a.vertices > b.vertices;
   });
@@ -127,10 +132,10 @@ std::string infoText(const ModelInfo& info) {
       << m.vertices - m.edges + m.faces - m.cells << "\n";
   out << "cells: " << kindsLine(m.cellKinds) << "\n";
   out << "polygons: " << kindsLine(m.polygonKinds) << "\n";
-  for (const VertexFigure& f : info.vertexFigures) {
-    out << "around a vertex: " << kindsLine(f.cells) << " ("
-        << plural(f.vertices, "vertex", "vertices") << ")\n";
-  }
+  out << "around a vertex: " << shortList(info.vertexFigures, [](const VertexFigure& f) {
+    return kindsLine(f.cells) + " (" + plural(f.vertices, "vertex", "vertices") +
+           (f.orbits > 1 ? " in " + std::to_string(f.orbits) + " orbits" : "") + ")";
+  }) << "\n";
   out << "edge lengths: " << shortList(m.edgeLengths, [](const ValueCount& e) {
     return real(e.value) + " (" + std::to_string(e.count) + ")";
   }) << "\n";
@@ -219,6 +224,7 @@ std::string infoJson(const ModelInfo& info) {
   out << "], \"vertex_figures\": [";
   for (size_t i = 0; i < info.vertexFigures.size(); ++i) {
     out << (i ? ", " : "") << "{\"vertices\": " << info.vertexFigures[i].vertices
+        << ", \"orbits\": " << info.vertexFigures[i].orbits
         << ", \"cells\": " << kinds(info.vertexFigures[i].cells) << "}";
   }
   out << "], \"symmetry_order\": " << s.order << ", \"vertex_orbits\": " << s.vertexOrbits

@@ -11,9 +11,9 @@
 
 namespace orvex::gen {
 
-/// The cells around the vertices of one orbit.
+/// The cells around the vertices of the orbits that have the same kinds of cell around.
 struct VertexFigure {
-  int vertices = 0;                                // in the orbit
+  int vertices = 0, orbits = 0;
   std::vector<std::pair<std::string, int>> cells;  // kinds around one of them
 };
 
@@ -21,7 +21,7 @@ struct ModelInfo {
   std::string name;
   Measures measures;
   Symmetry symmetry;
-  std::vector<VertexFigure> vertexFigures;  // by orbit, largest first
+  std::vector<VertexFigure> vertexFigures;  // most vertices first
   std::string dual;                         // the library's name for the dual, or ""
 };
 

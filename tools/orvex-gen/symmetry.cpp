@@ -361,11 +361,49 @@ bool symmetriesOf(const Complex& k, double tolerance, Automorphisms* out) {
                      [&](const std::vector<int>& image) { return check.isometry(image); });
 }
 
+// True when an isometry-invariant label (the distance from the centre and the lengths of
+// the edges at it) already tells every vertex from every other: then every symmetry fixes
+// every vertex, so the group is trivial, as for a hull of points in general position,
+// and the graph need not be built.
+bool verticesAllDiffer(const Measures& measures, double tolerance) {
+  const int V = measures.vertices;
+  std::vector<double> radii, lengths;
+  for (const Vec4& v : measures.points) radii.push_back(length(v - measures.centre));
+  for (const auto& [a, b] : measures.edgeList) {
+    lengths.push_back(length(measures.points[a] - measures.points[b]));
+  }
+  const std::vector<int> radius = groupValues(radii, tolerance);
+  const std::vector<int> edge = groupValues(lengths, tolerance);
+  std::vector<std::vector<int>> label(V);
+  for (int v = 0; v < V; ++v) label[v].push_back(radius[v]);
+  for (size_t e = 0; e < edge.size(); ++e) {
+    label[measures.edgeList[e].first].push_back(edge[e]);
+    label[measures.edgeList[e].second].push_back(edge[e]);
+  }
+  for (auto& l : label) std::sort(l.begin() + 1, l.end());
+  std::sort(label.begin(), label.end());
+  return std::adjacent_find(label.begin(), label.end()) == label.end();
+}
+
 }  // namespace
 
 bool findSymmetry(const model::Model& m, const Measures& measures, Symmetry* out,
                   std::string* error) {
   const double tolerance = kSameValue * measures.circumradius;
+  if (verticesAllDiffer(measures, tolerance)) {
+    Symmetry s;
+    s.order = 1;
+    s.vertexOrbits = measures.vertices;
+    s.edgeOrbits = measures.edges;
+    s.polygonOrbits = measures.faces;
+    s.cellOrbits = measures.cells;
+    s.vertexOrbit.resize(measures.vertices);
+    std::iota(s.vertexOrbit.begin(), s.vertexOrbit.end(), 0);
+    s.cellOrbit.resize(measures.cells);
+    std::iota(s.cellOrbit.begin(), s.cellOrbit.end(), 0);
+    *out = std::move(s);
+    return true;
+  }
   const Complex k = polytopeComplex(m, measures);
   Automorphisms found;
   if (!symmetriesOf(k, tolerance, &found)) {
