@@ -21,6 +21,7 @@
 #include "tools/orvex-gen/dual.h"
 #include "tools/orvex-gen/hull.h"
 #include "tools/orvex-gen/info.h"
+#include "tools/orvex-gen/json.h"
 #include "tools/orvex-gen/library.h"
 #include "tools/orvex-gen/model_check.h"
 #include "tools/orvex-gen/model_writer.h"

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "model/loader.h"
+#include "tools/orvex-gen/json.h"
 #include "tools/orvex-gen/library.h"
 #include "tools/orvex-gen/model_check.h"
 
@@ -160,30 +161,6 @@ std::string infoText(const ModelInfo& info) {
   out << "\n";
   out << "dual: " << (info.dual.empty() ? "not in the library" : info.dual) << "\n";
   return out.str();
-}
-
-std::string jsonQuoted(const std::string& text) {
-  std::string q = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      q += '\\';
-      q += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      q += escaped;
-    } else {
-      q += static_cast<char>(c);
-    }
-  }
-  return q + "\"";
-}
-
-std::string jsonNumber(double v) {
-  if (!std::isfinite(v)) return "null";
-  char text[32];
-  std::snprintf(text, sizeof text, "%.15g", v);
-  return text;
 }
 
 std::string infoJson(const ModelInfo& info) {

@@ -38,10 +38,4 @@ std::string infoText(const ModelInfo& info);
 /// The info as one JSON object, every list whole.
 std::string infoJson(const ModelInfo& info);
 
-/// text as a JSON string, quotes included.
-std::string jsonQuoted(const std::string& text);
-
-/// v as a JSON number with 15 significant digits; null when not finite.
-std::string jsonNumber(double v);
-
 }  // namespace orvex::gen

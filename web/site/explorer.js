@@ -17,6 +17,7 @@
   let ex = 0;          // the explorer inside it
   let gl = null;
   let current = '';    // the model shown: a library name or an opened file's
+  const library = new Map();  // the table's rows by name
   let zoom = 1;
   let dirty = true;
   let sectionW = 0;
@@ -28,11 +29,23 @@
 
   // ---- the model shown ----
 
-  function showInfo() {
+  // The counts and kinds, then orvex-gen info's key numbers: the volume (for unit edge when
+  // the library says the model is uniform, else in the file's units), the dihedral angles,
+  // and for a library model its symmetry order and dual from the table.
+  function showInfo(row) {
     const info = JSON.parse(M.UTF8ToString(M._ox_info(ex)));
     const kinds = info.kinds.map(([s, n]) => OrvexLibrary.kindText(s, n)).join(', ');
+    const number = (v) => Number(v.toPrecision(6)).toString();
+    const uniform = row && row.family !== 'dual' && info.edges.length === 1;
+    const numbers = [uniform ? `volume ${number(info.volume / info.edges[0] ** 4)} for unit edge`
+                             : `volume ${number(info.volume)}`];
+    const angles = info.dihedral.slice(0, 3).map(([d]) => `${number(d)}°`);
+    if (info.angles > 3) angles.push(`${info.angles - 3} more`);
+    numbers.push(`dihedral ${angles.join(', ')}`);
+    if (row && row.symmetry) numbers.push(`symmetry order ${row.symmetry}`);
+    if (row && row.dual) numbers.push(`dual ${row.dual}`);
     $('info').textContent = `${current}: ${info.V} vertices, ${info.E} edges, ${info.F} polygons, ` +
-      `${info.C} cells (${kinds})`;
+      `${info.C} cells (${kinds}); ${numbers.join('; ')}`;
   }
 
   // ---- loading ----
@@ -79,17 +92,17 @@
       const ok = M.ccall('ox_load', 'number', ['number', 'string', 'string'], [ex, dir, name]);
       clearDir(dir);
       if (!ok) throw new Error(M.UTF8ToString(M._ox_text(ex)).split(dir + '/').join(''));
-      shown(name);
+      shown(name, library.get(name));
     } catch (e) {
       if (ticket === loading) message(`Cannot load ${name}: ${e.message}`);
       ui.model.value = current;
     }
   }
 
-  function shown(name) {
+  function shown(name, row) {
     current = name;
     if ([...ui.model.options].some((o) => o.value === name)) ui.model.value = name;
-    showInfo();
+    showInfo(row);
     sectionRange();
     dirty = true;
     if (fitPending) {
@@ -425,7 +438,9 @@
       createOrvex(), fetchText('polytopes.tsv'), fetchText('kinds.tsv').catch(() => '')]);
     M = module;
     ex = M._ox_create();
-    OrvexLibrary.fillPicker(ui.model, OrvexLibrary.parseLibrary(table), OrvexLibrary.parseKinds(kinds));
+    const rows = OrvexLibrary.parseLibrary(table);
+    for (const row of rows) library.set(row.name, row);
+    OrvexLibrary.fillPicker(ui.model, rows, OrvexLibrary.parseKinds(kinds));
     wireControls();
     OrvexPointer.attach(canvas, POINTER);
     // On a small screen the picture comes first; T or the button shows the controls.

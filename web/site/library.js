@@ -19,8 +19,9 @@ const OrvexLibrary = (() => {
     const rows = [];
     for (const line of tsv.split('\n')) {
       if (!line || line.startsWith('#')) continue;
-      const [name, family, , V, E, F, C] = line.split('\t');
-      rows.push({ name, family, V, E, F, C });
+      const [name, family, , V, E, F, C, symmetry, volume, circumradius, dual] = line.split('\t');
+      const known = (text) => (text && text !== '-' ? text : '');
+      rows.push({ name, family, V, E, F, C, symmetry: known(symmetry), dual: known(dual) });
     }
     return rows;
   }

@@ -6,6 +6,8 @@
 #include "model/loader.h"
 #include "render/scene.h"
 #include "render/section_drawing.h"
+#include "tools/orvex-gen/json.h"
+#include "tools/orvex-gen/measures.h"
 
 namespace orvex::web {
 
@@ -18,6 +20,7 @@ bool Explorer::load(const std::string& dir, const std::string& name, std::string
     return false;
   }
   model = std::move(next);
+  if (!gen::writtenUnit(model::vertexFilePath(dir, name), &unit)) unit = 1.0;
   projected.resize(model->vertices->count);
   kinds = render::cellKinds(*model);
   outlines = render::findCellOutlines(*model);
@@ -99,7 +102,19 @@ std::string Explorer::info() const {
   for (size_t k = 0; k < signatures.size(); ++k) {
     json += (k > 0 ? ",[\"" : "[\"") + signatures[k] + "\"," + std::to_string(counts[k]) + "]";
   }
-  return json + "]}";
+  const gen::Measures m = gen::measureModel(*model, unit);
+  json += "],\"volume\":" + gen::jsonNumber(m.volume) + ",\"edges\":[";
+  for (size_t i = 0; i < m.edgeLengths.size() && i < 2; ++i) {
+    json += (i ? "," : "") + gen::jsonNumber(m.edgeLengths[i].value);
+  }
+  json += "],\"dihedral\":[";
+  for (size_t i = 0; i < m.dihedralAngles.size() && i < 6; ++i) {
+    const gen::DihedralAngle& a = m.dihedralAngles[i];
+    json += std::string(i ? "," : "") + "[" + gen::jsonNumber(a.degrees) + "," +
+            gen::jsonQuoted(a.kinds[0]) + "," + gen::jsonQuoted(a.kinds[1]) + "," +
+            std::to_string(a.count) + "]";
+  }
+  return json + "],\"angles\":" + std::to_string(m.dihedralAngles.size()) + "}";
 }
 
 }  // namespace orvex::web

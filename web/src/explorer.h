@@ -48,6 +48,7 @@ struct Explorer {
   int lineVertices = 0;
   int pointVertices = 0;
   std::string text;  // the last string handed to the page
+  double unit = 1.0;  // the length of vertex 0 as the model's file writes it
 
   /// Loads model name from dir; on failure the current model stays and *error is set.
   bool load(const std::string& dir, const std::string& name, std::string* error);
@@ -60,7 +61,9 @@ struct Explorer {
   /// Builds the frame into buffer.
   void build();
   /// V, E, F, C and the cell kinds (each as its polygon sizes, "4x6" for six squares, and
-  /// its number of cells) as JSON.
+  /// its number of cells) as JSON, with orvex-gen info's measures in the file's units: the
+  /// volume, the edge lengths (one entry when all are equal) and up to six dihedral angles
+  /// as [degrees, kind, kind, count], with their number.
   std::string info() const;
 };
 
