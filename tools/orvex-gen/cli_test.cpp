@@ -63,11 +63,11 @@ TEST(CliTest, HelpNamesEverySubcommand) {
   ScratchDir scratch;
   auto r = runGen({"--help"}, scratch);
   EXPECT_EQ(r.exitStatus, 0);
-  for (const char* sub : {"wythoff GROUP RINGS NAME", "duoprism P Q NAME", "antiprism-prism P NAME",
-                          "hull [--map FILE] [--keep-coordinates] POINTS-FILE NAME",
-                          "import FILE.4off NAME", "export NAME FILE.4off",
-                          "check [--uniform] [--json] NAME", "info [--json] NAME",
-                          "dual NAME NEWNAME", "list [--json]", "library TABLE"}) {
+  for (const char* sub :
+       {"wythoff GROUP RINGS NAME", "duoprism P Q NAME", "antiprism-prism P NAME",
+        "hull [--map FILE] [--keep-coordinates] POINTS-FILE NAME", "import FILE.4off NAME",
+        "export NAME FILE.4off", "check [--uniform] [--json] NAME", "info [--json] NAME",
+        "dual NAME NEWNAME", "list [--json]", "library TABLE"}) {
     EXPECT_NE(r.out.find(sub), std::string::npos) << sub;
   }
   EXPECT_EQ(r.err, "");
@@ -178,7 +178,8 @@ TEST(CliTest, InfoCountsOnlyIsometriesInTheFilesOwnUnits) {
   const std::string d = scratch.path();
   std::string box;
   for (int i = 0; i < 16; ++i) {
-    for (int k = 0; k < 4; ++k) box += std::string(i >> k & 1 ? "" : "-") + (k < 3 ? "0.5 " : "1\n");
+    for (int k = 0; k < 4; ++k)
+      box += std::string(i >> k & 1 ? "" : "-") + (k < 3 ? "0.5 " : "1\n");
   }
   const double equal[4][4] = {{1, .3, .3, .3}, {.3, 1, .3, .3}, {.3, .3, 1, .3}, {.3, .3, .3, 1}};
   const double unequal[4][4] = {

@@ -54,9 +54,8 @@ std::vector<VertexFigure> vertexFigures(const model::Model& m, const Measures& m
   }
   std::vector<VertexFigure> figures;
   for (auto& [kinds, figure] : byKinds) figures.push_back(std::move(figure));
-  std::stable_sort(figures.begin(), figures.end(), [](const auto& a, const auto& b) {
-    return a.vertices > b.vertices;
-  });
+  std::stable_sort(figures.begin(), figures.end(),
+                   [](const auto& a, const auto& b) { return a.vertices > b.vertices; });
   return figures;
 }
 
@@ -129,8 +128,8 @@ std::string infoText(const ModelInfo& info) {
   const Symmetry& s = info.symmetry;
   std::ostringstream out;
   out << info.name << ": " << m.vertices << " vertices, " << m.edges << " edges, " << m.faces
-      << " polygons, " << m.cells << " cells; V - E + F - C = "
-      << m.vertices - m.edges + m.faces - m.cells << "\n";
+      << " polygons, " << m.cells
+      << " cells; V - E + F - C = " << m.vertices - m.edges + m.faces - m.cells << "\n";
   out << "cells: " << kindsLine(m.cellKinds) << "\n";
   out << "polygons: " << kindsLine(m.polygonKinds) << "\n";
   out << "around a vertex: " << shortList(info.vertexFigures, [](const VertexFigure& f) {
@@ -140,8 +139,8 @@ std::string infoText(const ModelInfo& info) {
   out << "edge lengths: " << shortList(m.edgeLengths, [](const ValueCount& e) {
     return real(e.value) + " (" + std::to_string(e.count) + ")";
   }) << "\n";
-  out << "circumradius " << real(m.circumradius) << ", inradius " << real(m.inradius)
-      << ", volume " << real(m.volume) << ", surface " << real(m.surface) << "\n";
+  out << "circumradius " << real(m.circumradius) << ", inradius " << real(m.inradius) << ", volume "
+      << real(m.volume) << ", surface " << real(m.surface) << "\n";
   out << "cell volumes: " << shortList(m.cellVolumes, [](const CellVolume& c) {
     return c.kind + " " + real(c.volume) + " (" + std::to_string(c.count) + ")";
   }) << "\n";
@@ -155,8 +154,8 @@ std::string infoText(const ModelInfo& info) {
   out << "uniform: " << (s.uniform ? "yes" : "no");
   if (const double e = unitEdge(info); e > 0.0) {
     out << "; for unit edge: circumradius " << real(m.circumradius / e) << ", inradius "
-        << real(m.inradius / e) << ", volume " << real(m.volume / std::pow(e, 4))
-        << ", surface " << real(m.surface / std::pow(e, 3));
+        << real(m.inradius / e) << ", volume " << real(m.volume / std::pow(e, 4)) << ", surface "
+        << real(m.surface / std::pow(e, 3));
   }
   out << "\n";
   out << "dual: " << (info.dual.empty() ? "not in the library" : info.dual) << "\n";

@@ -28,8 +28,7 @@ struct ModelInfo {
 /// The info of model name in dir, which must pass the check. The dual is named when name
 /// is a row of the shipped library table with that row's counts and symmetry order.
 /// On failure one line, as the check or the loader words it, or "<name>: symmetry: ...".
-bool modelInfo(const std::string& dir, const std::string& name, ModelInfo* out,
-               std::string* error);
+bool modelInfo(const std::string& dir, const std::string& name, ModelInfo* out, std::string* error);
 
 /// The info as lines for a person; lists longer than a dozen values end with how many
 /// more there are.

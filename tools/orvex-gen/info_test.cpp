@@ -33,8 +33,8 @@ void qhullMeasures(const std::vector<Vec4>& points, double* volume, double* surf
   std::vector<coordT> coordinates;
   for (const Vec4& p : points) coordinates.insert(coordinates.end(), {p.x, p.y, p.z, p.w});
   char options[] = "qhull FA";
-  const int status = qh_new_qhull(qh, 4, static_cast<int>(points.size()), coordinates.data(),
-                                  False, options, nullptr, stderr);
+  const int status = qh_new_qhull(qh, 4, static_cast<int>(points.size()), coordinates.data(), False,
+                                  options, nullptr, stderr);
   EXPECT_EQ(status, 0);
   *volume = qh->totvol;
   *surface = qh->totarea;
@@ -105,7 +105,8 @@ bool referenceMeasures(const LibraryEntry& row, UnitMeasures* out) {
   if (std::sscanf(row.construction.c_str(), "{%d}×{%d}", &p, &q) == 2) {
     auto area = [](int n) { return n / (4 * std::tan(M_PI / n)); };
     auto radius = [](int n) { return 1 / (2 * std::sin(M_PI / n)); };
-    *out = {area(p) * area(q), std::hypot(radius(p), radius(q)),
+    *out = {area(p) * area(q),
+            std::hypot(radius(p), radius(q)),
             {90, 180.0 - 360.0 / p, 180.0 - 360.0 / q}};
   }
   // A prism of unit height over a polyhedron with unit edge.

@@ -41,16 +41,16 @@ struct Measures {
   std::vector<ValueCount> edgeLengths;                 // ascending
   std::vector<std::pair<std::string, int>> cellKinds;  // most numerous first, then by name
   std::vector<std::pair<std::string, int>> polygonKinds;
-  std::vector<CellVolume> cellVolumes;  // by kind, then by volume
+  std::vector<CellVolume> cellVolumes;        // by kind, then by volume
   std::vector<DihedralAngle> dihedralAngles;  // ascending
   bool regularPolygons = false;               // every polygon equilateral and cyclic
 
   // Per element, for the symmetry search and the figures around a vertex.
-  std::vector<Vec4> points;                        // the vertices in file units
-  std::vector<std::pair<int, int>> edgeList;       // (smaller, larger) vertex, ascending
-  std::vector<std::vector<int>> polygonEdges;      // indices into edgeList
-  std::vector<std::pair<int, int>> polygonCells;   // the two cells at each polygon
-  std::vector<std::string> cellKindOf;             // per cell
+  std::vector<Vec4> points;                       // the vertices in file units
+  std::vector<std::pair<int, int>> edgeList;      // (smaller, larger) vertex, ascending
+  std::vector<std::vector<int>> polygonEdges;     // indices into edgeList
+  std::vector<std::pair<int, int>> polygonCells;  // the two cells at each polygon
+  std::vector<std::string> cellKindOf;            // per cell
 };
 
 /// Relative to the circumradius: distances, areas and volumes closer than this count as

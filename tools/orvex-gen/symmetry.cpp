@@ -60,7 +60,8 @@ std::vector<int> sortedUnion(const std::vector<std::vector<int>>& lists,
 void placeCentroids(Complex* k) {
   for (int s = 1; s < k->ranks; ++s) {
     k->points[s].clear();
-    for (const auto& vertices : k->faces[s][0]) k->points[s].push_back(meanOf(k->points[0], vertices));
+    for (const auto& vertices : k->faces[s][0])
+      k->points[s].push_back(meanOf(k->points[0], vertices));
   }
 }
 
@@ -175,9 +176,9 @@ Graph colouredGraph(const Complex& k, double tolerance) {
     std::map<std::pair<long, long>, int> fixed;
     bool fixedByEnds = true;
     for (size_t j = 0; j < kind.ends.size() && fixedByEnds; ++j) {
-      auto it = fixed.emplace(std::make_pair(g.colour[kind.ends[j].first],
-                                             g.colour[kind.ends[j].second]),
-                              kind.group[j]);
+      auto it =
+          fixed.emplace(std::make_pair(g.colour[kind.ends[j].first], g.colour[kind.ends[j].second]),
+                        kind.group[j]);
       fixedByEnds = it.first->second == kind.group[j];
     }
     for (size_t j = 0; j < kind.ends.size(); ++j) {
@@ -407,8 +408,10 @@ bool findSymmetry(const model::Model& m, const Measures& measures, Symmetry* out
   const Complex k = polytopeComplex(m, measures);
   Automorphisms found;
   if (!symmetriesOf(k, tolerance, &found)) {
-    *error = "a symmetry of its incidences and distances moves a vertex off the vertices "
-             "by more than " + std::to_string(kSameValue) + " of the circumradius";
+    *error =
+        "a symmetry of its incidences and distances moves a vertex off the vertices "
+        "by more than " +
+        std::to_string(kSameValue) + " of the circumradius";
     return false;
   }
   Symmetry s;
