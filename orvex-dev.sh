@@ -9,6 +9,7 @@ cd "$(dirname "$0")"
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl-mesa0 libpng-dev libqhull-dev
+  libnauty2-dev
   libgtest-dev
   libgif-dev libimagequant-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
   libx11-dev xvfb xdotool x11-utils

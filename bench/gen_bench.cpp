@@ -28,6 +28,7 @@ extern "C" {
 #include "tools/orvex-gen/coxeter.h"
 #include "tools/orvex-gen/geometry.h"
 #include "tools/orvex-gen/hull.h"
+#include "tools/orvex-gen/info.h"
 #include "tools/orvex-gen/library.h"
 #include "tools/orvex-gen/model_check.h"
 #include "tools/orvex-gen/model_writer.h"
@@ -263,6 +264,35 @@ void hulls(const std::string& dir) {
   timeHull("the omnitruncated 120-cell's 14400 vertices", p.vertices, "");
 }
 
+// info, from the files to every measure and the proved symmetry group, best of a few runs,
+// on c120, the omnitruncated 120-cell (written by omnitruncated) and a random hull.
+void infos(const std::string& dir) {
+  gen::CoxeterGroup h4;
+  gen::coxeterGroup("H4", &h4);
+  const bool firstRing[4] = {true, false, false, false};
+  gen::Polytope p;
+  std::string error;
+  if (!gen::wythoff(h4, firstRing, &p, &error) || !gen::writeModel(dir, "c120", p, &error) ||
+      !gen::convexHull(spherePoints(10000), &p, &error) ||
+      !gen::writeModel(dir, "hull-10000", p, &error)) {
+    die(error);
+  }
+  const std::pair<const char*, const char*> kModels[] = {
+      {"c120", "0.3 s"}, {"omnitruncated-120-cell", "3 s"}, {"hull-10000", "3 s"}};
+  for (const auto& [name, goal] : kModels) {
+    double best = 1e9;
+    gen::ModelInfo info;
+    for (int run = 0; run < kRuns; ++run) {
+      auto start = Clock::now();
+      if (!gen::modelInfo(dir, name, &info, &error)) die(error);
+      best = std::min(best, secondsSince(start));
+    }
+    std::printf("info on %s (%d vertices, %d cells, symmetry order %llu): %.3f s (goal %s)\n",
+                name, info.measures.vertices, info.measures.cells,
+                static_cast<unsigned long long>(info.symmetry.order), best, goal);
+  }
+}
+
 // The whole library built, checked and written, and its narrowest incidence margin.
 void library(const std::string& table, const std::string& dir) {
   std::string error;
@@ -317,6 +347,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   omnitruncated(dir);
+  infos(dir);
   hulls(dir);
   library(table, dir);
   std::filesystem::remove_all(dir);

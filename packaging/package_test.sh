@@ -40,7 +40,7 @@ echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes," \
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for library in 'libc6 \(>= ' 'libstdc\+\+6' 'libglut|freeglut' 'libglu1' 'libopengl0|libgl1' \
-  'libegl1' 'libpng16' 'libqhull' 'libgif7' 'libimagequant0' 'libavcodec' 'libavformat' \
+  'libegl1' 'libpng16' 'libqhull' 'libnauty2' 'libgif7' 'libimagequant0' 'libavcodec' 'libavformat' \
   'libswscale' 'libassimp5' 'lib3mf1' 'libcairo2'; do
   grep -Eq "(^|, |\| )($library)" <<<"$depends" || fail "Depends names no package for '$library'"
 done

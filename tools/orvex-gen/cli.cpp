@@ -22,6 +22,8 @@
 #include "tools/orvex-gen/dual.h"
 #include "render/hyperplane.h"
 #include "tools/orvex-gen/hull.h"
+#include "tools/orvex-gen/info.h"
+#include "tools/orvex-gen/json.h"
 #include "tools/orvex-gen/library.h"
 #include "tools/orvex-gen/model_check.h"
 #include "tools/orvex-gen/model_writer.h"
@@ -301,17 +303,37 @@ void exportCommand(const Call& c) {
   c.out << "wrote " << shown(c.rest[0]) << " to " << shown(c.rest[1]) << '\n';
 }
 
+std::string checkJson(const std::string& name, const ModelReport& r, const UniformSpread* spread) {
+  std::ostringstream out;
+  out << "{\"name\": " << jsonQuoted(name) << ", \"vertices\": " << r.vertices
+      << ", \"edges\": " << r.edges << ", \"faces\": " << r.polygons << ", \"cells\": " << r.cells
+      << ", \"cell_kinds\": [";
+  for (size_t i = 0; i < r.kindCounts.size(); ++i) {
+    out << (i ? ", " : "") << "{\"kind\": " << jsonQuoted(r.kindCounts[i].first)
+        << ", \"count\": " << r.kindCounts[i].second << "}";
+  }
+  out << "], \"incidence_margin\": " << jsonNumber(r.smallestMargin);
+  if (spread) {
+    out << ", \"uniform\": {\"edge_spread\": " << jsonNumber(spread->edges)
+        << ", \"radius_spread\": " << jsonNumber(spread->radii) << "}";
+  }
+  out << ", \"ok\": true}\n";
+  return out.str();
+}
+
 void checkCommand(const Call& c) {
   std::vector<std::string> names;
-  bool uniform = false;
+  bool uniform = false, json = false;
   for (const std::string& word : c.rest) {
     if (word == "--uniform") {
       uniform = true;
+    } else if (word == "--json") {
+      json = true;
     } else {
       names.push_back(word);
     }
   }
-  if (names.size() != 1) throw Failure{"check takes [--uniform] NAME (see --help)"};
+  if (names.size() != 1) throw Failure{"check takes [--uniform] [--json] NAME (see --help)"};
   const std::string& name = names[0];
   ModelReport report;
   std::string error;
@@ -320,15 +342,19 @@ void checkCommand(const Call& c) {
   line << shown(name) << ": V " << report.vertices << ", E " << report.edges << ", F "
        << report.polygons << ", C " << report.cells << "; cells: " << report.cellKinds
        << "; incidence margin " << report.smallestMargin;
+  UniformSpread spread;
   if (uniform) {
     const Polytope p = loaded(c.dir, name);
-    UniformSpread spread;
     if (!checkUniform(p.vertices, p.polygons, kUniformTolerance, &spread, &error)) {
       throw Failure{name + ": not uniform: " + error};
     }
     line << "; uniform: " << spreads(spread);
   }
-  c.out << line.str() << "; ok\n";
+  if (json) {
+    c.out << checkJson(name, report, uniform ? &spread : nullptr);
+  } else {
+    c.out << line.str() << "; ok\n";
+  }
 }
 
 // The directory holding model name: dir, else the viewer's data directory from
@@ -426,13 +452,61 @@ void sectionCommand(const Call& c) {
   }
 }
 
+// info [--json] NAME: found as dual finds it.
+void infoCommand(const Call& c) {
+  std::vector<std::string> names;
+  bool json = false;
+  for (const std::string& word : c.rest) {
+    if (word == "--json") {
+      json = true;
+    } else {
+      names.push_back(word);
+    }
+  }
+  if (names.size() != 1) throw Failure{"info takes [--json] NAME (see --help)"};
+  ModelInfo info;
+  std::string error;
+  must(modelInfo(findModel(names[0], c.dir, c.shippedDir), names[0], &info, &error), error);
+  c.out << (json ? infoJson(info) : infoText(info));
+}
+
+// The number of distinct edges of the polygons in a polygon file, -1 if it cannot be read.
+long edgeCount(std::istream& cel) {
+  long f = -1;
+  cel >> f;
+  std::vector<std::pair<long, long>> edges;
+  for (long i = 0; cel && i < f; ++i) {
+    long k = 0;
+    cel >> k;
+    std::vector<long> corners(k > 0 && k < (1 << 20) ? k : 0);
+    for (long& v : corners) cel >> v;
+    for (size_t j = 0; j < corners.size(); ++j) {
+      const long a = corners[j], b = corners[(j + 1) % corners.size()];
+      edges.push_back({std::min(a, b), std::max(a, b)});
+    }
+  }
+  if (!cel || f < 0) return -1;
+  std::sort(edges.begin(), edges.end());
+  return static_cast<long>(std::unique(edges.begin(), edges.end()) - edges.begin());
+}
+
 void listCommand(const Call& c) {
+  if (!c.rest.empty() && (c.rest.size() > 1 || c.rest[0] != "--json")) {
+    throw Failure{"list takes [--json] (see --help)"};
+  }
+  const bool json = !c.rest.empty();
   const std::vector<std::string> names = modelNames(c.dir);
-  c.out << std::left << std::setw(36) << "name" << std::right << std::setw(8) << "V" << std::setw(8)
-        << "F" << std::setw(8) << "C" << '\n';
-  for (const std::string& name : names) {
-    // The counts lead each file, so listing stays fast for the big models. A pipe or a
-    // device among them is not opened: reading it could wait forever.
+  if (json) {
+    c.out << "{\"directory\": " << jsonQuoted(c.dir) << ", \"models\": [";
+  } else {
+    c.out << std::left << std::setw(36) << "name" << std::right << std::setw(8) << "V"
+          << std::setw(8) << "E" << std::setw(8) << "F" << std::setw(8) << "C" << '\n';
+  }
+  for (size_t m = 0; m < names.size(); ++m) {
+    const std::string& name = names[m];
+    // The counts lead each file, so listing stays fast for the big models; the edges take
+    // one pass over the polygons. A pipe or a device among them is not opened: reading it
+    // could wait forever.
     std::ifstream poi = openRegular(model::vertexFilePath(c.dir, name));
     long v = -1, f = -1, cells = -1;
     double header;
@@ -442,13 +516,27 @@ void listCommand(const Call& c) {
     poi >> word;
     std::ifstream cel = openRegular(model::polygonFilePath(c.dir, name));
     cel >> f;
+    cel.seekg(0);
+    const long e = edgeCount(cel);
     std::ifstream nor = openRegular(model::normalsFilePath(c.dir, word));
     nor >> cells;
+    if (json) {
+      auto count = [](long n) { return n < 0 ? std::string("null") : std::to_string(n); };
+      c.out << (m ? ", " : "") << "{\"name\": " << jsonQuoted(name)
+            << ", \"vertices\": " << count(v) << ", \"edges\": " << count(e)
+            << ", \"faces\": " << count(f) << ", \"cells\": " << count(cells) << "}";
+      continue;
+    }
     auto count = [](long n) { return n < 0 ? std::string("?") : std::to_string(n); };
     c.out << std::left << std::setw(36) << shown(name) << std::right << std::setw(8) << count(v)
-          << std::setw(8) << count(f) << std::setw(8) << count(cells) << '\n';
+          << std::setw(8) << count(e) << std::setw(8) << count(f) << std::setw(8) << count(cells)
+          << '\n';
   }
-  c.out << names.size() << " models in " << shown(c.dir) << '\n';
+  if (json) {
+    c.out << "]}\n";
+  } else {
+    c.out << names.size() << " models in " << shown(c.dir) << '\n';
+  }
 }
 
 // One row of a library table built, measured against its counts and written; "" or
@@ -525,10 +613,11 @@ const Subcommand kSubcommands[] = {
     {"points", 2, "SET FILE", pointsCommand},
     {"import", 2, "FILE.4off NAME", importCommand},
     {"export", 2, "NAME FILE.4off", exportCommand},
-    {"check", kAnyArguments, "[--uniform] NAME", checkCommand},
+    {"check", kAnyArguments, "[--uniform] [--json] NAME", checkCommand},
+    {"info", kAnyArguments, "[--json] NAME", infoCommand},
     {"dual", 2, "NAME NEWNAME", dualCommand},
     {"section", kAnyArguments, "NAME --normal A,B,C,D --offset E [-o FILE.off]", sectionCommand},
-    {"list", 0, "no arguments", listCommand},
+    {"list", kAnyArguments, "[--json]", listCommand},
     {"library", kAnyArguments, "TABLE [--readme FILE] [--except NAME,...]", libraryCommand},
 };
 
@@ -600,9 +689,19 @@ subcommands:
                              grand-antiprism, snub-cubic-prism, snub-dodecahedral-prism
   import FILE.4off NAME      read a 4OFF file, with cell normals from the cells' vertices
   export NAME FILE.4off      write model NAME as 4OFF
-  check [--uniform] NAME     load NAME as the viewer does and validate it; prints
+  check [--uniform] [--json] NAME
+                             load NAME as the viewer does and validate it; prints
                              V, E, F, C and the cells by kind. --uniform also demands
-                             one edge length and one circumradius (to 1e-12 relative)
+                             one edge length and one circumradius (to 1e-12 relative);
+                             --json prints it as one JSON object
+  info [--json] NAME         the measures of NAME (found as dual finds it; must pass
+                             check), in its file's units: counts, cell and polygon
+                             kinds, the cells around each kind of vertex, edge
+                             lengths, circumradius and inradius about the centroid,
+                             4-volume, surface and each cell's 3-volume, dihedral
+                             angles, the order of the symmetry group with its orbits,
+                             whether it is uniform (then also for unit edge) and the
+                             library's name of its dual. --json: one JSON object
   dual NAME NEWNAME          write the polar dual of model NAME (which must pass check)
                              as NEWNAME in DIR: vertices and cells swap, edges and
                              polygons. NAME is found in DIR, the DataDir of ./orvex.cfg
@@ -612,7 +711,7 @@ subcommands:
                              hyperplane A*x + B*y + C*z + D*w = E in the model file's
                              own coordinates: prints its counts; -o writes it as a
                              3D OFF file, in an orthonormal basis of the hyperplane
-  list                       the models in DIR with their counts
+  list [--json]              the models in DIR with their counts V, E, F, C
   library TABLE [--readme FILE] [--except NAME,...]
                              build every row of TABLE (name, family, construction,
                              V, E, F, C; tab-separated) and optionally its README page;

@@ -66,10 +66,11 @@ TEST(CliTest, HelpNamesEverySubcommand) {
   ScratchDir scratch;
   auto r = runGen({"--help"}, scratch);
   EXPECT_EQ(r.exitStatus, 0);
-  for (const char* sub : {"wythoff GROUP RINGS NAME", "duoprism P Q NAME", "antiprism-prism P NAME",
-                          "hull [--map FILE] [--keep-coordinates] POINTS-FILE NAME",
-                          "import FILE.4off NAME", "export NAME FILE.4off",
-                          "check [--uniform] NAME", "dual NAME NEWNAME", "list", "library TABLE"}) {
+  for (const char* sub :
+       {"wythoff GROUP RINGS NAME", "duoprism P Q NAME", "antiprism-prism P NAME",
+        "hull [--map FILE] [--keep-coordinates] POINTS-FILE NAME", "import FILE.4off NAME",
+        "export NAME FILE.4off", "check [--uniform] [--json] NAME", "info [--json] NAME",
+        "dual NAME NEWNAME", "list [--json]", "library TABLE"}) {
     EXPECT_NE(r.out.find(sub), std::string::npos) << sub;
   }
   EXPECT_EQ(r.err, "");
@@ -120,12 +121,112 @@ TEST(CliTest, WritesChecksAndListsModels) {
             "ds: V 8, E 16, F 14, C 6; cells: 4 triangular prisms, 2 tetrahedra")
       << r.err;
 
+  r = runGen({"-d", d, "check", "--json", "--uniform", "dp"}, scratch);
+  EXPECT_EQ(r.out.substr(0, r.out.find(", \"incidence_margin\"")),
+            "{\"name\": \"dp\", \"vertices\": 40, \"edges\": 80, \"faces\": 54, \"cells\": 14, "
+            "\"cell_kinds\": [{\"kind\": \"pentagonal prism\", \"count\": 12}, "
+            "{\"kind\": \"dodecahedron\", \"count\": 2}]")
+      << r.err;
+  EXPECT_NE(r.out.find("\"uniform\": {\"edge_spread\": "), std::string::npos) << r.out;
+
   r = runGen({"-d", d, "list"}, scratch);
   ASSERT_EQ(r.exitStatus, 0) << r.err;
-  EXPECT_NE(r.out.find("dp                                        40      54      14"),
+  EXPECT_NE(r.out.find("dp                                        40      80      54      14"),
             std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("8 models in " + d), std::string::npos) << r.out;
+  r = runGen({"-d", d, "list", "--json"}, scratch);
+  EXPECT_NE(r.out.find("{\"name\": \"dp\", \"vertices\": 40, \"edges\": 80, \"faces\": 54, "
+                       "\"cells\": 14}"),
+            std::string::npos)
+      << r.out;
+}
+
+// The number after "key": in one line of JSON; NaN when the key is missing.
+double jsonValue(const std::string& json, const std::string& key) {
+  const size_t at = json.find("\"" + key + "\": ");
+  return at == std::string::npos ? NAN : std::strtod(json.c_str() + at + key.size() + 4, nullptr);
+}
+
+// The parallelotope spanned by unit vectors with the given inner products, as rows of
+// points: every edge has length 1, so only the angles tell its symmetries.
+std::string parallelotope(const double gram[4][4]) {
+  double u[4][4] = {};  // rows: the vectors, from the Cholesky factor of the Gram matrix
+  for (int i = 0; i < 4; ++i) {
+    for (int j = 0; j <= i; ++j) {
+      double sum = gram[i][j];
+      for (int k = 0; k < j; ++k) sum -= u[i][k] * u[j][k];
+      u[i][j] = i == j ? std::sqrt(sum) : sum / u[j][j];
+    }
+  }
+  std::ostringstream rows;
+  rows.precision(17);
+  for (int subset = 0; subset < 16; ++subset) {
+    for (int k = 0; k < 4; ++k) {
+      double x = 0.0;
+      for (int i = 0; i < 4; ++i) x += (subset >> i & 1) ? u[i][k] : 0.0;
+      rows << x << (k < 3 ? ' ' : '\n');
+    }
+  }
+  return rows.str();
+}
+
+// The group counts isometries, not the symmetries of the incidences: a tesseract
+// stretched along one axis keeps 2 x 48 of the 384, an equilateral parallelotope with
+// equal angles 2 x 24, one with unequal angles only the central inversion. Measures are
+// in the file's units, and a model named like a library row names no dual unless it is
+// that row's polytope.
+TEST(CliTest, InfoCountsOnlyIsometriesInTheFilesOwnUnits) {
+  ScratchDir scratch;
+  const std::string d = scratch.path();
+  std::string box;
+  for (int i = 0; i < 16; ++i) {
+    for (int k = 0; k < 4; ++k)
+      box += std::string(i >> k & 1 ? "" : "-") + (k < 3 ? "0.5 " : "1\n");
+  }
+  const double equal[4][4] = {{1, .3, .3, .3}, {.3, 1, .3, .3}, {.3, .3, 1, .3}, {.3, .3, .3, 1}};
+  const double unequal[4][4] = {
+      {1, .1, .2, .3}, {.1, 1, -.15, .25}, {.2, -.15, 1, .05}, {.3, .25, .05, 1}};
+  testing::writeText(scratch.file("box.txt"), box);
+  testing::writeText(scratch.file("equal.txt"), parallelotope(equal));
+  testing::writeText(scratch.file("unequal.txt"), parallelotope(unequal));
+  for (const char* name : {"box", "equal", "unequal"}) {
+    const std::string points = scratch.file(std::string(name) + ".txt");
+    ASSERT_EQ(runGen({"-d", d, "hull", "--keep-coordinates", points, name}, scratch).exitStatus, 0);
+  }
+  // Named like the shipped tesseract, with its counts, but not its symmetry.
+  ASSERT_EQ(runGen({"-d", d, "hull", "--keep-coordinates", scratch.file("box.txt"), "c8"}, scratch)
+                .exitStatus,
+            0);
+
+  auto r = runGen({"-d", d, "info", "c8"}, scratch);
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "c8: 16 vertices, 32 edges, 24 polygons, 8 cells; V - E + F - C = 0\n"
+            "cells: 8 cubes\n"
+            "polygons: 12 quadrilaterals, 12 squares\n"
+            "around a vertex: 4 cubes (16 vertices)\n"
+            "edge lengths: 1 (24); 2 (8)\n"
+            "circumradius 1.32287565553, inradius 0.5, volume 2, surface 14\n"
+            "cell volumes: cube 1 (2); cube 2 (6)\n"
+            "dihedral angles: 90° between cube and cube (24)\n"
+            "symmetry: order 96; 1 orbit of vertices, 2 of edges, 2 of polygons, 2 of cells\n"
+            "uniform: no\n"
+            "dual: not in the library\n");
+  r = runGen({"info", "--json", "c8"}, scratch);  // the shipped one
+  EXPECT_EQ(jsonValue(r.out, "symmetry_order"), 384) << r.err;
+  EXPECT_NE(r.out.find("\"uniform\": true, \"unit_edge\": {\"volume\": 1, "), std::string::npos);
+  EXPECT_NE(r.out.find("\"dual\": \"c16\"}"), std::string::npos) << r.out;
+
+  // The volume of a parallelotope is the root of its vectors' Gram determinant.
+  const double equalVolume = std::sqrt(0.7 * 0.7 * 0.7 * (0.7 + 4 * 0.3));
+  r = runGen({"-d", d, "info", "--json", "equal"}, scratch);
+  EXPECT_EQ(jsonValue(r.out, "symmetry_order"), 48) << r.err;
+  EXPECT_NEAR(jsonValue(r.out, "volume"), equalVolume, 1e-12);
+  EXPECT_NE(r.out.find("\"edge_lengths\": [{\"length\": 1, \"count\": 32}]"), std::string::npos);
+  r = runGen({"-d", d, "info", "--json", "unequal"}, scratch);
+  EXPECT_EQ(jsonValue(r.out, "symmetry_order"), 2) << r.err;
+  EXPECT_EQ(jsonValue(r.out, "vertex_orbits"), 8);
 }
 
 // The vertices of a written model, exactly as its vertex file holds them.
@@ -272,6 +373,8 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
       {{"frobnicate"}, "unknown subcommand 'frobnicate' (see --help)"},
       {{"--verbose", "list"}, "unknown option '--verbose' (see --help)"},
       {{"list", "-d"}, "-d needs a directory"},
+      {{"list", "x"}, "list takes [--json] (see --help)"},
+      {{"info", "--json"}, "info takes [--json] NAME (see --help)"},
       {{"wythoff", "B4", "1000"}, "wythoff takes GROUP RINGS NAME (see --help)"},
       {{"wythoff", "E6", "1000", "x"}, "unknown group 'E6' (known: A4 B4 D4 F4 H4 A3A1 B3A1 H3A1)"},
       {{"wythoff", "B4", "0000", "x"},
@@ -313,7 +416,7 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
       {{"export", "missing", scratch.file("o.4off")}, "Cannot open file" + d + "/missing.poi"},
       {{"check", "missing"}, "Cannot open file" + d + "/missing.poi"},
       {{"check", "spoiled"}, d + "/spoiled.poi: "},
-      {{"check", "--uniform"}, "check takes [--uniform] NAME (see --help)"},
+      {{"check", "--uniform"}, "check takes [--uniform] [--json] NAME (see --help)"},
       {{"check", "--uniform", "bent"}, "bent: not uniform: vertex 0 lies "},
       {{"dual", "bent"}, "dual takes NAME NEWNAME (see --help)"},
       {{"dual", "spoiled", "x"}, d + "/spoiled.poi: "},
@@ -436,10 +539,10 @@ TEST(CliTest, NeverOpensOrReplacesWhatIsNotARegularFile) {
   ASSERT_EQ(mkfifo(scratch.file("m.nor").c_str(), 0600), 0);
   auto r = runGen({"-d", d, "list"}, scratch);
   EXPECT_EQ(r.exitStatus, 0) << r.err;
-  EXPECT_NE(r.out.find("m                                         16      24       ?\n"),
+  EXPECT_NE(r.out.find("m                                         16      32      24       ?\n"),
             std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find("q                                          ?       ?       ?\n"),
+  EXPECT_NE(r.out.find("q                                          ?       ?       ?       ?\n"),
             std::string::npos)
       << r.out;
   r = runGen({"-d", d, "wythoff", "B4", "1000", "m"}, scratch);

@@ -24,10 +24,42 @@ bool isUniformFamily(const std::string& family) {
          (" " + std::string(kLibraryFamilies) + " ").find(" " + family + " ") != std::string::npos;
 }
 
+namespace {
+
+// The optional columns after the counts, each "-" where unknown; false when one is
+// malformed.
+bool readMeasureColumns(const std::vector<std::string>& fields, LibraryEntry* e) {
+  auto known = [](const std::string& f) { return f != "-"; };
+  size_t used = 0;
+  try {
+    if (known(fields[7])) {
+      e->symmetry = std::stoull(fields[7], &used);
+      if (used != fields[7].size() || e->symmetry == 0) return false;
+    }
+    for (int k = 0; k < 2; ++k) {
+      if (!known(fields[8 + k])) continue;
+      double& value = k == 0 ? e->unitVolume : e->unitCircumradius;
+      value = std::stod(fields[8 + k], &used);
+      if (used != fields[8 + k].size() || !(value > 0.0)) return false;
+    }
+  } catch (const std::exception&) {
+    return false;
+  }
+  if (known(fields[10])) e->dual = fields[10];
+  return !fields[10].empty();
+}
+
+}  // namespace
+
 bool readLibraryTable(const std::string& path, std::vector<LibraryEntry>* entries,
                       std::string* error) {
   std::string text;
   if (!readInputFile(path, &text, error)) return false;
+  return parseLibraryTable(text, path, entries, error);
+}
+
+bool parseLibraryTable(const std::string& text, const std::string& path,
+                       std::vector<LibraryEntry>* entries, std::string* error) {
   std::istringstream in(text);
   std::vector<LibraryEntry> result;
   std::map<std::string, int> lineOf;
@@ -40,7 +72,7 @@ bool readLibraryTable(const std::string& path, std::vector<LibraryEntry>* entrie
     std::istringstream columns(line);
     for (std::string f; std::getline(columns, f, '\t');) fields.push_back(f);
     LibraryEntry e;
-    bool ok = fields.size() == 7;
+    bool ok = fields.size() == 7 || fields.size() == 11;
     if (ok) {
       e.name = fields[0];
       e.family = fields[1];
@@ -56,9 +88,10 @@ bool readLibraryTable(const std::string& path, std::vector<LibraryEntry>* entrie
         ok = used == fields[3 + k].size() && used > 0;
       }
     }
-    if (!ok) {
+    if (!ok || (fields.size() == 11 && !readMeasureColumns(fields, &e))) {
       *error = path + ":" + std::to_string(number) +
-               ": expected name, family, construction and four counts, tab-separated";
+               ": expected name, family, construction and four counts, then optionally "
+               "symmetry, volume, circumradius and dual ('-' where unknown), tab-separated";
       return false;
     }
     if (!isUniformFamily(e.family) && e.family != "dual") {
@@ -223,12 +256,21 @@ std::string libraryReadme(const std::vector<LibraryEntry>& entries) {
       << "polygons and cells. Every model but the duals is uniform: its edges have one\n"
       << "length and its vertices lie on one sphere, which the build checks to 1e-12. A\n"
       << "`dual-NAME` is the polar dual of `NAME`, made from its incidences: V and C swap,\n"
-      << "and so do E and F.\n\n"
-      << "| name | family | construction | V | E | F | C |\n"
-      << "|---|---|---|---:|---:|---:|---:|\n";
+      << "and so do E and F. |G| is the order of the symmetry group and, for the uniform\n"
+      << "models, volume and R the 4-volume and the circumradius for unit edge, as\n"
+      << "`orvex-gen info` computes them.\n\n"
+      << "| name | family | construction | V | E | F | C | \\|G\\| | volume | R | dual |\n"
+      << "|---|---|---|---:|---:|---:|---:|---:|---:|---:|---|\n";
+  auto known = [](double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", v);
+    return v > 0.0 ? std::string(text) : std::string();
+  };
   for (const LibraryEntry& e : entries) {
     out << "| " << e.name << " | " << e.family << " | " << e.construction << " | " << e.vertices
-        << " | " << e.edges << " | " << e.polygons << " | " << e.cells << " |\n";
+        << " | " << e.edges << " | " << e.polygons << " | " << e.cells << " | "
+        << (e.symmetry ? std::to_string(e.symmetry) : "") << " | " << known(e.unitVolume)
+        << " | " << known(e.unitCircumradius) << " | " << e.dual << " |\n";
   }
   return out.str();
 }

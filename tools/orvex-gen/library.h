@@ -14,14 +14,29 @@ namespace orvex::gen {
 struct LibraryEntry {
   std::string name, family, construction;
   int vertices = 0, edges = 0, polygons = 0, cells = 0;
+  /// The optional columns: the order of the symmetry group, the 4-volume and the
+  /// circumradius for unit edge, the dual's row; 0 and "" where the table has "-" or
+  /// stops at the counts.
+  unsigned long long symmetry = 0;
+  double unitVolume = 0.0, unitCircumradius = 0.0;
+  std::string dual;
 };
 
-/// Reads the tab-separated table (name, family, construction, V, E, F, C; '#' lines are
-/// comments; a CR before a line end is dropped). On failure "<path>:<line>: <problem>"
-/// (also for a family that is not one of kLibraryFamilies, and for a name used twice)
-/// or, as readInputFile, "Cannot open <path>" when it is not a readable regular file.
+/// Reads the tab-separated table (name, family, construction, V, E, F, C, then either
+/// nothing or symmetry, volume, circumradius and dual, each "-" where unknown; '#' lines
+/// are comments; a CR before a line end is dropped). On failure "<path>:<line>:
+/// <problem>" (also for a family that is not one of kLibraryFamilies, and for a name used
+/// twice) or, as readInputFile, "Cannot open <path>" when it is not a readable regular
+/// file.
 bool readLibraryTable(const std::string& path, std::vector<LibraryEntry>* entries,
                       std::string* error);
+
+/// readLibraryTable on the table's text; path names it in messages.
+bool parseLibraryTable(const std::string& text, const std::string& path,
+                       std::vector<LibraryEntry>* entries, std::string* error);
+
+/// The text of data/polytopes.tsv as this program was built with it.
+const char* shippedLibraryTable();
 
 /// The families a table row may have, space-separated.
 extern const char* const kLibraryFamilies;

@@ -137,8 +137,25 @@ TEST(LibraryTest, RefusesMalformedTablesAndUnknownConstructions) {
   testing::writeText(scratch.file("t.tsv"),
                      "# header\nc5\tregular\twythoff A4 1000\t5\t10\tx\t5\n");
   EXPECT_FALSE(readLibraryTable(scratch.file("t.tsv"), &rows, &error));
-  EXPECT_EQ(error, scratch.file("t.tsv") +
-                       ":2: expected name, family, construction and four counts, tab-separated");
+  const std::string expected =
+      ": expected name, family, construction and four counts, then optionally symmetry, "
+      "volume, circumradius and dual ('-' where unknown), tab-separated";
+  EXPECT_EQ(error, scratch.file("t.tsv") + ":2" + expected);
+  // The measure columns come all four or not at all, each a number or '-'.
+  for (const char* tail : {"\t120\t-\t-", "\t12x\t-\t-\t-", "\t120\t0\t-\t-",
+                           "\t120\t-\t1e999\t-"}) {
+    testing::writeText(scratch.file("t.tsv"),
+                       std::string("c5\tregular\twythoff A4 1000\t5\t10\t10\t5") + tail + "\n");
+    EXPECT_FALSE(readLibraryTable(scratch.file("t.tsv"), &rows, &error)) << tail;
+    EXPECT_EQ(error, scratch.file("t.tsv") + ":1" + expected);
+  }
+  testing::writeText(scratch.file("t.tsv"), "c5\tregular\twythoff A4 1000\t5\t10\t10\t5\t120\t-"
+                                            "\t0.5\tc5\n");
+  ASSERT_TRUE(readLibraryTable(scratch.file("t.tsv"), &rows, &error)) << error;
+  EXPECT_EQ(rows[0].symmetry, 120u);
+  EXPECT_EQ(rows[0].unitVolume, 0.0);
+  EXPECT_EQ(rows[0].unitCircumradius, 0.5);
+  EXPECT_EQ(rows[0].dual, "c5");
   testing::writeText(scratch.file("t.tsv"), "c5\tregullar\twythoff A4 1000\t5\t10\t10\t5\n");
   EXPECT_FALSE(readLibraryTable(scratch.file("t.tsv"), &rows, &error));
   EXPECT_EQ(error, scratch.file("t.tsv") +

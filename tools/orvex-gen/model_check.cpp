@@ -409,6 +409,9 @@ bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const s
   report->polygons = m.polygons->count;
   report->cells = written.count;
   report->cellKinds = describeKinds(kinds);
+  report->kindCounts.assign(kinds.begin(), kinds.end());
+  std::stable_sort(report->kindCounts.begin(), report->kindCounts.end(),
+                   [](const auto& a, const auto& b) { return a.second > b.second; });
   report->smallestMargin = smallest;
   return true;
 }

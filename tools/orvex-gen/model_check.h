@@ -4,6 +4,8 @@
 
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "model/incidence.h"
 #include "model/loader.h"
@@ -15,6 +17,8 @@ struct ModelReport {
   int vertices = 0, edges = 0, polygons = 0, cells = 0;
   /// The cells by kind, most numerous first: "120 dodecahedra" or "24 × 6-face, ...".
   std::string cellKinds;
+  /// The same kinds with their counts, in the same order.
+  std::vector<std::pair<std::string, int>> kindCounts;
   /// The smallest gap, over all cells, between the cell's vertices and the next layer
   /// of vertices, in the units of the incidence rule (times the normal's written length).
   double smallestMargin = 0.0;

@@ -44,8 +44,12 @@
     const info = JSON.parse(M.UTF8ToString(M._ox_info(ex)));
     $('info').textContent = `${current}: ${info.V} vertices, ${info.E} edges, ${info.F} polygons, ` +
       `${info.C} cells (${info.cells})`;
-    // Measures of the model, as label and value, when the program gives them.
-    $('measures').textContent = (info.measures || []).map(([k, v]) => `${k} ${v}`).join(', ');
+    // A library model's symmetry order and dual from the table (computed by orvex-gen info).
+    const row = openedShown ? null : library.find((r) => r.name === current);
+    const measures = [...(info.measures || [])];
+    if (row && row.symmetry) measures.push(['symmetry order', row.symmetry]);
+    if (row && row.dual) measures.push(['dual', row.dual]);
+    $('measures').textContent = measures.map(([k, v]) => `${k} ${v}`).join('; ');
   }
 
   // ---- loading ----

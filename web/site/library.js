@@ -17,8 +17,8 @@ const OrvexLibrary = (() => {
     const rows = [];
     for (const line of table.split('\n')) {
       if (!line || line.startsWith('#')) continue;
-      const [name, family, , V, E, F, C] = line.split('\t');
-      rows.push({ name, family, V, E, F, C, cells: kinds.get(name) || '' });
+      const [name, family, , V, E, F, C, symmetry, , , dual] = line.split('\t');
+      rows.push({ name, family, V, E, F, C, symmetry, dual, cells: kinds.get(name) || '' });
     }
     return rows;
   }

@@ -11,6 +11,7 @@
 #include "render/schlegel.h"
 #include "render/scene.h"
 #include "render/section_drawing.h"
+#include "tools/orvex-gen/measures.h"
 #include "tools/orvex-gen/model_check.h"
 
 namespace orvex::web {
@@ -114,11 +115,29 @@ std::string Explorer::info() const {
     }
     ++counted[names[k]];
   }
+  // orvex-gen info's key numbers, by its own code: the volume (for unit edge when every
+  // edge has one length) and the dihedral angles, as label and value.
+  const gen::Measures m = gen::measureModel(*model, model->scale);
+  auto number = [](double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", v);
+    return std::string(text);
+  };
+  std::string volume = number(m.volume);
+  if (m.edgeLengths.size() == 1 && m.edgeLengths[0].value > 0.0) {
+    volume = number(m.volume / std::pow(m.edgeLengths[0].value, 4)) + " for unit edge";
+  }
+  std::string angles;
+  for (size_t i = 0; i < m.dihedralAngles.size() && i < 3; ++i) {
+    angles += (i ? ", " : "") + number(m.dihedralAngles[i].degrees) + "°";
+  }
+  if (m.dihedralAngles.size() > 3) angles += ", " + std::to_string(m.dihedralAngles.size() - 3) + " more";
   return "{\"V\":" + std::to_string(model->vertices->count) +
          ",\"E\":" + std::to_string(edgeSet.size()) +
          ",\"F\":" + std::to_string(model->polygons->count) +
          ",\"C\":" + std::to_string(model->cellPolygons->count) + ",\"cells\":\"" +
-         gen::describeKinds(counted) + "\"}";
+         gen::describeKinds(counted) + "\",\"measures\":[[\"volume\",\"" + volume +
+         "\"],[\"dihedral\",\"" + angles + "\"]]}";
 }
 
 namespace {

@@ -144,6 +144,11 @@ async function models(browser, url, errors) {
   await page.waitForFunction(() => window.orvexExplorer.current() === 'c600');
   check((await info()).includes('120 vertices, 720 edges, 1200 polygons, 600 cells (600 tetrahedra)') &&
         page.url().includes('model=c600'), 'picking c600', await info());
+  // orvex-gen info's numbers: the 600-cell's volume 25(2 + sqrt 5)/4 for unit edge, its
+  // dihedral angle, and from the table its symmetry order and dual.
+  const measures = await page.textContent('#measures');
+  check(measures === 'volume 26.4754 for unit edge; dihedral 164.478°; symmetry order 14400; dual c120',
+        'the numbers of c600', measures);
 
   const open = async (files) => {
     await page.setInputFiles('#open', files);
