@@ -105,7 +105,7 @@ async function pictures(browser, url, errors) {
 /// The style controls: the separation slider and the Schlegel diagram from the menu change
 /// the picture and are kept in the address; the diagram takes no separation.
 async function styleControls(browser, url, errors) {
-  const page = await openPage(browser, url, 'model=c8&paused', SIZE, SIZE, errors);
+  const page = await openPage(browser, url, 'model=c8&paused', 800, 600, errors);
   const picture = () => page.evaluate(() => window.orvexExplorer.capture());
   const separated = await picture();
   await page.fill('#extend', '0');
