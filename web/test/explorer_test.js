@@ -79,7 +79,7 @@ async function pictures(browser, url, errors) {
                               // Edges as bands in front of the faces, glass, and the wireframe.
                               ['model=c24&edges&cells=all', ['c24', '--edges', '--cells', 'all']],
                               ['model=c8&opacity=0.5&edges', ['c8', '--opacity', '0.5', '--edges']],
-                              ['model=c8&wireframe', ['c8', '--wireframe']]]) {
+                              ['model=c24&wireframe', ['c24', '--wireframe']]]) {
     const page = await openPage(browser, url, hash, SIZE, SIZE, errors);
     await samePicture(page, `first frame ${args.join(' ')}`, [...args, '--turn', TURN]);
     await page.close();
