@@ -9,6 +9,13 @@
 
 namespace orvex::render {
 
+/// The share of the depth range between the faces and the lines drawn on them: a line is
+/// drawn this much nearer than its face (a few hundredths of the scene's unit at the
+/// polytope's distance), enough that faces of neighbouring cells crossing it at a small
+/// angle no longer cut it into dashes. Faces take the depth range [kLineLead, 1], lines
+/// and their bands [0, 1 - kLineLead].
+inline constexpr double kLineLead = 0.006;
+
 /// A sink that passes everything on to target, except kLines, which become kQuads: for
 /// each segment a band `pixels` wide on the screen, lying across the line of sight from
 /// eye. pixelSize is the size in scene units of one pixel at unit depth (depth measured

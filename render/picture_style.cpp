@@ -35,12 +35,6 @@ bool isDefault(const PictureStyle& style) {
          std::equal(style.background, style.background + 3, plain.background);
 }
 
-// The share of the depth range between the faces and the lines drawn on them: a line is
-// drawn this much nearer than its face (a few hundredths of the scene's unit at the
-// polytope's distance), enough that faces of neighbouring cells crossing it at a small
-// angle no longer cut it into dashes.
-constexpr double kLineLead = 0.006;
-
 // The faces, then the outlines in front of them as bands of the style's width.
 template <typename Faces, typename Outlines>
 void drawFacesThenOutlines(bool faces, bool outlines, const StyledModel& styled,

@@ -15,12 +15,13 @@
   const ui = {
     model: $('model'), frames: $('frames'), clip: $('clip'), allcells: $('allcells'),
     edges: $('edges'), vertices: $('vertices'), colour: $('colour'), projection: $('projection'), section: $('section'),
-    sectionW: $('sectionW'), pause: $('pause'), speed: $('speed')};
+    sectionW: $('sectionW'), pause: $('pause'), speed: $('speed'), wireframe: $('wireframe'),
+    opacity: $('opacity'), extend: $('extend')};
 
   let M = null;        // the WebAssembly module
   let ex = 0;          // the explorer inside it
   let gl = null;
-  let menus = { colour: [], projection: [] };  // the program's menus
+  let menus = { colour: [], projection: [] };  // the program's menus and sliders
   let library = [];    // the table's rows that can be loaded here
   let current = '';    // the model shown: a library name or an opened file's
   let openedShown = false;  // current is an opened file's
@@ -216,6 +217,12 @@
                    ui.edges.checked ? 1 : 0, ui.vertices.checked ? 1 : 0,
                    Number(ui.projection.value));
     M._ox_section(ex, ui.section.checked ? 1 : 0, sectionW);
+    M._ox_style(ex, ui.wireframe.checked ? 1 : 0, Number(ui.opacity.value));
+    M._ox_extend(ex, Number(ui.extend.value));
+    // A diagram keeps its cells in place, whatever the separation.
+    ui.extend.disabled = !menus.projection[ui.projection.value].separates;
+    // Glass needs faces.
+    ui.opacity.disabled = ui.wireframe.checked;
     dirty = true;
   }
 
@@ -267,6 +274,9 @@
     if (ui.allcells.checked) p.push('cells=all');
     if (ui.edges.checked) p.push('edges');
     if (ui.vertices.checked) p.push('vertices');
+    if (ui.wireframe.checked) p.push('wireframe');
+    if (Number(ui.opacity.value) !== menus.opacity.value) p.push(`opacity=${ui.opacity.value}`);
+    if (Number(ui.extend.value) !== menus.extend.value) p.push(`extend=${ui.extend.value}`);
     if (ui.colour.value !== '0') p.push(`colour=${menus.colour[ui.colour.value].word}`);
     if (ui.projection.value !== '0') p.push(`projection=${menus.projection[ui.projection.value].word}`);
     if (ui.section.checked) p.push(`section=${short(sectionW)}`);
@@ -293,6 +303,11 @@
     ui.allcells.checked = p.get('cells') === 'all';
     ui.edges.checked = p.has('edges');
     ui.vertices.checked = p.has('vertices');
+    ui.wireframe.checked = p.has('wireframe');
+    for (const slider of ['opacity', 'extend']) {
+      const v = Number(p.get(slider));
+      ui[slider].value = String(p.has(slider) && Number.isFinite(v) ? v : menus[slider].value);
+    }
     ui.colour.value = position(menus.colour, p.get('colour'));
     ui.projection.value = position(menus.projection, p.get('projection'));
     ui.section.checked = p.has('section');
@@ -327,12 +342,16 @@
   }
 
   function frameFloats() {
+    // Edges as bands a canvas pixel or more wide at this zoom.
+    M._ox_screen(ex, Math.min(canvas.width, canvas.height), zoom);
     const triangles = M._ox_build(ex);
     const lines = M._ox_line_vertices(ex);
     const points = M._ox_point_vertices(ex);
+    const bands = M._ox_band_vertices(ex);
+    const opacity = M._ox_frame_opacity(ex);
     const start = M._ox_buffer(ex) / 4;
-    const end = start + (triangles + lines + points) * gl.scene.floatsPerVertex;
-    return { triangles, lines, points, floats: M.HEAPF32.subarray(start, end) };
+    const end = start + (triangles + lines + points + bands) * gl.scene.floatsPerVertex;
+    return { triangles, lines, points, bands, opacity, floats: M.HEAPF32.subarray(start, end) };
   }
 
   function draw() {
@@ -373,10 +392,10 @@
 
   function fit() {
     const f = frameFloats();
-    // Stereographically the cells near the far pole run off towards infinity: fit the rest.
-    const stereographic = menus.projection[ui.projection.value].word === 'stereographic';
-    const share = stereographic && ui.allcells.checked ? 0.9 : 1;
-    zoom = gl.fitZoom(f.floats, f.triangles + f.lines + f.points, share);
+    // Stereographically the cells near the far pole run off towards infinity: the program
+    // says what share of the rest to fit.
+    const share = ui.allcells.checked ? menus.projection[ui.projection.value].fitShare : 1;
+    zoom = gl.fitZoom(f.floats, f.triangles + f.lines + f.points + f.bands, share);
     dirty = true;
     saveHash();
   }
@@ -522,8 +541,11 @@
 
   function wireControls() {
     for (const box of [ui.frames, ui.clip, ui.allcells, ui.edges, ui.vertices, ui.section, ui.colour,
-                       ui.pause, ui.speed]) {
+                       ui.pause, ui.speed, ui.wireframe]) {
       box.addEventListener('change', () => { applySettings(); saveHash(); });
+    }
+    for (const slider of [ui.opacity, ui.extend]) {
+      slider.addEventListener('input', () => { applySettings(); saveHash(); });
     }
     // The other projections reach beyond the window: fitted at once. Ortho is drawn at the
     // viewer's own scale.
@@ -596,6 +618,7 @@
     const actions = {
       h: () => toggle(ui.frames), c: () => toggle(ui.clip), a: () => toggle(ui.allcells),
       e: () => toggle(ui.edges), v: () => toggle(ui.vertices), k: () => cycle(ui.colour), p: () => cycle(ui.projection),
+      o: () => toggle(ui.wireframe),
       s: () => toggle(ui.section), ' ': () => toggle(ui.pause), r: reset, f: fit, g: savePng,
       w: () => play(!sweep), m: record, l: () => gallery(true),
       '?': () => help($('help').hidden), Escape: () => help(false),
@@ -620,6 +643,11 @@
   function fillMenu(select, entries) {
     select.textContent = '';
     entries.forEach(({ label }, i) => select.add(new Option(label, String(i))));
+  }
+
+  function fillSlider(input, { min, max, step, value }) {
+    Object.assign(input, { min, max, step });
+    input.value = String(value);
   }
 
   async function start() {
@@ -668,6 +696,8 @@
     menus = JSON.parse(M.UTF8ToString(M._ox_menus(ex)));
     fillMenu(ui.colour, menus.colour);
     fillMenu(ui.projection, menus.projection);
+    fillSlider(ui.opacity, menus.opacity);
+    fillSlider(ui.extend, menus.extend);
     library = OrvexLibrary.parse(table, kinds)
       .filter((r) => !(offline && fromDisk) || `models/${r.name}.poi` in offline.files);
     OrvexLibrary.fillPicker(ui.model, library);

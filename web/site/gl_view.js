@@ -1,8 +1,9 @@
-// The batched WebGL 1 drawing of one frame: the whole triangle list (and the edge lines
-// after it) uploaded once and drawn with one call each. The shader does what the native
-// scene asks of OpenGL 1.1, with the scene's own values as the program gives them
-// (ox_scene): one directional light with ambient, diffuse and specular terms, linear fog
-// by eye distance, and the clip plane as a discard.
+// The batched WebGL 1 drawing of one frame: the whole triangle list (and the edge lines,
+// dots and bands after it) uploaded once and drawn with one call each. The shader does
+// what the native scene asks of OpenGL 1.1, with the scene's own values as the program
+// gives them (ox_scene): one directional light with ambient, diffuse and specular terms,
+// linear fog by eye distance, and the clip plane as a discard. Glass faces blend in the
+// order the program sent them; edges are drawn in front of the faces they lie on.
 'use strict';
 
 const OrvexGl = (() => {
@@ -54,13 +55,14 @@ const OrvexGl = (() => {
     return `
     precision highp float;
     uniform float uClip;
+    uniform float uAlpha;
     varying vec3 vColour;
     varying float vDepth;
     varying vec3 vWorld;
     void main() {
       if (uClip > 0.5 && dot(${vec3(s.clipPlane)}, vWorld) + ${glsl(s.clipPlane[3])} < 0.0) discard;
       float f = clamp((${end} - vDepth) / (${end} - ${start}), 0.0, 1.0);
-      gl_FragColor = vec4(mix(${vec3(s.fogColour)}, vColour, f), 1.0);
+      gl_FragColor = vec4(mix(${vec3(s.fogColour)}, vColour, f), uAlpha);
     }`;
   }
 
@@ -97,7 +99,7 @@ const OrvexGl = (() => {
       }
       gl.useProgram(program);
       this.uniforms = {};
-      for (const name of ['uScale', 'uLit', 'uClip', 'uPointSize']) {
+      for (const name of ['uScale', 'uLit', 'uClip', 'uPointSize', 'uAlpha']) {
         this.uniforms[name] = gl.getUniformLocation(program, name);
       }
       this.buffer = gl.createBuffer();
@@ -123,7 +125,8 @@ const OrvexGl = (() => {
     }
 
     /// Draws a frame: f.floats holds f.triangles vertices of triangles, then f.lines of
-    /// lines, then f.points of points.
+    /// lines, f.points of points and f.bands of the edges' bands (triangles); the
+    /// triangles blend at f.opacity, below 1 in the order given and hiding nothing.
     draw(f, zoom, clip) {
       const gl = this.gl;
       gl.viewport(0, 0, this.canvas.width, this.canvas.height);
@@ -131,19 +134,40 @@ const OrvexGl = (() => {
       gl.bufferData(gl.ARRAY_BUFFER, f.floats, gl.DYNAMIC_DRAW);
       gl.uniform2fv(this.uniforms.uScale, this.scale(zoom));
       gl.uniform1f(this.uniforms.uClip, clip ? 1 : 0);
-      // Lines and dots lie on their polygons: push the polygons back a little so they show.
-      if (f.lines + f.points > 0) {
+      // As orvex-render: lines, dots and bands lie on their polygons, so the polygons are
+      // pushed back a little and drawn behind the share of the depth range the outlines
+      // are drawn in front of.
+      const lead = this.scene.lineLead;
+      const outlines = f.lines + f.points + f.bands > 0;
+      if (outlines) {
         gl.enable(gl.POLYGON_OFFSET_FILL);
         gl.polygonOffset(1, 1);
+        gl.depthRange(f.triangles > 0 ? lead : 0, 1);
       } else {
         gl.disable(gl.POLYGON_OFFSET_FILL);
+        gl.depthRange(0, 1);
       }
       gl.uniform1f(this.uniforms.uLit, 1);
+      const glass = f.opacity < 1;
+      gl.uniform1f(this.uniforms.uAlpha, glass ? f.opacity : 1);
+      if (glass) {
+        gl.enable(gl.BLEND);
+        gl.blendFunc(gl.SRC_ALPHA, gl.ONE_MINUS_SRC_ALPHA);
+        // Sorted, the faces need not hide each other, nor the edges behind them.
+        gl.depthMask(false);
+      }
       if (f.triangles > 0) gl.drawArrays(gl.TRIANGLES, 0, f.triangles);
+      gl.depthMask(true);
+      gl.disable(gl.BLEND);
+      gl.uniform1f(this.uniforms.uAlpha, 1);
+      if (!outlines) return;
+      gl.depthRange(0, f.triangles > 0 ? 1 - lead : 1);
       gl.uniform1f(this.uniforms.uLit, 0);
       if (f.lines > 0) gl.drawArrays(gl.LINES, f.triangles, f.lines);
+      if (f.bands > 0) gl.drawArrays(gl.TRIANGLES, f.triangles + f.lines + f.points, f.bands);
       gl.uniform1f(this.uniforms.uPointSize, 3 * Math.max(1, Math.min(this.canvas.width, this.canvas.height) / 300));
       if (f.points > 0) gl.drawArrays(gl.POINTS, f.triangles + f.lines, f.points);
+      gl.depthRange(0, 1);
     }
 
     /// The zoom that fits the given share of the vertices in floats (the nearest to the

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "render/edge_bands.h"
 #include "render/facing.h"
+#include "render/picture_style.h"
 #include "render/scene.h"
 #include "render/section.h"
 #include "web/src/explorer.h"
@@ -26,11 +28,34 @@ constexpr MenuEntry kColourMenu[] = {
 constexpr orvex::render::ColourBy kColourings[] = {
     orvex::render::ColourBy::kPolygons, orvex::render::ColourBy::kKind,
     orvex::render::ColourBy::kCell};
-constexpr MenuEntry kProjectionMenu[] = {
-    {"ortho", "ortho"}, {"perspective", "perspective"}, {"stereographic", "stereographic"}};
-constexpr orvex::view4d::Projection kProjections[] = {orvex::view4d::Projection::kOrtho,
-                                                      orvex::view4d::Projection::kPerspective,
-                                                      orvex::view4d::Projection::kStereographic};
+constexpr MenuEntry kProjectionMenu[] = {{"ortho", "ortho"},
+                                          {"perspective", "perspective"},
+                                          {"stereographic", "stereographic"},
+                                          {"schlegel", "Schlegel diagram"}};
+struct ProjectionChoice {
+  orvex::view4d::Projection projection;
+  bool schlegel;
+  // The share of the drawn vertices, nearest the centre, that the page fits to the window
+  // with every cell drawn: stereographically the cells near the pole run off far.
+  double fitShare;
+};
+constexpr ProjectionChoice kProjections[] = {
+    {orvex::view4d::Projection::kOrtho, false, 1.0},
+    {orvex::view4d::Projection::kPerspective, false, 1.0},
+    {orvex::view4d::Projection::kStereographic, false, 0.9},
+    // A diagram keeps every cell in its place, not pushed apart.
+    {orvex::view4d::Projection::kPerspective, true, 1.0}};
+constexpr int kProjectionCount = sizeof kProjections / sizeof kProjections[0];
+static_assert(kProjectionCount == sizeof kProjectionMenu / sizeof kProjectionMenu[0]);
+
+// The page's sliders: their least and greatest values, step and starting value.
+struct Slider {
+  double low, high, step, start;
+};
+// Cell separation, the ExtendRate: 0 keeps the cells joined.
+const Slider kExtendSlider{0.0, 0.5, 0.01, orvex::render::DrawSettings().extendRate};
+// Glass: the cells' opacity, 1 solid.
+const Slider kOpacitySlider{0.1, 1.0, 0.05, orvex::render::PictureStyle().opacity};
 
 std::string json(double v) {
   char text[32];
@@ -45,14 +70,20 @@ std::string jsonArray(const T* values, int n) {
   return out + "]";
 }
 
-template <size_t N>
-std::string jsonMenu(const MenuEntry (&menu)[N]) {
+// Each entry as {"word":..,"label":..} with extra(i)'s fields added.
+template <size_t N, typename Extra>
+std::string jsonMenu(const MenuEntry (&menu)[N], Extra extra) {
   std::string out = "[";
   for (size_t i = 0; i < N; ++i) {
     out += std::string(i ? "," : "") + "{\"word\":\"" + menu[i].word + "\",\"label\":\"" +
-           menu[i].label + "\"}";
+           menu[i].label + "\"" + extra(i) + "}";
   }
   return out + "]";
+}
+
+std::string jsonSlider(const Slider& s) {
+  return "{\"min\":" + json(s.low) + ",\"max\":" + json(s.high) + ",\"step\":" + json(s.step) +
+         ",\"value\":" + json(s.start) + "}";
 }
 
 }  // namespace
@@ -132,19 +163,45 @@ EMSCRIPTEN_KEEPALIVE void ox_settings(Explorer* e, int frames, int clip, int all
   e->vertices = vertices != 0;
   // Entries of the menus ox_menus gives.
   e->setColourBy(kColourings[colour >= 0 && colour < 3 ? colour : 0]);
-  e->setProjection(kProjections[projection >= 0 && projection < 3 ? projection : 0]);
+  const ProjectionChoice& p =
+      kProjections[projection >= 0 && projection < kProjectionCount ? projection : 0];
+  e->setProjection(p.projection, p.schlegel);
 }
 
-/// The colour and projection menus, each entry's address word and label, as JSON:
-/// {"colour":[{"word":..,"label":..},..],"projection":[..]}; ox_settings takes positions.
+/// The picture's style beyond the viewer's: a wireframe (edges and vertices of every cell,
+/// no faces), or glass cells at the given opacity (1 solid).
+EMSCRIPTEN_KEEPALIVE void ox_style(Explorer* e, int wireframe, double opacity) {
+  e->wireframe = wireframe != 0;
+  if (opacity > 0.0 && opacity <= 1.0) e->opacity = opacity;
+}
+
+/// Edges drawn as bands of even width for a canvas pixelsAcross on its shorter side, at
+/// the page's zoom; 0 draws them as lines.
+EMSCRIPTEN_KEEPALIVE void ox_screen(Explorer* e, int pixelsAcross, double zoom) {
+  e->setScreen(pixelsAcross, zoom);
+}
+
+/// The colour and projection menus, each entry's address word and label, as JSON, and the
+/// sliders: {"colour":[{"word":..,"label":..},..],"projection":[{"word":..,"label":..,
+/// "fitShare":..,"separates":..},..],"extend":{"min":..,"max":..,"step":..,"value":..},
+/// "opacity":{..}}. ox_settings takes positions in the menus. A projection that does not
+/// separate its cells ignores ox_extend.
 EMSCRIPTEN_KEEPALIVE const char* ox_menus(Explorer* e) {
-  e->text = "{\"colour\":" + jsonMenu(kColourMenu) + ",\"projection\":" +
-            jsonMenu(kProjectionMenu) + "}";
+  auto none = [](size_t) { return std::string(); };
+  auto projection = [](size_t i) {
+    return ",\"fitShare\":" + json(kProjections[i].fitShare) +
+           ",\"separates\":" + (kProjections[i].schlegel ? "false" : "true");
+  };
+  e->text = "{\"colour\":" + jsonMenu(kColourMenu, none) + ",\"projection\":" +
+            jsonMenu(kProjectionMenu, projection) + ",\"extend\":" + jsonSlider(kExtendSlider) +
+            ",\"opacity\":" + jsonSlider(kOpacitySlider) + "}";
   return e->text.c_str();
 }
 
 /// The scene the page's shader draws, as JSON: the camera, light, material, fog, the
-/// default clip plane, and the floats of each vertex in ox_buffer.
+/// default clip plane, the share of the depth range the lines are drawn in front of the
+/// faces by (faces in [lineLead, 1], lines in [0, 1 - lineLead]), and the floats of each
+/// vertex in ox_buffer.
 EMSCRIPTEN_KEEPALIVE const char* ox_scene(Explorer* e) {
   using namespace orvex::render;
   const SceneLook& l = kSceneLook;
@@ -162,6 +219,7 @@ EMSCRIPTEN_KEEPALIVE const char* ox_scene(Explorer* e) {
             ",\"clearColour\":" + jsonArray(l.clearColour, 4) +
             ",\"globalAmbient\":" + json(l.globalAmbient) +
             ",\"clipPlane\":" + jsonArray(defaults.clipPlane, 4) +
+            ",\"lineLead\":" + json(kLineLead) +
             ",\"floatsPerVertex\":" + json(orvex::web::kFloatsPerVertex) + "}";
   return e->text.c_str();
 }
@@ -232,6 +290,13 @@ EMSCRIPTEN_KEEPALIVE int ox_build(Explorer* e) {
 EMSCRIPTEN_KEEPALIVE int ox_line_vertices(Explorer* e) { return e->lineVertices; }
 
 EMSCRIPTEN_KEEPALIVE int ox_point_vertices(Explorer* e) { return e->pointVertices; }
+
+/// The edges as bands: triangles after the points, drawn unlit as lines are.
+EMSCRIPTEN_KEEPALIVE int ox_band_vertices(Explorer* e) { return e->bandVertices; }
+
+/// What the frame's triangles blend at: below 1 they are glass, sent farthest first, to be
+/// blended over what is drawn without hiding what follows; 1 opaque.
+EMSCRIPTEN_KEEPALIVE double ox_frame_opacity(Explorer* e) { return e->frameOpacity; }
 
 EMSCRIPTEN_KEEPALIVE float* ox_buffer(Explorer* e) { return e->buffer.data(); }
 

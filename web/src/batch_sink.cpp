@@ -48,24 +48,29 @@ void BatchSink::end() {
     emit(pending_[i % 2 == 0 ? i - 1 : i - 2], &triangles_);
     emit(pending_[i], &triangles_);
   }
+  for (int i = 0; i + 3 < n && primitive_ == render::Primitive::kQuads; i += 4) {
+    for (int corner : {0, 1, 2, 0, 2, 3}) emit(pending_[i + corner], &bands_);
+  }
   pending_.clear();
 }
 
 void BatchSink::gather(std::vector<float>* out, int* triangleVertices, int* lineVertices,
-                       int* pointVertices) const {
+                       int* pointVertices, int* bandVertices) const {
   out->clear();
-  for (const std::vector<float>* part : {&triangles_, &lines_, &points_}) {
+  for (const std::vector<float>* part : {&triangles_, &lines_, &points_, &bands_}) {
     out->insert(out->end(), part->begin(), part->end());
   }
   *triangleVertices = static_cast<int>(triangles_.size()) / kFloatsPerVertex;
   *lineVertices = static_cast<int>(lines_.size()) / kFloatsPerVertex;
   *pointVertices = static_cast<int>(points_.size()) / kFloatsPerVertex;
+  *bandVertices = static_cast<int>(bands_.size()) / kFloatsPerVertex;
 }
 
 void BatchSink::clear() {
   triangles_.clear();
   lines_.clear();
   points_.clear();
+  bands_.clear();
 }
 
 }  // namespace orvex::web

@@ -1,5 +1,6 @@
 // A drawing sink that gathers a whole frame into one vertex list: the triangles, then the
-// lines, then the points, so the browser uploads it once and draws each part with one call.
+// lines, the points and the edge bands, so the browser uploads it once and draws each part
+// with one call.
 #pragma once
 
 #include <vector>
@@ -19,15 +20,16 @@ class BatchSink : public render::DrawSink {
   void vertex(const model::Vec3& v) override;
   void end() override;
 
-  /// Everything sent since the last clear, triangles first, then lines, then points.
+  /// Everything sent since the last clear, triangles first, then lines, then points, then
+  /// the bands (quads, two triangles each).
   void gather(std::vector<float>* out, int* triangleVertices, int* lineVertices,
-              int* pointVertices) const;
+              int* pointVertices, int* bandVertices) const;
   void clear();
 
  private:
   void emit(const model::Vec3& v, std::vector<float>* out);
 
-  std::vector<float> triangles_, lines_, points_;
+  std::vector<float> triangles_, lines_, points_, bands_;
   float colour_[3] = {1.0f, 1.0f, 1.0f};
   model::Vec3 normal_;
   render::Primitive primitive_ = render::Primitive::kTriangleFan;

@@ -8,7 +8,9 @@
 #include <set>
 
 #include "model/loader.h"
-#include "render/schlegel.h"
+#include "render/edge_bands.h"
+#include "render/glass.h"
+#include "render/picture_style.h"
 #include "render/scene.h"
 #include "render/section_drawing.h"
 #include "tools/orvex-gen/measures.h"
@@ -37,13 +39,24 @@ bool Explorer::load(const std::string& dir, const std::string& name, std::string
   kinds = render::cellKinds(*model);
   outlines = render::findCellOutlines(*model);
   palette = render::makeCellPalette(*model, colourBy);
+  pole = -1;  // its polygons were the last model's
   return true;
 }
 
-void Explorer::setProjection(view4d::Projection p) {
+void Explorer::setProjection(view4d::Projection p, bool schlegelDiagram) {
+  schlegel = schlegelDiagram;
   if (p == projection && projectedView) return;
   projection = p;
   projectedView = view4d::makeView(p);
+}
+
+void Explorer::setScreen(int pixelsAcross, double zoom) {
+  if (pixelsAcross <= 0 || !(zoom > 0.0)) {
+    pixelSize = 0.0;
+    return;
+  }
+  pixelSize = render::pixelSizeAtUnitDepth(pixelsAcross, zoom);
+  edgePixels = render::edgePixelsOf(render::PictureStyle(), pixelsAcross, 1);
 }
 
 void Explorer::setColourBy(render::ColourBy by) {
@@ -61,27 +74,61 @@ const view4d::Transform4& Explorer::view() {
 
 void Explorer::build() {
   sink.clear();
+  frameOpacity = 1.0f;
   if (model) {
     render::DrawSettings settings = draw;
     // An empty palette is the viewer's colouring by polygon count.
     settings.palette = palette.colours.empty() ? nullptr : &palette;
+    render::EdgeBandSink bands(&sink, render::kEye, pixelSize, edgePixels);
+    render::DrawSink* lines = pixelSize > 0.0 ? static_cast<render::DrawSink*>(&bands) : &sink;
     if (sectionOn) {
       section = render::computeSection(*model, orthoView, sectionW);
       render::drawSection(section, *model, render::kEye, settings, &sink);
-      render::drawSectionOutlines(section, edges, vertices, &sink);
+      render::drawSectionOutlines(section, edges, vertices, lines);
     } else {
-      const view4d::Transform4& v = view();
-      // As orvex-render: the cells through the stereographic pole would wrap round infinity.
+      // As orvex-render draws each projection and style.
+      const view4d::Transform4* v = &schlegelView;
       std::vector<char> throughPole;
-      if (projection == view4d::Projection::kStereographic) {
-        throughPole = render::cellsThroughPole(*model, v);
-        settings.leftOut = &throughPole;
+      // A model with no cell off the origin has no diagram: drawn as the projection is.
+      const int facing = schlegel ? render::cellFacingViewer(*model, rotation) : -1;
+      if (facing >= 0) {
+        if (facing != pole) {
+          pole = facing;
+          poleFaces.assign(model->polygons->count, 0);
+          const model::IndexList& shell = (*model->cellPolygons)[pole];
+          for (int j = 0; j < shell.count; ++j) poleFaces[shell[j]] = 1;
+        }
+        render::assignSchlegelView(*model, pole, rotation, &schlegelView);
+        settings.allCells = true;
+        settings.extendRate = 0.0;
+        settings.polygonsLeftOut = &poleFaces;
+      } else {
+        v = &view();
+        // The cells through the stereographic pole would wrap round infinity.
+        if (projection == view4d::Projection::kStereographic) {
+          throughPole = render::cellsThroughPole(*model, *v);
+          settings.leftOut = &throughPole;
+        }
       }
-      render::drawCells(*model, v, render::kEye, settings, &projected, &sink);
-      render::drawOutlines(*model, v, settings, projected, outlines, edges, vertices, &sink);
+      if (wireframe) {
+        settings.allCells = true;
+        render::drawWireframe(*model, *v, settings, outlines, vertices, &projected, lines);
+      } else {
+        if (opacity < 1.0) {
+          // Behind glass the far side of every cell shows.
+          settings.skipHidden = false;
+          render::GlassSink glass;
+          render::drawCells(*model, *v, render::kEye, settings, &projected, &glass);
+          glass.sendBackToFront(render::kEye, static_cast<float>(opacity), &sink);
+          frameOpacity = static_cast<float>(opacity);
+        } else {
+          render::drawCells(*model, *v, render::kEye, settings, &projected, &sink);
+        }
+        render::drawOutlines(*model, *v, settings, projected, outlines, edges, vertices, lines);
+      }
     }
   }
-  sink.gather(&buffer, &triangleVertices, &lineVertices, &pointVertices);
+  sink.gather(&buffer, &triangleVertices, &lineVertices, &pointVertices, &bandVertices);
 }
 
 std::string Explorer::info() const {
@@ -187,8 +234,11 @@ std::string Explorer::edgeSvg(int width, int height, double sx, double sy) {
     const float* rgb;
   };
   std::vector<Segment> segments;
+  // Drawn as lines, not bands, whose ends are the edges' own.
   const bool had = edges;
+  const double hadPixelSize = pixelSize;
   edges = true;
+  pixelSize = 0.0;
   build();
   edges = had;
   if (sectionOn) {
@@ -222,6 +272,7 @@ std::string Explorer::edgeSvg(int width, int height, double sx, double sy) {
     }
     if (seen) svg += "<line " + ends[0] + " " + ends[1] + " stroke=\"" + hexColour(s.rgb) + "\"/>\n";
   }
+  pixelSize = hadPixelSize;
   build();
   return svg + "</svg>\n";
 }

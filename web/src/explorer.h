@@ -10,6 +10,7 @@
 #include "render/cell_colours.h"
 #include "render/cell_outline.h"
 #include "render/cell_walk.h"
+#include "render/schlegel.h"
 #include "render/section.h"
 #include "view4d/projections.h"
 #include "view4d/view_state.h"
@@ -42,16 +43,31 @@ struct Explorer {
   bool vertices = false;
   view4d::Projection projection = view4d::Projection::kOrtho;
   double distance = 3.0;  // perspective: the eye on the viewing axis at this w
+  // The Schlegel diagram from the cell facing the viewer, found afresh for each frame: a
+  // turn in three-space keeps it, a turn through the fourth dimension moves on to the
+  // next cell's diagram.
+  bool schlegel = false;
+  render::SchlegelProjector schlegelView;
+  int pole = -1;                // the pole cell of the last frame
+  std::vector<char> poleFaces;  // its polygons, the shell the diagram is seen through
+  bool wireframe = false;       // the edges (and vertices) of every cell, no faces
+  double opacity = 1.0;         // below 1: glass cells, sent farthest first
+  // Edges as bands of an even width, as orvex-render draws them: the size of a canvas
+  // pixel at unit depth and the bands' width in pixels. 0: GL lines.
+  double pixelSize = 0.0;
+  double edgePixels = 1.0;
+  float frameOpacity = 1.0f;  // what the last frame's triangles blend at: 1 opaque
 
   bool sectionOn = false;
   double sectionW = 0.0;
   render::Section section;
 
   BatchSink sink;
-  std::vector<float> buffer;  // the triangles, then the lines, then the points
+  std::vector<float> buffer;  // the triangles, then the lines, the points and the bands
   int triangleVertices = 0;
   int lineVertices = 0;
   int pointVertices = 0;
+  int bandVertices = 0;
   std::string text;   // the last string handed to the page
   std::string bytes;  // the last file made for the page to save
 
@@ -59,8 +75,11 @@ struct Explorer {
   /// A model with a cell that bounds no polygon (normals that are not its cells') is
   /// refused.
   bool load(const std::string& dir, const std::string& name, std::string* error);
-  /// Chooses the projection.
-  void setProjection(view4d::Projection p);
+  /// Chooses the projection, or with schlegel the Schlegel diagram.
+  void setProjection(view4d::Projection p, bool schlegel);
+  /// Edges drawn as bands for a canvas pixelsAcross pixels on its shorter side at the
+  /// given zoom; pixelsAcross 0 draws them as lines.
+  void setScreen(int pixelsAcross, double zoom);
   /// Chooses the colouring.
   void setColourBy(render::ColourBy by);
   /// The view transform of the chosen projection, set from rotation.

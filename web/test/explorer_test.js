@@ -1,7 +1,7 @@
-// The explorer in headless Chromium against the native tools: first frames and drags
-// against orvex-render's pictures, section counts against its --section line, the model
-// picker, one's own files good and bad, the dead ends a new user meets, the layout, the
-// gallery, the sweep, recording, the downloads, the single file opened from disk, and no
+// The explorer in headless Chromium against the native tools: first frames, styles and
+// drags against orvex-render's pictures, the style controls, section counts against its
+// --section line, the model picker, one's own files good and bad, the dead ends a new user
+// meets, the layout, the gallery, the sweep, recording, the downloads, the single file opened from disk, and no
 // errors in the console.
 //   node explorer_test.js SITE_DIR BIN_DIR     (BIN_DIR holds orvex-render, orvex-image-diff, orvex-gen)
 'use strict';
@@ -71,7 +71,15 @@ async function pictures(browser, url, errors) {
                               ['model=c600&clip', ['c600', '-c']],
                               // The library's styles beyond the viewer's, as orvex-render draws them.
                               ['model=runcitruncated-5-cell&frames&cells=all&colour=kind',
-                               ['runcitruncated-5-cell', '-h', '--cells', 'all', '--colour-by', 'kind']]]) {
+                               ['runcitruncated-5-cell', '-h', '--cells', 'all', '--colour-by', 'kind']],
+                              // Cells joined: the cube within a cube. The Schlegel diagram from the
+                              // cell facing the viewer, at the viewer's scale.
+                              ['model=c8&extend=0', ['c8', '--extend', '0']],
+                              ['model=c8&projection=schlegel&zoom=1', ['c8', '--projection', 'schlegel']],
+                              // Edges as bands in front of the faces, glass, and the wireframe.
+                              ['model=c24&edges&cells=all', ['c24', '--edges', '--cells', 'all']],
+                              ['model=c8&opacity=0.5&edges', ['c8', '--opacity', '0.5', '--edges']],
+                              ['model=c24&wireframe', ['c24', '--wireframe']]]) {
     const page = await openPage(browser, url, hash, SIZE, SIZE, errors);
     await samePicture(page, `first frame ${args.join(' ')}`, [...args, '--turn', TURN]);
     await page.close();
@@ -92,6 +100,26 @@ async function pictures(browser, url, errors) {
     await samePicture(page, `${fingers.length}-finger drag on c24`, ['c24', '--turn', TURN, '--turn', turn]);
     await page.close();
   }
+}
+
+/// The style controls: the separation slider and the Schlegel diagram from the menu change
+/// the picture and are kept in the address; the diagram takes no separation.
+async function styleControls(browser, url, errors) {
+  const page = await openPage(browser, url, 'model=c8&paused', 800, 600, errors);
+  const picture = () => page.evaluate(() => window.orvexExplorer.capture());
+  const separated = await picture();
+  await page.fill('#extend', '0');
+  const joined = await picture();
+  check(joined !== separated && page.url().includes('extend=0'), 'the separation slider joins the cells',
+        page.url().split('#')[1]);
+  const labels = await page.$$eval('#projection option', (o) => o.map((e) => e.textContent));
+  const schlegel = labels.findIndex((l) => /schlegel/i.test(l));
+  if (schlegel >= 0) await page.selectOption('#projection', String(schlegel));
+  const diagram = await picture();
+  check(schlegel >= 0 && diagram !== joined && page.url().includes('projection=schlegel') &&
+        await page.isDisabled('#extend'), 'the Schlegel diagram from the projection menu',
+        `${labels.join(', ')} | ${page.url().split('#')[1]}`);
+  await page.close();
 }
 
 async function section(browser, url, errors) {
@@ -357,7 +385,7 @@ async function offlineFile(browser, url, errors) {
   const errors = [];
   try {
     // One group's failure is reported and the others still run.
-    for (const group of [pictures, section, models, deadEnds, takeAway, gallery, offlineFile]) {
+    for (const group of [pictures, styleControls, section, models, deadEnds, takeAway, gallery, offlineFile]) {
       const t0 = Date.now();
       await group(browser, url, errors).catch((e) => check(false, group.name, e.message.split('\n')[0]));
       console.log(`     ${group.name}: ${((Date.now() - t0) / 1000).toFixed(1)} s`);
