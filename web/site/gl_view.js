@@ -10,6 +10,7 @@ const OrvexGl = (() => {
   const FOV_Y = 40 * Math.PI / 180;
   const NEAR = 1.0, FAR = 10.0;
   const FOG = [0.6, 0.6, 0.6];
+  const LINE_LEAD = 0.006;          // the depth range's share between faces and their edges
 
   const vertexSource = `
     attribute vec3 aPos;
@@ -113,14 +114,20 @@ const OrvexGl = (() => {
       gl.uniform2fv(this.uniforms.uScale, this.scale(zoom));
       gl.uniform1f(this.uniforms.uClip, clip ? 1 : 0);
       // Lines and dots lie on their polygons: push the polygons back a little so they show.
-      if (f.lines + f.points > 0) {
+      // The offset alone leaves a line dashed where faces of neighbouring cells cross it at
+      // a small angle, so the polygons also take the far share of the depth range and the
+      // lines and dots the near one, as orvex-render draws its edges.
+      const lead = f.lines + f.points > 0 ? LINE_LEAD : 0;
+      if (lead > 0) {
         gl.enable(gl.POLYGON_OFFSET_FILL);
         gl.polygonOffset(1, 1);
       } else {
         gl.disable(gl.POLYGON_OFFSET_FILL);
       }
       gl.uniform1f(this.uniforms.uLit, 1);
+      gl.depthRange(lead, 1);
       if (f.triangles > 0) gl.drawArrays(gl.TRIANGLES, 0, f.triangles);
+      gl.depthRange(0, 1 - lead);
       gl.uniform1f(this.uniforms.uLit, 0);
       if (f.lines > 0) gl.drawArrays(gl.LINES, f.triangles, f.lines);
       gl.uniform1f(this.uniforms.uPointSize, 3 * Math.max(1, Math.min(this.canvas.width, this.canvas.height) / 300));
