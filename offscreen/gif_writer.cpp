@@ -43,9 +43,11 @@ bool putFrame(GifFileType* gif, const liq_palette& palette,
               Canvas* canvas) {
   const bool over = !canvas->empty();
   auto same = [&](size_t p) {
+    // The first frame has no canvas yet to index.
+    if (!over) return false;
     const liq_color& c = palette.entries[indices[p]];
     const std::uint8_t* shown = &(*canvas)[3 * p];
-    return over && c.r == shown[0] && c.g == shown[1] && c.b == shown[2];
+    return c.r == shown[0] && c.g == shown[1] && c.b == shown[2];
   };
   int left = width, top = height, right = -1, bottom = -1;
   for (int y = 0; y < height; ++y) {

@@ -97,6 +97,7 @@ TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLineNamingThem) {
       {"--sizes", "3"},         {"-o", ""},
       {"--section", "nan"},     {"--section", "-inf"},    {"--section", "0", "--section-to", "1"},
       {"--section", "0", "--projection", "angle"}, {"--projection", "angle"},
+      {"--section", "0", "--projection", "schlegel"},
       {"-o", "a.jpg"},          {"-o", "a.gif.txt"},      {"--spin", "xw"},
       {"--spin", "xw,xw", "--frames", "4"}, {"--spin", "wx", "--frames", "4"},
       {"--turn", "0,0,0,1,0,0", "--repeat", "1000000", "--turn", "0,0,0,1,0,0"},

@@ -392,6 +392,20 @@ TEST(RenderToolTest, FramesAreTheSpinOfTheLastTurn) {
   EXPECT_EQ(offscreen::compareImages(third, load(dir.file("still.png")), 0).differingPixels, 0);
   EXPECT_GT(offscreen::compareImages(third, load(dir.file("spin-0001.png")), 8).differingPixels, 50)
       << "the spin must move the picture";
+  // --view oblique starts from the explorer's opening view, then takes the turns.
+  ASSERT_EQ(runProgram(render({"--size", "96", "--view", "oblique", "--turn", drag, "-o",
+                               "oblique.png"}),
+                       dir.path())
+                .status,
+            0);
+  ASSERT_EQ(runProgram(render({"--size", "96", "--turn", "0,0.45,0.3,0.35,0.25,0", "--turn", drag,
+                               "-o", "turned.png"}),
+                       dir.path())
+                .status,
+            0);
+  EXPECT_EQ(offscreen::compareImages(load(dir.file("oblique.png")), load(dir.file("turned.png")), 0)
+                .differingPixels,
+            0);
 }
 
 TEST(RenderToolTest, SectionsPrintTheirCountsAndSweepWithTheViewHeld) {
@@ -413,6 +427,29 @@ TEST(RenderToolTest, SectionsPrintTheirCountsAndSweepWithTheViewHeld) {
   const offscreen::RgbImage miss = load(dir.file("miss.png"));
   EXPECT_EQ(std::count(miss.pixels.begin(), miss.pixels.end(), 153), 64 * 64 * 3)
       << "a miss is the grey background only";
+  // --label writes the line's words, dark on the light grey, in a row of glyphs 7 dots high
+  // from 2 dots in at the top left (cut off at the picture's edge), and changes nothing else;
+  // a picture of 480 pixels has dots of 2.
+  for (const auto& [size, dot] : {std::pair{64, 1}, std::pair{480, 2}}) {
+    r = runProgram(render({"c8", "--size", std::to_string(size), "--section", "+2e0", "--label",
+                           "-o", "label.png"}),
+                   dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    const offscreen::RgbImage label = load(dir.file("label.png"));
+    int left = size, top = size, bottom = -1, other = 0;
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size; ++x) {
+        const std::uint8_t* p = &label.pixels[3 * (static_cast<size_t>(y) * size + x)];
+        if (p[0] == 153 && p[1] == 153 && p[2] == 153) continue;
+        other += p[0] != 20 || p[1] != 20 || p[2] != 20;
+        left = std::min(left, x), top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+    }
+    EXPECT_EQ(other, 0) << size;
+    EXPECT_EQ(left, 2 * dot) << size;
+    EXPECT_EQ(top, 2 * dot) << size;
+    EXPECT_EQ(bottom, 2 * dot + 7 * dot - 1) << size;
+  }
 
   const std::string turn = "0,0.3,0.2,0.5,0.4,0";
   r = runProgram(render({"c8", "--size", "64", "--turn", turn, "--section", "-0.25", "--section-to",
