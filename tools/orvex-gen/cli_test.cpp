@@ -295,7 +295,10 @@ TEST(CliTest, HullMapsRowsKeepsCoordinatesAndEveryScaleImports) {
   for (double scale : {1e155, 1e-200}) {
     Off4 cube = prismOver(kCube, kCubeFaces);
     for (Vec4& v : cube.vertices) v = scale * v;
-    testing::writeText(scratch.file("s.4off"), formatOff4(cube));
+    // A long comment first: the word 4OFF is cut by the start the first line is judged
+    // from, and must then be read whole.
+    testing::writeText(scratch.file("s.4off"),
+                       "#" + std::string(4092, 'c') + "\n" + formatOff4(cube));
     r = runGen({"-d", d, "import", scratch.file("s.4off"), "s"}, scratch);
     EXPECT_EQ(r.out, "wrote s to " + d + ": 16 vertices, 24 polygons, 8 cells\n") << r.err;
   }
