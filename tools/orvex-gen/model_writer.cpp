@@ -248,6 +248,12 @@ bool modelFiles(const std::string& dir, const std::string& name, Polytope polyto
   std::string vertexText, polygonText, normalText;
   formatModel(name, polytope, lengths, &vertexText, &polygonText, &normalText);
 
+  // Each written vertex's row among the input points, for --map.
+  std::string map;
+  if (!options.mapPath.empty()) {
+    for (int v : order) map += std::to_string(polytope.origin[v]) + "\n";
+  }
+
   // The texts hold all that is written; the polytope's lists go before the check loads
   // a second copy of them.
   polytope = Polytope();
@@ -256,11 +262,7 @@ bool modelFiles(const std::string& dir, const std::string& name, Polytope polyto
   files[0] = {model::normalsFilePath(dir, name + ".nor"), std::move(normalText)};
   files[1] = {model::polygonFilePath(dir, name), std::move(polygonText)};
   files[2] = {model::vertexFilePath(dir, name), std::move(vertexText)};
-  if (!options.mapPath.empty()) {
-    std::string map;
-    for (int v : order) map += std::to_string(polytope.origin[v]) + "\n";
-    files.push_back({options.mapPath, std::move(map)});
-  }
+  if (!options.mapPath.empty()) files.push_back({options.mapPath, std::move(map)});
   if (options.order) *options.order = std::move(order);
 
   // Loaded from memory exactly as the viewer will load it from disk.
