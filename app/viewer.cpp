@@ -9,7 +9,7 @@
 #include "config/settings.h"
 #include "model/data_dir.h"
 #include "model/loader.h"
-#include "model/printable.h"
+#include "base/printable.h"
 #include "render/scene.h"
 #include "view4d/view_state.h"
 
@@ -80,12 +80,12 @@ int runViewer(int argc, char** argv) {
 
   // The messages quote paths and names the user gave, which may hold terminal escapes.
   if (!configRead || !config::checkSettings(settings, &error)) {
-    std::cerr << model::printable(error, error.size()) << std::endl;
+    std::cerr << base::printable(error, error.size()) << std::endl;
     return 1;
   }
   if (!model::loadModel(settings.dataDir, settings.modelName, &theModel, &projectedVertices,
                         &error)) {
-    std::cerr << model::printable(error, error.size()) << std::endl;
+    std::cerr << base::printable(error, error.size()) << std::endl;
     return 1;
   }
 

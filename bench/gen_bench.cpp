@@ -25,15 +25,15 @@ extern "C" {
 }
 
 #include "model/loader.h"
-#include "tools/orvex-gen/coxeter.h"
-#include "tools/orvex-gen/geometry.h"
-#include "tools/orvex-gen/hull.h"
-#include "tools/orvex-gen/info.h"
-#include "tools/orvex-gen/library.h"
-#include "tools/orvex-gen/model_check.h"
-#include "tools/orvex-gen/model_writer.h"
-#include "tools/orvex-gen/point_file.h"
-#include "tools/orvex-gen/wythoff.h"
+#include "polytope/coxeter.h"
+#include "polytope/geometry.h"
+#include "polytope/hull.h"
+#include "polytope/info.h"
+#include "polytope/library.h"
+#include "polytope/model_check.h"
+#include "polytope/model_writer.h"
+#include "polytope/point_file.h"
+#include "polytope/wythoff.h"
 
 using namespace orvex;
 using Clock = std::chrono::steady_clock;
@@ -67,16 +67,16 @@ const int kRuns = 3;
 
 // The omnitruncated 120-cell built, checked and written, then read by the viewer's loader.
 void omnitruncated(const std::string& dir) {
-  gen::CoxeterGroup h4;
-  gen::coxeterGroup("H4", &h4);
+  polytope::CoxeterGroup h4;
+  polytope::coxeterGroup("H4", &h4);
   const bool allRings[4] = {true, true, true, true};
   std::string error;
   double best = 1e9;
   for (int run = 0; run < kRuns; ++run) {
     auto start = Clock::now();
-    gen::Polytope p;
-    if (!gen::wythoff(h4, allRings, &p, &error) ||
-        !gen::writeModel(dir, "omnitruncated-120-cell", p, &error)) {
+    polytope::Polytope p;
+    if (!polytope::wythoff(h4, allRings, &p, &error) ||
+        !polytope::writeModel(dir, "omnitruncated-120-cell", p, &error)) {
       die(error);
     }
     best = std::min(best, secondsSince(start));
@@ -88,25 +88,25 @@ void omnitruncated(const std::string& dir) {
 }
 
 // count random points on the 3-sphere, the same for every run.
-std::vector<gen::Vec4> spherePoints(int count) {
+std::vector<polytope::Vec4> spherePoints(int count) {
   std::mt19937 random(1);
   std::normal_distribution<double> gauss;
-  std::vector<gen::Vec4> points;
+  std::vector<polytope::Vec4> points;
   for (int i = 0; i < count; ++i) {
-    gen::Vec4 v(gauss(random), gauss(random), gauss(random), gauss(random));
+    polytope::Vec4 v(gauss(random), gauss(random), gauss(random), gauss(random));
     points.push_back((1.0 / model::length(v)) * v);
   }
   return points;
 }
 
 // count random points in the ball, the same for every run.
-std::vector<gen::Vec4> ballPoints(int count) {
+std::vector<polytope::Vec4> ballPoints(int count) {
   std::mt19937 random(2);
   std::normal_distribution<double> gauss;
   std::uniform_real_distribution<double> unit(0.0, 1.0);
-  std::vector<gen::Vec4> points;
+  std::vector<polytope::Vec4> points;
   for (int i = 0; i < count; ++i) {
-    gen::Vec4 v(gauss(random), gauss(random), gauss(random), gauss(random));
+    polytope::Vec4 v(gauss(random), gauss(random), gauss(random), gauss(random));
     points.push_back((std::pow(unit(random), 0.25) / model::length(v)) * v);
   }
   return points;
@@ -149,11 +149,11 @@ Run inChild(const char* what, const std::string& file, const std::string& dir) {
 // with, and each facet's vertices read off, as qconvex Fv lists them. Reading the file is
 // not timed.
 double qhullAlone(const std::string& file) {
-  std::vector<gen::Vec4> points;
+  std::vector<polytope::Vec4> points;
   std::string error;
-  if (!gen::readPointsFile(file, &points, &error)) return -1.0;
+  if (!polytope::readPointsFile(file, &points, &error)) return -1.0;
   std::vector<coordT> coords;
-  for (const gen::Vec4& p : points) {
+  for (const polytope::Vec4& p : points) {
     for (int k = 0; k < 4; ++k) coords.push_back(p[k]);
   }
   auto start = Clock::now();
@@ -183,11 +183,11 @@ double qhullAlone(const std::string& file) {
 // What `orvex-gen hull FILE hull` does: the file read, the hull, the check and the write.
 double hullCommand(const std::string& file, const std::string& dir) {
   auto start = Clock::now();
-  std::vector<gen::Vec4> points;
-  gen::Polytope p;
+  std::vector<polytope::Vec4> points;
+  polytope::Polytope p;
   std::string error;
-  if (!gen::readPointsFile(file, &points, &error) || !gen::convexHull(points, &p, &error) ||
-      !gen::writeModel(dir, "versus-qhull", p, &error)) {
+  if (!polytope::readPointsFile(file, &points, &error) || !polytope::convexHull(points, &p, &error) ||
+      !polytope::writeModel(dir, "versus-qhull", p, &error)) {
     std::fprintf(stderr, "orvex-gen-bench: %s\n", error.c_str());
     return -1.0;
   }
@@ -201,7 +201,7 @@ void versusQhull(const std::string& dir) {
               "hull s", "hull MB", "time", "memory");
   struct Case {
     const char* what;
-    std::vector<gen::Vec4> points;
+    std::vector<polytope::Vec4> points;
   };
   const Case cases[] = {{"10000 on the 3-sphere", spherePoints(10000)},
                         {"40000 on the 3-sphere", spherePoints(40000)},
@@ -210,12 +210,12 @@ void versusQhull(const std::string& dir) {
   for (const Case& c : cases) {
     const std::string file = dir + "/points.txt";
     std::string text = std::to_string(c.points.size()) + "\n";
-    for (const gen::Vec4& v : c.points) {
-      text += gen::formatReal(v.x) + " " + gen::formatReal(v.y) + " " + gen::formatReal(v.z) +
-              " " + gen::formatReal(v.w) + "\n";
+    for (const polytope::Vec4& v : c.points) {
+      text += polytope::formatReal(v.x) + " " + polytope::formatReal(v.y) + " " + polytope::formatReal(v.z) +
+              " " + polytope::formatReal(v.w) + "\n";
     }
     std::string error;
-    if (!gen::writeTextFile(file, text, &error)) die(error);
+    if (!polytope::writeTextFile(file, text, &error)) die(error);
     Run qhull, hull;
     for (int run = 0; run < 2; ++run) {
       const Run q = inChild("qhull", file, dir);
@@ -235,12 +235,12 @@ void versusQhull(const std::string& dir) {
 // Hulls, timed from the points to a model checked and written (or to the refusal); the
 // 10,000-point hull is then loaded as the viewer loads it.
 void hulls(const std::string& dir) {
-  auto timeHull = [&](const std::string& what, const std::vector<gen::Vec4>& points,
+  auto timeHull = [&](const std::string& what, const std::vector<polytope::Vec4>& points,
                       const char* goal) {
     auto start = Clock::now();
-    gen::Polytope p;
+    polytope::Polytope p;
     std::string why;
-    const bool built = gen::convexHull(points, &p, &why) && gen::writeModel(dir, "hull", p, &why);
+    const bool built = polytope::convexHull(points, &p, &why) && polytope::writeModel(dir, "hull", p, &why);
     const double seconds = secondsSince(start);
     if (built) {
       std::printf("hull of %s: %zu vertices, %d cells, checked and written: %.3f s%s\n",
@@ -255,36 +255,36 @@ void hulls(const std::string& dir) {
     std::printf("that hull loaded by model::loadModel: %.3f s (goal 2 s)\n",
                 loadSeconds(dir, "hull"));
   }
-  gen::CoxeterGroup h4;
-  gen::coxeterGroup("H4", &h4);
+  polytope::CoxeterGroup h4;
+  polytope::coxeterGroup("H4", &h4);
   const bool allRings[4] = {true, true, true, true};
-  gen::Polytope p;
+  polytope::Polytope p;
   std::string error;
-  if (!gen::wythoff(h4, allRings, &p, &error)) die(error);
+  if (!polytope::wythoff(h4, allRings, &p, &error)) die(error);
   timeHull("the omnitruncated 120-cell's 14400 vertices", p.vertices, "");
 }
 
 // info, from the files to every measure and the proved symmetry group, best of a few runs,
 // on c120, the omnitruncated 120-cell (written by omnitruncated) and a random hull.
 void infos(const std::string& dir) {
-  gen::CoxeterGroup h4;
-  gen::coxeterGroup("H4", &h4);
+  polytope::CoxeterGroup h4;
+  polytope::coxeterGroup("H4", &h4);
   const bool firstRing[4] = {true, false, false, false};
-  gen::Polytope p;
+  polytope::Polytope p;
   std::string error;
-  if (!gen::wythoff(h4, firstRing, &p, &error) || !gen::writeModel(dir, "c120", p, &error) ||
-      !gen::convexHull(spherePoints(10000), &p, &error) ||
-      !gen::writeModel(dir, "hull-10000", p, &error)) {
+  if (!polytope::wythoff(h4, firstRing, &p, &error) || !polytope::writeModel(dir, "c120", p, &error) ||
+      !polytope::convexHull(spherePoints(10000), &p, &error) ||
+      !polytope::writeModel(dir, "hull-10000", p, &error)) {
     die(error);
   }
   const std::pair<const char*, const char*> kModels[] = {
       {"c120", "0.3 s"}, {"omnitruncated-120-cell", "3 s"}, {"hull-10000", "3 s"}};
   for (const auto& [name, goal] : kModels) {
     double best = 1e9;
-    gen::ModelInfo info;
+    polytope::ModelInfo info;
     for (int run = 0; run < kRuns; ++run) {
       auto start = Clock::now();
-      if (!gen::modelInfo(dir, name, &info, &error)) die(error);
+      if (!polytope::modelInfo(dir, name, &info, &error)) die(error);
       best = std::min(best, secondsSince(start));
     }
     std::printf("info on %s (%d vertices, %d cells, symmetry order %llu): %.3f s (goal %s)\n",
@@ -296,14 +296,14 @@ void infos(const std::string& dir) {
 // The whole library built, checked and written, and its narrowest incidence margin.
 void library(const std::string& table, const std::string& dir) {
   std::string error;
-  std::vector<gen::LibraryEntry> entries;
-  if (!gen::readLibraryTable(table, &entries, &error)) die(error);
+  std::vector<polytope::LibraryEntry> entries;
+  if (!polytope::readLibraryTable(table, &entries, &error)) die(error);
   auto start = Clock::now();
-  gen::BuiltRows built;
+  polytope::BuiltRows built;
   for (const auto& e : entries) {
-    gen::Polytope p;
-    if (!gen::buildLibraryEntry(e, entries, &built, &p, &error) ||
-        !gen::writeModel(dir, e.name, p, &error)) {
+    polytope::Polytope p;
+    if (!polytope::buildLibraryEntry(e, entries, &built, &p, &error) ||
+        !polytope::writeModel(dir, e.name, p, &error)) {
       die(error);
     }
   }
@@ -313,8 +313,8 @@ void library(const std::string& table, const std::string& dir) {
   double smallest = 1e300;
   std::string narrowest;
   for (const auto& e : entries) {
-    gen::ModelReport report;
-    if (!gen::checkModel(dir, e.name, &report, &error)) die(error);
+    polytope::ModelReport report;
+    if (!polytope::checkModel(dir, e.name, &report, &error)) die(error);
     if (report.smallestMargin < smallest) {
       smallest = report.smallestMargin;
       narrowest = e.name;

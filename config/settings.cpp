@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "model/printable.h"
-#include "model/regular_file.h"
+#include "base/printable.h"
+#include "base/regular_file.h"
 
 namespace orvex::config {
 namespace {
@@ -50,7 +50,7 @@ bool configInt(const std::string& key, const std::string& token, int* value, std
   }
   if (negative) v = -v;
   if (v < INT_MIN || v > INT_MAX) {
-    *error = key + " " + model::printable(token) + " does not fit in a whole number setting";
+    *error = key + " " + base::printable(token) + " does not fit in a whole number setting";
     return false;
   }
   *value = static_cast<int>(v);
@@ -63,7 +63,7 @@ bool configReal(const std::string& key, const std::string& token, double* value,
                 std::string* error) {
   const double v = std::strtod(token.c_str(), nullptr);
   if (!std::isfinite(v)) {
-    *error = key + " " + model::printable(token) + " is not a finite number";
+    *error = key + " " + base::printable(token) + " is not a finite number";
     return false;
   }
   *value = v;
@@ -151,17 +151,17 @@ bool readConfigFile(const std::string& path, Settings* settings, std::string* er
   // A FIFO or a device (a link to /dev/urandom) could keep the program waiting or reading
   // forever, before even --help is answered: only a regular file is opened.
   std::string text;
-  switch (model::readRegularFile(path, &text, kMaxConfigBytes)) {
-    case model::FileRead::kRead:
+  switch (base::readRegularFile(path, &text, kMaxConfigBytes)) {
+    case base::FileRead::kRead:
       break;
-    case model::FileRead::kNotRegular:
+    case base::FileRead::kNotRegular:
       *error = path + ": not a regular file, so not read as settings";
       return false;
-    case model::FileRead::kTooLong:
+    case base::FileRead::kTooLong:
       *error = path + ": longer than " + std::to_string(kMaxConfigBytes) +
                " bytes, so not read as settings";
       return false;
-    case model::FileRead::kCannotOpen:
+    case base::FileRead::kCannotOpen:
       return true;  // a missing file changes nothing
   }
   std::istringstream lines(text);

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "model/output_file.h"
+#include "base/output_file.h"
 
 namespace orvex::exporting {
 namespace {

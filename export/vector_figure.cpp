@@ -10,7 +10,7 @@
 #include <map>
 #include <tuple>
 
-#include "model/output_file.h"
+#include "base/output_file.h"
 #include "render/draw_sink.h"
 #include "render/scene.h"
 #include "render/section_drawing.h"

@@ -4,14 +4,14 @@
 #include <vector>
 
 #include "fuzz/fuzz_dir.h"
-#include "tools/orvex-gen/hull.h"
+#include "polytope/hull.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace orvex;
   const std::string path =
       fuzz::writeScratch("points.txt", std::string(reinterpret_cast<const char*>(data), size));
-  std::vector<gen::Vec4> points;
+  std::vector<polytope::Vec4> points;
   std::string error;
-  if (!gen::readPointsFile(path, &points, &error) && error.empty()) std::abort();
+  if (!polytope::readPointsFile(path, &points, &error) && error.empty()) std::abort();
   return 0;
 }

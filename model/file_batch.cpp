@@ -26,8 +26,8 @@
 #include <tuple>
 #include <utility>
 
-#include "model/output_file.h"
-#include "model/regular_file.h"
+#include "base/output_file.h"
+#include "base/regular_file.h"
 
 namespace orvex::model {
 namespace {
@@ -93,7 +93,7 @@ bool keepCopy(const std::string& path, const std::string& copy) {
     return true;
   }
   std::string old;
-  if (readRegularFile(path, &old) != FileRead::kRead) {
+  if (base::readRegularFile(path, &old) != base::FileRead::kRead) {
     errno = EIO;
     return false;
   }
@@ -378,7 +378,7 @@ bool FileBatch::append(char kind, const std::string& a, const std::string& b,
 bool FileBatch::startEntry(const std::string& path, Entry* entry, std::string* error) {
   entry->path = path;
   std::string target;
-  if (!resolveOutputPath(path, &target, error)) return false;
+  if (!base::resolveOutputPath(path, &target, error)) return false;
   entry->target = absolute(target);
   const std::string dir = directoryOf(entry->target);
   if (journal_ < 0) {

@@ -26,7 +26,7 @@ class FileBatch {
   FileBatch& operator=(const FileBatch&) = delete;
 
   /// Writes bytes to a new temporary for path now, checked through the last write and
-  /// the close. False with *error "<path>: cannot write: <reason>" or resolveOutputPath's
+  /// the close. False with *error "<path>: cannot write: <reason>" or base::resolveOutputPath's
   /// refusal.
   bool stage(const std::string& path, const std::string& bytes, std::string* error);
   /// Makes an empty temporary for path, named *temporary and open for writing as *fd.

@@ -7,13 +7,13 @@
 
 #include "model/incidence.h"
 #include "model/model_text_check.h"
-#include "model/regular_file.h"
+#include "base/regular_file.h"
 
 namespace orvex::model {
 namespace {
 
 bool slurp(const std::string& path, std::string* text) {
-  return readTextFile(path, text) == FileRead::kRead;
+  return base::readTextFile(path, text) == base::FileRead::kRead;
 }
 
 bool cannotOpen(const std::string& path, std::string* error) {
@@ -61,15 +61,15 @@ std::string normalsFilePath(const std::string& dataDir, const std::string& word)
 }
 
 bool readModelText(const std::string& path, std::string* text, std::string* refusal) {
-  switch (readTextFile(path, text)) {
-    case FileRead::kRead:
+  switch (base::readTextFile(path, text)) {
+    case base::FileRead::kRead:
       return true;
-    case FileRead::kTooLong:
-      *refusal = path + ": larger than " + sizeLimitText(kMaxInputBytes) +
+    case base::FileRead::kTooLong:
+      *refusal = path + ": larger than " + base::sizeLimitText(base::kMaxInputBytes) +
                  ", the most a model file may hold; not read";
       return false;
-    case FileRead::kNotRegular:
-    case FileRead::kCannotOpen:
+    case base::FileRead::kNotRegular:
+    case base::FileRead::kCannotOpen:
       break;
   }
   return false;

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "model/regular_file.h"
+#include "base/regular_file.h"
 #include "tests/temp_dir.h"
 
 namespace orvex::model {
@@ -191,10 +191,10 @@ TEST(LoaderTest, RefusesUnsafeFilesWithOneLineNamingFileAndProblem) {
     EXPECT_EQ(l.error, path + ": " + c.message);
   }
 
-  // The size limit: a normals file of exactly kMaxInputBytes (or one byte less) is read,
+  // The size limit: a normals file of exactly base::kMaxInputBytes (or one byte less) is read,
   // its tail of NULs after the last normal ignored; one byte more is refused unread.
   // The files are sparse, so the test takes no disk.
-  for (const size_t size : {kMaxInputBytes - 1, kMaxInputBytes, kMaxInputBytes + 1}) {
+  for (const size_t size : {base::kMaxInputBytes - 1, base::kMaxInputBytes, base::kMaxInputBytes + 1}) {
     TempDir dir;
     dir.write("s.poi", kVertices);
     dir.write("fs.cel", kPolygons);
@@ -202,8 +202,8 @@ TEST(LoaderTest, RefusesUnsafeFilesWithOneLineNamingFileAndProblem) {
     std::filesystem::resize_file(path, size);
     Loaded l;
     load(dir, "s", &l);
-    EXPECT_EQ(l.ok, size <= kMaxInputBytes) << size << ": " << l.error;
-    EXPECT_EQ(l.error, size <= kMaxInputBytes ? ""
+    EXPECT_EQ(l.ok, size <= base::kMaxInputBytes) << size << ": " << l.error;
+    EXPECT_EQ(l.error, size <= base::kMaxInputBytes ? ""
                                               : path +
                                                     ": larger than 256 MiB, the most a model "
                                                     "file may hold; not read");

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "model/printable.h"
+#include "base/printable.h"
 
 namespace orvex::model {
 namespace {
@@ -44,7 +44,7 @@ class Scanner {
   int line_ = 1;
 };
 
-std::string quoted(const std::string& token) { return "'" + printable(token) + "'"; }
+std::string quoted(const std::string& token) { return "'" + base::printable(token) + "'"; }
 
 // An integer as strtol with base 0 reads it, filling the whole token.
 bool parseInt(const std::string& token, long* v) {

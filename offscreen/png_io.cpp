@@ -10,7 +10,7 @@
 #include <cstring>
 #include <memory>
 
-#include "model/output_file.h"
+#include "base/output_file.h"
 
 namespace orvex::offscreen {
 namespace {

@@ -14,19 +14,19 @@
 #include <vector>
 
 #include "model/loader.h"
-#include "model/output_file.h"
+#include "base/output_file.h"
 #include "offscreen/png_io.h"
 #include "render/hyperplane.h"
-#include "tools/orvex-gen/coxeter.h"
-#include "tools/orvex-gen/dual.h"
-#include "tools/orvex-gen/hull.h"
-#include "tools/orvex-gen/library.h"
-#include "tools/orvex-gen/model_check.h"
-#include "tools/orvex-gen/model_writer.h"
-#include "tools/orvex-gen/off4.h"
-#include "tools/orvex-gen/polytope_model.h"
-#include "tools/orvex-gen/prisms.h"
-#include "tools/orvex-gen/wythoff.h"
+#include "polytope/coxeter.h"
+#include "polytope/dual.h"
+#include "polytope/hull.h"
+#include "polytope/library.h"
+#include "polytope/model_check.h"
+#include "polytope/model_writer.h"
+#include "polytope/off4.h"
+#include "polytope/polytope_model.h"
+#include "polytope/prisms.h"
+#include "polytope/wythoff.h"
 #include "tools/orvex-render/render_options.h"
 #include "tools/orvex-render/render_tool.h"
 
@@ -35,7 +35,7 @@ namespace py = pybind11;
 namespace orvex::python {
 namespace {
 
-using gen::Polytope;
+using polytope::Polytope;
 using model::Vec4;
 
 [[noreturn]] void fail(const std::string& message) { throw py::value_error(message); }
@@ -73,7 +73,7 @@ class PyPolytope {
     std::string error;
     must(model::loadModel(dir, name, view.get(), &projected, &error), error);
     Polytope own;
-    must(gen::loadPolytope(dir, name, &own, &error), error);
+    must(polytope::loadPolytope(dir, name, &own, &error), error);
     for (Vec4& v : own.vertices) v = view->scale * v;
     PyPolytope p(std::move(own), name);
     p.view_ = view;
@@ -90,7 +90,7 @@ class PyPolytope {
     if (!view_) {
       std::vector<model::OutputFile> files;
       std::string error;
-      must(gen::modelFiles("", kName, own_, gen::WriteOptions{}, &files, &error), error);
+      must(polytope::modelFiles("", kName, own_, polytope::WriteOptions{}, &files, &error), error);
       auto fromMemory = [&files](const std::string& path, std::string* text) {
         for (const model::OutputFile& f : files) {
           if (f.path == path) {
@@ -118,20 +118,20 @@ class PyPolytope {
   const model::Model& ownModel() const {
     if (!own_model_) {
       own_model_ = std::make_shared<model::Model>();
-      gen::modelOf(own_, own_model_.get());
+      polytope::modelOf(own_, own_model_.get());
     }
     return *own_model_;
   }
 
   // The check's report for the polytope as the viewer would load it.
-  gen::ModelReport check() const {
-    gen::ModelReport report;
+  polytope::ModelReport check() const {
+    polytope::ModelReport report;
     std::string error;
     if (!dir_.empty()) {
-      must(gen::checkModel(dir_, name_, &report, &error), error);
+      must(polytope::checkModel(dir_, name_, &report, &error), error);
     } else {
       std::vector<model::OutputFile> files;
-      must(gen::modelFiles("", kName, own_, gen::WriteOptions{}, &files, &error), error);
+      must(polytope::modelFiles("", kName, own_, polytope::WriteOptions{}, &files, &error), error);
       auto fromMemory = [&files](const std::string& path, std::string* text) {
         for (const model::OutputFile& f : files) {
           if (f.path == path) {
@@ -141,7 +141,7 @@ class PyPolytope {
         }
         return false;
       };
-      must(gen::checkModelFrom(fromMemory, "", kName, &report, &error), error);
+      must(polytope::checkModelFrom(fromMemory, "", kName, &report, &error), error);
     }
     return report;
   }
@@ -278,7 +278,7 @@ py::bytes pngBytes(const PyPolytope& p, const py::kwargs& kwargs) {
   return py::bytes(bytes);
 }
 
-py::dict reportDict(const gen::ModelReport& r) {
+py::dict reportDict(const polytope::ModelReport& r) {
   py::dict d;
   d["vertices"] = r.vertices;
   d["edges"] = r.edges;
@@ -294,9 +294,9 @@ PyPolytope loadAny(const std::string& what, const std::string& dataDir) {
   const std::filesystem::path path(what);
   const std::string ext = path.extension().string();
   if (ext == ".off" || ext == ".4off" || ext == ".OFF") {
-    gen::Off4 off;
+    polytope::Off4 off;
     Polytope p;
-    must(gen::readOff4File(what, &off, &error) && gen::polytopeFromOff4(off, what, &p, &error), error);
+    must(polytope::readOff4File(what, &off, &error) && polytope::polytopeFromOff4(off, what, &p, &error), error);
     return PyPolytope(std::move(p), path.stem().string());
   }
   if (ext == ".poi") {
@@ -350,7 +350,7 @@ PYBIND11_MODULE(orvex, m) {
           [](const PyPolytope& p) {
             Polytope d;
             std::string error;
-            must(gen::dualPolytope(p.own(), &d, &error), error);
+            must(polytope::dualPolytope(p.own(), &d, &error), error);
             return PyPolytope(std::move(d), "dual-" + p.name());
           },
           "The polar dual about the centroid of the vertices: vertices and cells swap.")
@@ -358,10 +358,10 @@ PYBIND11_MODULE(orvex, m) {
           "save",
           [](const PyPolytope& p, const std::string& dir, const std::string& name,
              bool keepCoordinates) {
-            gen::WriteOptions options;
+            polytope::WriteOptions options;
             options.keepCoordinates = keepCoordinates;
             std::string error;
-            must(gen::writeModel(dir, name, p.own(), options, &error), error);
+            must(polytope::writeModel(dir, name, p.own(), options, &error), error);
           },
           py::arg("dir"), py::arg("name"), py::arg("keep_coordinates") = false,
           "Writes the model files dir/name.poi, dir/fname.cel and dir/name.nor as orvex-gen\n"
@@ -371,7 +371,7 @@ PYBIND11_MODULE(orvex, m) {
           "to_off4",
           [](const PyPolytope& p, const std::string& path) {
             std::string error;
-            must(gen::writeTextFile(path, gen::formatOff4(gen::off4FromModel(p.ownModel())), &error),
+            must(polytope::writeTextFile(path, polytope::formatOff4(polytope::off4FromModel(p.ownModel())), &error),
                  error);
           },
           py::arg("path"), "Writes the polytope as a 4OFF file, in its own coordinates.")
@@ -473,11 +473,11 @@ PYBIND11_MODULE(orvex, m) {
       "library",
       [](const std::string& dataDir) {
         const std::string dir = dataDir.empty() ? shippedModels() : dataDir;
-        std::vector<gen::LibraryEntry> entries;
+        std::vector<polytope::LibraryEntry> entries;
         std::string error;
-        must(gen::readLibraryTable(dir + "/polytopes.tsv", &entries, &error), error);
+        must(polytope::readLibraryTable(dir + "/polytopes.tsv", &entries, &error), error);
         py::list out;
-        for (const gen::LibraryEntry& e : entries) {
+        for (const polytope::LibraryEntry& e : entries) {
           py::dict d;
           d["name"] = e.name;
           d["family"] = e.family;
@@ -507,7 +507,7 @@ PYBIND11_MODULE(orvex, m) {
         bool ok;
         {
           py::gil_scoped_release free;
-          ok = gen::convexHull(rows, &p, &error);
+          ok = polytope::convexHull(rows, &p, &error);
         }
         must(ok, error);
         return PyPolytope(std::move(p), "hull");
@@ -520,12 +520,12 @@ PYBIND11_MODULE(orvex, m) {
   m.def(
       "wythoff",
       [](const std::string& group, const std::string& rings) {
-        gen::CoxeterGroup g;
-        if (!gen::coxeterGroup(group, &g)) fail("unknown group '" + group + "'");
+        polytope::CoxeterGroup g;
+        if (!polytope::coxeterGroup(group, &g)) fail("unknown group '" + group + "'");
         bool r[4];
         Polytope p;
         std::string error;
-        must(gen::parseRings(rings, r, &error) && gen::wythoff(g, r, &p, &error), error);
+        must(polytope::parseRings(rings, r, &error) && polytope::wythoff(g, r, &p, &error), error);
         return PyPolytope(std::move(p), group + " " + rings);
       },
       py::arg("group"), py::arg("rings"),
@@ -538,7 +538,7 @@ PYBIND11_MODULE(orvex, m) {
         if (p < 3 || q < 3 || p > 1000 || q > 1000) fail("duoprism needs 3 <= p, q <= 1000");
         Polytope out;
         std::string error;
-        must(gen::duoprism(p, q, &out, &error), error);
+        must(polytope::duoprism(p, q, &out, &error), error);
         return PyPolytope(std::move(out), std::to_string(p) + "-" + std::to_string(q) + "-duoprism");
       },
       py::arg("p"), py::arg("q"), "The p-gon × q-gon duoprism, edges of length 1.");
@@ -549,7 +549,7 @@ PYBIND11_MODULE(orvex, m) {
         if (n < 3 || n > 1000) fail("antiprism_prism needs 3 <= n <= 1000");
         Polytope out;
         std::string error;
-        must(gen::antiprismPrism(n, &out, &error), error);
+        must(polytope::antiprismPrism(n, &out, &error), error);
         return PyPolytope(std::move(out), std::to_string(n) + "-antiprism-prism");
       },
       py::arg("n"), "The n-gonal antiprism × segment, edges of length 1.");

@@ -103,7 +103,7 @@ TEST(ManualPageTest, ListsTheOptionsAndSubcommandsOfHelp) {
     const testing::ProgramResult help =
         runProgram(std::string(ORVEX_BIN_DIR) + "/" + program, {"--help"}, dir.path());
     ASSERT_EQ(help.exitStatus, 0) << help.err;
-    const std::string pagePath = "doc/man/" + program + ".1";
+    const std::string pagePath = "man/" + program + ".1";
     const std::string page = readText(std::string(ORVEX_SOURCE_DIR) + "/" + pagePath);
     ASSERT_FALSE(page.empty()) << pagePath << " is missing";
     const ManualTags manual = manualTags(page);

@@ -16,25 +16,26 @@
 
 #include "config/settings.h"
 #include "model/loader.h"
-#include "model/output_file.h"
-#include "model/printable.h"
-#include "tools/orvex-gen/coxeter.h"
-#include "tools/orvex-gen/dual.h"
+#include "base/output_file.h"
+#include "base/printable.h"
+#include "polytope/coxeter.h"
+#include "polytope/dual.h"
 #include "render/hyperplane.h"
-#include "tools/orvex-gen/hull.h"
-#include "tools/orvex-gen/info.h"
-#include "tools/orvex-gen/json.h"
-#include "tools/orvex-gen/library.h"
-#include "tools/orvex-gen/model_check.h"
-#include "tools/orvex-gen/model_writer.h"
-#include "tools/orvex-gen/off4.h"
-#include "tools/orvex-gen/point_file.h"
-#include "tools/orvex-gen/point_sets.h"
-#include "tools/orvex-gen/prisms.h"
-#include "tools/orvex-gen/uniformity.h"
-#include "tools/orvex-gen/wythoff.h"
+#include "polytope/hull.h"
+#include "polytope/info.h"
+#include "polytope/json.h"
+#include "polytope/library.h"
+#include "polytope/model_check.h"
+#include "polytope/model_writer.h"
+#include "polytope/off4.h"
+#include "polytope/point_file.h"
+#include "polytope/point_sets.h"
+#include "polytope/prisms.h"
+#include "polytope/uniformity.h"
+#include "polytope/wythoff.h"
 
 namespace orvex::gen {
+using namespace ::orvex::polytope;
 namespace {
 
 constexpr int kMaxPolygonSides = 1000;
@@ -49,7 +50,7 @@ int wholeNumber(const std::string& what, const std::string& text, int least, int
   long v = std::strtol(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || v < least || v > most) {
     throw Failure{what + " must be a whole number from " + std::to_string(least) + " to " +
-                  std::to_string(most) + ", got '" + model::printable(text) + "'"};
+                  std::to_string(most) + ", got '" + base::printable(text) + "'"};
   }
   return static_cast<int>(v);
 }
@@ -59,7 +60,7 @@ void must(bool ok, const std::string& error) {
 }
 
 // A name or path the user gave, whole, with any byte that would not print escaped.
-std::string shown(const std::string& text) { return model::printable(text, text.size()); }
+std::string shown(const std::string& text) { return base::printable(text, text.size()); }
 
 void reportWritten(const std::string& dir, const std::string& name, const Polytope& p,
                    std::ostream& out) {
@@ -140,12 +141,12 @@ std::vector<std::string> modelNames(const std::string& dir) {
 // the models in dir.
 void refuseModelFile(const std::string& path, const std::string& dir) {
   std::string target, error;
-  must(model::resolveOutputPath(path, &target, &error), error);
+  must(base::resolveOutputPath(path, &target, &error), error);
   std::error_code ec;
   if (!std::filesystem::exists(target, ec) || !std::filesystem::is_directory(dir, ec)) return;
   for (const std::string& name : modelNames(dir)) {
     for (const std::string& file : model::modelFilePaths(dir, name)) {
-      if (model::sameFile(target, file)) {
+      if (base::sameFile(target, file)) {
         throw Failure{path + " is the model file " + file + "; refusing to replace it"};
       }
     }
@@ -157,8 +158,8 @@ void refuseModelFile(const std::string& path, const std::string& dir) {
 void checkMapFile(const std::string& map, const std::string& input, const std::string& dir,
                   const std::string& name) {
   std::string target, error;
-  must(model::resolveOutputPath(map, &target, &error), error);
-  if (model::sameFile(target, input)) {
+  must(base::resolveOutputPath(map, &target, &error), error);
+  if (base::sameFile(target, input)) {
     throw Failure{"--map " + map + " is the points file " + input + "; refusing to replace it"};
   }
   refuseModelFile(map, dir);
@@ -201,7 +202,7 @@ void wythoffCommand(const Call& c) {
   checkName(c.rest[2]);
   CoxeterGroup group;
   if (!coxeterGroup(c.rest[0], &group)) {
-    throw Failure{"unknown group '" + model::printable(c.rest[0]) +
+    throw Failure{"unknown group '" + base::printable(c.rest[0]) +
                   "' (known: A4 B4 D4 F4 H4 A3A1 B3A1 H3A1)"};
   }
   bool rings[4];
@@ -241,7 +242,7 @@ void hullCommand(const Call& c) {
     } else if (c.rest[i] == "--keep-coordinates") {
       options.keepCoordinates = true;
     } else if (c.rest[i].size() > 1 && c.rest[i][0] == '-') {
-      throw Failure{"hull: unknown option '" + model::printable(c.rest[i]) + "' (see --help)"};
+      throw Failure{"hull: unknown option '" + base::printable(c.rest[i]) + "' (see --help)"};
     } else {
       files.push_back(c.rest[i]);
     }
@@ -268,7 +269,7 @@ void hullCommand(const Call& c) {
 void pointsCommand(const Call& c) {
   std::vector<Vec4> points;
   if (!namedPoints(c.rest[0], &points)) {
-    throw Failure{"unknown point set '" + model::printable(c.rest[0]) +
+    throw Failure{"unknown point set '" + base::printable(c.rest[0]) +
                   "' (known: " + namedPointSets() + ")"};
   }
   std::ostringstream text;
@@ -376,7 +377,7 @@ std::string findModel(const std::string& name, const std::string& dir,
     if (std::filesystem::is_regular_file(model::vertexFilePath(place, name), ec)) return place;
     if (looked.find(place) == std::string::npos) looked += (looked.empty() ? "" : ", ") + place;
   }
-  throw Failure{"no model '" + model::printable(name) + "' in " + shown(looked)};
+  throw Failure{"no model '" + base::printable(name) + "' in " + shown(looked)};
 }
 
 void dualCommand(const Call& c) {
@@ -403,7 +404,7 @@ model::Vec4 normalArgument(const std::string& text) {
     char* end = nullptr;
     n[k] = std::strtod(field.c_str(), &end);
     if (field.empty() || *end != '\0' || !std::isfinite(n[k]) || (k < 3) == (comma == std::string::npos)) {
-      throw Failure{"--normal takes four reals a,b,c,d, got '" + model::printable(text) + "'"};
+      throw Failure{"--normal takes four reals a,b,c,d, got '" + base::printable(text) + "'"};
     }
     start = comma + 1;
   }
@@ -431,7 +432,7 @@ void sectionCommand(const Call& c) {
   char* end = nullptr;
   const double offset = std::strtod(offsetText.c_str(), &end);
   if (*end != '\0' || offsetText.empty() || !std::isfinite(offset)) {
-    throw Failure{"--offset takes a real, got '" + model::printable(offsetText) + "'"};
+    throw Failure{"--offset takes a real, got '" + base::printable(offsetText) + "'"};
   }
   const std::string from = findModel(name, c.dir, c.shippedDir);
   model::Model m;
@@ -440,11 +441,11 @@ void sectionCommand(const Call& c) {
   must(model::loadModel(from, name, &m, &projected, &error), error);
   render::HyperplaneSection cut;
   if (!render::sectionByHyperplane(m, normal, offset, &cut, &error)) {
-    throw Failure{"--normal " + model::printable(normalText) + ": " + error};
+    throw Failure{"--normal " + base::printable(normalText) + ": " + error};
   }
   const render::Section& s = cut.section;
-  c.out << "section of " << shown(name) << " by " << model::printable(normalText) << " · x = "
-        << model::printable(offsetText) << ": " << s.vertexCount() << " vertices, "
+  c.out << "section of " << shown(name) << " by " << base::printable(normalText) << " · x = "
+        << base::printable(offsetText) << ": " << s.vertexCount() << " vertices, "
         << s.edgeCount() << " edges, " << s.faceCount() << " faces\n";
   if (!output.empty()) {
     writeText(output, render::formatOff3(s), c.dir);
@@ -578,7 +579,7 @@ void libraryCommand(const Call& c) {
     } else if (table.empty() && word[0] != '-') {
       table = word;
     } else {
-      throw Failure{"library: unexpected argument '" + model::printable(word) + "'"};
+      throw Failure{"library: unexpected argument '" + base::printable(word) + "'"};
     }
   }
   if (table.empty()) throw Failure{"library needs TABLE"};
@@ -636,7 +637,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
       }
       dir = args[++i];
     } else if (args[i].size() > 1 && args[i][0] == '-' && words.empty()) {
-      throw Failure{"unknown option '" + model::printable(args[i]) + "' (see --help)"};
+      throw Failure{"unknown option '" + base::printable(args[i]) + "' (see --help)"};
     } else {
       words.push_back(args[i]);
     }
@@ -654,7 +655,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
     command.handler(Call{dir, shippedDir, rest, out});
     return 0;
   }
-  throw Failure{"unknown subcommand '" + model::printable(words[0]) + "' (see --help)"};
+  throw Failure{"unknown subcommand '" + base::printable(words[0]) + "' (see --help)"};
 }
 
 }  // namespace

@@ -14,15 +14,16 @@
 #include <sstream>
 #include <thread>
 
-#include "tools/orvex-gen/model_writer.h"
-#include "tools/orvex-gen/off4.h"
-#include "tools/orvex-gen/test_support.h"
+#include "polytope/model_writer.h"
+#include "polytope/off4.h"
+#include "polytope/test_support.h"
 
 namespace orvex::gen {
+using namespace ::orvex::polytope;
 namespace {
 
-using testing::runGen;
-using testing::ScratchDir;
+using polytope::testing::runGen;
+using polytope::testing::ScratchDir;
 
 // The prism over a polyhedron as 4OFF: its corners at w = -1 and w = 1, its faces at both
 // ends, each edge swept into a square, and a cell for each end and each face.
@@ -84,13 +85,13 @@ TEST(CliTest, WritesChecksAndListsModels) {
   EXPECT_EQ(r.out, "wrote dp to " + d + ": 40 vertices, 54 polygons, 14 cells\n");
   ASSERT_EQ(runGen({"duoprism", "3", "4", "dq", "--data-dir", d}, scratch).exitStatus, 0);
   ASSERT_EQ(runGen({"-d", d, "antiprism-prism", "3", "ap"}, scratch).exitStatus, 0);
-  testing::writeText(scratch.file("p.txt"),
+  orvex::testing::writeText(scratch.file("p.txt"),
                      "6\n1 0 0 0\n-1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n0 0 0 -1\n");
   ASSERT_EQ(runGen({"-d", d, "hull", scratch.file("p.txt"), "h"}, scratch).exitStatus, 0);
   // The longest name that fits: the temporaries must not be longer.
   const std::string longest(250, 'n');
   ASSERT_EQ(runGen({"-d", d, "wythoff", "A4", "1000", longest}, scratch).exitStatus, 0);
-  testing::writeText(scratch.file("cube.4off"), formatOff4(prismOver(kCube, kCubeFaces)));
+  orvex::testing::writeText(scratch.file("cube.4off"), formatOff4(prismOver(kCube, kCubeFaces)));
   r = runGen({"-d", d, "import", scratch.file("cube.4off"), "i"}, scratch);
   EXPECT_EQ(r.out, "wrote i to " + d + ": 16 vertices, 24 polygons, 8 cells\n") << r.err;
 
@@ -102,7 +103,7 @@ TEST(CliTest, WritesChecksAndListsModels) {
   EXPECT_NE(r.out.find("cells: 8 triangular prisms, 2 octahedra"), std::string::npos) << r.out;
 
   // The files are what the viewer reads: the vertex file ends with the normals' name.
-  const std::string poi = testing::readText(d + "/dp.poi");
+  const std::string poi = orvex::testing::readText(d + "/dp.poi");
   EXPECT_EQ(poi.substr(poi.size() - 7), "dp.nor\n");
 
   r = runGen({"-d", d, "check", "--uniform", "dp"}, scratch);
@@ -110,7 +111,7 @@ TEST(CliTest, WritesChecksAndListsModels) {
   EXPECT_NE(r.out.find("; uniform: edge spread "), std::string::npos) << r.out;
   // A simplex stacked on one cell has no centre of symmetry, so its dual is only convex
   // if the poles are taken about an inside point: 6, 14, 16, 8 turn into 8, 16, 14, 6.
-  testing::writeText(scratch.file("s.txt"),
+  orvex::testing::writeText(scratch.file("s.txt"),
                      "6\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n0.4 0.4 0.4 0.4\n");
   ASSERT_EQ(runGen({"-d", d, "hull", scratch.file("s.txt"), "s"}, scratch).exitStatus, 0);
   r = runGen({"-d", d, "dual", "s", "ds"}, scratch);
@@ -187,9 +188,9 @@ TEST(CliTest, InfoCountsOnlyIsometriesInTheFilesOwnUnits) {
   const double equal[4][4] = {{1, .3, .3, .3}, {.3, 1, .3, .3}, {.3, .3, 1, .3}, {.3, .3, .3, 1}};
   const double unequal[4][4] = {
       {1, .1, .2, .3}, {.1, 1, -.15, .25}, {.2, -.15, 1, .05}, {.3, .25, .05, 1}};
-  testing::writeText(scratch.file("box.txt"), box);
-  testing::writeText(scratch.file("equal.txt"), parallelotope(equal));
-  testing::writeText(scratch.file("unequal.txt"), parallelotope(unequal));
+  orvex::testing::writeText(scratch.file("box.txt"), box);
+  orvex::testing::writeText(scratch.file("equal.txt"), parallelotope(equal));
+  orvex::testing::writeText(scratch.file("unequal.txt"), parallelotope(unequal));
   for (const char* name : {"box", "equal", "unequal"}) {
     const std::string points = scratch.file(std::string(name) + ".txt");
     ASSERT_EQ(runGen({"-d", d, "hull", "--keep-coordinates", points, name}, scratch).exitStatus, 0);
@@ -231,7 +232,7 @@ TEST(CliTest, InfoCountsOnlyIsometriesInTheFilesOwnUnits) {
 
 // The vertices of a written model, exactly as its vertex file holds them.
 std::vector<Vec4> writtenVertices(const std::string& dir, const std::string& name) {
-  std::istringstream in(testing::readText(dir + "/" + name + ".poi"));
+  std::istringstream in(orvex::testing::readText(dir + "/" + name + ".poi"));
   int count;
   double header;
   in >> count >> header;
@@ -255,13 +256,13 @@ TEST(CliTest, HullMapsRowsKeepsCoordinatesAndEveryScaleImports) {
     text += formatReal(v.x) + "," + formatReal(v.y) + "," + formatReal(v.z) + "," +
             formatReal(v.w) + "\n";
   }
-  testing::writeText(scratch.file("rows.csv"), text);
+  orvex::testing::writeText(scratch.file("rows.csv"), text);
   auto r = runGen({"-d", d, "hull", "--keep-coordinates", "--map", scratch.file("map.txt"),
                    scratch.file("rows.csv"), "k"},
                   scratch);
   ASSERT_EQ(r.exitStatus, 0) << r.err;
   const std::vector<Vec4> kept = writtenVertices(d, "k");
-  std::istringstream map(testing::readText(scratch.file("map.txt")));
+  std::istringstream map(orvex::testing::readText(scratch.file("map.txt")));
   ASSERT_EQ(kept.size(), 5u);
   for (const Vec4& v : kept) {
     size_t row = 0;
@@ -284,7 +285,7 @@ TEST(CliTest, HullMapsRowsKeepsCoordinatesAndEveryScaleImports) {
     far += formatReal(p.x) + " " + formatReal(p.y) + " " + formatReal(p.z) + " " + formatReal(p.w) +
            "\n";
   }
-  testing::writeText(scratch.file("far.txt"), far);
+  orvex::testing::writeText(scratch.file("far.txt"), far);
   r = runGen({"-d", d, "hull", scratch.file("far.txt"), "far"}, scratch);
   ASSERT_EQ(r.exitStatus, 0) << r.err;
   Vec4 sum;
@@ -297,7 +298,7 @@ TEST(CliTest, HullMapsRowsKeepsCoordinatesAndEveryScaleImports) {
     for (Vec4& v : cube.vertices) v = scale * v;
     // A long comment first: the word 4OFF is cut by the start the first line is judged
     // from, and must then be read whole.
-    testing::writeText(scratch.file("s.4off"),
+    orvex::testing::writeText(scratch.file("s.4off"),
                        "#" + std::string(4092, 'c') + "\n" + formatOff4(cube));
     r = runGen({"-d", d, "import", scratch.file("s.4off"), "s"}, scratch);
     EXPECT_EQ(r.out, "wrote s to " + d + ": 16 vertices, 24 polygons, 8 cells\n") << r.err;
@@ -315,30 +316,30 @@ TEST(CliTest, HullMapsRowsKeepsCoordinatesAndEveryScaleImports) {
 TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
   ScratchDir scratch;
   const std::string d = scratch.path();
-  testing::writeText(scratch.file("flat.txt"), "5\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n1 1 1 0\n");
-  testing::writeText(scratch.file("nan.txt"), "5\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 nan 1\n");
-  testing::writeText(scratch.file("bad.4off"), "4OFF\n1 0 0 0\n1 2 3\n");
-  testing::writeText(scratch.file("spoiled.poi"), "3 0\n1 0 0 0\n");
+  orvex::testing::writeText(scratch.file("flat.txt"), "5\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n1 1 1 0\n");
+  orvex::testing::writeText(scratch.file("nan.txt"), "5\n0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 nan 1\n");
+  orvex::testing::writeText(scratch.file("bad.4off"), "4OFF\n1 0 0 0\n1 2 3\n");
+  orvex::testing::writeText(scratch.file("spoiled.poi"), "3 0\n1 0 0 0\n");
   // A simplex and a point 1e308 away; a simplex 1e154 across, as given.
-  testing::writeText(scratch.file("far.txt"),
+  orvex::testing::writeText(scratch.file("far.txt"),
                      "0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n"
                      "0 0 0 1\n1e308 0 0 0\n");
-  testing::writeText(scratch.file("huge.txt"),
+  orvex::testing::writeText(scratch.file("huge.txt"),
                      "0 0 0 0\n1e154 1e154 0 0\n0 1e154 0 0\n"
                      "0 0 1e154 0\n0 0 0 1e154\n");
   // Sparse: a byte over the limit, taking no disk.
   for (const char* big : {"big.txt", "big.4off"}) {
-    testing::writeText(scratch.file(big), big[4] == 't' ? "1 2 3 4\n" : "4OFF\n");
+    orvex::testing::writeText(scratch.file(big), big[4] == 't' ? "1 2 3 4\n" : "4OFF\n");
     std::filesystem::resize_file(scratch.file(big), (size_t{256} << 20) + 1);
   }
   // A tesseract with one coordinate moved by 1e-9: it passes check, but is not uniform.
   std::string error;
-  ASSERT_TRUE(writeModel(d, "bent", testing::wythoffOf("B4", "1000"), &error)) << error;
-  std::string bent = testing::readText(d + "/bent.poi");
+  ASSERT_TRUE(writeModel(d, "bent", polytope::testing::wythoffOf("B4", "1000"), &error)) << error;
+  std::string bent = orvex::testing::readText(d + "/bent.poi");
   bent.replace(bent.find("0.5"), 3, "0.500000001");
-  testing::writeText(d + "/bent.poi", bent);
+  orvex::testing::writeText(d + "/bent.poi", bent);
   // A table whose uniform row is the dual of a uniform polychoron, which is not.
-  testing::writeText(scratch.file("t.tsv"),
+  orvex::testing::writeText(scratch.file("t.tsv"),
                      "r\tuniform\twythoff A4 0100\t10\t30\t30\t10\n"
                      "d\tuniform\tdual r\t10\t30\t30\t10\n");
   ASSERT_EQ(runGen({"-d", d, "wythoff", "B4", "1000", "t"}, scratch).exitStatus, 0);
@@ -365,7 +366,7 @@ TEST(CliTest, EachBadInputGivesOneLineAndStatusOne) {
     more.replace(more.find("\n16 24 32 8\n"), 13, "\n16 24 32 9\n");
     imports["more"] = more;
   }
-  for (const auto& [name, text] : imports) testing::writeText(scratch.file(name + ".4off"), text);
+  for (const auto& [name, text] : imports) orvex::testing::writeText(scratch.file(name + ".4off"), text);
   auto offFile = [&](const char* name) { return scratch.file(std::string(name) + ".4off"); };
   struct Case {
     std::vector<std::string> args;
@@ -482,7 +483,7 @@ TEST(CliTest, BuildsPrismsOfEverySizeUpToAThousand) {
            " polygons, " + std::to_string(c) + " cells\n";
   };
   auto longestNormal = [&] {
-    std::istringstream normals(testing::readText(scratch.file("x.nor")));
+    std::istringstream normals(orvex::testing::readText(scratch.file("x.nor")));
     int count;
     double header, longest = 0.0;
     normals >> count >> header;
@@ -522,7 +523,7 @@ TEST(CliTest, NeverOpensOrReplacesWhatIsNotARegularFile) {
     EXPECT_EQ(r.err, "orvex-gen: Cannot open " + pipe + ": not a regular file\n") << command;
   }
   // Nor is anything written into one, which would wait for a reader forever.
-  testing::writeText(scratch.file("t.tsv"), "");
+  orvex::testing::writeText(scratch.file("t.tsv"), "");
   const std::vector<std::vector<std::string>> writers = {
       {"points", "snub-24-cell", pipe},
       {"export", "c8", pipe},
@@ -566,7 +567,7 @@ TEST(CliTest, NeverOpensOrReplacesWhatIsNotARegularFile) {
 std::map<std::string, std::string> contentsOf(const std::string& dir) {
   std::map<std::string, std::string> files;
   for (const auto& e : std::filesystem::directory_iterator(dir)) {
-    files[e.path().filename().string()] = testing::readText(e.path().string());
+    files[e.path().filename().string()] = orvex::testing::readText(e.path().string());
   }
   return files;
 }
@@ -579,7 +580,7 @@ TEST(CliTest, TextFilesNeverReplaceAModelsOwnFiles) {
   ASSERT_EQ(runGen({"-d", d, "wythoff", "B4", "1000", "m"}, scratch).exitStatus, 0);
   std::filesystem::create_symlink("models/m.nor", scratch.file("link"));
   std::filesystem::create_hard_link(d + "/fm.cel", scratch.file("hard"));
-  testing::writeText(scratch.file("t.tsv"), "");
+  orvex::testing::writeText(scratch.file("t.tsv"), "");
   const auto before = contentsOf(d);
   const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
       {{"export", "m", d + "/m.poi"}, d + "/m.poi"},
@@ -609,7 +610,7 @@ TEST(CliTest, TextFilesNeverReplaceAModelsOwnFiles) {
       {d + "/n.nor",
        "--map " + d + "/n.nor is the model file " + d + "/n.nor; refusing to replace it"},
   };
-  const std::string points = testing::readText(scratch.file("in.txt"));
+  const std::string points = orvex::testing::readText(scratch.file("in.txt"));
   for (const auto& [map, message] : maps) {
     const std::string name = map.back() == 'r' ? "n" : "m";
     auto r = runGen({"-d", d, "hull", "--map", map, "in.txt", name}, scratch);
@@ -617,7 +618,7 @@ TEST(CliTest, TextFilesNeverReplaceAModelsOwnFiles) {
     EXPECT_EQ(r.err, "orvex-gen: " + message + "\n");
     EXPECT_EQ(contentsOf(d), before) << map;
   }
-  EXPECT_EQ(testing::readText(scratch.file("in.txt")), points);
+  EXPECT_EQ(orvex::testing::readText(scratch.file("in.txt")), points);
   // A map whose rename fails leaves the model it goes with as it was.
   auto failed = orvex::testing::runProgram(std::string(ORVEX_BIN_DIR) + "/orvex-gen",
                                            {"-d", d, "hull", "--map", "rows.map", "in.txt", "m"},
@@ -629,7 +630,7 @@ TEST(CliTest, TextFilesNeverReplaceAModelsOwnFiles) {
   std::filesystem::create_symlink("models/out.4off", scratch.file("out-link"));
   auto r = runGen({"-d", d, "export", "m", "out-link"}, scratch);
   EXPECT_EQ(r.exitStatus, 0) << r.err;
-  EXPECT_EQ(testing::readText(d + "/out.4off").substr(0, 5), "4OFF\n");
+  EXPECT_EQ(orvex::testing::readText(d + "/out.4off").substr(0, 5), "4OFF\n");
   EXPECT_TRUE(std::filesystem::is_symlink(scratch.file("out-link")));
 }
 
@@ -638,19 +639,19 @@ TEST(CliTest, TextFilesNeverReplaceAModelsOwnFiles) {
 TEST(CliTest, CarriageReturnsAreWhiteSpaceAndEscapesAreShownEscaped) {
   ScratchDir scratch;
   const std::string d = scratch.file("models");
-  testing::writeText(scratch.file("p.txt"),
+  orvex::testing::writeText(scratch.file("p.txt"),
                      "6\r\n1 0 0 0\r\n-1 0 0 0\r\n0 1 0 0\r\n0 0 1 0\r\n0 0 0 1\r\n0 0 0 -1\r\n");
   auto r = runGen({"-d", d, "hull", scratch.file("p.txt"), "h"}, scratch);
   EXPECT_EQ(r.exitStatus, 0) << r.err;
   // The model files themselves with CRLF line ends.
   for (const std::string file : {"h.poi", "fh.cel", "h.nor"}) {
-    std::string text, crlf = testing::readText(d + "/" + file);
+    std::string text, crlf = orvex::testing::readText(d + "/" + file);
     for (char c : crlf) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    testing::writeText(d + "/" + file, text);
+    orvex::testing::writeText(d + "/" + file, text);
   }
   r = runGen({"-d", d, "check", "h"}, scratch);
   EXPECT_EQ(r.exitStatus, 0) << r.err;
-  testing::writeText(scratch.file("t.tsv"),
+  orvex::testing::writeText(scratch.file("t.tsv"),
                      "# name\tfamily\r\nc5\tregular\twythoff A4 1000\t5\t10\t10\t5\r\n");
   r = runGen({"-d", d, "library", scratch.file("t.tsv")}, scratch);
   EXPECT_EQ(r.exitStatus, 0) << r.err;
@@ -680,7 +681,7 @@ TEST(CliTest, CarriageReturnsAreWhiteSpaceAndEscapesAreShownEscaped) {
 // the one thread: the same models, byte for byte, and the same check.
 TEST(CliTest, WithoutASecondThreadTheSameModelsAreWritten) {
   ScratchDir scratch;
-  testing::writeText(scratch.file("p.txt"),
+  orvex::testing::writeText(scratch.file("p.txt"),
                      "6\n1 0 0 0\n-1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n0 0 0 -0.5\n");
   std::map<std::string, std::string> files[2];
   std::string checked[2];
@@ -700,7 +701,7 @@ TEST(CliTest, WithoutASecondThreadTheSameModelsAreWritten) {
       checked[threads] += r.out;
     }
     for (const auto& entry : std::filesystem::directory_iterator(run + "/" + d)) {
-      files[threads][entry.path().filename()] = testing::readText(entry.path());
+      files[threads][entry.path().filename()] = orvex::testing::readText(entry.path());
     }
   }
   EXPECT_EQ(files[0].size(), 6u);
@@ -715,7 +716,7 @@ TEST(CliTest, AFailedWriteCloseOrRenameLeavesEveryFileAsItWas) {
   ScratchDir scratch;
   const std::string d = scratch.file("models");
   ASSERT_EQ(runGen({"-d", d, "wythoff", "B4", "1000", "m"}, scratch).exitStatus, 0);
-  testing::writeText(d + "/out.4off", "old\n");
+  orvex::testing::writeText(d + "/out.4off", "old\n");
   const auto before = contentsOf(d);
   // 256 KiB per file: the new normals fit, its polygons and vertices do not.
   auto r = orvex::testing::runProgram(
@@ -808,7 +809,7 @@ TEST(CliTest, TwoWritersACrashOrASignalLeaveOneWholeModelAndNoTemporaries) {
     env[1] = "ORVEX_SLOW_RENAME=/fm.cel";
     first = write("5", "5", env, scratch.file("a"));
   });
-  for (int i = 0; i < 6000 && testing::readText(d + "/m.nor").rfind("10 0\n", 0) != 0; ++i) {
+  for (int i = 0; i < 6000 && orvex::testing::readText(d + "/m.nor").rfind("10 0\n", 0) != 0; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   const auto second = write("4", "4", {}, scratch.file("b"));

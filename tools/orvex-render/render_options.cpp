@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "model/printable.h"
+#include "base/printable.h"
 #include "offscreen/gif_writer.h"
 #include "render/facing.h"
 #include "tools/orvex-render/scene_export.h"
@@ -157,7 +157,7 @@ struct OptionRow {
 };
 
 std::string needs(const std::string& arg, const std::string& value, const std::string& what) {
-  return model::printable(arg) + " needs " + what + ", not '" + model::printable(value) + "'";
+  return base::printable(arg) + " needs " + what + ", not '" + base::printable(value) + "'";
 }
 
 std::string takeOutput(const std::string& arg, const std::string& value, RenderOptions* o) {
@@ -465,12 +465,12 @@ std::string applyOption(int argc, const char* const* argv, int* i, RenderOptions
     return "";
   }
   if (const OptionRow* flag = findOption(kFlagOptions, arg)) {
-    if (hasInlineValue) return model::printable(arg) + " takes no value";
+    if (hasInlineValue) return base::printable(arg) + " takes no value";
     return flag->handle(arg, value, options);
   }
   if (const OptionRow* option = findOption(kValueOptions, arg)) {
     if (!hasInlineValue) {
-      if (*i + 1 >= argc) return model::printable(arg) + " needs a value";
+      if (*i + 1 >= argc) return base::printable(arg) + " needs a value";
       value = argv[++*i];
     }
     if (arg == "--pole") {
@@ -480,7 +480,7 @@ std::string applyOption(int argc, const char* const* argv, int* i, RenderOptions
     return option->handle(arg, value, options);
   }
   if (arg.compare(0, 2, "--") == 0) {
-    return "unknown option '" + model::printable(argv[*i]) + "' (see --help)";
+    return "unknown option '" + base::printable(argv[*i]) + "' (see --help)";
   }
   if (arg.empty()) return "the model name is empty";
   // The viewer's own words go through its parser, so they mean exactly what they mean

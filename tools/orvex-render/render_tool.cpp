@@ -5,8 +5,8 @@
 
 #include "model/data_dir.h"
 #include "model/loader.h"
-#include "model/output_file.h"
-#include "model/printable.h"
+#include "base/output_file.h"
+#include "base/printable.h"
 #include "offscreen/image_ops.h"
 #include "offscreen/text_stamp.h"
 #include "render/facing.h"
@@ -24,7 +24,7 @@ namespace {
 
 int fail(const std::string& message) {
   // Paths and names the user gave may hold line ends or terminal escapes.
-  std::cerr << "orvex-render: " << model::printable(message, message.size()) << std::endl;
+  std::cerr << "orvex-render: " << base::printable(message, message.size()) << std::endl;
   return 1;
 }
 
@@ -57,9 +57,9 @@ bool checkOutputs(const RenderOptions& options, std::string* error) {
       model::modelFilePaths(options.settings.dataDir, options.settings.modelName);
   for (const std::string& name : outputFileNames(options)) {
     std::string target;
-    if (!model::resolveOutputPath(name, &target, error)) return false;
+    if (!base::resolveOutputPath(name, &target, error)) return false;
     for (const std::string& file : modelFiles) {
-      if (model::sameFile(target, file)) {
+      if (base::sameFile(target, file)) {
         *error = name + " is the model file " + file + "; refusing to replace it";
         return false;
       }
@@ -259,12 +259,12 @@ bool startRotation(const model::Model& model, const RenderOptions& options,
   if (options.oblique) rotation->rotate(render::kObliqueTurn);
   if (options.pole >= model.cellPolygons->count) {
     *error = "--pole cell " + std::to_string(options.pole + 1) + ": " +
-             model::printable(options.settings.modelName) + " has " +
+             base::printable(options.settings.modelName) + " has " +
              std::to_string(model.cellPolygons->count) + " cells";
     return false;
   }
   if (options.facingOn && !render::applyFacing(model, options.facing, rotation)) {
-    *error = model::printable(options.settings.modelName) +
+    *error = base::printable(options.settings.modelName) +
              " has nothing of that kind off the origin to face";
     return false;
   }
@@ -369,7 +369,7 @@ int runRender(int argc, char** argv) {
       where += " " + std::to_string(blanks.count) + " of " + std::to_string(options.frames) +
                " pictures, the first number " + std::to_string(blanks.first) + ",";
     }
-    std::cerr << "orvex-render: warning: " << model::printable(where)
+    std::cerr << "orvex-render: warning: " << base::printable(where)
               << " nothing drawn: every cell hidden, left out or outside the picture"
               << std::endl;
   }

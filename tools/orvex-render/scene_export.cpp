@@ -7,7 +7,7 @@
 #include "export/scene_mesh.h"
 #include "export/struts.h"
 #include "export/vector_figure.h"
-#include "model/printable.h"
+#include "base/printable.h"
 #include "render/gl_sink.h"
 #include "render/picture_style.h"
 #include "render/scene.h"
@@ -22,7 +22,7 @@ namespace {
 constexpr float kStrutColour[3] = {0.85f, 0.85f, 0.85f};
 
 int fail(const std::string& message) {
-  std::cerr << "orvex-render: " << model::printable(message, message.size()) << std::endl;
+  std::cerr << "orvex-render: " << base::printable(message, message.size()) << std::endl;
   return 1;
 }
 
@@ -143,7 +143,7 @@ int runExport(const model::Model& model, const RenderOptions& options,
   }
   exporting::SceneMesh mesh;
   if (!buildMesh(model, *view, options, &mesh, &error)) {
-    return fail(model::printable(options.settings.modelName) + ": " + error);
+    return fail(base::printable(options.settings.modelName) + ": " + error);
   }
   if (!exporting::writeMesh(mesh, options.exported.meshFormat, options.output, &error)) {
     return fail(error);

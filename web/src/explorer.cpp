@@ -13,8 +13,8 @@
 #include "render/picture_style.h"
 #include "render/scene.h"
 #include "render/section_drawing.h"
-#include "tools/orvex-gen/measures.h"
-#include "tools/orvex-gen/model_check.h"
+#include "polytope/measures.h"
+#include "polytope/model_check.h"
 
 namespace orvex::web {
 
@@ -155,7 +155,7 @@ std::string Explorer::info() const {
         if (n < 64) ++sides[n];
         maxSides = std::max(maxSides, std::min(n, 63));
       }
-      std::string name = gen::cellKindName(sides, maxSides);
+      std::string name = polytope::cellKindName(sides, maxSides);
       if (name.empty()) name = std::to_string(cell.count) + "-face";
       names.resize(k + 1);
       names[k] = name;
@@ -164,7 +164,7 @@ std::string Explorer::info() const {
   }
   // orvex-gen info's key numbers, by its own code: the volume (for unit edge when every
   // edge has one length) and the dihedral angles, as label and value.
-  const gen::Measures m = gen::measureModel(*model, model->scale);
+  const polytope::Measures m = polytope::measureModel(*model, model->scale);
   auto number = [](double v) {
     char text[32];
     std::snprintf(text, sizeof text, "%.6g", v);
@@ -183,7 +183,7 @@ std::string Explorer::info() const {
          ",\"E\":" + std::to_string(edgeSet.size()) +
          ",\"F\":" + std::to_string(model->polygons->count) +
          ",\"C\":" + std::to_string(model->cellPolygons->count) + ",\"cells\":\"" +
-         gen::describeKinds(counted) + "\",\"measures\":[[\"volume\",\"" + volume +
+         polytope::describeKinds(counted) + "\",\"measures\":[[\"volume\",\"" + volume +
          "\"],[\"dihedral\",\"" + angles + "\"]]}";
 }
 

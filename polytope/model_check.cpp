@@ -1,0 +1,528 @@
+#include "polytope/model_check.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "model/incidence.h"
+#include "model/loader.h"
+#include "model/model_text_check.h"
+#include "base/regular_file.h"
+#include "model/vertex_tree.h"
+#include "polytope/geometry.h"
+#include "polytope/two_ways.h"
+
+namespace orvex::polytope {
+namespace {
+
+// Geometry is checked at this tolerance on the loaded model (circumradius about 1): half
+// the viewer's incidence tolerance, and coarse enough for hulls of points given to six
+// digits.
+constexpr double kFlat = 5e-6;
+
+std::vector<Vec4> cornersOf(const model::IndexList& list, const model::Vec4Table& vertices) {
+  std::vector<Vec4> corners;
+  for (int i = 0; i < list.count; ++i) corners.push_back(vertices[list[i]]);
+  return corners;
+}
+
+// Empty when the polygon is flat, convex and simple in the order given; else the problem.
+std::string polygonProblem(const model::IndexList& polygon, const model::Vec4Table& vertices) {
+  if (polygon.count < 3) return "has fewer than 3 vertices";
+  std::set<int> distinct(polygon.data.get(), polygon.data.get() + polygon.count);
+  if (static_cast<int>(distinct.size()) != polygon.count) return "repeats a vertex";
+  std::vector<Vec4> corners = cornersOf(polygon, vertices);
+  if (polygon.count == 3) {
+    // A triangle is flat and convex; it only must not be a line.
+    const Vec4 a = corners[1] - corners[0], b = corners[2] - corners[0];
+    const double area2 = dot(a, a) * dot(b, b) - dot(a, b) * dot(a, b);
+    return area2 > 1e-24 ? "" : "has three vertices in a line";
+  }
+  double values[4];
+  Vec4 axes[4];
+  principalAxes(corners, values, axes);
+  const Vec4 c = centroid(corners);
+  for (const Vec4& p : corners) {
+    if (std::fabs(dot(p - c, axes[0])) > kFlat || std::fabs(dot(p - c, axes[1])) > kFlat) {
+      return "is not flat";
+    }
+  }
+  // Convex and simple: every turn the same way, and the turns add up to one full turn.
+  double sign = 0.0, turning = 0.0;
+  const int n = polygon.count;
+  for (int i = 0; i < n; ++i) {
+    Vec4 a = corners[(i + 1) % n] - corners[i], b = corners[(i + 2) % n] - corners[(i + 1) % n];
+    double ax = dot(a, axes[3]), ay = dot(a, axes[2]), bx = dot(b, axes[3]), by = dot(b, axes[2]);
+    double cross = ax * by - ay * bx;
+    if (std::fabs(cross) < 1e-12) return "has three vertices in a line";
+    if (sign == 0.0) sign = cross;
+    if ((cross > 0) != (sign > 0)) return "is not convex in boundary order";
+    turning += std::atan2(cross, ax * bx + ay * by);
+  }
+  if (std::fabs(std::fabs(turning) - 2 * M_PI) > 1e-6) return "winds around more than once";
+  return "";
+}
+
+// The normals exactly as the file holds them; the loader scales its copy to length 1.
+bool readWrittenNormals(const model::TextSource& source, const std::string& dataDir,
+                        const std::string& name, model::Vec4Table* normals) {
+  std::string text, problem;
+  int count = 0;
+  model::CheckedVertices checked;
+  if (!source(model::vertexFilePath(dataDir, name), &text) ||
+      !model::checkVertexText(text, &count, &problem, &checked) ||
+      !source(model::normalsFilePath(dataDir, checked.word), &text)) {
+    return false;
+  }
+  bool plain = false;
+  if (model::checkNormalsText(text, &problem, normals, &plain) && plain) return true;
+  std::istringstream normalsFile(text);
+  normals->read(normalsFile);
+  return static_cast<bool>(normalsFile);
+}
+
+// Polygons closer than this to sharing a plane, for the loaded model (circumradius
+// about 1), count as coplanar: a split face, not an edge between two faces.
+constexpr double kCoplanar = 1e-13;
+
+using Edge = std::pair<int, int>;
+
+Edge edgeOf(int a, int b) { return {std::min(a, b), std::max(a, b)}; }
+
+struct Fail {
+  const std::string& name;
+  std::string* error;
+  bool operator()(const std::string& problem) const {
+    *error = name + ": " + problem;
+    return false;
+  }
+};
+
+// For each of count lists, the first one before it with the same entries in the same order,
+// or -1: what a map from lists to their first number finds, without a map. The lists are
+// entries [start[i], start[i + 1]) of values.
+std::vector<int> earlierTwins(const std::vector<int>& start, const std::vector<int>& values) {
+  const int count = static_cast<int>(start.size()) - 1;
+  auto less = [&](int a, int b) {
+    const int *p = values.data() + start[a], *pEnd = values.data() + start[a + 1];
+    const int *q = values.data() + start[b], *qEnd = values.data() + start[b + 1];
+    if (std::lexicographical_compare(p, pEnd, q, qEnd)) return true;
+    if (std::lexicographical_compare(q, qEnd, p, pEnd)) return false;
+    return a < b;
+  };
+  auto same = [&](int a, int b) {
+    return std::equal(values.data() + start[a], values.data() + start[a + 1],
+                      values.data() + start[b], values.data() + start[b + 1]);
+  };
+  std::vector<int> order(count);
+  for (int i = 0; i < count; ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), less);
+  std::vector<int> twin(count, -1);
+  for (int k = 1; k < count; ++k) {
+    if (same(order[k], order[k - 1])) {
+      twin[order[k]] = twin[order[k - 1]] >= 0 ? twin[order[k - 1]] : order[k - 1];
+    }
+  }
+  return twin;
+}
+
+// The lists of array side by side, each sorted when sorted is set, for earlierTwins.
+void flatten(const model::IndexListArray& array, bool sorted, std::vector<int>* start,
+             std::vector<int>* values) {
+  start->assign(1, 0);
+  for (int i = 0; i < array.count; ++i) {
+    const model::IndexList& list = array[i];
+    values->insert(values->end(), list.data.get(), list.data.get() + list.count);
+    if (sorted) std::sort(values->end() - list.count, values->end());
+    start->push_back(static_cast<int>(values->size()));
+  }
+}
+
+// Every polygon is a flat convex boundary and none repeats another; *edges counts the
+// distinct edges of all polygons.
+bool checkPolygons(const model::Model& m, const Fail& fail, int* edges) {
+  const model::IndexListArray& polygons = *m.polygons;
+  const int F = polygons.count;
+  // Each half's first faulty polygon and its fault.
+  int firstFault[2] = {F, F};
+  std::string problems[2];
+  inTwoHalves(F, [&](int begin, int end) {
+    const int half = begin == 0 ? 0 : 1;
+    for (int f = begin; f < end; ++f) {
+      problems[half] = polygonProblem(polygons[f], *m.vertices);
+      if (!problems[half].empty()) {
+        firstFault[half] = f;
+        return;
+      }
+    }
+  });
+  std::vector<int> twins;
+  {
+    std::vector<int> start, values;
+    flatten(polygons, true, &start, &values);
+    twins = earlierTwins(start, values);
+  }
+  std::vector<Edge> all;
+  for (int f = 0; f < F; ++f) {
+    const model::IndexList& polygon = polygons[f];
+    if (f == firstFault[0] || f == firstFault[1]) {
+      return fail("polygon " + std::to_string(f) + " " + problems[f == firstFault[0] ? 0 : 1]);
+    }
+    if (twins[f] >= 0) {
+      return fail("polygon " + std::to_string(f) + " repeats polygon " + std::to_string(twins[f]));
+    }
+    for (int i = 0; i < polygon.count; ++i) {
+      all.push_back(edgeOf(polygon[i], polygon[(i + 1) % polygon.count]));
+    }
+  }
+  std::sort(all.begin(), all.end());
+  *edges = static_cast<int>(std::unique(all.begin(), all.end()) - all.begin());
+  return true;
+}
+
+// Every polygon lies in exactly two cells, and V - E + F - C = 0.
+bool checkPolygonCells(const model::Model& m, int E, const Fail& fail) {
+  const int V = m.vertices->count, F = m.polygons->count, C = m.cellNormals->count;
+  std::vector<int> cellsOfPolygon(F, 0);
+  for (int c = 0; c < C; ++c) {
+    const model::IndexList& own = (*m.cellPolygons)[c];
+    for (int i = 0; i < own.count; ++i) ++cellsOfPolygon[own[i]];
+  }
+  for (int f = 0; f < F; ++f) {
+    if (cellsOfPolygon[f] != 2) {
+      return fail("polygon " + std::to_string(f) + " lies in " + std::to_string(cellsOfPolygon[f]) +
+                  (cellsOfPolygon[f] == 1 ? " cell" : " cells") + ", not 2");
+    }
+  }
+  if (V - E + F - C != 0) {
+    return fail("V - E + F - C = " + std::to_string(V) + " - " + std::to_string(E) + " + " +
+                std::to_string(F) + " - " + std::to_string(C) + " is not 0");
+  }
+  return true;
+}
+
+// The cell's incidence as written: the viewer's vertices are exactly its polygons'
+// vertices, all within half the tolerance of the hyperplane (the rule on the normal as
+// written, whose length scales it), and every other vertex at least requiredMargin below.
+bool checkIncidence(const model::Model& m, const Vec4& n, int c, const model::VertexTree& tree,
+                    double requiredMargin, double* support, double* margin, const Fail& fail) {
+  const std::string cell = "cell " + std::to_string(c);
+  const model::Vec4Table& vertices = *m.vertices;
+  const int V = vertices.count;
+  // The products in the loader's order, so the doubles are the viewer's.
+  auto product = [&n](const Vec4& v) { return n.x * v.x + n.y * v.y + n.z * v.z + n.w * v.w; };
+  const model::IndexList& own = (*m.cellVertices)[c];
+  // The viewer's own vertices hold the greatest product: the rule always keeps it.
+  double h = -INFINITY;
+  for (int i = 0; i < own.count; ++i) h = std::max(h, product(vertices[own[i]]));
+  // Vertices in the band count as on, the others' greatest product is the next layer. A
+  // group of vertices whose bound is at most the band and below the next layer found so
+  // far changes neither, so it is passed over. The nearest vertex is looked up only for a
+  // message.
+  const double band = h - 0.5 * model::kIncidenceTolerance;
+  const double *x = tree.x.data(), *y = tree.y.data(), *z = tree.z.data(), *w = tree.w.data();
+  double next = -INFINITY;
+  int strict = 0;
+  tree.visit(
+      n, [&](double bound) { return bound <= band && bound < next; },
+      [&](int begin, int end) {
+        for (int i = begin; i < end; ++i) {
+          const double d = n.x * x[i] + n.y * y[i] + n.z * z[i] + n.w * w[i];
+          strict += d > band;
+          next = std::max(next, d > band ? -INFINITY : d);
+        }
+      });
+  *support = h;
+  std::vector<int> used;
+  const model::IndexList& polygons = (*m.cellPolygons)[c];
+  for (int i = 0; i < polygons.count; ++i) {
+    const model::IndexList& p = (*m.polygons)[polygons[i]];
+    used.insert(used.end(), p.data.get(), p.data.get() + p.count);
+  }
+  std::sort(used.begin(), used.end());
+  for (int i = 0; i < own.count; ++i) {
+    if (!std::binary_search(used.begin(), used.end(), own[i])) {
+      return fail(cell + ": the viewer's incidence rule puts vertex " + std::to_string(own[i]) +
+                  " on it, but none of its polygons uses it");
+    }
+  }
+  if (own.count != strict) {
+    return fail(cell + ": the viewer's incidence rule finds " + std::to_string(own.count) +
+                " vertices, but " + std::to_string(strict) + " lie on its hyperplane");
+  }
+  *margin = h - next;
+  if (*margin < requiredMargin) {
+    int nearest = 0;
+    while (nearest < V && product(vertices[nearest]) != next) ++nearest;
+    return fail(cell + ": vertex " + std::to_string(nearest) + " lies only " + shortReal(*margin) +
+                " from its hyperplane; the viewer's incidence rule needs " +
+                shortReal(requiredMargin));
+  }
+  return true;
+}
+
+// How far polygon b strays from the plane of polygon a, the two sharing edge: the
+// plane is spanned by the edge and a's corner farthest from its line.
+double offPlane(const model::Vec4Table& vertices, const Edge& edge, const model::IndexList& a,
+                const model::IndexList& b) {
+  const Vec4 p = vertices[edge.first];
+  const Vec4 along = vertices[edge.second] - p;
+  const Vec4 e1 = (1.0 / length(along)) * along;
+  auto offLine = [&](const Vec4& q) {
+    const Vec4 d = q - p;
+    return d - dot(d, e1) * e1;
+  };
+  Vec4 e2;
+  for (int k = 0; k < a.count; ++k) {
+    const Vec4 off = offLine(vertices[a[k]]);
+    if (length(off) > length(e2)) e2 = off;
+  }
+  if (!(length(e2) > 0.0)) return 0.0;
+  e2 = (1.0 / length(e2)) * e2;
+  double farthest = 0.0;
+  for (int k = 0; k < b.count; ++k) {
+    const Vec4 off = offLine(vertices[b[k]]);
+    farthest = std::max(farthest, length(off - dot(off, e2) * e2));
+  }
+  return farthest;
+}
+
+// The cell's polygons close up, each edge shared by exactly two, and no two that share an
+// edge lie in one plane. sides counts its polygons by their number of sides.
+bool checkClosure(const model::Model& m, int c, int sides[64], int* maxSides, const Fail& fail) {
+  const std::string cell = "cell " + std::to_string(c);
+  const model::IndexList& own = (*m.cellPolygons)[c];
+  // Each edge with the polygons that use it, in the order the cell lists them.
+  std::vector<std::pair<Edge, int>> uses;
+  for (int i = 0; i < own.count; ++i) {
+    const model::IndexList& p = (*m.polygons)[own[i]];
+    for (int k = 0; k < p.count; ++k) uses.push_back({edgeOf(p[k], p[(k + 1) % p.count]), own[i]});
+    if (p.count < 64) {
+      ++sides[p.count];
+      *maxSides = std::max(*maxSides, p.count);
+    }
+  }
+  std::stable_sort(uses.begin(), uses.end(), [](const std::pair<Edge, int>& a,
+                                                const std::pair<Edge, int>& b) {
+    return a.first < b.first;
+  });
+  std::vector<int> users;
+  for (size_t k = 0; k < uses.size();) {
+    const Edge edge = uses[k].first;
+    users.clear();
+    for (; k < uses.size() && uses[k].first == edge; ++k) users.push_back(uses[k].second);
+    if (users.size() != 2) {
+      return fail(cell + ": its polygons do not close up at edge " + std::to_string(edge.first) +
+                  "-" + std::to_string(edge.second));
+    }
+    const double farthest =
+        offPlane(*m.vertices, edge, (*m.polygons)[users[0]], (*m.polygons)[users[1]]);
+    if (farthest < kCoplanar) {
+      return fail(cell + ": polygons " + std::to_string(users[0]) + " and " +
+                  std::to_string(users[1]) + " meet at edge " + std::to_string(edge.first) + "-" +
+                  std::to_string(edge.second) + " in one plane, so they are one face split");
+    }
+  }
+  return true;
+}
+
+// The checks on cell c of a model as the viewer loaded it, n its normal as written and
+// twin the first cell before it with the same vertices (or -1); *kind names it.
+bool checkCell(const model::Model& m, const Vec4& n, int c, const Vec4& centre,
+               const model::VertexTree& tree, int twin, double requiredMargin, const Fail& fail,
+               double* margin, std::string* kind) {
+  const std::string cell = "cell " + std::to_string(c);
+  const model::Vec4Table& vertices = *m.vertices;
+  double h = 0.0;
+  if (!checkIncidence(m, n, c, tree, requiredMargin, &h, margin, fail)) return false;
+  const model::IndexList& own = (*m.cellVertices)[c];
+  if (affineRank(cornersOf(own, vertices), kCoplanar) < 3) {
+    return fail(cell + " does not span three dimensions");
+  }
+  if (!(dot(n, centre) < h - kFlat * length(n))) return fail(cell + ": its normal points inward");
+  if (twin >= 0) return fail(cell + " has the same vertices as cell " + std::to_string(twin));
+  int sides[64] = {};
+  int maxSides = 3;
+  if (!checkClosure(m, c, sides, &maxSides, fail)) return false;
+  *kind = cellKindName(sides, maxSides);
+  if (kind->empty()) *kind = std::to_string((*m.cellPolygons)[c].count) + "-face";
+  return true;
+}
+
+// The checks on a model as the viewer loaded it; written holds its normals as written.
+bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const std::string& name,
+                 double requiredMargin, ModelReport* report, std::string* error) {
+  const Fail fail{name, error};
+  int E = 0;
+  if (!checkPolygons(m, fail, &E)) return false;
+  if (!checkPolygonCells(m, E, fail)) return false;
+
+  const model::Vec4Table& vertices = *m.vertices;
+  const Vec4 centre =
+      centroid(std::vector<Vec4>(vertices.data.get(), vertices.data.get() + vertices.count));
+  const model::VertexTree tree(vertices);
+  const int C = written.count;
+  std::vector<int> twins;
+  {
+    std::vector<int> start, values;
+    flatten(*m.cellVertices, false, &start, &values);
+    twins = earlierTwins(start, values);
+  }
+  // The cells in two halves at once; each half stops at its first fault, and the first
+  // half's fault, if any, is the first of all.
+  std::vector<double> margins(C);
+  std::vector<std::string> kindOf(C);
+  std::string problems[2];
+  int firstFault[2] = {C, C};
+  inTwoHalves(C, [&](int begin, int end) {
+    const int half = begin == 0 ? 0 : 1;
+    const Fail halfFail{name, &problems[half]};
+    for (int c = begin; c < end; ++c) {
+      if (!checkCell(m, written[c], c, centre, tree, twins[c], requiredMargin, halfFail,
+                     &margins[c], &kindOf[c])) {
+        firstFault[half] = c;
+        return;
+      }
+    }
+  });
+  for (int half = 0; half < 2; ++half) {
+    if (firstFault[half] < C) {
+      *error = problems[half];
+      return false;
+    }
+  }
+  std::map<std::string, int> kinds;
+  double smallest = INFINITY;
+  for (int c = 0; c < C; ++c) {
+    smallest = std::min(smallest, margins[c]);
+    ++kinds[kindOf[c]];
+  }
+  report->vertices = vertices.count;
+  report->edges = E;
+  report->polygons = m.polygons->count;
+  report->cells = written.count;
+  report->cellKinds = describeKinds(kinds);
+  report->kindCounts.assign(kinds.begin(), kinds.end());
+  std::stable_sort(report->kindCounts.begin(), report->kindCounts.end(),
+                   [](const auto& a, const auto& b) { return a.second > b.second; });
+  report->smallestMargin = smallest;
+  return true;
+}
+
+}  // namespace
+
+std::string describeKinds(const std::map<std::string, int>& kinds) {
+  std::vector<std::pair<int, std::string>> byCount;
+  for (const auto& [kind, count] : kinds) byCount.push_back({-count, kind});
+  std::sort(byCount.begin(), byCount.end());
+  std::string listed;
+  for (const auto& [negCount, kind] : byCount) {
+    int count = -negCount;
+    std::string shown = kind;
+    if (kind.find("-face") != std::string::npos) {
+      shown = std::to_string(count) + " × " + kind;
+    } else {
+      if (count > 1) {
+        if (shown.size() > 6 && shown.compare(shown.size() - 6, 6, "hedron") == 0) {
+          shown.replace(shown.size() - 2, 2, "a");
+        } else {
+          shown += "s";
+        }
+      }
+      shown = std::to_string(count) + " " + shown;
+    }
+    listed += (listed.empty() ? "" : ", ") + shown;
+  }
+  return listed;
+}
+
+std::string cellKindName(const int sides[], int maxSides) {
+  std::map<int, int> s;
+  for (int k = 3; k <= maxSides; ++k) {
+    if (sides[k]) s[k] = sides[k];
+  }
+  using Sig = std::map<int, int>;
+  static const std::pair<Sig, const char*> kNamed[] = {
+      {{{3, 4}}, "tetrahedron"},
+      {{{4, 6}}, "cube"},
+      {{{3, 8}}, "octahedron"},
+      {{{5, 12}}, "dodecahedron"},
+      {{{3, 20}}, "icosahedron"},
+      {{{3, 4}, {6, 4}}, "truncated tetrahedron"},
+      {{{3, 8}, {4, 6}}, "cuboctahedron"},
+      {{{3, 8}, {8, 6}}, "truncated cube"},
+      {{{4, 6}, {6, 8}}, "truncated octahedron"},
+      {{{3, 8}, {4, 18}}, "rhombicuboctahedron"},
+      {{{4, 12}, {6, 8}, {8, 6}}, "truncated cuboctahedron"},
+      {{{3, 20}, {5, 12}}, "icosidodecahedron"},
+      {{{3, 20}, {10, 12}}, "truncated dodecahedron"},
+      {{{5, 12}, {6, 20}}, "truncated icosahedron"},
+      {{{3, 20}, {4, 30}, {5, 12}}, "rhombicosidodecahedron"},
+      {{{4, 30}, {6, 20}, {10, 12}}, "truncated icosidodecahedron"},
+      {{{3, 32}, {4, 6}}, "snub cube"},
+      {{{3, 80}, {5, 12}}, "snub dodecahedron"},
+  };
+  for (const auto& named : kNamed) {
+    if (named.first == s) return named.second;
+  }
+  static const char* const kGons[] = {"triangular", "square",    "pentagonal", "hexagonal",
+                                      "heptagonal", "octagonal", "enneagonal", "decagonal"};
+  for (const auto& [k, count] : s) {
+    if (k == 4 || count != 2 || s.size() != 2) continue;
+    std::string gon = k <= 10 ? kGons[k - 3] : std::to_string(k) + "-gonal";
+    if (s.count(4) && s.at(4) == k) return gon + " prism";
+    if (s.count(3) && s.at(3) == 2 * k) return gon + " antiprism";
+  }
+  return "";
+}
+
+std::string shortReal(double v) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.3g", v);
+  return buffer;
+}
+
+bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
+                    const std::string& name, ModelReport* report, std::string* error,
+                    double requiredMargin) {
+  model::Model m;
+  model::Vec3List projected;
+  model::Vec4Table written;
+  bool loaded = false, read = false;
+  // The viewer's loader on this thread; the second reading of the normals, which needs
+  // nothing from it, on the other.
+  together([&] { loaded = model::loadModelFrom(source, dataDir, name, &m, &projected, error); },
+           [&] { read = readWrittenNormals(source, dataDir, name, &written); });
+  if (!loaded) return false;
+  if (!read || written.count != m.cellNormals->count) {
+    *error = name + ": cannot read the normals a second time";
+    return false;
+  }
+  return checkLoaded(m, written, name, requiredMargin, report, error);
+}
+
+bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,
+                std::string* error, double requiredMargin) {
+  // Read on two threads at once (checkModelFrom).
+  std::mutex refusing;
+  std::string refusal;
+  auto fromDisk = [&](const std::string& path, std::string* text) {
+    std::string why;
+    if (model::readModelText(path, text, &why)) return true;
+    std::lock_guard<std::mutex> hold(refusing);
+    if (refusal.empty()) refusal = why;
+    return false;
+  };
+  if (checkModelFrom(fromDisk, dataDir, name, report, error, requiredMargin)) return true;
+  if (!refusal.empty()) *error = refusal;
+  return false;
+}
+
+}  // namespace orvex::polytope

@@ -1,0 +1,301 @@
+#include "polytope/model_writer.h"
+
+#include <cfloat>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "model/loader.h"
+#include "base/output_file.h"
+#include "base/printable.h"
+#include "polytope/faces.h"
+#include "polytope/geometry.h"
+#include "polytope/model_check.h"
+#include "polytope/normal_length.h"
+#include "polytope/two_ways.h"
+
+namespace orvex::polytope {
+namespace {
+
+void appendRow(std::string* out, const Vec4& v) {
+  *out += formatReal(v.x);
+  *out += ' ';
+  *out += formatReal(v.y);
+  *out += ' ';
+  *out += formatReal(v.z);
+  *out += ' ';
+  *out += formatReal(v.w);
+  *out += '\n';
+}
+
+#if defined(__cpp_lib_to_chars)
+// The number of significant digits in the shortest decimal that reads back as v, 0 when
+// v is not a normal double; when it is at most 15, text receives v as %.15g writes it.
+int shortestDigits(double v, char* text) {
+  if (!(std::fabs(v) >= DBL_MIN) || !std::isfinite(v)) return 0;
+  char form[32];
+  char* end = std::to_chars(form, form + sizeof form, v, std::chars_format::scientific).ptr;
+  *end = '\0';
+  // form is "-d.ddde-XX": the digits, then the exponent of the first.
+  const char* p = form + (v < 0);
+  char digits[20];
+  int count = 0;
+  for (; *p != 'e'; ++p) {
+    if (*p != '.') digits[count++] = *p;
+  }
+  if (count > 15) return count;
+  const int exponent = std::atoi(p + 1);
+  char* out = text;
+  if (v < 0) *out++ = '-';
+  if (exponent >= -4 && exponent < 15) {
+    // Fixed: the point after digit exponent + 1, zeros before or after as needed.
+    if (exponent < 0) {
+      *out++ = '0';
+      *out++ = '.';
+      for (int k = -1; k > exponent; --k) *out++ = '0';
+      for (int k = 0; k < count; ++k) *out++ = digits[k];
+    } else {
+      for (int k = 0; k <= exponent; ++k) *out++ = k < count ? digits[k] : '0';
+      if (count > exponent + 1) {
+        *out++ = '.';
+        for (int k = exponent + 1; k < count; ++k) *out++ = digits[k];
+      }
+    }
+  } else {
+    *out++ = digits[0];
+    if (count > 1) {
+      *out++ = '.';
+      for (int k = 1; k < count; ++k) *out++ = digits[k];
+    }
+    out += std::snprintf(out, 8, "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+  }
+  *out = '\0';
+  return count;
+}
+#endif
+
+}  // namespace
+
+bool checkModelName(const std::string& name, std::string* error) {
+  bool ok = !name.empty() && name[0] != '-' && name != "." && name != "..";
+  for (char c : name) ok = ok && c != '/' && !std::isspace(static_cast<unsigned char>(c));
+  if (!ok) {
+    *error = "model name '" + base::printable(name) +
+             "' must be a plain file name (no '/', no spaces, not starting with '-', "
+             "not . or ..)";
+  } else if (name.size() > kMaxModelName) {
+    ok = false;
+    *error = "model name '" + base::printable(name, 20) + "' is " + std::to_string(name.size()) +
+             " bytes long; at most " + std::to_string(kMaxModelName) + " fit a file name";
+  }
+  return ok;
+}
+
+std::string formatReal(double v) {
+  if (v == 0.0) return "0";
+  // The shortest of 15, 16 or 17 digits that reads back as the same double.
+  char buffer[32];
+#if defined(__cpp_lib_to_chars)
+  // The shortest digits that read back as v tell how many the answer needs. Up to 15 of
+  // them are what %.15g gives (for a normal double they lie within half an ulp of v, far
+  // inside half a step of the fifteenth digit), so they are set out as %g sets them out;
+  // more say that %.15g does not read back, and 17 that %.16g does not either.
+  const int shortest = shortestDigits(v, buffer);
+  if (shortest > 0 && shortest <= 15) return buffer;
+  // Formatted and read as printf's %.*g and strtod do, several times faster.
+  for (int digits = std::max(15, shortest); digits <= 17; ++digits) {
+    char* end =
+        std::to_chars(buffer, buffer + sizeof buffer - 1, v, std::chars_format::general, digits)
+            .ptr;
+    *end = '\0';
+    double back = 0.0;
+    const std::from_chars_result read = std::from_chars(buffer, end, back);
+    if (read.ec == std::errc() && back == v) break;
+  }
+#else
+  for (int digits = 15; digits <= 17; ++digits) {
+    std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
+    if (std::strtod(buffer, nullptr) == v) break;
+  }
+#endif
+  return buffer;
+}
+
+bool writeTextFile(const std::string& path, const std::string& text, std::string* error) {
+  return model::writeFilesWhole({{path, text}}, error);
+}
+
+namespace {
+
+// The normals' lengths for p's vertices as the viewer will hold them: scaled so that
+// vertex 0 has length 1. Only the vertices are copied.
+bool lengthsAsLoaded(Polytope* p, std::vector<double>* lengths, std::string* problem) {
+  std::vector<Vec4> given = p->vertices;
+  const Vec4& first = given[0];
+  const double s = 1.0 / std::sqrt(first.x * first.x + first.y * first.y + first.z * first.z +
+                                   first.w * first.w);
+  for (Vec4& v : p->vertices) v = s * v;
+  const bool ok = normalLengths(*p, kRequiredMargin, lengths, problem);
+  p->vertices.swap(given);
+  return ok;
+}
+
+// The files' texts: vertices, polygons and normals, each normal at its written length.
+// The normals, the most numbers, are formatted in two halves at once.
+void formatModel(const std::string& name, const Polytope& p, const std::vector<double>& lengths,
+                 std::string* vertexText, std::string* polygonText, std::string* normalText) {
+  std::string halves[2];
+  inTwoHalves(p.cells(), [&](int begin, int end) {
+    std::string& text = halves[begin == 0 ? 0 : 1];
+    for (int c = begin; c < end; ++c) {
+      appendRow(&text, (lengths[c] / length(p.normals[c])) * p.normals[c]);
+    }
+  });
+  *normalText = std::to_string(p.normals.size()) + " 0\n";
+  normalText->reserve(normalText->size() + halves[0].size() + halves[1].size());
+  for (std::string& half : halves) {
+    *normalText += half;
+    std::string().swap(half);
+  }
+
+  std::string& vertices = *vertexText;
+  vertices = std::to_string(p.vertices.size()) + " 0\n";
+  for (const Vec4& v : p.vertices) appendRow(&vertices, v);
+  vertices += name + ".nor\n";
+
+  std::string& polygons = *polygonText;
+  polygons = std::to_string(p.polygons.size()) + "\n";
+  for (const auto& polygon : p.polygons) {
+    polygons += std::to_string(polygon.size()) + ' ';
+    for (int v : polygon) {
+      polygons += std::to_string(v + 1);
+      polygons += ' ';
+    }
+    polygons += '\n';
+  }
+}
+
+}  // namespace
+
+void putFarthestFirst(Polytope* p, std::vector<int>* order) {
+  const int n = static_cast<int>(p->vertices.size());
+  order->resize(n);
+  for (int v = 0; v < n; ++v) (*order)[v] = v;
+  int farthest = 0;
+  for (int v = 1; v < n; ++v) {
+    if (length(p->vertices[v]) > length(p->vertices[farthest])) farthest = v;
+  }
+  // Vertices on one sphere differ in length only by rounding; vertex 0 then stays, so
+  // the order the construction gave (and an exported model's) is kept.
+  if (length(p->vertices[farthest]) <= (1.0 + 1e-12) * length(p->vertices[0])) return;
+  // Swapping two vertices keeps every other number, so the files stay close to the order
+  // the construction gave.
+  std::swap(p->vertices[0], p->vertices[farthest]);
+  std::swap((*order)[0], (*order)[farthest]);
+  auto renumber = [farthest](int& v) { v = v == 0 ? farthest : v == farthest ? 0 : v; };
+  for (auto& polygon : p->polygons) std::for_each(polygon.begin(), polygon.end(), renumber);
+  for (auto& cell : p->cellVertices) {
+    std::for_each(cell.begin(), cell.end(), renumber);
+    std::sort(cell.begin(), cell.end());
+  }
+}
+
+bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,
+                std::string* error, double requiredMargin) {
+  WriteOptions options;
+  options.requiredMargin = requiredMargin;
+  return writeModel(dir, name, std::move(polytope), options, error);
+}
+
+bool modelFiles(const std::string& dir, const std::string& name, Polytope polytope,
+                const WriteOptions& options, std::vector<model::OutputFile>* out,
+                std::string* error) {
+  if (!checkModelName(name, error)) return false;
+  if (polytope.vertices.empty()) {
+    *error = "not writing " + name + ": it has no vertices";
+    return false;
+  }
+  if (!options.keepCoordinates) {
+    normalize(&polytope);
+    // Rounding noise about the centre is written as 0, so it neither shows nor carries a
+    // sign; it is done before anything is measured, so the files hold what was checked.
+    for (Vec4& v : polytope.vertices) {
+      for (int k = 0; k < 4; ++k) {
+        if (std::fabs(v[k]) < 1e-15) v[k] = 0.0;
+      }
+    }
+  }
+  std::vector<int> order;
+  putFarthestFirst(&polytope, &order);
+  // The viewer scales by vertex 0's length, from its square: as given, that must be a
+  // number, or every check below would judge a model of zeros or infinities.
+  const double squared = dot(polytope.vertices[0], polytope.vertices[0]);
+  if (options.keepCoordinates && !(squared > 0.0 && std::isfinite(squared))) {
+    *error = "not writing " + name + ": its farthest vertex is " +
+             (squared > 0.0 ? "too far from the origin" : "at the origin or too near it") +
+             " for the viewer to scale by its length; write it without --keep-coordinates";
+    return false;
+  }
+  std::vector<double> lengths;
+  std::string problem;
+  if (!lengthsAsLoaded(&polytope, &lengths, &problem)) {
+    *error = "not writing " + name + ": " + problem;
+    return false;
+  }
+  std::string vertexText, polygonText, normalText;
+  formatModel(name, polytope, lengths, &vertexText, &polygonText, &normalText);
+
+  // Each written vertex's row among the input points, for --map.
+  std::string map;
+  if (!options.mapPath.empty()) {
+    for (int v : order) map += std::to_string(polytope.origin[v]) + "\n";
+  }
+
+  // The texts hold all that is written; the polytope's lists go before the check loads
+  // a second copy of them.
+  polytope = Polytope();
+  // Normals first and the vertex file, which names them, last: the order the viewer reads.
+  std::vector<model::OutputFile> files(3);
+  files[0] = {model::normalsFilePath(dir, name + ".nor"), std::move(normalText)};
+  files[1] = {model::polygonFilePath(dir, name), std::move(polygonText)};
+  files[2] = {model::vertexFilePath(dir, name), std::move(vertexText)};
+  if (!options.mapPath.empty()) files.push_back({options.mapPath, std::move(map)});
+  if (options.order) *options.order = std::move(order);
+
+  // Loaded from memory exactly as the viewer will load it from disk.
+  auto fromMemory = [&files](const std::string& path, std::string* text) {
+    for (const model::OutputFile& f : files) {
+      if (f.path == path) {
+        *text = f.bytes;
+        return true;
+      }
+    }
+    return false;
+  };
+  ModelReport report;
+  if (!checkModelFrom(fromMemory, dir, name, &report, &problem, options.requiredMargin)) {
+    if (problem.rfind(name + ": ", 0) == 0) problem.erase(0, name.size() + 2);
+    *error = "not writing " + name + ": " + problem;
+    return false;
+  }
+  *out = std::move(files);
+  return true;
+}
+
+bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,
+                const WriteOptions& options, std::string* error) {
+  std::vector<model::OutputFile> files;
+  if (!modelFiles(dir, name, std::move(polytope), options, &files, error)) return false;
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (ec) {
+    *error = dir + ": cannot create the directory: " + ec.message();
+    return false;
+  }
+  return model::writeFilesWhole(files, error);
+}
+
+}  // namespace orvex::polytope

@@ -1,0 +1,94 @@
+#include "polytope/normal_length.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/incidence.h"
+#include "polytope/model_check.h"
+#include "polytope/two_ways.h"
+
+namespace orvex::polytope {
+namespace {
+
+// Each vertex's neighbours along polygon edges, ascending and without repeats.
+std::vector<std::vector<int>> edgeNeighbours(const Polytope& p) {
+  std::vector<std::vector<int>> around(p.vertices.size());
+  for (const std::vector<int>& polygon : p.polygons) {
+    for (size_t i = 0; i < polygon.size(); ++i) {
+      const int a = polygon[i], b = polygon[(i + 1) % polygon.size()];
+      around[a].push_back(b);
+      around[b].push_back(a);
+    }
+  }
+  for (std::vector<int>& list : around) {
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+  }
+  return around;
+}
+
+}  // namespace
+
+bool normalLengths(const Polytope& p, double margin, std::vector<double>* lengths,
+                   std::string* error) {
+  const double tolerance = model::kIncidenceTolerance;
+  const std::vector<std::vector<int>> around = edgeNeighbours(p);
+  lengths->assign(p.cells(), 1.0);
+  // The cells in two halves at once; each half stops at its first fault, and the first
+  // half's fault, if any, is the first of all.
+  std::string problems[2];
+  bool failed[2] = {false, false};
+  inTwoHalves(p.cells(), [&](int begin, int end) {
+    const int half = begin == 0 ? 0 : 1;
+    std::vector<char> own(p.vertices.size(), 0);
+    for (int c = begin; c < end; ++c) {
+      const Vec4 n = (1.0 / length(p.normals[c])) * p.normals[c];
+      const std::vector<int>& on = p.cellVertices[c];
+      double high = -INFINITY, low = INFINITY, next = -INFINITY;
+      int nearest = -1;
+      for (int v : on) {
+        own[v] = 1;
+        const double d = dot(n, p.vertices[v]);
+        high = std::max(high, d);
+        low = std::min(low, d);
+      }
+      for (int v : on) {
+        for (int u : around[v]) {
+          const double d = dot(n, p.vertices[u]);
+          if (!own[u] && d > next) {
+            next = d;
+            nearest = u;
+          }
+        }
+      }
+      for (int v : on) own[v] = 0;
+      const double gap = low - next, spread = high - low;
+      auto fail = [&](const std::string& problem) {
+        problems[half] =
+            "cell " + std::to_string(c) + ": vertex " + std::to_string(nearest) + " " + problem;
+        failed[half] = true;
+      };
+      if (!(gap > 0.0)) {
+        return fail("lies above the cell's own vertices, so it is not convex there");
+      }
+      // A quarter to spare on both sides: the check wants own vertices within half the
+      // tolerance and others at least the margin below.
+      double scale = 1.0;
+      if (gap < 1.25 * margin || spread > 0.25 * tolerance) scale = 1.25 * margin / gap;
+      if (scale * (spread + kDotRounding) > 0.25 * tolerance) {
+        return fail("lies only " + shortReal(gap) + " below its hyperplane, with the cell's own " +
+                    "vertices " + shortReal(spread) + " apart: too close to tell apart in doubles");
+      }
+      (*lengths)[c] = scale;
+    }
+  });
+  for (int half = 0; half < 2; ++half) {
+    if (failed[half]) {
+      *error = problems[half];
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace orvex::polytope
