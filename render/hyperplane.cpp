@@ -1,8 +1,9 @@
 #include "render/hyperplane.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace orvex::render {
 namespace {
@@ -79,9 +80,13 @@ std::string formatOff3(const Section& s) {
   for (const model::Vec3& p : s.points) {
     const double xyz[3] = {p.x, p.y, p.z};
     for (int k = 0; k < 3; ++k) {
-      // Shortest text that reads back as the same double; -0 written as 0.
-      const std::to_chars_result r = std::to_chars(number, number + sizeof number, xyz[k] + 0.0);
-      text.append(number, r.ptr);
+      // The shortest of 15 to 17 digits that reads back as the same double; -0 as 0.
+      const double v = xyz[k] + 0.0;
+      for (int digits = 15; digits <= 17; ++digits) {
+        std::snprintf(number, sizeof number, "%.*g", digits, v);
+        if (std::strtod(number, nullptr) == v) break;
+      }
+      text += number;
       text += k == 2 ? '\n' : ' ';
     }
   }
