@@ -2,6 +2,7 @@
 // with numpy arrays in and out. Failures raise ValueError (RuntimeError for drawing)
 // carrying the tools' one-line messages.
 #include <dlfcn.h>
+#include <stdlib.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -20,6 +21,7 @@
 #include "polytope/coxeter.h"
 #include "polytope/dual.h"
 #include "polytope/hull.h"
+#include "polytope/info.h"
 #include "polytope/library.h"
 #include "polytope/model_check.h"
 #include "polytope/model_writer.h"
@@ -121,6 +123,27 @@ class PyPolytope {
       polytope::modelOf(own_, own_model_.get());
     }
     return *own_model_;
+  }
+
+  // orvex-gen info's JSON for the polytope: from its files when loaded, else from the
+  // files the writer would write, in a scratch folder that is removed again.
+  std::string infoJson() const {
+    polytope::ModelInfo info;
+    std::string error;
+    if (!dir_.empty()) {
+      must(polytope::modelInfo(dir_, name_, &info, &error), error);
+      return polytope::infoJson(info);
+    }
+    char scratch[] = "/tmp/orvex-info-XXXXXX";
+    if (::mkdtemp(scratch) == nullptr) fail("cannot make a scratch folder for info");
+    polytope::WriteOptions keep;
+    keep.keepCoordinates = true;
+    const bool ok = polytope::writeModel(scratch, kName, own_, keep, &error) &&
+                    polytope::modelInfo(scratch, kName, &info, &error);
+    std::error_code ec;
+    std::filesystem::remove_all(scratch, ec);
+    must(ok, error);
+    return polytope::infoJson(info);
   }
 
   // The check's report for the polytope as the viewer would load it.
@@ -345,6 +368,14 @@ PYBIND11_MODULE(orvex, m) {
           "Checks the polytope as orvex-gen check does (as the viewer would load it): a dict\n"
           "of vertices, edges, faces, cells, cell_kinds and incidence_margin. Raises\n"
           "ValueError with the check's message when it fails.")
+      .def(
+          "info",
+          [](const PyPolytope& p) {
+            return py::module_::import("json").attr("loads")(p.infoJson());
+          },
+          "orvex-gen info --json as a dict: counts, cell and polygon kinds, edge lengths,\n"
+          "circumradius, inradius, volume, surface, dihedral angles, symmetry order and\n"
+          "orbits, whether uniform, the dual's name; in the model's own units.")
       .def(
           "dual",
           [](const PyPolytope& p) {

@@ -1,5 +1,6 @@
 """The Python module against the tools it shares its libraries with, and against sections
 worked out by hand."""
+import json
 import os
 import pathlib
 import struct
@@ -76,6 +77,10 @@ def test_library_and_loaded_models_match_the_table_and_the_check(tmp_path):
     check = c120.check()
     line = run("orvex-gen", "check", "c120", cwd=tmp_path)
     assert f"V {check['vertices']}, E {check['edges']}, F {check['faces']}, C {check['cells']}" in line
+    # info() is orvex-gen info --json, and its numbers are the 120-cell's.
+    info = c120.info()
+    assert info == json.loads(run("orvex-gen", "info", "--json", "c120", cwd=tmp_path))
+    assert info["symmetry_order"] == 14400 and info["dual"] == "c600" and info["uniform"]
     with pytest.raises(ValueError, match="Cannot open"):
         orvex.load("no-such-model")
 
@@ -116,6 +121,8 @@ def test_sections_by_any_hyperplane_in_model_coordinates(tmp_path):
     cube = loaded.section([2, 0, 0, 0], 6.0)  # 2x = 6: x = 3, the centre's own x
     assert len(cube["vertices"]) == 8 and len(cube["faces"]) == 6
     assert np.allclose(np.abs(cube["vertices"]), 0.5)
+    # A built polytope's measures in its own units: the unit tesseract, wherever it sits.
+    assert moved.info()["volume"] == pytest.approx(1.0, rel=1e-12)
     # The command line gives the same cut.
     out = run("orvex-gen", "-d", tmp_path, "section", "moved", "--normal", "2,0,0,0", "--offset", "6",
               "-o", tmp_path / "cube.off", cwd=tmp_path)
