@@ -97,9 +97,20 @@ EMSCRIPTEN_KEEPALIVE int ox_load(Explorer* e, const char* dir, const char* name)
 }
 
 EMSCRIPTEN_KEEPALIVE int ox_import_off4(Explorer* e, const char* path, const char* name) {
+  // Loaded from the files in memory, as the viewer would load them from disk.
   const std::string dir = "/imported";
-  if (!orvex::web::importOff4(path, dir, name, &e->text)) return 0;
-  return e->load(dir, name, &e->text) ? 1 : 0;
+  std::vector<orvex::model::OutputFile> files;
+  if (!orvex::web::importOff4(path, dir, name, &files, &e->text)) return 0;
+  const orvex::model::TextSource fromMemory = [&files](const std::string& file, std::string* text) {
+    for (const orvex::model::OutputFile& f : files) {
+      if (f.path == file) {
+        *text = f.bytes;
+        return true;
+      }
+    }
+    return false;
+  };
+  return e->load(dir, name, &e->text, &fromMemory) ? 1 : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE const char* ox_text(Explorer* e) { return e->text.c_str(); }

@@ -18,10 +18,14 @@
 
 namespace orvex::web {
 
-bool Explorer::load(const std::string& dir, const std::string& name, std::string* error) {
+bool Explorer::load(const std::string& dir, const std::string& name, std::string* error,
+                    const model::TextSource* source) {
   auto next = std::make_unique<model::Model>();
   model::Vec3List nextProjected;
-  if (!model::loadModel(dir, name, next.get(), &nextProjected, error)) return false;
+  if (source ? !model::loadModelFrom(*source, dir, name, next.get(), &nextProjected, error)
+             : !model::loadModel(dir, name, next.get(), &nextProjected, error)) {
+    return false;
+  }
   if (next->cellPolygons->count == 0) {
     *error = name + ": the model has no cells";
     return false;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/loader.h"
 #include "model/model.h"
 #include "render/cell_colours.h"
 #include "render/cell_outline.h"
@@ -74,7 +75,8 @@ struct Explorer {
   /// Loads model name from dir; on failure the current model stays and *error is set.
   /// A model with a cell that bounds no polygon (normals that are not its cells') is
   /// refused.
-  bool load(const std::string& dir, const std::string& name, std::string* error);
+  bool load(const std::string& dir, const std::string& name, std::string* error,
+            const model::TextSource* source = nullptr);
   /// Chooses the projection, or with schlegel the Schlegel diagram.
   void setProjection(view4d::Projection p, bool schlegel);
   /// Edges drawn as bands for a canvas pixelsAcross pixels on its shorter side at the
