@@ -180,6 +180,18 @@ void formatModel(const std::string& name, const Polytope& p, const std::vector<d
 
 }  // namespace
 
+model::TextSource filesSource(const std::vector<model::OutputFile>& files) {
+  return [&files](const std::string& path, std::string* text) {
+    for (const model::OutputFile& f : files) {
+      if (f.path == path) {
+        *text = f.bytes;
+        return true;
+      }
+    }
+    return false;
+  };
+}
+
 void putFarthestFirst(Polytope* p, std::vector<int>* order) {
   const int n = static_cast<int>(p->vertices.size());
   order->resize(n);
@@ -266,15 +278,7 @@ bool modelFiles(const std::string& dir, const std::string& name, Polytope polyto
   if (options.order) *options.order = std::move(order);
 
   // Loaded from memory exactly as the viewer will load it from disk.
-  auto fromMemory = [&files](const std::string& path, std::string* text) {
-    for (const model::OutputFile& f : files) {
-      if (f.path == path) {
-        *text = f.bytes;
-        return true;
-      }
-    }
-    return false;
-  };
+  const model::TextSource fromMemory = filesSource(files);
   ModelReport report;
   if (!checkModelFrom(fromMemory, dir, name, &report, &problem, options.requiredMargin)) {
     if (problem.rfind(name + ": ", 0) == 0) problem.erase(0, name.size() + 2);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/output_file.h"
+#include "model/loader.h"
 #include "polytope/model_check.h"
 #include "polytope/polytope.h"
 
@@ -61,6 +62,10 @@ struct WriteOptions {
 /// requiredMargin is the incidence margin the check demands (see model_check.h).
 bool writeModel(const std::string& dir, const std::string& name, Polytope polytope,
                 std::string* error, double requiredMargin = kRequiredMargin);
+/// The texts of files as a loader's source: what the loader would read from disk once
+/// they are written. files must outlive the source.
+model::TextSource filesSource(const std::vector<model::OutputFile>& files);
+
 /// What writeModel would write, checked, without writing it: the three files in the
 /// order written (normals, polygons, vertices). False with writeModel's messages.
 bool modelFiles(const std::string& dir, const std::string& name, Polytope polytope,

@@ -93,15 +93,7 @@ class PyPolytope {
       std::vector<model::OutputFile> files;
       std::string error;
       must(polytope::modelFiles("", kName, own_, polytope::WriteOptions{}, &files, &error), error);
-      auto fromMemory = [&files](const std::string& path, std::string* text) {
-        for (const model::OutputFile& f : files) {
-          if (f.path == path) {
-            *text = f.bytes;
-            return true;
-          }
-        }
-        return false;
-      };
+      const model::TextSource fromMemory = polytope::filesSource(files);
       auto view = std::make_shared<model::Model>();
       model::Vec3List projected;
       must(model::loadModelFrom(fromMemory, "", kName, view.get(), &projected, &error), error);
@@ -155,15 +147,7 @@ class PyPolytope {
     } else {
       std::vector<model::OutputFile> files;
       must(polytope::modelFiles("", kName, own_, polytope::WriteOptions{}, &files, &error), error);
-      auto fromMemory = [&files](const std::string& path, std::string* text) {
-        for (const model::OutputFile& f : files) {
-          if (f.path == path) {
-            *text = f.bytes;
-            return true;
-          }
-        }
-        return false;
-      };
+      const model::TextSource fromMemory = polytope::filesSource(files);
       must(polytope::checkModelFrom(fromMemory, "", kName, &report, &error), error);
     }
     return report;

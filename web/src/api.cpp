@@ -101,15 +101,7 @@ EMSCRIPTEN_KEEPALIVE int ox_import_off4(Explorer* e, const char* path, const cha
   const std::string dir = "/imported";
   std::vector<orvex::model::OutputFile> files;
   if (!orvex::web::importOff4(path, dir, name, &files, &e->text)) return 0;
-  const orvex::model::TextSource fromMemory = [&files](const std::string& file, std::string* text) {
-    for (const orvex::model::OutputFile& f : files) {
-      if (f.path == file) {
-        *text = f.bytes;
-        return true;
-      }
-    }
-    return false;
-  };
+  const orvex::model::TextSource fromMemory = orvex::polytope::filesSource(files);
   return e->load(dir, name, &e->text, &fromMemory) ? 1 : 0;
 }
 
