@@ -136,6 +136,10 @@ def test_sections_by_any_hyperplane_in_model_coordinates(tmp_path):
               cwd=tmp_path)
     assert out == "section w=6: 8 vertices, 12 edges, 6 faces\n"
     assert orvex.hull(c8).section([0, 0, 0, 1], 2.0)["vertices"].shape == (0, 3)
+    # A normal with an empty field is refused, not read as a zero.
+    bad = subprocess.run([str(BIN / "orvex-gen"), "section", "c8", "--normal", "1,,1,1", "--offset", "0"],
+                         cwd=tmp_path, capture_output=True, text=True, timeout=60)
+    assert (bad.returncode, bad.stderr) == (1, "orvex-gen: --normal takes four reals a,b,c,d, got '1,,1,1'\n")
 
 
 def test_pictures_are_orvex_render_pixels(tmp_path):
