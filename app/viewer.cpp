@@ -10,6 +10,7 @@
 #include "model/data_dir.h"
 #include "model/loader.h"
 #include "base/printable.h"
+#include "render/gl/scene_gl.h"
 #include "render/scene.h"
 #include "view4d/view_state.h"
 

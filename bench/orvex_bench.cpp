@@ -31,8 +31,9 @@ extern "C" {
 
 #include "model/data_dir.h"
 #include "model/loader.h"
+#include "render/gl/scene_gl.h"
 #include "render/cell_walk.h"
-#include "render/gl_sink.h"
+#include "render/gl/gl_sink.h"
 #include "render/scene.h"
 #include "render/section.h"
 #include "render/section_drawing.h"

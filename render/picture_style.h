@@ -46,35 +46,9 @@ StyledModel prepareStyle(const model::Model& m, const PictureStyle& style);
 DrawSettings styledSettings(DrawSettings settings, const PictureStyle& style,
                             const StyledModel& styled);
 
-/// Sets the clear colour and the fog's colour together on the current context.
-void setBackground(const float rgb[3]);
-
 /// The edges' width in pixels as drawn, for a picture pixelsAcross pixels wide as drawn
 /// with samples × samples samples a pixel: style.edgeWidth times samples, or one pixel in
 /// 300 of the width but at least one when it is 0.
 double edgePixelsOf(const PictureStyle& style, int pixelsAcross, int samples);
-
-/// Changes the current context's scene (after setupScene) for the style: background and
-/// fog colour, the fit (a screen-space scale after the camera), and for edges or vertices
-/// a depth offset of the filled polygons and the dot size; and sets styled's edge width
-/// and pixel size for pixelsAcross, the picture's width in pixels as drawn with samples ×
-/// samples a pixel. The default style changes nothing on the context.
-void applyPictureStyle(const PictureStyle& style, const FrameFit& fit, int pixelsAcross,
-                       int samples, StyledModel* styled);
-
-/// One whole frame in the style on the current context: clear, the cell walk (solid, or
-/// glass when style.opacity is below 1, or none for a wireframe), then the edges as bands
-/// of styled.edgePixels and the vertices, drawn in front of the faces they lie on.
-/// settings must come from styledSettings.
-void drawStyledFrame(const model::Model& m, const view4d::Transform4& view, const model::Vec3& eye,
-                     const DrawSettings& settings, const PictureStyle& style,
-                     const StyledModel& styled, model::Vec3List* projected);
-
-/// One whole picture of the section s in the style: clear, its faces (in the palette's
-/// colours when settings has one), then its edges and vertices when the style asks for
-/// them, as drawStyledFrame draws a cell's.
-void drawStyledSection(const Section& s, const model::Model& m, const model::Vec3& eye,
-                       const DrawSettings& settings, const PictureStyle& style,
-                       const StyledModel& styled);
 
 }  // namespace orvex::render

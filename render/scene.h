@@ -48,16 +48,4 @@ struct SceneSettings {
   double clipPlane[4] = {1.0, -1.0, -1.0, 0.0};
 };
 
-/// Issues the scene state on the current context, which must be new (its matrices the
-/// identity). Leaves GL_MODELVIEW current.
-void setupScene(const SceneSettings& settings, const model::Vec3& eye);
-
-/// Clears colour and depth: the start of every frame.
-void clearFrame();
-
-/// One whole frame on the current context: clear, then the cell walk into OpenGL.
-/// The caller swaps or reads back.
-void drawFrame(const model::Model& m, const view4d::Transform4& view, const model::Vec3& eye,
-               const DrawSettings& settings, model::Vec3List* projected);
-
 }  // namespace orvex::render

@@ -2,7 +2,6 @@
 
 #include "render/cell_colours.h"
 #include "render/cell_outline.h"
-#include "render/gl_sink.h"
 #include "render/scene.h"
 
 namespace orvex::render {
@@ -62,13 +61,6 @@ void drawSectionOutlines(const Section& s, bool edges, bool vertices, DrawSink* 
     for (const Vec3& p : s.points) sink->vertex(p);
     sink->end();
   }
-}
-
-void drawSectionFrame(const Section& s, const model::Model& m, const Vec3& eye,
-                      const DrawSettings& settings) {
-  clearFrame();
-  GlSink sink;
-  drawSection(s, m, eye, settings, &sink);
 }
 
 }  // namespace orvex::render

@@ -18,10 +18,6 @@ namespace orvex::render {
 void drawSection(const Section& s, const model::Model& m, const model::Vec3& eye,
                  const DrawSettings& settings, DrawSink* sink);
 
-/// One whole picture on the current OpenGL context: clear, then drawSection into GL.
-void drawSectionFrame(const Section& s, const model::Model& m, const model::Vec3& eye,
-                      const DrawSettings& settings);
-
 /// Sends the edges of s (one kLines primitive) and/or its vertices (one kPoints) in
 /// kOutlineColour.
 void drawSectionOutlines(const Section& s, bool edges, bool vertices, DrawSink* sink);

@@ -9,6 +9,7 @@
 #include "base/printable.h"
 #include "offscreen/image_ops.h"
 #include "offscreen/text_stamp.h"
+#include "render/gl/scene_gl.h"
 #include "render/facing.h"
 #include "render/hyperplane.h"
 #include "render/picture_style.h"

@@ -1,9 +1,10 @@
-#include "render/scene.h"
+#include "render/gl/scene_gl.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "render/gl_sink.h"
+#include "render/gl/gl_sink.h"
+#include "render/section_drawing.h"
 
 namespace orvex::render {
 
@@ -47,6 +48,13 @@ void drawFrame(const model::Model& m, const view4d::Transform4& view, const mode
   clearFrame();
   GlSink sink;
   drawCells(m, view, eye, settings, projected, &sink);
+}
+
+void drawSectionFrame(const Section& s, const model::Model& m, const model::Vec3& eye,
+                      const DrawSettings& settings) {
+  clearFrame();
+  GlSink sink;
+  drawSection(s, m, eye, settings, &sink);
 }
 
 }  // namespace orvex::render
