@@ -45,9 +45,18 @@
     const info = JSON.parse(M.UTF8ToString(M._ox_info(ex)));
     $('info').textContent = `${current}: ${info.V} vertices, ${info.E} edges, ${info.F} polygons, ` +
       `${info.C} cells (${info.cells})`;
+    $('measures').textContent = '';
+    // The measures after the picture: for a big model they take a while to work out.
+    const shownNow = current;
+    requestAnimationFrame(() => requestAnimationFrame(() => {
+      if (current === shownNow) showMeasures();
+    }));
+  }
+
+  function showMeasures() {
     // A library model's symmetry order and dual from the table (computed by orvex-gen info).
     const row = openedShown ? null : library.find((r) => r.name === current);
-    const measures = [...(info.measures || [])];
+    const measures = JSON.parse(M.UTF8ToString(M._ox_measures(ex)));
     if (row && row.symmetry) measures.push(['symmetry order', row.symmetry]);
     if (row && row.dual) measures.push(['dual', row.dual]);
     $('measures').textContent = measures.map(([k, v]) => `${k} ${v}`).join('; ');

@@ -112,6 +112,11 @@ EMSCRIPTEN_KEEPALIVE const char* ox_info(Explorer* e) {
   return e->text.c_str();
 }
 
+EMSCRIPTEN_KEEPALIVE const char* ox_measures(Explorer* e) {
+  e->text = e->measures();
+  return e->text.c_str();
+}
+
 EMSCRIPTEN_KEEPALIVE void ox_mouse(Explorer* e, int button, int state, int x, int y) {
   orvex::view4d::onMouse(e->state, button, state, x, y);
 }

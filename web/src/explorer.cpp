@@ -135,6 +135,28 @@ void Explorer::build() {
   sink.gather(&buffer, &triangleVertices, &lineVertices, &pointVertices, &bandVertices);
 }
 
+std::string Explorer::measures() const {
+  if (!model) return "[]";
+  // orvex-gen info's key numbers, by its own code: the volume (for unit edge when every
+  // edge has one length) and the dihedral angles, as label and value.
+  const polytope::Measures m = polytope::measureModel(*model, model->scale);
+  auto number = [](double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", v);
+    return std::string(text);
+  };
+  std::string volume = number(m.volume);
+  if (m.edgeLengths.size() == 1 && m.edgeLengths[0].value > 0.0) {
+    volume = number(m.volume / std::pow(m.edgeLengths[0].value, 4)) + " for unit edge";
+  }
+  std::string angles;
+  for (size_t i = 0; i < m.dihedralAngles.size() && i < 3; ++i) {
+    angles += (i ? ", " : "") + number(m.dihedralAngles[i].degrees) + "°";
+  }
+  if (m.dihedralAngles.size() > 3) angles += ", " + std::to_string(m.dihedralAngles.size() - 3) + " more";
+  return "[[\"volume\",\"" + volume + "\"],[\"dihedral\",\"" + angles + "\"]]";
+}
+
 std::string Explorer::info() const {
   if (!model) return "{}";
   std::set<std::pair<int, int>> edgeSet;
@@ -166,29 +188,11 @@ std::string Explorer::info() const {
     }
     ++counted[names[k]];
   }
-  // orvex-gen info's key numbers, by its own code: the volume (for unit edge when every
-  // edge has one length) and the dihedral angles, as label and value.
-  const polytope::Measures m = polytope::measureModel(*model, model->scale);
-  auto number = [](double v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", v);
-    return std::string(text);
-  };
-  std::string volume = number(m.volume);
-  if (m.edgeLengths.size() == 1 && m.edgeLengths[0].value > 0.0) {
-    volume = number(m.volume / std::pow(m.edgeLengths[0].value, 4)) + " for unit edge";
-  }
-  std::string angles;
-  for (size_t i = 0; i < m.dihedralAngles.size() && i < 3; ++i) {
-    angles += (i ? ", " : "") + number(m.dihedralAngles[i].degrees) + "°";
-  }
-  if (m.dihedralAngles.size() > 3) angles += ", " + std::to_string(m.dihedralAngles.size() - 3) + " more";
   return "{\"V\":" + std::to_string(model->vertices->count) +
          ",\"E\":" + std::to_string(edgeSet.size()) +
          ",\"F\":" + std::to_string(model->polygons->count) +
          ",\"C\":" + std::to_string(model->cellPolygons->count) + ",\"cells\":\"" +
-         polytope::describeKinds(counted) + "\",\"measures\":[[\"volume\",\"" + volume +
-         "\"],[\"dihedral\",\"" + angles + "\"]]}";
+         polytope::describeKinds(counted) + "\"}";
 }
 
 namespace {

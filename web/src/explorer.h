@@ -91,6 +91,9 @@ struct Explorer {
   /// V, E, F, C and the cells by kind in words ("120 dodecahedra"), as JSON:
   /// {"V":..,"E":..,"F":..,"C":..,"cells":".."}.
   std::string info() const;
+  /// orvex-gen info's volume and dihedral angles of the model, as JSON pairs of label and
+  /// value; apart from info, since for a big model they take a while.
+  std::string measures() const;
   /// The frame's triangles as binary STL, in scene coordinates.
   std::string stl();
   /// The edges of the drawn cells as an SVG picture width × height, seen by the scene's

@@ -174,6 +174,7 @@ async function models(browser, url, errors) {
         page.url().includes('model=c600'), 'picking c600', await info());
   // orvex-gen info's numbers: the 600-cell's volume 25(2 + sqrt 5)/4 for unit edge, its
   // dihedral angle, and from the table its symmetry order and dual.
+  await page.waitForFunction(() => document.getElementById('measures').textContent !== '');
   const measures = await page.textContent('#measures');
   check(measures === 'volume 26.4754 for unit edge; dihedral 164.478°; symmetry order 14400; dual c120',
         'the numbers of c600', measures);
