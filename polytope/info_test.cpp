@@ -16,14 +16,7 @@
 namespace orvex::polytope {
 namespace {
 
-const std::string kTable = std::string(ORVEX_SOURCE_DIR) + "/data/polytopes.tsv";
-
-std::vector<LibraryEntry> tableRows() {
-  std::vector<LibraryEntry> rows;
-  std::string error;
-  if (!readLibraryTable(kTable, &rows, &error)) ADD_FAILURE() << error;
-  return rows;
-}
+using testing::tableRows;
 
 // qhull's own 4-volume and total cell 3-volume of the hull of points.
 void qhullMeasures(const std::vector<Vec4>& points, double* volume, double* surface) {

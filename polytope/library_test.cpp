@@ -16,14 +16,7 @@
 namespace orvex::polytope {
 namespace {
 
-const std::string kTable = std::string(ORVEX_SOURCE_DIR) + "/data/polytopes.tsv";
-
-std::vector<LibraryEntry> tableRows() {
-  std::vector<LibraryEntry> rows;
-  std::string error;
-  if (!readLibraryTable(kTable, &rows, &error)) ADD_FAILURE() << error;
-  return rows;
-}
+using testing::tableRows;
 
 void expectCounts(const LibraryEntry& row, const ModelReport& report) {
   EXPECT_EQ(report.vertices, row.vertices);

@@ -9,6 +9,7 @@
 
 #include "tests/run_program.h"
 #include "tests/temp_dir.h"
+#include "polytope/library.h"
 #include "polytope/polytope.h"
 #include "polytope/wythoff.h"
 
@@ -36,6 +37,16 @@ inline Polytope wythoffOf(const std::string& group, const std::string& rings) {
     ADD_FAILURE() << group << " " << rings << ": " << error;
   }
   return p;
+}
+
+/// The rows of the shipped library table, data/polytopes.tsv.
+inline std::vector<LibraryEntry> tableRows() {
+  std::vector<LibraryEntry> rows;
+  std::string error;
+  if (!readLibraryTable(std::string(ORVEX_SOURCE_DIR) + "/data/polytopes.tsv", &rows, &error)) {
+    ADD_FAILURE() << error;
+  }
+  return rows;
 }
 
 }  // namespace orvex::polytope::testing
