@@ -94,4 +94,22 @@ std::string sizeLimitText(size_t maxBytes) {
   return std::to_string(maxBytes) + " bytes";
 }
 
+bool readInputFile(const std::string& path, std::string* text, std::string* error) {
+  switch (readTextFile(path, text)) {
+    case FileRead::kRead:
+      return true;
+    case FileRead::kNotRegular:
+      *error = "Cannot open " + path + ": not a regular file";
+      return false;
+    case FileRead::kTooLong:
+      *error = path + ": larger than " + sizeLimitText(kMaxInputBytes) +
+               ", the most an input file may hold; not read";
+      return false;
+    case FileRead::kCannotOpen:
+      break;
+  }
+  *error = "Cannot open " + path;
+  return false;
+}
+
 }  // namespace orvex::base

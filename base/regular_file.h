@@ -38,4 +38,10 @@ FileRead readFileStart(const std::string& path, size_t bytes, std::string* text)
 /// A byte limit as messages say it: "256 MiB" for kMaxInputBytes, else "N bytes".
 std::string sizeLimitText(size_t maxBytes);
 
+/// readTextFile of an input file (kMaxInputBytes at most), with the message for each
+/// failure: "Cannot open <path>" when it cannot be read, "Cannot open <path>: not a
+/// regular file" for a directory, pipe or device (never opened), or "<path>: larger
+/// than 256 MiB, ...".
+bool readInputFile(const std::string& path, std::string* text, std::string* error);
+
 }  // namespace orvex::base

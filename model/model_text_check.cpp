@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/number_text.h"
 #include "base/printable.h"
 
 namespace orvex::model {
@@ -46,45 +47,30 @@ class Scanner {
 
 std::string quoted(const std::string& token) { return "'" + base::printable(token) + "'"; }
 
-// An integer as strtol with base 0 reads it, filling the whole token.
+// An integer as strtol with base 0 reads it, filling the whole token: the stream reader
+// stops at a NUL inside one and takes what follows as garbage.
 bool parseInt(const std::string& token, long* v) {
-  if (token.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  long r = std::strtol(token.c_str(), &end, 0);
-  // The whole token, not up to a NUL inside it: the stream reader stops at the NUL and
-  // takes what follows as garbage.
-  if (end != token.c_str() + token.size() || errno == ERANGE || r < INT_MIN || r > INT_MAX) {
-    return false;
-  }
-  *v = r;
+  const std::optional<long> r = base::wholeInteger(token, 0);
+  if (!r || *r < INT_MIN || *r > INT_MAX) return false;
+  *v = *r;
   return true;
 }
 
 // A finite real in plain decimal or exponent form, filling the whole token. Hex, nan
 // and inf are refused because the model reader does not take them. *plain is cleared
-// when the token was not read by from_chars.
+// when the token is not a plain decimal (a leading '+', a value out of range).
 bool parseReal(const std::string& token, double* v, bool* plain) {
   if (token.empty() || token.find_first_not_of("0123456789+-.eE") != std::string::npos) {
     return false;
   }
-#if defined(__cpp_lib_to_chars)
-  // from_chars reads the same numbers to the same doubles as strtod, faster; a leading
-  // '+' and a value out of range, which it does not take, are left to strtod.
-  double quick = 0.0;
-  const char* last = token.data() + token.size();
-  const std::from_chars_result read = std::from_chars(token.data(), last, quick);
-  if (read.ec == std::errc() && read.ptr == last) {
-    if (!std::isfinite(quick)) return false;
-    *v = quick;
+  if (const std::optional<double> quick = base::plainReal(token)) {
+    *v = *quick;
     return true;
   }
-#endif
   *plain = false;
-  char* end = nullptr;
-  double r = std::strtod(token.c_str(), &end);
-  if (end != token.c_str() + token.size() || !std::isfinite(r)) return false;
-  *v = r;
+  const std::optional<double> r = base::wholeReal(token);
+  if (!r) return false;
+  *v = *r;
   return true;
 }
 

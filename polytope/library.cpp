@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstdio>
 #include <sstream>
 #include <thread>
 
+#include "base/number_text.h"
 #include "base/printable.h"
+#include "base/regular_file.h"
 #include "polytope/coxeter.h"
 #include "polytope/dual.h"
 #include "polytope/hull.h"
@@ -30,20 +33,16 @@ namespace {
 // malformed.
 bool readMeasureColumns(const std::vector<std::string>& fields, LibraryEntry* e) {
   auto known = [](const std::string& f) { return f != "-"; };
-  size_t used = 0;
-  try {
-    if (known(fields[7])) {
-      e->symmetry = std::stoull(fields[7], &used);
-      if (used != fields[7].size() || e->symmetry == 0) return false;
-    }
-    for (int k = 0; k < 2; ++k) {
-      if (!known(fields[8 + k])) continue;
-      double& value = k == 0 ? e->unitVolume : e->unitCircumradius;
-      value = std::stod(fields[8 + k], &used);
-      if (used != fields[8 + k].size() || !(value > 0.0)) return false;
-    }
-  } catch (const std::exception&) {
-    return false;
+  if (known(fields[7])) {
+    const std::optional<long> order = base::wholeInteger(fields[7]);
+    if (!order || *order <= 0) return false;
+    e->symmetry = static_cast<unsigned long long>(*order);
+  }
+  for (int k = 0; k < 2; ++k) {
+    if (!known(fields[8 + k])) continue;
+    const std::optional<double> value = base::wholeReal(fields[8 + k]);
+    if (!value || !(*value > 0.0)) return false;
+    (k == 0 ? e->unitVolume : e->unitCircumradius) = *value;
   }
   if (known(fields[10])) e->dual = fields[10];
   return !fields[10].empty();
@@ -54,7 +53,7 @@ bool readMeasureColumns(const std::vector<std::string>& fields, LibraryEntry* e)
 bool readLibraryTable(const std::string& path, std::vector<LibraryEntry>* entries,
                       std::string* error) {
   std::string text;
-  if (!readInputFile(path, &text, error)) return false;
+  if (!base::readInputFile(path, &text, error)) return false;
   return parseLibraryTable(text, path, entries, error);
 }
 
@@ -79,13 +78,9 @@ bool parseLibraryTable(const std::string& text, const std::string& path,
       e.construction = fields[2];
       int* counts[4] = {&e.vertices, &e.edges, &e.polygons, &e.cells};
       for (int k = 0; ok && k < 4; ++k) {
-        size_t used = 0;
-        try {
-          *counts[k] = std::stoi(fields[3 + k], &used);
-        } catch (const std::exception&) {
-          used = 0;
-        }
-        ok = used == fields[3 + k].size() && used > 0;
+        const std::optional<long> count = base::wholeInteger(fields[3 + k]);
+        ok = count && *count >= INT_MIN && *count <= INT_MAX;
+        if (ok) *counts[k] = static_cast<int>(*count);
       }
     }
     if (!ok || (fields.size() == 11 && !readMeasureColumns(fields, &e))) {

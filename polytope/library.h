@@ -26,7 +26,7 @@ struct LibraryEntry {
 /// nothing or symmetry, volume, circumradius and dual, each "-" where unknown; '#' lines
 /// are comments; a CR before a line end is dropped). On failure "<path>:<line>:
 /// <problem>" (also for a family that is not one of kLibraryFamilies, and for a name used
-/// twice) or, as readInputFile, "Cannot open <path>" when it is not a readable regular
+/// twice) or, as base::readInputFile, "Cannot open <path>" when it is not a readable regular
 /// file.
 bool readLibraryTable(const std::string& path, std::vector<LibraryEntry>* entries,
                       std::string* error);

@@ -163,7 +163,10 @@ TEST(LibraryTest, RefusesMalformedTablesAndUnknownConstructions) {
   EXPECT_EQ(error, scratch.file("t.tsv") + ":4: the name 'c5' is already that of line 1");
 
   Polytope p;
-  LibraryEntry e{"x", "uniform", "wythoff Q4 1000", 0, 0, 0, 0};
+  LibraryEntry e;
+  e.name = "x";
+  e.family = "uniform";
+  e.construction = "wythoff Q4 1000";
   EXPECT_FALSE(buildLibraryEntry(e, {}, nullptr, &p, &error));
   EXPECT_EQ(error, "x: unknown group 'Q4'");
   e.construction = "hull: something";
@@ -173,8 +176,12 @@ TEST(LibraryTest, RefusesMalformedTablesAndUnknownConstructions) {
   EXPECT_FALSE(buildLibraryEntry(e, {}, nullptr, &p, &error));
   EXPECT_EQ(error, "x: unknown construction '{2}×{5}'");
   // A dual may name only an earlier row, so a chain of duals cannot loop.
-  const std::vector<LibraryEntry> table{{"a", "dual", "dual b", 0, 0, 0, 0},
-                                        {"b", "dual", "dual a", 0, 0, 0, 0}};
+  std::vector<LibraryEntry> table(2);
+  table[0].name = "a";
+  table[0].construction = "dual b";
+  table[1].name = "b";
+  table[1].construction = "dual a";
+  for (LibraryEntry& row : table) row.family = "dual";
   EXPECT_FALSE(buildLibraryEntry(table[0], table, nullptr, &p, &error));
   EXPECT_EQ(error, "a: 'b' is not an earlier row of the table");
   EXPECT_FALSE(buildLibraryEntry(table[1], table, nullptr, &p, &error));

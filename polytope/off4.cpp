@@ -1,40 +1,37 @@
 #include "polytope/off4.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 
+#include "base/number_text.h"
 #include "base/printable.h"
 #include "base/regular_file.h"
+#include "base/word_lines.h"
 #include "polytope/geometry.h"
 #include "polytope/model_writer.h"
 
 namespace orvex::polytope {
 namespace {
 
-struct Line {
-  int number;
-  std::vector<std::string> words;
-};
+using Line = base::WordLine;
 
 // A number too small for a normal double (1e-310) is still that number; one too large
 // is refused with the infinities.
 bool parseReal(const std::string& word, double* v) {
-  char* end = nullptr;
-  *v = std::strtod(word.c_str(), &end);
-  return !word.empty() && *end == '\0' && std::isfinite(*v);
+  const std::optional<double> r = base::wholeReal(word);
+  if (r) *v = *r;
+  return r.has_value();
 }
 
 bool parseCount(const std::string& word, long* v) {
-  errno = 0;
-  char* end = nullptr;
-  *v = std::strtol(word.c_str(), &end, 10);
-  return !word.empty() && *end == '\0' && errno != ERANGE && *v >= 0 && *v <= 100000000;
+  const std::optional<long> r = base::wholeInteger(word);
+  if (!r || *r < 0 || *r > 100000000) return false;
+  *v = *r;
+  return true;
 }
 
 // Reads rows of "k i0 ... i(k-1)" whose entries number items below limit.
@@ -75,16 +72,11 @@ bool parseIndexRows(const std::vector<Line>& lines, size_t* at, long rows, long 
 
 bool parseOff4(const std::string& text, const std::string& path, Off4* off, std::string* error) {
   std::vector<Line> lines;
-  std::istringstream in(text);
   // As a file's reader drops it: text taken from elsewhere (an upload) may start so too.
-  if (text.compare(0, 3, "\xef\xbb\xbf") == 0) in.ignore(3);
-  std::string raw;
-  for (int number = 1; std::getline(in, raw); ++number) {
-    std::istringstream words(raw);
-    Line line{number, {}};
-    for (std::string w; words >> w;) line.words.push_back(w);
-    if (line.words.empty() || line.words[0][0] == '#') continue;
-    lines.push_back(std::move(line));
+  size_t pos = text.compare(0, 3, "\xef\xbb\xbf") == 0 ? 3 : 0;
+  int number = 0;
+  for (Line line; base::nextWordLine(text, &pos, &number, base::WordBreaks::kBlanks, &line);) {
+    if (line.words[0][0] != '#') lines.push_back(line);
   }
   if (lines.empty() || lines[0].words[0] != "4OFF") {
     *error = path + ":1: not a 4OFF file (the first line must be 4OFF)";
@@ -127,40 +119,24 @@ bool parseOff4(const std::string& text, const std::string& path, Off4* off, std:
   return true;
 }
 
-bool readInputFile(const std::string& path, std::string* text, std::string* error) {
-  switch (base::readTextFile(path, text)) {
-    case base::FileRead::kRead:
-      return true;
-    case base::FileRead::kNotRegular:
-      *error = "Cannot open " + path + ": not a regular file";
-      return false;
-    case base::FileRead::kTooLong:
-      *error = path + ": larger than " + base::sizeLimitText(base::kMaxInputBytes) +
-               ", the most an input file may hold; not read";
-      return false;
-    case base::FileRead::kCannotOpen:
-      break;
-  }
-  *error = "Cannot open " + path;
-  return false;
-}
-
 bool readOff4File(const std::string& path, Off4* off, std::string* error) {
   // The first line is judged before the rest is read: a file that is no 4OFF at all is
   // refused at once, however large.
   std::string start;
   if (base::readFileStart(path, 4096, &start) == base::FileRead::kRead) {
-    std::istringstream in(start);
+    size_t pos = 0;
+    int number = 0;
+    Line line;
     // A line cut off by the end of the start is not judged.
-    for (std::string line, word; std::getline(in, line) && !in.eof();) {
-      std::istringstream words(line);
-      if (!(words >> word) || word[0] == '#') continue;
-      if (word != "4OFF") return parseOff4(line, path, off, error);
+    while (base::nextWordLine(start, &pos, &number, base::WordBreaks::kBlanks, &line) &&
+           pos <= start.size()) {
+      if (line.words[0][0] == '#') continue;
+      if (line.words[0] != "4OFF") return parseOff4(start.substr(0, pos), path, off, error);
       break;
     }
   }
   std::string text;
-  return readInputFile(path, &text, error) && parseOff4(text, path, off, error);
+  return base::readInputFile(path, &text, error) && parseOff4(text, path, off, error);
 }
 
 std::string formatOff4(const Off4& off) {

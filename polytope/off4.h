@@ -22,12 +22,7 @@ struct Off4 {
 /// only names the text in messages. The E count is read but not trusted.
 bool parseOff4(const std::string& text, const std::string& path, Off4* off, std::string* error);
 
-/// The whole text of the file at path. False with "Cannot open <path>" when it cannot be
-/// read, or "Cannot open <path>: not a regular file" for a directory, pipe or device,
-/// which is not opened at all.
-bool readInputFile(const std::string& path, std::string* text, std::string* error);
-
-/// Reads and parses the file at path; fails like readInputFile when it cannot be read.
+/// Reads and parses the file at path; fails like base::readInputFile when it cannot be read.
 bool readOff4File(const std::string& path, Off4* off, std::string* error);
 
 /// The 4OFF text of off, with the edge count taken from the polygons.

@@ -1,76 +1,34 @@
 #include "polytope/point_file.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <charconv>
-#include <cmath>
-#include <cstdlib>
 
+#include "base/number_text.h"
 #include "base/printable.h"
+#include "base/regular_file.h"
+#include "base/word_lines.h"
 #include "polytope/off4.h"
 
 namespace orvex::polytope {
 namespace {
 
-struct Line {
-  int number;
-  std::vector<std::string> words;
-};
+using Line = base::WordLine;
 
-// The next non-blank line of text from *pos, split at spaces, tabs and commas, where an
-// empty field between two commas ("1,,0,0,0") is a word of its own, not a gap to close up;
-// false at the end. *number counts the lines read. One line at a time, so a large file
-// costs no more than its text.
+// Fields split at blanks, and at commas where a line has them: "1,,0,0,0" is a row with an
+// empty field, not three numbers.
 bool nextLine(const std::string& text, size_t* pos, int* number, Line* line) {
-  auto blank = [](char c) {
-    return c == ' ' || c == '\r' || c == '\t' || c == '\v' || c == '\f';
-  };
-  while (*pos < text.size()) {
-    size_t end = text.find('\n', *pos);
-    if (end == std::string::npos) end = text.size();
-    line->number = ++*number;
-    const bool commas = std::find(text.begin() + *pos, text.begin() + end, ',') != text.begin() + end;
-    size_t used = 0;
-    for (size_t field = *pos;;) {
-      size_t fieldEnd = commas ? text.find(',', field) : end;
-      if (fieldEnd == std::string::npos || fieldEnd > end) fieldEnd = end;
-      const size_t before = used;
-      for (size_t at = field; at < fieldEnd;) {
-        if (blank(text[at])) {
-          ++at;
-          continue;
-        }
-        size_t last = at;
-        while (last < fieldEnd && !blank(text[last])) ++last;
-        if (used == line->words.size()) line->words.emplace_back();
-        line->words[used++].assign(text, at, last - at);
-        at = last;
-      }
-      if (commas && used == before) {
-        if (used == line->words.size()) line->words.emplace_back();
-        line->words[used++].clear();
-      }
-      if (fieldEnd >= end) break;
-      field = fieldEnd + 1;
-    }
-    line->words.resize(used);
-    *pos = end + 1;
-    if (used > 0) return true;
-  }
-  return false;
+  return base::nextWordLine(text, pos, number, base::WordBreaks::kBlanksAndCommas, line);
 }
 
 bool wholeNumber(const std::string& word, long* value) {
-  char* end = nullptr;
-  errno = 0;
-  *value = std::strtol(word.c_str(), &end, 10);
-  return !word.empty() && *end == '\0' && errno != ERANGE && *value >= 0;
+  const std::optional<long> v = base::wholeInteger(word);
+  if (!v || *v < 0) return false;
+  *value = *v;
+  return true;
 }
 
 bool isNumber(const std::string& word) {
-  char* end = nullptr;
-  std::strtod(word.c_str(), &end);
-  return !word.empty() && *end == '\0';
+  double v = 0.0;
+  return base::readReal(word, &v) != base::RealForm::kNotReal;
 }
 
 // A row of four numbers, or false with the problem.
@@ -82,26 +40,16 @@ bool parseRow(const Line& line, model::Vec4* p, std::string* problem) {
   }
   for (int k = 0; k < 4; ++k) {
     const std::string& word = line.words[k];
-    // from_chars reads a decimal to the double strtod gives, several times faster; all
-    // else (a leading '+', hex, a value out of range) is left to strtod.
-    const char* last = word.data() + word.size();
-    const std::from_chars_result quick = std::from_chars(word.data(), last, (*p)[k]);
-    if (quick.ec == std::errc() && quick.ptr == last) continue;
-    char* end = nullptr;
-    errno = 0;
-    (*p)[k] = std::strtod(word.c_str(), &end);
-    if (word.empty()) {
-      *problem = "field " + std::to_string(k + 1) + " is empty";
-      return false;
-    }
-    if (*end != '\0') {
-      *problem = "'" + base::printable(word) + "' is not a number";
-      return false;
-    }
-    // A number too small for a normal double (1e-310) is still that number.
-    if (errno == ERANGE && std::fabs((*p)[k]) == HUGE_VAL) {
-      *problem = "'" + base::printable(word) + "' is too large for a double";
-      return false;
+    switch (base::readReal(word, &(*p)[k])) {
+      case base::RealForm::kNotReal:
+        *problem = word.empty() ? "field " + std::to_string(k + 1) + " is empty"
+                                : "'" + base::printable(word) + "' is not a number";
+        return false;
+      case base::RealForm::kOverflow:
+        *problem = "'" + base::printable(word) + "' is too large for a double";
+        return false;
+      default:  // NaN and the infinities as written: the hull names the point
+        break;
     }
   }
   return true;
@@ -146,7 +94,7 @@ bool findRows(const std::vector<Line>& lines, const std::string& path, size_t* f
 
 bool readPointsFile(const std::string& path, std::vector<model::Vec4>* points, std::string* error) {
   std::string text;
-  if (!readInputFile(path, &text, error)) return false;
+  if (!base::readInputFile(path, &text, error)) return false;
   // The first word, without a stream's copy of the whole text.
   const char* const kSpace = " \t\n\v\f\r";
   const size_t begin = text.find_first_not_of(kSpace);

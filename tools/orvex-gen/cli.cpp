@@ -16,6 +16,7 @@
 
 #include "config/settings.h"
 #include "model/loader.h"
+#include "base/number_text.h"
 #include "base/output_file.h"
 #include "base/printable.h"
 #include "polytope/coxeter.h"
@@ -46,13 +47,12 @@ struct Failure {
 
 // A whole number in [least, most], or a Failure naming the argument.
 int wholeNumber(const std::string& what, const std::string& text, int least, int most) {
-  char* end = nullptr;
-  long v = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || v < least || v > most) {
+  const std::optional<long> v = base::wholeInteger(text);
+  if (!v || *v < least || *v > most) {
     throw Failure{what + " must be a whole number from " + std::to_string(least) + " to " +
                   std::to_string(most) + ", got '" + base::printable(text) + "'"};
   }
-  return static_cast<int>(v);
+  return static_cast<int>(*v);
 }
 
 void must(bool ok, const std::string& error) {
@@ -405,11 +405,11 @@ model::Vec4 normalArgument(const std::string& text) {
   for (int k = 0; k < 4; ++k) {
     const size_t comma = text.find(',', start);
     const std::string field = text.substr(start, comma == std::string::npos ? comma : comma - start);
-    char* end = nullptr;
-    n[k] = std::strtod(field.c_str(), &end);
-    if (field.empty() || *end != '\0' || !std::isfinite(n[k]) || (k < 3) == (comma == std::string::npos)) {
+    const std::optional<double> value = base::wholeReal(field);
+    if (!value || (k < 3) == (comma == std::string::npos)) {
       throw Failure{"--normal takes four reals a,b,c,d, got '" + base::printable(text) + "'"};
     }
+    n[k] = *value;
     start = comma + 1;
   }
   return n;
@@ -433,9 +433,8 @@ void sectionCommand(const Call& c) {
     throw Failure{"section takes NAME --normal A,B,C,D --offset E [-o FILE.off] (see --help)"};
   }
   const model::Vec4 normal = normalArgument(normalText);
-  char* end = nullptr;
-  const double offset = std::strtod(offsetText.c_str(), &end);
-  if (*end != '\0' || offsetText.empty() || !std::isfinite(offset)) {
+  const std::optional<double> offset = base::wholeReal(offsetText);
+  if (!offset) {
     throw Failure{"--offset takes a real, got '" + base::printable(offsetText) + "'"};
   }
   const std::string from = findModel(name, c.dir, c.shippedDir);
@@ -444,7 +443,7 @@ void sectionCommand(const Call& c) {
   std::string error;
   must(model::loadModel(from, name, &m, &projected, &error), error);
   render::HyperplaneSection cut;
-  if (!render::sectionByHyperplane(m, normal, offset, &cut, &error)) {
+  if (!render::sectionByHyperplane(m, normal, *offset, &cut, &error)) {
     throw Failure{"--normal " + base::printable(normalText) + ": " + error};
   }
   const render::Section& s = cut.section;

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "base/number_text.h"
 #include "base/printable.h"
 #include "offscreen/gif_writer.h"
 #include "render/facing.h"
@@ -17,25 +17,18 @@ namespace orvex::render_tool {
 namespace {
 
 bool parseInt(const std::string& text, int lowest, int highest, int* value) {
-  if (text.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  const long v = std::strtol(text.c_str(), &end, 10);
-  if (errno != 0 || *end != '\0' || v < lowest || v > highest) return false;
-  *value = static_cast<int>(v);
+  const std::optional<long> v = base::wholeInteger(text);
+  if (!v || *v < lowest || *v > highest) return false;
+  *value = static_cast<int>(*v);
   return true;
 }
 
+// Underflow is rounding, not failure: a subnormal, or zero, is the number nearest the one
+// written. Overflow is refused with the infinities.
 bool parseReal(const std::string& text, double* value) {
-  if (text.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  // Underflow is rounding, not failure: a subnormal, or zero, is the number nearest the
-  // one written. Overflow gives an infinity, refused below.
-  if ((errno != 0 && errno != ERANGE) || *end != '\0' || !std::isfinite(v)) return false;
-  *value = v;
-  return true;
+  const std::optional<double> v = base::wholeReal(text);
+  if (v) *value = *v;
+  return v.has_value();
 }
 
 // One angle: radians, or degrees when it ends in "deg".
