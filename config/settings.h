@@ -1,6 +1,7 @@
 // The viewer's settings: compiled-in defaults, then "orvex.cfg", then the command line.
 #pragma once
 
+#include <array>
 #include <istream>
 #include <string>
 
@@ -11,13 +12,13 @@ namespace orvex::config {
 
 struct Settings {
   std::string dataDir;  // where model files are looked up; see defaultDataDir()
-  double extendRate = 0.06;
+  double extendRate = render::kDefaultExtendRate;
   int width = 300;
   std::string title = "noname";
   std::string modelName = "c8";
   int fillType = 0;  // 1 draws frames, any other value solid cells
   int clip = 0;      // nonzero enables the clip plane
-  double clipPlane[4] = {1.0, -1.0, -1.0, 0.0};
+  std::array<double, 4> clipPlane = render::kDefaultClipPlane;
   int hidePoly = 0;  // cells with exactly this many polygons are not drawn
 };
 

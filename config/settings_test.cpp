@@ -232,7 +232,7 @@ TEST(SceneSettingsTest, ClipPlaneReachesGlAsWrittenUnlessFloatsCannotHoldIt) {
   };
   for (const Case& c : cases) {
     Settings s;
-    std::copy(c.plane, c.plane + 4, s.clipPlane);
+    std::copy(c.plane, c.plane + 4, s.clipPlane.begin());
     const render::SceneSettings scene = sceneSettingsOf(s);
     for (int k = 0; k < 4; ++k) {
       EXPECT_EQ(scene.clipPlane[k], c.plane[k] * c.scale) << c.plane[0] << " coefficient " << k;

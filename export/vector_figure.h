@@ -12,6 +12,7 @@
 #include "render/cell_outline.h"
 #include "render/cell_walk.h"
 #include "render/frame_fit.h"
+#include "render/scene.h"
 #include "render/section.h"
 #include "view4d/transform4.h"
 
@@ -51,7 +52,7 @@ struct FigureView {
   render::FrameFit fit;
   std::array<float, 3> background{0.6f, 0.6f, 0.6f};  // also the fog's colour
   bool clip = false;  // cut by the clip plane: a x + b y + c z + d >= 0 is kept
-  std::array<double, 4> clipPlane{1.0, -1.0, -1.0, 0.0};
+  std::array<double, 4> clipPlane = render::kDefaultClipPlane;
   std::string label;  // written at the top left when not empty
 };
 

@@ -24,11 +24,14 @@ constexpr double kFrameCentreWeight = 0.35;
 
 struct CellPalette;  // render/cell_colours.h
 
+/// How far cells are pushed apart along their normals unless the settings say otherwise.
+inline constexpr double kDefaultExtendRate = 0.06;
+
 /// The settings a frame reads.
 struct DrawSettings {
   int fillType = 0;  // 1: frames, anything else: solid
   int hidePoly = 0;  // cells with exactly this many polygons are skipped
-  double extendRate = 0.06;
+  double extendRate = kDefaultExtendRate;
   int clip = 0;           // nonzero: the clip plane is on, so cells may be seen from inside
   bool allCells = false;  // every cell, not only those facing the viewer
   const CellPalette* palette = nullptr;  // null: the colour of the polygon count

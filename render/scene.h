@@ -2,6 +2,8 @@
 // grey fog and the optional clip plane. Set once per context.
 #pragma once
 
+#include <array>
+
 #include "model/model.h"
 #include "model/vec.h"
 #include "render/cell_walk.h"
@@ -43,9 +45,12 @@ inline constexpr SceneLook kSceneLook{{1.0f, 1.0f, 1.0f, 1.0f},
                                       {0.6f, 0.6f, 0.6f, 0.6f},
                                       0.2f};
 
+/// The clip plane a x + b y + c z + d >= 0 keeps, unless the settings give another.
+inline constexpr std::array<double, 4> kDefaultClipPlane{1.0, -1.0, -1.0, 0.0};
+
 struct SceneSettings {
   int clip = 0;
-  double clipPlane[4] = {1.0, -1.0, -1.0, 0.0};
+  std::array<double, 4> clipPlane = kDefaultClipPlane;
 };
 
 }  // namespace orvex::render

@@ -37,7 +37,7 @@ void setupScene(const SceneSettings& settings, const model::Vec3& eye) {
   glEnable(GL_FOG);
 
   // Handed over under the look-at matrix, so the plane is fixed in world coordinates.
-  glClipPlane(GL_CLIP_PLANE0, settings.clipPlane);
+  glClipPlane(GL_CLIP_PLANE0, settings.clipPlane.data());
   if (settings.clip != 0) glEnable(GL_CLIP_PLANE0);
 }
 

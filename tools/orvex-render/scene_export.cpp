@@ -76,7 +76,7 @@ bool writeVectorFigure(const model::Model& model, const view4d::Transform4& view
   std::copy(options.style.background, options.style.background + 3, figure.background.begin());
   const render::SceneSettings scene = config::sceneSettingsOf(options.settings);
   figure.clip = scene.clip != 0;
-  std::copy(scene.clipPlane, scene.clipPlane + 4, figure.clipPlane.begin());
+  figure.clipPlane = scene.clipPlane;
   // The fit of the picture: the drawn cells' place on the screen, sections included.
   if (options.style.fit) {
     render::ScreenBounds bounds;

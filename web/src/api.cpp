@@ -226,7 +226,7 @@ EMSCRIPTEN_KEEPALIVE const char* ox_scene(Explorer* e) {
             ",\"fogStart\":" + json(l.fogStart) + ",\"fogEnd\":" + json(l.fogEnd) +
             ",\"clearColour\":" + jsonArray(l.clearColour, 4) +
             ",\"globalAmbient\":" + json(l.globalAmbient) +
-            ",\"clipPlane\":" + jsonArray(defaults.clipPlane, 4) +
+            ",\"clipPlane\":" + jsonArray(defaults.clipPlane.data(), 4) +
             ",\"lineLead\":" + json(kLineLead) +
             ",\"floatsPerVertex\":" + json(orvex::web::kFloatsPerVertex) + "}";
   return e->text.c_str();
