@@ -40,6 +40,10 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
     dup2(out, 1);
     dup2(err, 2);
     unsetenv("DISPLAY");
+    // A test run started in the background inherits SIGINT and SIGQUIT ignored, which the
+    // programs rightly keep; the signal tests need them as a terminal would leave them.
+    signal(SIGINT, SIG_DFL);
+    signal(SIGQUIT, SIG_DFL);
     // The sanitizer build must not fail a run over leaks inside GL libraries, nor over the
     // fault shim preloaded ahead of its runtime; the rest of what ASan checks stays as
     // configured.
