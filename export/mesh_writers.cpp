@@ -193,84 +193,116 @@ class Lib3mfHandles {
   std::vector<NMR::PLib3MFBase*> held_;
 };
 
-bool write3mf(const SceneMesh& mesh, const std::string& path, std::vector<model::OutputFile>* files,
-              std::string* error) {
+// A 3MF model made through lib3mf's C interface: once a call is refused, ok() stays false
+// and no later call that depends on it is made.
+class Lib3mfModel {
+ public:
+  Lib3mfModel() {
+    check(NMR::lib3mf_createmodel(&model_));
+    handles_.hold(model_);
+  }
+  bool ok() const { return ok_; }
+
+  // One base material a colour, named colour1, colour2, ...
+  void addColours(const std::vector<std::array<float, 3>>& colours);
+  void addSolid(const Solid& solid);
+  // The 3MF file's bytes.
+  void write(std::string* bytes);
+
+ private:
+  void check(LIB3MFRESULT result) { ok_ = ok_ && result == LIB3MF_OK; }
+
+  Lib3mfHandles handles_;
+  bool ok_ = true;
+  NMR::PLib3MFModel* model_ = nullptr;
+  DWORD groupId_ = 0;
+  std::vector<DWORD> materials_;
+};
+
+void Lib3mfModel::addColours(const std::vector<std::array<float, 3>>& colours) {
   using namespace NMR;
-  Lib3mfHandles handles;
-  bool ok = true;
-  auto check = [&](LIB3MFRESULT result) { ok = ok && result == LIB3MF_OK; };
-  PLib3MFModel* model = nullptr;
-  check(lib3mf_createmodel(&model));
-  handles.hold(model);
   PLib3MFModelBaseMaterial* group = nullptr;
-  if (ok) check(lib3mf_model_setunit(model, MODELUNIT_MILLIMETER));
-  if (ok) check(lib3mf_model_addbasematerialgroup(model, &group));
-  handles.hold(group);
-  DWORD groupId = 0;
-  if (ok) check(lib3mf_basematerial_getresourceid(group, &groupId));
-  std::vector<DWORD> materials;
-  for (size_t c = 0; ok && c < mesh.colours.size(); ++c) {
+  if (ok_) check(lib3mf_model_setunit(model_, MODELUNIT_MILLIMETER));
+  if (ok_) check(lib3mf_model_addbasematerialgroup(model_, &group));
+  handles_.hold(group);
+  if (ok_) check(lib3mf_basematerial_getresourceid(group, &groupId_));
+  for (size_t c = 0; ok_ && c < colours.size(); ++c) {
     const auto byte = [](float v) { return static_cast<BYTE>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
-    const std::array<float, 3>& rgb = mesh.colours[c];
+    const std::array<float, 3>& rgb = colours[c];
     DWORD index = 0;
     const std::string name = "colour" + std::to_string(c + 1);
     check(lib3mf_basematerial_addmaterialutf8(group, name.c_str(), byte(rgb[0]), byte(rgb[1]),
                                               byte(rgb[2]), &index));
     // Given alone, the colour comes out fully transparent: state it opaque.
-    if (ok) {
+    if (ok_) {
       check(lib3mf_basematerial_setdisplaycolorrgba(group, index, byte(rgb[0]), byte(rgb[1]),
                                                     byte(rgb[2]), 255));
     }
-    materials.push_back(index);
+    materials_.push_back(index);
   }
-  for (const Solid& solid : mesh.solids) {
-    if (!ok) break;
-    std::vector<MODELMESHVERTEX> points(solid.points.size());
-    for (size_t i = 0; i < points.size(); ++i) {
-      points[i].m_fPosition[0] = static_cast<FLOAT>(solid.points[i].x);
-      points[i].m_fPosition[1] = static_cast<FLOAT>(solid.points[i].y);
-      points[i].m_fPosition[2] = static_cast<FLOAT>(solid.points[i].z);
-    }
-    std::vector<MODELMESHTRIANGLE> triangles(solid.triangles.size());
-    for (size_t t = 0; t < triangles.size(); ++t) {
-      for (int k = 0; k < 3; ++k) triangles[t].m_nIndices[k] = static_cast<DWORD>(solid.triangles[t][k]);
-    }
-    PLib3MFModelMeshObject* object = nullptr;
-    check(lib3mf_model_addmeshobject(model, &object));
-    handles.hold(object);
-    if (ok) check(lib3mf_object_setnameutf8(object, solid.name.c_str()));
-    if (ok) {
-      check(lib3mf_meshobject_setgeometry(object, points.data(), static_cast<DWORD>(points.size()),
-                                          triangles.data(), static_cast<DWORD>(triangles.size())));
-    }
-    PLib3MFDefaultPropertyHandler* objectColour = nullptr;
-    if (ok && !solid.colours.empty()) {
-      check(lib3mf_object_createdefaultpropertyhandler(object, &objectColour));
-      handles.hold(objectColour);
-      if (ok) {
-        check(lib3mf_defaultpropertyhandler_setbasematerial(objectColour, groupId,
-                                                            materials[solid.colours[0]]));
-      }
-    }
-    PLib3MFPropertyHandler* triangleColours = nullptr;
-    if (ok) check(lib3mf_meshobject_createpropertyhandler(object, &triangleColours));
-    handles.hold(triangleColours);
-    for (size_t t = 0; ok && t < solid.colours.size(); ++t) {
-      check(lib3mf_propertyhandler_setbasematerial(triangleColours, static_cast<DWORD>(t), groupId,
-                                                   materials[solid.colours[t]]));
-    }
-    PLib3MFModelBuildItem* item = nullptr;
-    if (ok) check(lib3mf_model_addbuilditem(model, object, nullptr, &item));
-    handles.hold(item);
+}
+
+void Lib3mfModel::addSolid(const Solid& solid) {
+  using namespace NMR;
+  if (!ok_) return;
+  std::vector<MODELMESHVERTEX> points(solid.points.size());
+  for (size_t i = 0; i < points.size(); ++i) {
+    points[i].m_fPosition[0] = static_cast<FLOAT>(solid.points[i].x);
+    points[i].m_fPosition[1] = static_cast<FLOAT>(solid.points[i].y);
+    points[i].m_fPosition[2] = static_cast<FLOAT>(solid.points[i].z);
   }
+  std::vector<MODELMESHTRIANGLE> triangles(solid.triangles.size());
+  for (size_t t = 0; t < triangles.size(); ++t) {
+    for (int k = 0; k < 3; ++k) triangles[t].m_nIndices[k] = static_cast<DWORD>(solid.triangles[t][k]);
+  }
+  PLib3MFModelMeshObject* object = nullptr;
+  check(lib3mf_model_addmeshobject(model_, &object));
+  handles_.hold(object);
+  if (ok_) check(lib3mf_object_setnameutf8(object, solid.name.c_str()));
+  if (ok_) {
+    check(lib3mf_meshobject_setgeometry(object, points.data(), static_cast<DWORD>(points.size()),
+                                        triangles.data(), static_cast<DWORD>(triangles.size())));
+  }
+  PLib3MFDefaultPropertyHandler* objectColour = nullptr;
+  if (ok_ && !solid.colours.empty()) {
+    check(lib3mf_object_createdefaultpropertyhandler(object, &objectColour));
+    handles_.hold(objectColour);
+    if (ok_) {
+      check(lib3mf_defaultpropertyhandler_setbasematerial(objectColour, groupId_,
+                                                          materials_[solid.colours[0]]));
+    }
+  }
+  PLib3MFPropertyHandler* triangleColours = nullptr;
+  if (ok_) check(lib3mf_meshobject_createpropertyhandler(object, &triangleColours));
+  handles_.hold(triangleColours);
+  for (size_t t = 0; ok_ && t < solid.colours.size(); ++t) {
+    check(lib3mf_propertyhandler_setbasematerial(triangleColours, static_cast<DWORD>(t), groupId_,
+                                                 materials_[solid.colours[t]]));
+  }
+  PLib3MFModelBuildItem* item = nullptr;
+  if (ok_) check(lib3mf_model_addbuilditem(model_, object, nullptr, &item));
+  handles_.hold(item);
+}
+
+void Lib3mfModel::write(std::string* bytes) {
+  using namespace NMR;
   PLib3MFModelWriter* writer = nullptr;
-  if (ok) check(lib3mf_model_querywriter(model, "3mf", &writer));
-  handles.hold(writer);
+  if (ok_) check(lib3mf_model_querywriter(model_, "3mf", &writer));
+  handles_.hold(writer);
   ULONG64 size = 0;
-  if (ok) check(lib3mf_writer_getstreamsize(writer, &size));
-  std::string bytes(static_cast<size_t>(size), '\0');
-  if (ok) check(lib3mf_writer_writetobuffer(writer, reinterpret_cast<BYTE*>(bytes.data()), size));
-  if (!ok) {
+  if (ok_) check(lib3mf_writer_getstreamsize(writer, &size));
+  bytes->assign(static_cast<size_t>(size), '\0');
+  if (ok_) check(lib3mf_writer_writetobuffer(writer, reinterpret_cast<BYTE*>(bytes->data()), size));
+}
+
+bool write3mf(const SceneMesh& mesh, const std::string& path, std::vector<model::OutputFile>* files,
+              std::string* error) {
+  Lib3mfModel model;
+  model.addColours(mesh.colours);
+  for (const Solid& solid : mesh.solids) model.addSolid(solid);
+  std::string bytes;
+  model.write(&bytes);
+  if (!model.ok()) {
     *error = path + ": cannot write: the 3MF library refused the model";
     return false;
   }

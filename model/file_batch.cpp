@@ -1,3 +1,8 @@
+// Writing a batch of files whole or not at all, in this order: path and file helpers;
+// settling a journal (system calls only, for the signal handler); the table of batches a
+// signal must settle; directory locks and the settling of dead writers' journals;
+// FileBatch itself; writeFilesWhole and the settling entry points.
+//
 // The journal: records of a kind byte and three NUL-terminated fields, appended as the
 // batch goes, so that whoever settles it knows every file the batch has touched:
 //   S temporary target   written before the temporary is made

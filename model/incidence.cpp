@@ -126,80 +126,102 @@ void deriveCellVertices(const Vec4List& normals, const Vec4List& vertices, Index
   }
 }
 
+namespace {
+
+// One more than the greatest vertex number on any cell.
+int markSizeOf(const IndexListArray& cellVertices) {
+  int greatest = 0;
+  for (int c = 0; c < cellVertices.count; ++c) {
+    const IndexList& l = cellVertices[c];
+    for (int i = 0; i < l.count; ++i) {
+      if (l[i] > greatest) greatest = l[i];
+    }
+  }
+  return greatest + 1;
+}
+
+// Every polygon on a cell has its first vertex on the cell, so indexing polygons by
+// their first vertex visits each candidate once instead of every polygon per cell.
+// Polygons without vertices lie on every cell; a first vertex outside the marks on none.
+struct PolygonsByFirstVertex {
+  std::vector<int> start;    // the polygons starting at v are polygon[start[v] .. start[v+1])
+  std::vector<int> polygon;
+  std::vector<int> empty;
+
+  PolygonsByFirstVertex(const IndexListArray& polygons, int markSize) : start(markSize + 1, 0) {
+    for (int k = 0; k < polygons.count; ++k) {
+      const IndexList& p = polygons[k];
+      if (p.count == 0) {
+        empty.push_back(k);
+      } else if (p[0] >= 0 && p[0] < markSize) {
+        ++start[p[0] + 1];
+      }
+    }
+    for (int v = 0; v < markSize; ++v) start[v + 1] += start[v];
+    polygon.resize(start[markSize]);
+    std::vector<int> fill(start.begin(), start.end() - 1);
+    for (int k = 0; k < polygons.count; ++k) {
+      const IndexList& p = polygons[k];
+      if (p.count > 0 && p[0] >= 0 && p[0] < markSize) polygon[fill[p[0]]++] = k;
+    }
+  }
+};
+
+// The polygons whose vertices all carry a mark, ascending, each once: the candidates
+// are those starting at a vertex on the cell.
+void gatherMarkedPolygons(const IndexList& onCell, const IndexListArray& polygons,
+                          const PolygonsByFirstVertex& index, const std::vector<char>& marks,
+                          std::vector<int>* scratch) {
+  const int markSize = static_cast<int>(marks.size());
+  scratch->assign(index.empty.begin(), index.empty.end());
+  for (int i = 0; i < onCell.count; ++i) {
+    const int v = onCell[i];
+    if (v < 0 || v >= markSize) continue;
+    for (int e = index.start[v]; e < index.start[v + 1]; ++e) {
+      const IndexList& polygon = polygons[index.polygon[e]];
+      bool taken = true;
+      for (int j = 1; j < polygon.count; ++j) {
+        const int u = polygon[j];
+        if (u < 0 || u >= markSize || !marks[u]) {
+          taken = false;
+          break;
+        }
+      }
+      if (taken) scratch->push_back(index.polygon[e]);
+    }
+  }
+  // A vertex listed twice in a cell would find its polygons twice.
+  std::sort(scratch->begin(), scratch->end());
+  scratch->erase(std::unique(scratch->begin(), scratch->end()), scratch->end());
+}
+
+void setMarks(const IndexList& onCell, char mark, std::vector<char>* marks) {
+  const int markSize = static_cast<int>(marks->size());
+  for (int i = 0; i < onCell.count; ++i) {
+    if (onCell[i] >= 0 && onCell[i] < markSize) (*marks)[onCell[i]] = mark;
+  }
+}
+
+}  // namespace
+
 void deriveCellPolygons(const IndexListArray& polygons, const IndexListArray& cellVertices,
                         int markSize, IndexListArray* result) {
   const int cells = cellVertices.count;
   result->resize(cells);
-  if (markSize == 0) {
-    int greatest = 0;
-    for (int c = 0; c < cells; ++c) {
-      const IndexList& l = cellVertices[c];
-      for (int i = 0; i < l.count; ++i) {
-        if (l[i] > greatest) greatest = l[i];
-      }
-    }
-    markSize = greatest + 1;
-  }
+  if (markSize == 0) markSize = markSizeOf(cellVertices);
   std::vector<char> marks(markSize, 0);
-
-  // Every polygon on a cell has its first vertex on the cell, so indexing polygons by
-  // their first vertex visits each candidate once instead of every polygon per cell.
-  // Polygons without vertices lie on every cell; a first vertex outside the marks on none.
-  std::vector<int> firstStart(markSize + 1, 0), byFirst, empty;
-  for (int k = 0; k < polygons.count; ++k) {
-    const IndexList& polygon = polygons[k];
-    if (polygon.count == 0) {
-      empty.push_back(k);
-    } else if (polygon[0] >= 0 && polygon[0] < markSize) {
-      ++firstStart[polygon[0] + 1];
-    }
-  }
-  for (int v = 0; v < markSize; ++v) firstStart[v + 1] += firstStart[v];
-  byFirst.resize(firstStart[markSize]);
-  {
-    std::vector<int> fill(firstStart.begin(), firstStart.end() - 1);
-    for (int k = 0; k < polygons.count; ++k) {
-      const IndexList& polygon = polygons[k];
-      if (polygon.count > 0 && polygon[0] >= 0 && polygon[0] < markSize) {
-        byFirst[fill[polygon[0]]++] = k;
-      }
-    }
-  }
-
+  const PolygonsByFirstVertex index(polygons, markSize);
   std::vector<int> scratch;
   scratch.reserve(polygons.count);
   for (int c = 0; c < cells; ++c) {
     if (c % 100 == 0 && result->progress(c * 100 / cells) != 0) return;
     const IndexList& onCell = cellVertices[c];
-    for (int i = 0; i < onCell.count; ++i) {
-      if (onCell[i] >= 0 && onCell[i] < markSize) marks[onCell[i]] = 1;
-    }
-    scratch.assign(empty.begin(), empty.end());
-    for (int i = 0; i < onCell.count; ++i) {
-      const int v = onCell[i];
-      if (v < 0 || v >= markSize) continue;
-      for (int e = firstStart[v]; e < firstStart[v + 1]; ++e) {
-        const IndexList& polygon = polygons[byFirst[e]];
-        bool taken = true;
-        for (int j = 1; j < polygon.count; ++j) {
-          const int u = polygon[j];
-          if (u < 0 || u >= markSize || !marks[u]) {
-            taken = false;
-            break;
-          }
-        }
-        if (taken) scratch.push_back(byFirst[e]);
-      }
-    }
-    // A vertex listed twice in a cell would find its polygons twice.
-    std::sort(scratch.begin(), scratch.end());
-    scratch.erase(std::unique(scratch.begin(), scratch.end()), scratch.end());
+    setMarks(onCell, 1, &marks);
+    gatherMarkedPolygons(onCell, polygons, index, marks, &scratch);
     IndexList entry(static_cast<int>(scratch.size()));
     for (int i = 0; i < entry.count; ++i) entry[i] = scratch[i];
     (*result)[c] = std::move(entry);
-    for (int i = 0; i < onCell.count; ++i) {
-      if (onCell[i] >= 0 && onCell[i] < markSize) marks[onCell[i]] = 0;
-    }
+    setMarks(onCell, 0, &marks);
   }
 }
 

@@ -86,41 +86,49 @@ bool loadModel(const std::string& dataDir, const std::string& name, Model* model
   return false;
 }
 
-bool loadModelFrom(const TextSource& source, const std::string& dataDir, const std::string& name,
-                   Model* model, Vec3List* projectedVertices, std::string* error) {
-  std::string text, problem;
+namespace {
 
-  const std::string vertexPath = vertexFilePath(dataDir, name);
-  if (!source(vertexPath, &text)) return cannotOpen(vertexPath, error);
+// Reads and checks the vertex file into model->vertices (as read, not yet scaled); sets the
+// vertex count and the normals file's word.
+bool readVertexFile(const TextSource& source, const std::string& path, Model* model,
+                    int* vertexCount, std::string* normalsWord, std::string* error) {
+  std::string text, problem;
+  if (!source(path, &text)) return cannotOpen(path, error);
   // The checks read every number already; their values are taken rather than read a
   // second time, unless some real was not in the plain form both readers agree on.
-  int vertexCount = 0;
   auto readVertices = std::make_unique<Vec4Table>();
   CheckedVertices checked;
   checked.vertices = readVertices.get();
-  if (!checkVertexText(text, &vertexCount, &problem, &checked)) {
-    return refuse(vertexPath, problem, error);
-  }
+  if (!checkVertexText(text, vertexCount, &problem, &checked)) return refuse(path, problem, error);
   model->vertices.reset();
   if (!checked.plain) checked.word = readVertexText(text, readVertices.get());
   model->vertices = std::move(readVertices);
-  const std::string normalsWord = checked.word;
+  *normalsWord = checked.word;
+  return true;
+}
 
-  const std::string polygonPath = polygonFilePath(dataDir, name);
-  if (!source(polygonPath, &text)) return cannotOpen(polygonPath, error);
+bool readPolygonFile(const TextSource& source, const std::string& path, int vertexCount,
+                     Model* model, std::string* error) {
+  std::string text, problem;
+  if (!source(path, &text)) return cannotOpen(path, error);
   auto polygons = std::make_unique<IndexListArray>();
   if (!checkPolygonText(text, vertexCount, &problem, polygons.get())) {
-    return refuse(polygonPath, problem, error);
+    return refuse(path, problem, error);
   }
   model->polygons.reset();
   model->polygons = std::move(polygons);
+  return true;
+}
 
-  const std::string normalsPath = normalsFilePath(dataDir, normalsWord);
-  if (!source(normalsPath, &text)) return cannotOpen(normalsPath, error);
+// Reads and checks the normals file into model->cellNormals, as written.
+bool readNormalsFile(const TextSource& source, const std::string& path, Model* model,
+                     std::string* error) {
+  std::string text, problem;
+  if (!source(path, &text)) return cannotOpen(path, error);
   auto cellNormals = std::make_unique<Vec4Table>();
   bool plain = false;
   if (!checkNormalsText(text, &problem, cellNormals.get(), &plain)) {
-    return refuse(normalsPath, problem, error);
+    return refuse(path, problem, error);
   }
   if (!plain) {
     std::istringstream in(text);
@@ -128,15 +136,18 @@ bool loadModelFrom(const TextSource& source, const std::string& dataDir, const s
   }
   model->cellNormals.reset();
   model->cellNormals = std::move(cellNormals);
+  return true;
+}
 
-  // Lengths whose squares underflow or overflow would scale everything to zero or
-  // infinity: a wrong picture, so such files are refused like a zero length.
-  Vec4Table& vertices = *model->vertices;
+// Lengths whose squares underflow or overflow would scale everything to zero or
+// infinity: a wrong picture, so such files are refused like a zero length.
+bool checkScalableLengths(const Vec4Table& vertices, const Vec4Table& normals,
+                          const std::string& vertexPath, const std::string& normalsPath,
+                          std::string* error) {
   const double squared = dot(vertices[0], vertices[0]);
   if (!(squared > 0.0 && std::isfinite(squared))) {
     return refuse(vertexPath, "vertex 0 is at the origin or too far from it to scale", error);
   }
-  Vec4Table& normals = *model->cellNormals;
   for (int c = 0; c < normals.count; ++c) {
     const double n2 = dot(normals[c], normals[c]);
     if (!(n2 > 0.0 && std::isfinite(n2))) {
@@ -145,13 +156,17 @@ bool loadModelFrom(const TextSource& source, const std::string& dataDir, const s
           "the normal of cell " + std::to_string(c) + " is too short or too long to scale", error);
     }
   }
-  // Every vertex, not only vertex 0: each is turned, offset and handed to GL in floats,
-  // which a vertex far beyond vertex 0 overflows, and then nothing at all is drawn (Mesa
-  // draws nothing from 1e38). Within 2^59 per coordinate a vertex, however turned, stays
-  // within 2^60, and its products with a clip plane (held within 2^60 too) within floats.
-  // One that comes out tiny is drawn at the origin, where it belongs. Checked on copies so
-  // a refusal scales nothing.
-  const double s = 1.0 / std::sqrt(squared);
+  return true;
+}
+
+// Every vertex, not only vertex 0: each is turned, offset and handed to GL in floats,
+// which a vertex far beyond vertex 0 overflows, and then nothing at all is drawn (Mesa
+// draws nothing from 1e38). Within 2^59 per coordinate a vertex, however turned, stays
+// within 2^60, and its products with a clip plane (held within 2^60 too) within floats.
+// One that comes out tiny is drawn at the origin, where it belongs. Checked on copies so
+// a refusal scales nothing.
+bool checkDrawableAfterScaling(const Vec4Table& vertices, double s, const std::string& vertexPath,
+                               std::string* error) {
   for (int i = 0; i < vertices.count; ++i) {
     Vec4 scaled = vertices[i];
     scaled.scale(s);
@@ -164,20 +179,45 @@ bool loadModelFrom(const TextSource& source, const std::string& dataDir, const s
                     error);
     }
   }
-  for (int i = 0; i < vertices.count; ++i) vertices[i].scale(s);
-  model->scale = std::sqrt(squared);
+  return true;
+}
 
-  projectedVertices->resize(vertices.count);
-
-  // Incidence runs on the normals as written: their lengths scale its tolerance.
+// Incidence runs on the normals as written: their lengths scale its tolerance.
+void deriveIncidence(Model* model) {
   model->cellVertices.reset();
   model->cellVertices = std::make_unique<IndexListArray>();
-  deriveCellVertices(*model->cellNormals, vertices, model->cellVertices.get());
+  deriveCellVertices(*model->cellNormals, *model->vertices, model->cellVertices.get());
   model->cellPolygons.reset();
   model->cellPolygons = std::make_unique<IndexListArray>();
   deriveCellPolygons(*model->polygons, *model->cellVertices, 0, model->cellPolygons.get());
   model->cellClosed = closedCells(*model->cellPolygons, *model->polygons);
+}
 
+}  // namespace
+
+bool loadModelFrom(const TextSource& source, const std::string& dataDir, const std::string& name,
+                   Model* model, Vec3List* projectedVertices, std::string* error) {
+  const std::string vertexPath = vertexFilePath(dataDir, name);
+  int vertexCount = 0;
+  std::string normalsWord;
+  if (!readVertexFile(source, vertexPath, model, &vertexCount, &normalsWord, error)) return false;
+  if (!readPolygonFile(source, polygonFilePath(dataDir, name), vertexCount, model, error)) {
+    return false;
+  }
+  const std::string normalsPath = normalsFilePath(dataDir, normalsWord);
+  if (!readNormalsFile(source, normalsPath, model, error)) return false;
+
+  Vec4Table& vertices = *model->vertices;
+  Vec4Table& normals = *model->cellNormals;
+  if (!checkScalableLengths(vertices, normals, vertexPath, normalsPath, error)) return false;
+  const double squared = dot(vertices[0], vertices[0]);
+  const double s = 1.0 / std::sqrt(squared);
+  if (!checkDrawableAfterScaling(vertices, s, vertexPath, error)) return false;
+  for (int i = 0; i < vertices.count; ++i) vertices[i].scale(s);
+  model->scale = std::sqrt(squared);
+
+  projectedVertices->resize(vertices.count);
+  deriveIncidence(model);
   for (int c = 0; c < normals.count; ++c) {
     normals[c].scale(1.0 / std::sqrt(dot(normals[c], normals[c])));
   }

@@ -150,4 +150,34 @@ int VertexTree::build(int begin, int end, bool finite) {
   return at;
 }
 
+VertexTree::Probe VertexTree::probe(const Vec4& n) const {
+  Probe p;
+  p.n = n;
+  // Rounding moves each product with the box's corner the same way, so the corner's
+  // products bound the vertices'. Summing four terms in any order is off by at most
+  // about 7e-16 of the sum of their sizes, and a product that underflows by less than
+  // 1e-320: the slack covers both a thousand times over.
+  const double size = std::fabs(n.x) + std::fabs(n.y) + std::fabs(n.z) + std::fabs(n.w);
+  p.slack = 1e-12 * (size * largest_) + 1e-300;
+  // The cone bound works on n scaled to below 1 and the vertices scaled by 2^-exponent_,
+  // both exactly, so no square in it overflows or underflows; factor undoes the scales.
+  p.cones = !cones_.empty();
+  p.m[0] = n.x, p.m[1] = n.y, p.m[2] = n.z, p.m[3] = n.w;
+  p.norm = 0.0;
+  p.factor = 0.0;
+  if (p.cones) {
+    const double big = std::max(std::max(std::fabs(n.x), std::fabs(n.y)),
+                                std::max(std::fabs(n.z), std::fabs(n.w)));
+    int scale = 0;
+    if (big > 0.0 && std::isfinite(big)) std::frexp(big, &scale);
+    p.cones = big > 0.0 && std::isfinite(big) && std::abs(scale + exponent_) < 1000;
+    if (p.cones) {
+      for (double& c : p.m) c = std::ldexp(c, -scale);
+      p.norm = std::sqrt(p.m[0] * p.m[0] + p.m[1] * p.m[1] + p.m[2] * p.m[2] + p.m[3] * p.m[3]);
+      p.factor = std::ldexp(1.0, scale + exponent_);
+    }
+  }
+  return p;
+}
+
 }  // namespace orvex::model

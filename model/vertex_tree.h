@@ -59,6 +59,24 @@ class VertexTree {
 
   int build(int begin, int end, bool finite);
 
+  // A direction made ready for bounding groups: the slack that covers rounding and, when
+  // the cones can be used, the direction scaled for them.
+  struct Probe {
+    Vec4 n;
+    double slack;
+    bool cones;
+    double m[4], norm, factor;
+  };
+  Probe probe(const Vec4& n) const;
+
+  static double most(double p, double q) { return p > q ? p : q; }
+  static double coneBound(const Probe& p, const Cone& c);
+  // The lesser of a box's bound and the cone's (when cones are used), plus the slack.
+  static double tighter(const Probe& p, double box, const std::vector<Cone>& cones, int at);
+  double nodeBound(const Probe& p, int at) const;
+  template <typename Skip, typename Leaf>
+  void visitFlat(const Probe& p, const Node& node, Skip& skip, Leaf& leaf) const;
+
   // Groups with at most this many leaves have their leaves' bounds found in one plain
   // loop, which costs less than splitting them one at a time.
   static constexpr int kFlatLeaves = 16;
@@ -73,95 +91,81 @@ class VertexTree {
   int exponent_ = 0;      // scales the vertices to below 1 in the cones
 };
 
+// For a vertex at angle alpha from the axis, n·v is at most |v| |n| cos(alpha - phi),
+// phi n's angle from the axis: the most over alpha up to theta is |n| when phi is within
+// theta, else at alpha = theta. Rounding is a few ulps of |n| |v|, far inside the slack.
+inline double VertexTree::coneBound(const Probe& p, const Cone& c) {
+  const double* m = p.m;
+  const double along = m[0] * c.axis[0] + m[1] * c.axis[1] + m[2] * c.axis[2] + m[3] * c.axis[3];
+  double across = 0.0;
+  for (int k = 0; k < 4; ++k) {
+    const double off = m[k] - along * c.axis[k];
+    across += off * off;
+  }
+  across = std::sqrt(across);
+  const double best = across * c.cosTheta <= along * c.sinTheta
+                          ? p.norm
+                          : along * c.cosTheta + across * c.sinTheta;
+  return p.factor * (c.radius * (best > 0.0 ? best : 0.0));
+}
+
+// A NaN box bound stays, so the group is never skipped.
+inline double VertexTree::tighter(const Probe& p, double box, const std::vector<Cone>& cones,
+                                  int at) {
+  if (!p.cones) return box + p.slack;
+  const double c = coneBound(p, cones[at]);
+  return (c < box ? c : box) + p.slack;
+}
+
+inline double VertexTree::nodeBound(const Probe& p, int at) const {
+  const Node& b = nodes[at];
+  const Vec4& n = p.n;
+  const double box = most(n.x * b.lo[0], n.x * b.hi[0]) + most(n.y * b.lo[1], n.y * b.hi[1]) +
+                     most(n.z * b.lo[2], n.z * b.hi[2]) + most(n.w * b.lo[3], n.w * b.hi[3]);
+  return tighter(p, box, cones_, at);
+}
+
+// A small group's leaves all at once: their bounds, then the greatest one's leaf first.
+template <typename Skip, typename Leaf>
+void VertexTree::visitFlat(const Probe& p, const Node& node, Skip& skip, Leaf& leaf) const {
+  double b[kFlatLeaves] = {};
+  const Vec4& n = p.n;
+  const int first = node.firstLeaf, count = node.leafCount;
+  const float *lx = leafLo_[0].data() + first, *ly = leafLo_[1].data() + first,
+              *lz = leafLo_[2].data() + first, *lw = leafLo_[3].data() + first,
+              *hx = leafHi_[0].data() + first, *hy = leafHi_[1].data() + first,
+              *hz = leafHi_[2].data() + first, *hw = leafHi_[3].data() + first;
+  for (int j = 0; j < count; ++j) {
+    const double box = most(n.x * lx[j], n.x * hx[j]) + most(n.y * ly[j], n.y * hy[j]) +
+                       most(n.z * lz[j], n.z * hz[j]) + most(n.w * lw[j], n.w * hw[j]);
+    b[j] = tighter(p, box, leafCones_, first + j);
+  }
+  int best = 0;
+  for (int j = 1; j < count; ++j) best = b[j] > b[best] ? j : best;
+  if (!skip(b[best])) leaf(leafBegin_[first + best], leafEnd_[first + best]);
+  for (int j = 0; j < count; ++j) {
+    if (j != best && !skip(b[j])) leaf(leafBegin_[first + j], leafEnd_[first + j]);
+  }
+}
+
 template <typename Skip, typename Leaf>
 void VertexTree::visit(const Vec4& n, Skip skip, Leaf leaf) const {
   if (nodes.empty()) return;
-  // Rounding moves each product with the box's corner the same way, so the corner's
-  // products bound the vertices'. Summing four terms in any order is off by at most
-  // about 7e-16 of the sum of their sizes, and a product that underflows by less than
-  // 1e-320: the slack covers both a thousand times over.
-  const double slack =
-      1e-12 * ((std::fabs(n.x) + std::fabs(n.y) + std::fabs(n.z) + std::fabs(n.w)) * largest_) +
-      1e-300;
-  auto most = [](double p, double q) { return p > q ? p : q; };
-  // The cone bound works on n scaled to below 1 and the vertices scaled by 2^-exponent_,
-  // both exactly, so no square in it overflows or underflows; factor undoes the scales.
-  // For a vertex at angle alpha from the axis, n·v is at most |v| |n| cos(alpha - phi),
-  // phi n's angle from the axis: the most over alpha up to theta is |n| when phi is
-  // within theta, else at alpha = theta. Rounding is a few ulps of |n| |v|, far inside
-  // the slack.
-  bool cones = !cones_.empty();
-  double m[4] = {n.x, n.y, n.z, n.w}, norm = 0.0, factor = 0.0;
-  if (cones) {
-    const double big = std::max(std::max(std::fabs(n.x), std::fabs(n.y)),
-                                std::max(std::fabs(n.z), std::fabs(n.w)));
-    int scale = 0;
-    if (big > 0.0 && std::isfinite(big)) std::frexp(big, &scale);
-    cones = big > 0.0 && std::isfinite(big) && std::abs(scale + exponent_) < 1000;
-    if (cones) {
-      for (double& c : m) c = std::ldexp(c, -scale);
-      norm = std::sqrt(m[0] * m[0] + m[1] * m[1] + m[2] * m[2] + m[3] * m[3]);
-      factor = std::ldexp(1.0, scale + exponent_);
-    }
-  }
-  auto coneBound = [&m, norm, factor](const Cone& c) {
-    const double along = m[0] * c.axis[0] + m[1] * c.axis[1] + m[2] * c.axis[2] + m[3] * c.axis[3];
-    double across = 0.0;
-    for (int k = 0; k < 4; ++k) {
-      const double off = m[k] - along * c.axis[k];
-      across += off * off;
-    }
-    across = std::sqrt(across);
-    const double best = across * c.cosTheta <= along * c.sinTheta
-                            ? norm
-                            : along * c.cosTheta + across * c.sinTheta;
-    return factor * (c.radius * (best > 0.0 ? best : 0.0));
-  };
-  // The lesser of the two bounds; a NaN box bound stays, so the group is never skipped.
-  auto tighter = [cones, &coneBound](double box, const Cone* cone) {
-    if (!cones) return box;
-    const double c = coneBound(*cone);
-    return c < box ? c : box;
-  };
-  auto bound = [&](const Node& b, int at) {
-    const double box = most(n.x * b.lo[0], n.x * b.hi[0]) + most(n.y * b.lo[1], n.y * b.hi[1]) +
-                       most(n.z * b.lo[2], n.z * b.hi[2]) + most(n.w * b.lo[3], n.w * b.hi[3]);
-    return tighter(box, cones ? &cones_[at] : nullptr) + slack;
-  };
-  // A small group's leaves all at once: their bounds, then the greatest one's leaf first.
-  auto flat = [&](const Node& node) {
-    double b[kFlatLeaves] = {};
-    const int first = node.firstLeaf, count = node.leafCount;
-    const float *lx = leafLo_[0].data() + first, *ly = leafLo_[1].data() + first,
-                *lz = leafLo_[2].data() + first, *lw = leafLo_[3].data() + first,
-                *hx = leafHi_[0].data() + first, *hy = leafHi_[1].data() + first,
-                *hz = leafHi_[2].data() + first, *hw = leafHi_[3].data() + first;
-    for (int j = 0; j < count; ++j) {
-      const double box = most(n.x * lx[j], n.x * hx[j]) + most(n.y * ly[j], n.y * hy[j]) +
-                         most(n.z * lz[j], n.z * hz[j]) + most(n.w * lw[j], n.w * hw[j]);
-      b[j] = tighter(box, cones ? &leafCones_[first + j] : nullptr) + slack;
-    }
-    int best = 0;
-    for (int j = 1; j < count; ++j) best = b[j] > b[best] ? j : best;
-    if (!skip(b[best])) leaf(leafBegin_[first + best], leafEnd_[first + best]);
-    for (int j = 0; j < count; ++j) {
-      if (j != best && !skip(b[j])) leaf(leafBegin_[first + j], leafEnd_[first + j]);
-    }
-  };
+  const Probe p = probe(n);
   // Halving at the median keeps the depth under 32, and the stack holds at most one
   // group per level plus one.
   std::pair<int, double> stack[64];
   int size = 0;
-  stack[size++] = {0, bound(nodes[0], 0)};
+  stack[size++] = {0, nodeBound(p, 0)};
   while (size > 0) {
     const auto [at, atBound] = stack[--size];
     if (skip(atBound)) continue;
     const Node& node = nodes[at];
     if (node.leafCount <= kFlatLeaves) {
-      flat(node);
+      visitFlat(p, node, skip, leaf);
       continue;
     }
-    const double l = bound(nodes[at + 1], at + 1), r = bound(nodes[node.second], node.second);
+    const double l = nodeBound(p, at + 1), r = nodeBound(p, node.second);
     // The greater bound goes on top; NaN bounds compare false and go first, as they are
     // never skipped anyway.
     if (l < r) {

@@ -33,6 +33,118 @@ bool putLoopForever(GifFileType* gif) {
 // The colours the viewer of the GIF has on screen: one RGB triplet a pixel.
 using Canvas = std::vector<std::uint8_t>;
 
+// A frame's pixels, pixel p of colour palette[indices[p]], against canvas, what the frames
+// before left on screen.
+struct FrameChange {
+  const liq_palette& palette;
+  const std::vector<std::uint8_t>& indices;
+  int width;
+  Canvas* canvas;
+  bool over;  // a frame over earlier ones, not the first
+
+  const liq_color& colour(size_t p) const { return palette.entries[indices[p]]; }
+  bool same(size_t p) const {
+    // The first frame has no canvas yet to index.
+    if (!over) return false;
+    const liq_color& c = colour(p);
+    const std::uint8_t* shown = &(*canvas)[3 * p];
+    return c.r == shown[0] && c.g == shown[1] && c.b == shown[2];
+  }
+};
+
+struct Rect {
+  int left, top, right, bottom;
+};
+
+// The rectangle around the pixels whose colour changes. When nothing changes, one
+// transparent pixel keeps the frame and its delay.
+Rect changedRect(const FrameChange& f, int height) {
+  Rect r{f.width, height, -1, -1};
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < f.width; ++x) {
+      if (f.same(static_cast<size_t>(y) * f.width + x)) continue;
+      r.left = std::min(r.left, x), r.right = std::max(r.right, x);
+      r.top = std::min(r.top, y), r.bottom = std::max(r.bottom, y);
+    }
+  }
+  if (r.right < 0) r.left = r.right = r.top = r.bottom = 0;
+  return r;
+}
+
+// The colour map: the colours the changed pixels use, in order of first use, and after
+// them one more index for the transparent pixels when it fits in 256. A colour map holds
+// a power of two entries; the unused ones stay black.
+struct ColourMap {
+  std::vector<int> local;  // by palette index: the map's index, or -1
+  std::vector<GifColorType> colours;
+  bool clear;  // unchanged pixels may be transparent
+  int transparent;
+};
+
+ColourMap colourMapOf(const FrameChange& f, const Rect& r) {
+  ColourMap map;
+  map.local.assign(f.palette.count, -1);
+  for (int y = r.top; y <= r.bottom; ++y) {
+    for (int x = r.left; x <= r.right; ++x) {
+      const size_t p = static_cast<size_t>(y) * f.width + x;
+      if (f.same(p) || map.local[f.indices[p]] >= 0) continue;
+      map.local[f.indices[p]] = static_cast<int>(map.colours.size());
+      const liq_color& c = f.colour(p);
+      map.colours.push_back({c.r, c.g, c.b});
+    }
+  }
+  map.clear = f.over && map.colours.size() < 256;
+  map.transparent = map.clear ? static_cast<int>(map.colours.size()) : NO_TRANSPARENT_COLOR;
+  if (map.clear) map.colours.push_back({0, 0, 0});
+  size_t entries = 2;
+  while (entries < map.colours.size()) entries *= 2;
+  map.colours.resize(entries, GifColorType{0, 0, 0});
+  return map;
+}
+
+// The frame's graphics control (its delay and transparent index) and image descriptor.
+bool putFrameHeader(GifFileType* gif, const Rect& r, ColourMap& map, int delay) {
+  GraphicsControlBlock control{DISPOSE_DO_NOT, false, delay, map.transparent};
+  GifByteType extension[4];
+  const size_t length = EGifGCBToExtension(&control, extension);
+  if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) !=
+      GIF_OK) {
+    return false;
+  }
+  ColorMapObject* object =
+      GifMakeMapObject(static_cast<int>(map.colours.size()), map.colours.data());
+  if (object == nullptr) return false;
+  const int w = r.right - r.left + 1, h = r.bottom - r.top + 1;
+  const bool described = EGifPutImageDesc(gif, r.left, r.top, w, h, false, object) == GIF_OK;
+  GifFreeMapObject(object);
+  return described;
+}
+
+// The rectangle's rows, updating the canvas where a pixel is drawn.
+bool putFramePixels(GifFileType* gif, const FrameChange& f, const Rect& r, const ColourMap& map) {
+  const int w = r.right - r.left + 1;
+  std::vector<GifPixelType> row(w);
+  for (int y = r.top; y <= r.bottom; ++y) {
+    for (int x = r.left; x <= r.right; ++x) {
+      const size_t p = static_cast<size_t>(y) * f.width + x;
+      const int index = map.local[f.indices[p]];
+      // An unchanged pixel is transparent unless it continues a run of its own colour.
+      if (map.clear && f.same(p) && !(x > r.left && index >= 0 && row[x - r.left - 1] == index)) {
+        row[x - r.left] = static_cast<GifPixelType>(map.transparent);
+        continue;
+      }
+      // Without a transparent index every colour is in the map: unchanged pixels are
+      // written in their own colour.
+      row[x - r.left] = static_cast<GifPixelType>(index);
+      const liq_color& c = f.colour(p);
+      std::uint8_t* shown = &(*f.canvas)[3 * p];
+      shown[0] = c.r, shown[1] = c.g, shown[2] = c.b;
+    }
+    if (EGifPutLine(gif, row.data(), w) != GIF_OK) return false;
+  }
+  return true;
+}
+
 // Writes one frame whose pixel p has colour palette[indices[p]], over canvas, the picture
 // the frames before left on screen (empty for the first frame), and updates canvas. Only
 // the rectangle around the pixels whose colour changes is stored, the unchanged pixels in
@@ -41,80 +153,12 @@ using Canvas = std::vector<std::uint8_t>;
 bool putFrame(GifFileType* gif, const liq_palette& palette,
               const std::vector<std::uint8_t>& indices, int width, int height, int delay,
               Canvas* canvas) {
-  const bool over = !canvas->empty();
-  auto same = [&](size_t p) {
-    // The first frame has no canvas yet to index.
-    if (!over) return false;
-    const liq_color& c = palette.entries[indices[p]];
-    const std::uint8_t* shown = &(*canvas)[3 * p];
-    return c.r == shown[0] && c.g == shown[1] && c.b == shown[2];
-  };
-  int left = width, top = height, right = -1, bottom = -1;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      if (same(static_cast<size_t>(y) * width + x)) continue;
-      left = std::min(left, x), right = std::max(right, x);
-      top = std::min(top, y), bottom = std::max(bottom, y);
-    }
-  }
-  // Nothing changed: one transparent pixel keeps the frame and its delay.
-  if (right < 0) left = right = top = bottom = 0;
-  const int w = right - left + 1, h = bottom - top + 1;
-
-  // The colour map: the colours the changed pixels use, in order of first use, and after
-  // them one more index for the transparent pixels when it fits in 256.
-  std::vector<int> local(palette.count, -1);
-  std::vector<GifColorType> colours;
-  for (int y = top; y <= bottom; ++y) {
-    for (int x = left; x <= right; ++x) {
-      const size_t p = static_cast<size_t>(y) * width + x;
-      if (same(p) || local[indices[p]] >= 0) continue;
-      local[indices[p]] = static_cast<int>(colours.size());
-      const liq_color& c = palette.entries[indices[p]];
-      colours.push_back({c.r, c.g, c.b});
-    }
-  }
-  const bool clear = over && colours.size() < 256;
-  const int transparent = clear ? static_cast<int>(colours.size()) : NO_TRANSPARENT_COLOR;
-  if (clear) colours.push_back({0, 0, 0});
-  // A colour map holds a power of two entries; the unused ones stay black.
-  size_t entries = 2;
-  while (entries < colours.size()) entries *= 2;
-  colours.resize(entries, GifColorType{0, 0, 0});
-
-  GraphicsControlBlock control{DISPOSE_DO_NOT, false, delay, transparent};
-  GifByteType extension[4];
-  const size_t length = EGifGCBToExtension(&control, extension);
-  if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) !=
-      GIF_OK) {
-    return false;
-  }
-  ColorMapObject* map = GifMakeMapObject(static_cast<int>(entries), colours.data());
-  if (map == nullptr) return false;
-  const bool described = EGifPutImageDesc(gif, left, top, w, h, false, map) == GIF_OK;
-  GifFreeMapObject(map);
-  if (!described) return false;
-  if (!over) canvas->assign(static_cast<size_t>(width) * height * 3, 0);
-  std::vector<GifPixelType> row(w);
-  for (int y = top; y <= bottom; ++y) {
-    for (int x = left; x <= right; ++x) {
-      const size_t p = static_cast<size_t>(y) * width + x;
-      // An unchanged pixel is transparent unless it continues a run of its own colour.
-      if (clear && same(p) &&
-          !(x > left && local[indices[p]] >= 0 && row[x - left - 1] == local[indices[p]])) {
-        row[x - left] = static_cast<GifPixelType>(transparent);
-        continue;
-      }
-      // Without a transparent index every colour is in the map: unchanged pixels are
-      // written in their own colour.
-      row[x - left] = static_cast<GifPixelType>(local[indices[p]]);
-      const liq_color& c = palette.entries[indices[p]];
-      std::uint8_t* shown = &(*canvas)[3 * p];
-      shown[0] = c.r, shown[1] = c.g, shown[2] = c.b;
-    }
-    if (EGifPutLine(gif, row.data(), w) != GIF_OK) return false;
-  }
-  return true;
+  const FrameChange f{palette, indices, width, canvas, !canvas->empty()};
+  const Rect r = changedRect(f, height);
+  ColourMap map = colourMapOf(f, r);
+  if (!putFrameHeader(gif, r, map, delay)) return false;
+  if (!f.over) canvas->assign(static_cast<size_t>(width) * height * 3, 0);
+  return putFramePixels(gif, f, r, map);
 }
 
 }  // namespace

@@ -20,6 +20,14 @@ struct OffscreenContext::Egl {
   EGLSurface surface = EGL_NO_SURFACE;
 
   bool open(int width, int height, std::string* error);
+
+ private:
+  // Mesa's surfaceless display, initialised, with desktop OpenGL bound.
+  bool openDisplay(std::string* error);
+  // A compatibility-profile context, current without a surface.
+  bool createContext(EGLConfig config, std::string* error);
+  // A width x height pbuffer, when the context can draw one that large, made current.
+  bool createPbuffer(EGLConfig config, int width, int height, std::string* error);
 };
 
 namespace {
@@ -94,8 +102,7 @@ std::string eglFailure(const char* step) {
 
 }  // namespace
 
-// Mesa's surfaceless display with a desktop-GL compatibility context current on a pbuffer.
-bool OffscreenContext::Egl::open(int width, int height, std::string* error) {
+bool OffscreenContext::Egl::openDisplay(std::string* error) {
   const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
   if (!hasExtension(clientExtensions, "EGL_MESA_platform_surfaceless")) {
     *error =
@@ -127,11 +134,10 @@ bool OffscreenContext::Egl::open(int width, int height, std::string* error) {
     *error = eglFailure("eglBindAPI(EGL_OPENGL_API)");
     return false;
   }
-  EGLConfig config = nullptr;
-  if (!chooseWindowConfig(display, &config)) {
-    *error = "offscreen OpenGL: no pbuffer configuration with 8-bit red, green and blue";
-    return false;
-  }
+  return true;
+}
+
+bool OffscreenContext::Egl::createContext(EGLConfig config, std::string* error) {
   // The fixed-function pipeline the scene is built on lives only in the compatibility
   // profile.
   const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
@@ -147,6 +153,11 @@ bool OffscreenContext::Egl::open(int width, int height, std::string* error) {
     *error = eglFailure("eglMakeCurrent(no surface)");
     return false;
   }
+  return true;
+}
+
+bool OffscreenContext::Egl::createPbuffer(EGLConfig config, int width, int height,
+                                          std::string* error) {
   GLint largest = 0;
   glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
   if (width > largest || height > largest) {
@@ -165,6 +176,17 @@ bool OffscreenContext::Egl::open(int width, int height, std::string* error) {
     return false;
   }
   return true;
+}
+
+// Mesa's surfaceless display with a desktop-GL compatibility context current on a pbuffer.
+bool OffscreenContext::Egl::open(int width, int height, std::string* error) {
+  if (!openDisplay(error)) return false;
+  EGLConfig config = nullptr;
+  if (!chooseWindowConfig(display, &config)) {
+    *error = "offscreen OpenGL: no pbuffer configuration with 8-bit red, green and blue";
+    return false;
+  }
+  return createContext(config, error) && createPbuffer(config, width, height, error);
 }
 
 std::unique_ptr<OffscreenContext> OffscreenContext::create(int width, int height,

@@ -43,6 +43,17 @@ struct VideoWriter::Av {
       if (av_interleaved_write_frame(format, packet) < 0) return false;
     }
   }
+
+  // The muxer, stream, encoder, frame and packet; false when out of memory.
+  bool allocate(const AVCodec* encoder, const char* muxer, const std::string& file);
+  // Sets the encoder up for frames of this size and rate and opens it; libavcodec's code.
+  int openEncoder(const AVCodec* encoder, VideoFormat kind, int width, int height, int fps);
+  // The stream's parameters from the open encoder and the frame's buffer; false when out
+  // of memory.
+  bool prepareFrame(int width, int height);
+  bool makeConverter(int width, int height);
+  // Opens the file and writes the container's header; libavformat's code.
+  int writeHeader(const std::string& file, bool mp4);
 };
 
 namespace {
@@ -70,6 +81,66 @@ void setEncoderOptions(VideoFormat format, AVDictionary** options) {
 
 }  // namespace
 
+bool VideoWriter::Av::allocate(const AVCodec* encoder, const char* muxer,
+                               const std::string& file) {
+  // The muxer is named, as the temporary's name has no extension; it is also given the
+  // name, so faststart can reopen the file to move the index.
+  return avformat_alloc_output_context2(&format, nullptr, muxer, file.c_str()) >= 0 &&
+         (stream = avformat_new_stream(format, nullptr)) != nullptr &&
+         (codec = avcodec_alloc_context3(encoder)) != nullptr &&
+         (frame = av_frame_alloc()) != nullptr && (packet = av_packet_alloc()) != nullptr;
+}
+
+int VideoWriter::Av::openEncoder(const AVCodec* encoder, VideoFormat kind, int width, int height,
+                                 int fps) {
+  AVCodecContext* c = codec;
+  c->width = width;
+  c->height = height;
+  c->time_base = AVRational{1, fps};
+  c->framerate = AVRational{fps, 1};
+  c->pix_fmt = AV_PIX_FMT_YUV420P;
+  c->gop_size = 2 * fps;
+  c->color_primaries = AVCOL_PRI_BT709;
+  c->color_trc = AVCOL_TRC_BT709;
+  c->colorspace = AVCOL_SPC_BT709;
+  c->color_range = AVCOL_RANGE_MPEG;
+  if (format->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  AVDictionary* options = nullptr;
+  setEncoderOptions(kind, &options);
+  const int opened = avcodec_open2(c, encoder, &options);
+  av_dict_free(&options);
+  return opened;
+}
+
+bool VideoWriter::Av::prepareFrame(int width, int height) {
+  avcodec_parameters_from_context(stream->codecpar, codec);
+  stream->time_base = codec->time_base;
+  frame->format = codec->pix_fmt;
+  frame->width = width;
+  frame->height = height;
+  return av_frame_get_buffer(frame, 0) >= 0;
+}
+
+bool VideoWriter::Av::makeConverter(int width, int height) {
+  scale = sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height, AV_PIX_FMT_YUV420P,
+                         SWS_BICUBIC, nullptr, nullptr, nullptr);
+  if (scale == nullptr) return false;
+  // The matrix the stream is tagged with, BT.709, limited range.
+  sws_setColorspaceDetails(scale, sws_getCoefficients(SWS_CS_ITU709), 1,
+                           sws_getCoefficients(SWS_CS_ITU709), 0, 0, 1 << 16, 1 << 16);
+  return true;
+}
+
+int VideoWriter::Av::writeHeader(const std::string& file, bool mp4) {
+  const int io = avio_open(&format->pb, file.c_str(), AVIO_FLAG_WRITE);
+  AVDictionary* muxing = nullptr;
+  // The index first, so a browser starts playing before the whole file has arrived.
+  if (mp4) av_dict_set(&muxing, "movflags", "+faststart", 0);
+  const int header = io < 0 ? io : avformat_write_header(format, &muxing);
+  av_dict_free(&muxing);
+  return header;
+}
+
 VideoWriter::VideoWriter() : av_(std::make_unique<Av>()) {}
 VideoWriter::~VideoWriter() = default;
 
@@ -90,60 +161,24 @@ bool VideoWriter::open(const std::string& path, VideoFormat format, int width, i
   // Our own one-line errors say what failed; the libraries' chatter would only add noise.
   av_log_set_level(AV_LOG_QUIET);
   Av& av = *av_;
-  // The muxer is named, as the temporary's name has no extension; it is also given the
-  // name, so faststart can reopen the file to move the index.
-  if (avformat_alloc_output_context2(&av.format, nullptr, mp4 ? "mp4" : "webm",
-                                     file_.temporaryPath().c_str()) < 0 ||
-      (av.stream = avformat_new_stream(av.format, nullptr)) == nullptr ||
-      (av.codec = avcodec_alloc_context3(encoder)) == nullptr ||
-      (av.frame = av_frame_alloc()) == nullptr || (av.packet = av_packet_alloc()) == nullptr) {
+  if (!av.allocate(encoder, mp4 ? "mp4" : "webm", file_.temporaryPath())) {
     *error = path + ": out of memory";
     return false;
   }
-  AVCodecContext* c = av.codec;
-  c->width = width;
-  c->height = height;
-  c->time_base = AVRational{1, fps};
-  c->framerate = AVRational{fps, 1};
-  c->pix_fmt = AV_PIX_FMT_YUV420P;
-  c->gop_size = 2 * fps;
-  c->color_primaries = AVCOL_PRI_BT709;
-  c->color_trc = AVCOL_TRC_BT709;
-  c->colorspace = AVCOL_SPC_BT709;
-  c->color_range = AVCOL_RANGE_MPEG;
-  if (av.format->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  AVDictionary* options = nullptr;
-  setEncoderOptions(format, &options);
-  const int opened = avcodec_open2(c, encoder, &options);
-  av_dict_free(&options);
+  const int opened = av.openEncoder(encoder, format, width, height, fps);
   if (opened < 0) {
     *error = path + ": cannot start the " + encoderName + " encoder: " + avText(opened);
     return false;
   }
-  avcodec_parameters_from_context(av.stream->codecpar, c);
-  av.stream->time_base = c->time_base;
-  av.frame->format = c->pix_fmt;
-  av.frame->width = width;
-  av.frame->height = height;
-  if (av_frame_get_buffer(av.frame, 0) < 0) {
+  if (!av.prepareFrame(width, height)) {
     *error = path + ": out of memory";
     return false;
   }
-  av.scale = sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height, AV_PIX_FMT_YUV420P,
-                            SWS_BICUBIC, nullptr, nullptr, nullptr);
-  if (av.scale == nullptr) {
+  if (!av.makeConverter(width, height)) {
     *error = path + ": cannot convert RGB to YUV";
     return false;
   }
-  // The matrix the stream is tagged with, BT.709, limited range.
-  sws_setColorspaceDetails(av.scale, sws_getCoefficients(SWS_CS_ITU709), 1,
-                           sws_getCoefficients(SWS_CS_ITU709), 0, 0, 1 << 16, 1 << 16);
-  const int io = avio_open(&av.format->pb, file_.temporaryPath().c_str(), AVIO_FLAG_WRITE);
-  AVDictionary* muxing = nullptr;
-  // The index first, so a browser starts playing before the whole file has arrived.
-  if (mp4) av_dict_set(&muxing, "movflags", "+faststart", 0);
-  const int header = io < 0 ? io : avformat_write_header(av.format, &muxing);
-  av_dict_free(&muxing);
+  const int header = av.writeHeader(file_.temporaryPath(), mp4);
   if (header < 0) {
     *error = path + ": cannot write: " + avText(header);
     return false;

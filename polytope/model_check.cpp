@@ -1,3 +1,7 @@
+// Checking a model as the viewer loads it, in this order: the tolerance and polygon
+// geometry; the normals as written; the checks of polygons, of polygons on cells, of
+// incidence, of each cell's closure and of the whole loaded model; describing the cell
+// kinds; checkModelFrom and checkModel.
 #include "polytope/model_check.h"
 
 #include <algorithm>

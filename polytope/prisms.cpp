@@ -31,49 +31,48 @@ Vec4 outwardNormal(const Vec4& a, const Vec4& b, const Vec4& c) {
   return dot(n, a) < 0 ? -1.0 * n : n;
 }
 
-Polytope buildAntiprismPrism(int n) {
-  const std::vector<Vec4> corners = antiprismCorners(n);
-  const int m = 2 * n;
-  auto top = [&](int i) { return 2 * (i % n); };
-  auto bottom = [&](int i) { return 2 * (i % n) + 1; };
-  Polytope p;
-  for (double w : {-0.5, 0.5}) {
-    for (const Vec4& c : corners) p.vertices.emplace_back(c.x, c.y, c.z, w);
-  }
-  // The antiprism's faces: two n-gons and 2n triangles, each triangle with its normal.
+// The antiprism's corners around the top ring and around the bottom ring, i counted
+// modulo n.
+int topCorner(int i, int n) { return 2 * (i % n); }
+int bottomCorner(int i, int n) { return 2 * (i % n) + 1; }
+
+// The antiprism's faces: two n-gons and 2n triangles, in corner numbers.
+std::vector<std::vector<int>> antiprismFaces(int n) {
   std::vector<std::vector<int>> faces;
   std::vector<int> topRing, bottomRing;
   for (int i = 0; i < n; ++i) {
-    topRing.push_back(top(i));
-    bottomRing.push_back(bottom(i));
+    topRing.push_back(topCorner(i, n));
+    bottomRing.push_back(bottomCorner(i, n));
   }
   faces.push_back(topRing);
   faces.push_back(bottomRing);
   for (int i = 0; i < n; ++i) {
-    faces.push_back({top(i), top(i + 1), bottom(i)});
-    faces.push_back({bottom(i), bottom(i + 1), top(i + 1)});
+    faces.push_back({topCorner(i, n), topCorner(i + 1, n), bottomCorner(i, n)});
+    faces.push_back({bottomCorner(i, n), bottomCorner(i + 1, n), topCorner(i + 1, n)});
   }
-  for (int layer = 0; layer < 2; ++layer) {
-    for (const auto& face : faces) {
-      std::vector<int> polygon;
-      for (int v : face) polygon.push_back(layer * m + v);
-      p.polygons.push_back(polygon);
-    }
-  }
-  // Each antiprism edge swept along the segment.
+  return faces;
+}
+
+std::vector<std::pair<int, int>> antiprismEdges(int n) {
   std::vector<std::pair<int, int>> edges;
   for (int i = 0; i < n; ++i) {
-    edges.push_back({top(i), top(i + 1)});
-    edges.push_back({bottom(i), bottom(i + 1)});
-    edges.push_back({top(i), bottom(i)});
-    edges.push_back({bottom(i), top(i + 1)});
+    edges.push_back({topCorner(i, n), topCorner(i + 1, n)});
+    edges.push_back({bottomCorner(i, n), bottomCorner(i + 1, n)});
+    edges.push_back({topCorner(i, n), bottomCorner(i, n)});
+    edges.push_back({bottomCorner(i, n), topCorner(i + 1, n)});
   }
-  for (auto [a, b] : edges) p.polygons.push_back({a, b, m + b, m + a});
+  return edges;
+}
 
-  auto addCell = [&](const Vec4& normal, std::vector<int> vertices) {
+// The cells: the two antiprisms (w = -1/2, then w = 1/2), then each face swept along
+// the segment, a prism with the face's normal.
+void addAntiprismPrismCells(const std::vector<Vec4>& corners,
+                            const std::vector<std::vector<int>>& faces, Polytope* p) {
+  const int m = static_cast<int>(corners.size());
+  auto addCell = [p](const Vec4& normal, std::vector<int> vertices) {
     std::sort(vertices.begin(), vertices.end());
-    p.normals.push_back(normal);
-    p.cellVertices.push_back(std::move(vertices));
+    p->normals.push_back(normal);
+    p->cellVertices.push_back(std::move(vertices));
   };
   std::vector<int> all[2];
   for (int v = 0; v < m; ++v) {
@@ -93,6 +92,26 @@ Polytope buildAntiprismPrism(int n) {
                         : outwardNormal(corners[face[0]], corners[face[1]], corners[face[2]]);
     addCell(normal, both);
   }
+}
+
+Polytope buildAntiprismPrism(int n) {
+  const std::vector<Vec4> corners = antiprismCorners(n);
+  const int m = 2 * n;
+  Polytope p;
+  for (double w : {-0.5, 0.5}) {
+    for (const Vec4& c : corners) p.vertices.emplace_back(c.x, c.y, c.z, w);
+  }
+  const std::vector<std::vector<int>> faces = antiprismFaces(n);
+  for (int layer = 0; layer < 2; ++layer) {
+    for (const auto& face : faces) {
+      std::vector<int> polygon;
+      for (int v : face) polygon.push_back(layer * m + v);
+      p.polygons.push_back(polygon);
+    }
+  }
+  // Each antiprism edge swept along the segment.
+  for (auto [a, b] : antiprismEdges(n)) p.polygons.push_back({a, b, m + b, m + a});
+  addAntiprismPrismCells(corners, faces, &p);
   return p;
 }
 

@@ -121,13 +121,16 @@ struct Graph {
   std::vector<long> colour;  // per node
 };
 
-Graph colouredGraph(const Complex& k, double tolerance) {
-  Graph g;
-  for (int r = 0; r < k.ranks; ++r) {
-    g.offset[r] = g.nodes;
-    g.nodes += static_cast<int>(k.points[r].size());
-  }
-  // First colours: the rank and the distance from the centre.
+// Every join between elements of ranks r < s, with its distance's group.
+struct JoinKind {
+  int r, s;
+  std::vector<std::pair<int, int>> ends;  // graph nodes, the rank-r element first
+  std::vector<int> group;
+};
+
+// First colours: the rank and the distance from the centre.
+std::vector<std::vector<long>> rankAndRadiusKeys(const Complex& k, const Graph& g,
+                                                 double tolerance) {
   std::vector<std::vector<long>> key(g.nodes);
   for (int r = 0; r < k.ranks; ++r) {
     std::vector<double> radii;
@@ -135,15 +138,14 @@ Graph colouredGraph(const Complex& k, double tolerance) {
     const std::vector<int> group = groupValues(radii, tolerance);
     for (size_t i = 0; i < radii.size(); ++i) key[g.offset[r] + i] = {r, group[i]};
   }
-  // Every join's distance, grouped per pair of ranks; each node then also takes the
-  // sorted distances of its joins, which any isometry keeps too.
-  struct JoinKind {
-    int r, s;
-    std::vector<std::pair<int, int>> ends;
-    std::vector<int> group;
-  };
+  return key;
+}
+
+// Every join's distance, grouped per pair of ranks; each node's seen list gets the
+// distances' groups of its joins, tagged by their kind.
+std::vector<JoinKind> joinKinds(const Complex& k, const Graph& g, double tolerance,
+                                std::vector<std::vector<long>>* seen) {
   std::vector<JoinKind> kinds;
-  std::vector<std::vector<long>> seen(g.nodes);
   for (int s = 1; s < k.ranks; ++s) {
     for (int r = 0; r < s; ++r) {
       JoinKind kind{r, s, {}, {}};
@@ -157,12 +159,52 @@ Graph colouredGraph(const Complex& k, double tolerance) {
       kind.group = groupValues(distances, tolerance);
       const long tag = static_cast<long>(kinds.size()) << 40;
       for (size_t j = 0; j < kind.ends.size(); ++j) {
-        seen[kind.ends[j].first].push_back(tag + kind.group[j]);
-        seen[kind.ends[j].second].push_back(tag + kind.group[j]);
+        (*seen)[kind.ends[j].first].push_back(tag + kind.group[j]);
+        (*seen)[kind.ends[j].second].push_back(tag + kind.group[j]);
       }
       kinds.push_back(std::move(kind));
     }
   }
+  return kinds;
+}
+
+// Whether the colours of a join's ends fix its distance's group for every join of kind.
+bool fixedByEnds(const JoinKind& kind, const std::vector<long>& colour) {
+  std::map<std::pair<long, long>, int> fixed;
+  for (size_t j = 0; j < kind.ends.size(); ++j) {
+    auto it = fixed.emplace(std::make_pair(colour[kind.ends[j].first], colour[kind.ends[j].second]),
+                            kind.group[j]);
+    if (it.first->second != kind.group[j]) return false;
+  }
+  return true;
+}
+
+// The joins of kind number t: straight, or through a middle node coloured by the join's
+// group (after every element's colour) when the ends' colours do not fix it.
+void addJoins(const JoinKind& kind, size_t t, long joinColours, Graph* g) {
+  const bool fixed = fixedByEnds(kind, g->colour);
+  for (size_t j = 0; j < kind.ends.size(); ++j) {
+    if (fixed) {
+      g->joins.push_back(kind.ends[j]);
+      continue;
+    }
+    const int middle = g->nodes++;
+    g->colour.push_back(joinColours + (static_cast<long>(t) << 32) + kind.group[j]);
+    g->joins.push_back({kind.ends[j].first, middle});
+    g->joins.push_back({middle, kind.ends[j].second});
+  }
+}
+
+Graph colouredGraph(const Complex& k, double tolerance) {
+  Graph g;
+  for (int r = 0; r < k.ranks; ++r) {
+    g.offset[r] = g.nodes;
+    g.nodes += static_cast<int>(k.points[r].size());
+  }
+  std::vector<std::vector<long>> key = rankAndRadiusKeys(k, g, tolerance);
+  // Each node also takes the sorted distances of its joins, which any isometry keeps too.
+  std::vector<std::vector<long>> seen(g.nodes);
+  const std::vector<JoinKind> kinds = joinKinds(k, g, tolerance, &seen);
   std::map<std::vector<long>, long> colourOf;
   g.colour.resize(g.nodes);
   for (int i = 0; i < g.nodes; ++i) {
@@ -171,27 +213,7 @@ Graph colouredGraph(const Complex& k, double tolerance) {
     g.colour[i] = colourOf.emplace(key[i], static_cast<long>(colourOf.size())).first->second;
   }
   const long joinColours = static_cast<long>(colourOf.size());
-  for (size_t t = 0; t < kinds.size(); ++t) {
-    const JoinKind& kind = kinds[t];
-    std::map<std::pair<long, long>, int> fixed;
-    bool fixedByEnds = true;
-    for (size_t j = 0; j < kind.ends.size() && fixedByEnds; ++j) {
-      auto it =
-          fixed.emplace(std::make_pair(g.colour[kind.ends[j].first], g.colour[kind.ends[j].second]),
-                        kind.group[j]);
-      fixedByEnds = it.first->second == kind.group[j];
-    }
-    for (size_t j = 0; j < kind.ends.size(); ++j) {
-      if (fixedByEnds) {
-        g.joins.push_back(kind.ends[j]);
-        continue;
-      }
-      const int middle = g.nodes++;
-      g.colour.push_back(joinColours + (static_cast<long>(t) << 32) + kind.group[j]);
-      g.joins.push_back({kind.ends[j].first, middle});
-      g.joins.push_back({middle, kind.ends[j].second});
-    }
-  }
+  for (size_t t = 0; t < kinds.size(); ++t) addJoins(kinds[t], t, joinColours, &g);
   return g;
 }
 

@@ -1,6 +1,9 @@
 // The Python module `orvex`: the polytope, model and picture libraries the tools use,
 // with numpy arrays in and out. Failures raise ValueError (RuntimeError for drawing)
 // carrying the tools' one-line messages.
+// In this order: where the shipped models are; PyPolytope, a polytope in both its forms;
+// numpy conversions and render's keyword options; what the bound functions do; the
+// bindings, one function per area (the Polytope class, files and library, constructions).
 #include <dlfcn.h>
 #include <stdlib.h>
 #include <pybind11/numpy.h>
@@ -313,22 +316,132 @@ PyPolytope loadAny(const std::string& what, const std::string& dataDir) {
   return PyPolytope::loaded(dataDir.empty() ? shippedModels() : dataDir, what);
 }
 
-}  // namespace
-}  // namespace orvex::python
+// The cut of p by the hyperplane normal·x = offset, as the dict section() returns.
+py::dict sectionDict(const PyPolytope& p, const py::array_t<double, py::array::forcecast>& normal,
+                     double offset) {
+  if (normal.size() != 4) fail("the normal must have four numbers");
+  const Vec4 n(normal.at(0), normal.at(1), normal.at(2), normal.at(3));
+  render::HyperplaneSection cut;
+  std::string error;
+  must(render::sectionByHyperplane(p.sectionModel(), n, offset, &cut, &error), error);
+  const render::Section& s = cut.section;
+  py::array_t<double> points(
+      {static_cast<py::ssize_t>(s.points.size()), static_cast<py::ssize_t>(3)});
+  auto pm = points.mutable_unchecked<2>();
+  for (size_t i = 0; i < s.points.size(); ++i) {
+    pm(static_cast<py::ssize_t>(i), 0) = s.points[i].x;
+    pm(static_cast<py::ssize_t>(i), 1) = s.points[i].y;
+    pm(static_cast<py::ssize_t>(i), 2) = s.points[i].z;
+  }
+  py::list faces;
+  std::vector<int> cells;
+  for (const render::Section::Face& f : s.faces) {
+    faces.append(py::array_t<int>(f.corners.size(), f.corners.data()));
+    cells.push_back(f.cell);
+  }
+  std::vector<int> edgeEnds;
+  for (const auto& [a, b] : s.edges) edgeEnds.insert(edgeEnds.end(), {a, b});
+  py::array_t<int> edges({static_cast<py::ssize_t>(s.edges.size()), static_cast<py::ssize_t>(2)});
+  std::copy(edgeEnds.begin(), edgeEnds.end(), edges.mutable_data());
+  py::dict d;
+  d["vertices"] = points;
+  d["edges"] = edges;
+  d["faces"] = faces;
+  d["face_cells"] = py::array_t<int>(cells.size(), cells.data());
+  d["basis"] = vertexArray({cut.basis[0], cut.basis[1], cut.basis[2]});
+  d["origin"] = py::array_t<double>(4, &cut.origin.x);
+  return d;
+}
 
-using namespace orvex;  // NOLINT: the definitions below read as the module API
-using namespace orvex::python;  // NOLINT
+// One picture alone, or the list of them when frames= or sweep= asks for a series.
+py::object renderResult(const PyPolytope& p, const py::kwargs& kwargs) {
+  std::vector<offscreen::RgbImage> images = renderImages(p, kwargs);
+  if (images.size() == 1 && !kwargs.contains("frames") && !kwargs.contains("sweep")) {
+    return imageArray(images[0]);
+  }
+  py::list frames;
+  for (const auto& image : images) frames.append(imageArray(image));
+  return frames;
+}
 
-PYBIND11_MODULE(orvex, m) {
-  m.doc() =
-      "Convex four-dimensional polytopes: the orvex library of models, hulls, Wythoff\n"
-      "constructions, duals, measures, sections by any hyperplane and pictures, with numpy\n"
-      "arrays. Failures raise ValueError with the tools' one-line messages.";
+void savePng(const py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>& pixels,
+             const std::string& path) {
+  if (pixels.ndim() != 3 || (pixels.shape(2) != 3 && pixels.shape(2) != 4)) {
+    fail("save_png takes an H×W×3 or H×W×4 uint8 array");
+  }
+  offscreen::RgbImage image;
+  image.height = static_cast<int>(pixels.shape(0));
+  image.width = static_cast<int>(pixels.shape(1));
+  image.alpha = pixels.shape(2) == 4;
+  image.pixels.assign(pixels.data(), pixels.data() + pixels.size());
+  std::string error;
+  must(offscreen::writePng(path, image, &error), error);
+}
 
-  py::class_<PyPolytope>(m, "Polytope",
-                         "A convex 4-polytope: vertices in its own coordinates, polygons, cells.")
-      .def_property_readonly(
-          "name", &PyPolytope::name, "The model's name (the file's stem, or what built it).")
+py::list libraryList(const std::string& dataDir) {
+  const std::string dir = dataDir.empty() ? shippedModels() : dataDir;
+  std::vector<polytope::LibraryEntry> entries;
+  std::string error;
+  must(polytope::readLibraryTable(dir + "/polytopes.tsv", &entries, &error), error);
+  py::list out;
+  for (const polytope::LibraryEntry& e : entries) {
+    py::dict d;
+    d["name"] = e.name;
+    d["family"] = e.family;
+    d["construction"] = e.construction;
+    d["vertices"] = e.vertices;
+    d["edges"] = e.edges;
+    d["faces"] = e.polygons;
+    d["cells"] = e.cells;
+    out.append(d);
+  }
+  return out;
+}
+
+PyPolytope hullOf(const py::array_t<double, py::array::c_style | py::array::forcecast>& points) {
+  const std::vector<Vec4> rows = pointsOf(points);
+  Polytope p;
+  std::string error;
+  bool ok;
+  {
+    py::gil_scoped_release free;
+    ok = polytope::convexHull(rows, &p, &error);
+  }
+  must(ok, error);
+  return PyPolytope(std::move(p), "hull");
+}
+
+PyPolytope wythoffOf(const std::string& group, const std::string& rings) {
+  polytope::CoxeterGroup g;
+  if (!polytope::coxeterGroup(group, &g)) fail("unknown group '" + group + "'");
+  bool r[4];
+  Polytope p;
+  std::string error;
+  must(polytope::parseRings(rings, r, &error) && polytope::wythoff(g, r, &p, &error), error);
+  return PyPolytope(std::move(p), group + " " + rings);
+}
+
+PyPolytope duoprismOf(int p, int q) {
+  if (p < 3 || q < 3 || p > 1000 || q > 1000) fail("duoprism needs 3 <= p, q <= 1000");
+  Polytope out;
+  std::string error;
+  must(polytope::duoprism(p, q, &out, &error), error);
+  return PyPolytope(std::move(out), std::to_string(p) + "-" + std::to_string(q) + "-duoprism");
+}
+
+PyPolytope antiprismPrismOf(int n) {
+  if (n < 3 || n > 1000) fail("antiprism_prism needs 3 <= n <= 1000");
+  Polytope out;
+  std::string error;
+  must(polytope::antiprismPrism(n, &out, &error), error);
+  return PyPolytope(std::move(out), std::to_string(n) + "-antiprism-prism");
+}
+
+using PolytopeClass = py::class_<PyPolytope>;
+
+void bindPolytopeArrays(PolytopeClass& c) {
+  c.def_property_readonly(
+       "name", &PyPolytope::name, "The model's name (the file's stem, or what built it).")
       .def_property_readonly(
           "vertices", [](const PyPolytope& p) { return vertexArray(p.own().vertices); },
           "V×4 float array: the vertices in the model's own coordinates.")
@@ -346,12 +459,15 @@ PYBIND11_MODULE(orvex, m) {
           "C×4 float array: each cell's outward normal.")
       .def_property_readonly(
           "origin", [](const PyPolytope& p) { return py::array_t<int>(p.own().origin.size(), p.own().origin.data()); },
-          "For a hull: each vertex's row among the input points (empty otherwise).")
-      .def(
-          "check", [](const PyPolytope& p) { return reportDict(p.check()); },
-          "Checks the polytope as orvex-gen check does (as the viewer would load it): a dict\n"
-          "of vertices, edges, faces, cells, cell_kinds and incidence_margin. Raises\n"
-          "ValueError with the check's message when it fails.")
+          "For a hull: each vertex's row among the input points (empty otherwise).");
+}
+
+void bindPolytopeOperations(PolytopeClass& c) {
+  c.def(
+       "check", [](const PyPolytope& p) { return reportDict(p.check()); },
+       "Checks the polytope as orvex-gen check does (as the viewer would load it): a dict\n"
+       "of vertices, edges, faces, cells, cell_kinds and incidence_margin. Raises\n"
+       "ValueError with the check's message when it fails.")
       .def(
           "info",
           [](const PyPolytope& p) {
@@ -390,182 +506,81 @@ PYBIND11_MODULE(orvex, m) {
                  error);
           },
           py::arg("path"), "Writes the polytope as a 4OFF file, in its own coordinates.")
-      .def(
-          "section",
-          [](const PyPolytope& p, const py::array_t<double, py::array::forcecast>& normal,
-             double offset) {
-            if (normal.size() != 4) fail("the normal must have four numbers");
-            const Vec4 n(normal.at(0), normal.at(1), normal.at(2), normal.at(3));
-            render::HyperplaneSection cut;
-            std::string error;
-            must(render::sectionByHyperplane(p.sectionModel(), n, offset, &cut, &error), error);
-            const render::Section& s = cut.section;
-            py::array_t<double> points({static_cast<py::ssize_t>(s.points.size()), static_cast<py::ssize_t>(3)});
-            auto pm = points.mutable_unchecked<2>();
-            for (size_t i = 0; i < s.points.size(); ++i) {
-              pm(static_cast<py::ssize_t>(i), 0) = s.points[i].x;
-              pm(static_cast<py::ssize_t>(i), 1) = s.points[i].y;
-              pm(static_cast<py::ssize_t>(i), 2) = s.points[i].z;
-            }
-            py::list faces;
-            std::vector<int> cells;
-            for (const render::Section::Face& f : s.faces) {
-              faces.append(py::array_t<int>(f.corners.size(), f.corners.data()));
-              cells.push_back(f.cell);
-            }
-            std::vector<int> edgeEnds;
-            for (const auto& [a, b] : s.edges) edgeEnds.insert(edgeEnds.end(), {a, b});
-            py::array_t<int> edges({static_cast<py::ssize_t>(s.edges.size()), static_cast<py::ssize_t>(2)});
-            std::copy(edgeEnds.begin(), edgeEnds.end(), edges.mutable_data());
-            py::dict d;
-            d["vertices"] = points;
-            d["edges"] = edges;
-            d["faces"] = faces;
-            d["face_cells"] = py::array_t<int>(cells.size(), cells.data());
-            d["basis"] = vertexArray({cut.basis[0], cut.basis[1], cut.basis[2]});
-            d["origin"] = py::array_t<double>(4, &cut.origin.x);
-            return d;
-          },
-          py::arg("normal"), py::arg("offset"),
-          "The cut by the hyperplane normal·x = offset in the model's own coordinates: a dict\n"
-          "with 'vertices' (N×3, coordinates in the orthonormal 'basis' of the hyperplane, in\n"
-          "model units, x = origin + Σ p_k·basis_k), 'edges' (E×2), 'faces' (corner numbers\n"
-          "in boundary order), 'face_cells' (the cell each face comes from), 'basis' (3×4)\n"
-          "and 'origin' (the hyperplane's point nearest the origin).")
-      .def(
-          "render",
-          [](const PyPolytope& p, const py::kwargs& kwargs) -> py::object {
-            std::vector<offscreen::RgbImage> images = renderImages(p, kwargs);
-            if (images.size() == 1 && !kwargs.contains("frames") && !kwargs.contains("sweep")) {
-              return imageArray(images[0]);
-            }
-            py::list frames;
-            for (const auto& image : images) frames.append(imageArray(image));
-            return frames;
-          },
-          "The picture orvex-render draws with the same options, pixel for pixel: an H×W×3\n"
-          "uint8 array (H×W×4 with background='transparent'), or a list of them with\n"
-          "frames= or sweep=. Options are orvex-render's long options as keywords: size=800,\n"
-          "turn=(xy, xz, yz, xw, yw, zw) or turns=[...], repeat, frames, spin='xw,yw',\n"
-          "projection, distance, section, section_to, sweep, section_normal=(a, b, c, d),\n"
-          "facing, cells='all', edges=True, vertices=True, colour_by, fit=True, zoom, aa,\n"
-          "background; and solid, bands, clip for the viewer's -s, -h and -c. No orvex.cfg\n"
-          "is read.")
+      .def("section", &sectionDict, py::arg("normal"), py::arg("offset"),
+           "The cut by the hyperplane normal·x = offset in the model's own coordinates: a dict\n"
+           "with 'vertices' (N×3, coordinates in the orthonormal 'basis' of the hyperplane, in\n"
+           "model units, x = origin + Σ p_k·basis_k), 'edges' (E×2), 'faces' (corner numbers\n"
+           "in boundary order), 'face_cells' (the cell each face comes from), 'basis' (3×4)\n"
+           "and 'origin' (the hyperplane's point nearest the origin).");
+}
+
+void bindPolytopePictures(PolytopeClass& c) {
+  c.def("render", &renderResult,
+        "The picture orvex-render draws with the same options, pixel for pixel: an H×W×3\n"
+        "uint8 array (H×W×4 with background='transparent'), or a list of them with\n"
+        "frames= or sweep=. Options are orvex-render's long options as keywords: size=800,\n"
+        "turn=(xy, xz, yz, xw, yw, zw) or turns=[...], repeat, frames, spin='xw,yw',\n"
+        "projection, distance, section, section_to, sweep, section_normal=(a, b, c, d),\n"
+        "facing, cells='all', edges=True, vertices=True, colour_by, fit=True, zoom, aa,\n"
+        "background; and solid, bands, clip for the viewer's -s, -h and -c. No orvex.cfg\n"
+        "is read.")
       .def("png", &pngBytes,
            "The first picture render draws with the same options, as the bytes of the PNG\n"
            "file orvex-render would write.")
       .def(
           "_repr_png_", [](const PyPolytope& p) { return pngBytes(p, py::kwargs()); },
-          "The default picture as PNG bytes, for Jupyter.")
-      .def("__repr__", [](const PyPolytope& p) {
-        return "<orvex.Polytope " + p.name() + ": " + std::to_string(p.own().vertices.size()) +
-               " vertices, " + std::to_string(p.own().polygons.size()) + " polygons, " +
-               std::to_string(p.own().cells()) + " cells>";
-      });
+          "The default picture as PNG bytes, for Jupyter.");
+}
 
-  m.def(
-      "save_png",
-      [](const py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>& pixels,
-         const std::string& path) {
-        if (pixels.ndim() != 3 || (pixels.shape(2) != 3 && pixels.shape(2) != 4)) {
-          fail("save_png takes an H×W×3 or H×W×4 uint8 array");
-        }
-        offscreen::RgbImage image;
-        image.height = static_cast<int>(pixels.shape(0));
-        image.width = static_cast<int>(pixels.shape(1));
-        image.alpha = pixels.shape(2) == 4;
-        image.pixels.assign(pixels.data(), pixels.data() + pixels.size());
-        std::string error;
-        must(offscreen::writePng(path, image, &error), error);
-      },
-      py::arg("pixels"), py::arg("path"),
-      "Writes an H×W×3 (or ×4) uint8 array as a PNG file, whole or not at all, as\n"
-      "orvex-render writes its pictures.");
+void bindPolytope(py::module_& m) {
+  PolytopeClass c(m, "Polytope",
+                  "A convex 4-polytope: vertices in its own coordinates, polygons, cells.");
+  bindPolytopeArrays(c);
+  bindPolytopeOperations(c);
+  bindPolytopePictures(c);
+  c.def("__repr__", [](const PyPolytope& p) {
+    return "<orvex.Polytope " + p.name() + ": " + std::to_string(p.own().vertices.size()) +
+           " vertices, " + std::to_string(p.own().polygons.size()) + " polygons, " +
+           std::to_string(p.own().cells()) + " cells>";
+  });
+}
 
+void bindFilesAndLibrary(py::module_& m) {
+  m.def("save_png", &savePng, py::arg("pixels"), py::arg("path"),
+        "Writes an H×W×3 (or ×4) uint8 array as a PNG file, whole or not at all, as\n"
+        "orvex-render writes its pictures.");
   m.def("models_dir", &shippedModels, "The directory of the shipped models this module reads.");
-
-  m.def(
-      "library",
-      [](const std::string& dataDir) {
-        const std::string dir = dataDir.empty() ? shippedModels() : dataDir;
-        std::vector<polytope::LibraryEntry> entries;
-        std::string error;
-        must(polytope::readLibraryTable(dir + "/polytopes.tsv", &entries, &error), error);
-        py::list out;
-        for (const polytope::LibraryEntry& e : entries) {
-          py::dict d;
-          d["name"] = e.name;
-          d["family"] = e.family;
-          d["construction"] = e.construction;
-          d["vertices"] = e.vertices;
-          d["edges"] = e.edges;
-          d["faces"] = e.polygons;
-          d["cells"] = e.cells;
-          out.append(d);
-        }
-        return out;
-      },
-      py::arg("data_dir") = "",
-      "The shipped library: a list of dicts with name, family, construction and the counts\n"
-      "vertices, edges, faces, cells.");
-
+  m.def("library", &libraryList, py::arg("data_dir") = "",
+        "The shipped library: a list of dicts with name, family, construction and the counts\n"
+        "vertices, edges, faces, cells.");
   m.def("load", &loadAny, py::arg("what"), py::arg("data_dir") = "",
         "A polytope by library name (from data_dir, default the shipped models), by the path\n"
         "of its .poi file, or from a 4OFF file (.off, .4off).");
+}
 
-  m.def(
-      "hull",
-      [](const py::array_t<double, py::array::c_style | py::array::forcecast>& points) {
-        const std::vector<Vec4> rows = pointsOf(points);
-        Polytope p;
-        std::string error;
-        bool ok;
-        {
-          py::gil_scoped_release free;
-          ok = polytope::convexHull(rows, &p, &error);
-        }
-        must(ok, error);
-        return PyPolytope(std::move(p), "hull");
-      },
-      py::arg("points"),
-      "The convex hull of an N×4 array of points, as orvex-gen hull makes it; the result's\n"
-      "origin gives each vertex's row among the points. Save with keep_coordinates=True\n"
-      "for the tool's --keep-coordinates.");
+void bindConstructions(py::module_& m) {
+  m.def("hull", &hullOf, py::arg("points"),
+        "The convex hull of an N×4 array of points, as orvex-gen hull makes it; the result's\n"
+        "origin gives each vertex's row among the points. Save with keep_coordinates=True\n"
+        "for the tool's --keep-coordinates.");
+  m.def("wythoff", &wythoffOf, py::arg("group"), py::arg("rings"),
+        "The uniform polytope of a Coxeter group (A4, B4, D4, F4, H4, A3A1, B3A1, H3A1) with\n"
+        "the ringed nodes as four bits, node 0 first: wythoff('B4', '1000') is the tesseract.");
+  m.def("duoprism", &duoprismOf, py::arg("p"), py::arg("q"),
+        "The p-gon × q-gon duoprism, edges of length 1.");
+  m.def("antiprism_prism", &antiprismPrismOf, py::arg("n"),
+        "The n-gonal antiprism × segment, edges of length 1.");
+}
 
-  m.def(
-      "wythoff",
-      [](const std::string& group, const std::string& rings) {
-        polytope::CoxeterGroup g;
-        if (!polytope::coxeterGroup(group, &g)) fail("unknown group '" + group + "'");
-        bool r[4];
-        Polytope p;
-        std::string error;
-        must(polytope::parseRings(rings, r, &error) && polytope::wythoff(g, r, &p, &error), error);
-        return PyPolytope(std::move(p), group + " " + rings);
-      },
-      py::arg("group"), py::arg("rings"),
-      "The uniform polytope of a Coxeter group (A4, B4, D4, F4, H4, A3A1, B3A1, H3A1) with\n"
-      "the ringed nodes as four bits, node 0 first: wythoff('B4', '1000') is the tesseract.");
+}  // namespace
+}  // namespace orvex::python
 
-  m.def(
-      "duoprism",
-      [](int p, int q) {
-        if (p < 3 || q < 3 || p > 1000 || q > 1000) fail("duoprism needs 3 <= p, q <= 1000");
-        Polytope out;
-        std::string error;
-        must(polytope::duoprism(p, q, &out, &error), error);
-        return PyPolytope(std::move(out), std::to_string(p) + "-" + std::to_string(q) + "-duoprism");
-      },
-      py::arg("p"), py::arg("q"), "The p-gon × q-gon duoprism, edges of length 1.");
-
-  m.def(
-      "antiprism_prism",
-      [](int n) {
-        if (n < 3 || n > 1000) fail("antiprism_prism needs 3 <= n <= 1000");
-        Polytope out;
-        std::string error;
-        must(polytope::antiprismPrism(n, &out, &error), error);
-        return PyPolytope(std::move(out), std::to_string(n) + "-antiprism-prism");
-      },
-      py::arg("n"), "The n-gonal antiprism × segment, edges of length 1.");
+PYBIND11_MODULE(orvex, m) {
+  m.doc() =
+      "Convex four-dimensional polytopes: the orvex library of models, hulls, Wythoff\n"
+      "constructions, duals, measures, sections by any hyperplane and pictures, with numpy\n"
+      "arrays. Failures raise ValueError with the tools' one-line messages.";
+  orvex::python::bindPolytope(m);
+  orvex::python::bindFilesAndLibrary(m);
+  orvex::python::bindConstructions(m);
 }

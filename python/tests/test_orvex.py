@@ -98,6 +98,10 @@ def test_a_hull_is_the_one_orvex_gen_makes_and_writes_the_same_files(tmp_path):
     assert np.array_equal(hull.vertices, points[hull.origin])
     with pytest.raises(ValueError, match="one hyperplane"):
         orvex.hull(np.c_[rng.normal(size=(50, 3)), np.zeros(50)])
+    # The other constructions refuse sizes outside orvex-gen's bounds, naming them.
+    for build in (lambda: orvex.duoprism(2, 5), lambda: orvex.duoprism(3, 1001)):
+        with pytest.raises(ValueError, match=r"^duoprism needs 3 <= p, q <= 1000$"):
+            build()
 
 
 def test_sections_by_any_hyperplane_in_model_coordinates(tmp_path):

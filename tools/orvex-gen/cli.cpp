@@ -1,3 +1,7 @@
+// orvex-gen's command line, in this order: failures and argument helpers; the guards on
+// where files may be written; one function per subcommand (wythoff, duoprism,
+// antiprism-prism, hull, points, import, export, check, dual, section, info, list,
+// library); the subcommand table and run(); the --help text; runCommandLine.
 #include "tools/orvex-gen/cli.h"
 
 #include <unistd.h>
@@ -663,8 +667,8 @@ int run(const std::vector<std::string>& args, const std::string& defaultDir, std
 
 }  // namespace
 
-std::string usageText() {
-  return R"(usage: orvex-gen [-d DIR] SUBCOMMAND ARGS...
+// The --help text, kept whole here so it reads as it prints.
+constexpr char kUsage[] = R"(usage: orvex-gen [-d DIR] SUBCOMMAND ARGS...
 
 Writes polytope models for orvex: DIR/NAME.poi (vertices, circumradius 1, a farthest
 first), DIR/fNAME.cel (polygons) and DIR/NAME.nor (outward cell normals, of length 1
@@ -735,7 +739,8 @@ points, export and --readme write through symlinks but never over a model's own
 files nor anything but a regular file. Every failure prints one line on stderr
 and exits with status 1.
 )";
-}
+
+std::string usageText() { return kUsage; }
 
 int runCommandLine(const std::vector<std::string>& args, const std::string& defaultDataDir,
                    std::ostream& out, std::ostream& err) {

@@ -1,3 +1,6 @@
+// orvex-render's command line, in this order: number, angle and list readers; one
+// take* handler per option and the tables naming them; the checks across options;
+// parseRenderOptions; pictureMemory and frameFileName; the --help text in sections.
 #include "tools/orvex-render/render_options.h"
 
 #include <algorithm>
@@ -625,135 +628,152 @@ std::string frameFileName(const std::string& output, int number) {
   return output.substr(0, dot) + suffix + output.substr(dot);
 }
 
+namespace {
+
+// The --help text in sections, each a raw string so it reads as it prints.
+// The synopsis, the outputs and the turns.
+constexpr char kUsageRunAndTurns[] = R"(usage: orvex-render [MODEL] [-h|-s] [-c] [-o FILE] [--size N]
+                    [--turn XY,XZ,YZ,XW,YW,ZW [--repeat N]]... [--frames N]
+                    [--spin PLANES] [--fps N] [--projection KIND [--distance D]]
+                    [--section W [--section-to W2 --frames N] | --sweep N]
+                    [--section-normal A,B,C,D]
+                    [--facing cell|face|edge|vertex] [--view oblique]
+                    [--cells all] [--edges] [--vertices] [--colour-by HOW]
+                    [--wireframe] [--opacity A] [--edge-width PX] [--extend R]
+                    [--fit] [--zoom F] [--aa N] [--background COLOR] [--label]
+                    [--pole cell N] [--print-size MM] [--struts [--strut-radius MM]]
+Draws the picture the orvex viewer shows, without a window, into a PNG file,
+an animated GIF or a video; or writes the scene as a 3D model or a vector figure.
+Reads orvex.cfg from the current directory and takes MODEL, -h, -s, -c and
+-n TITLE (ignored) exactly as orvex does: a one-dash switch is judged by its
+second letter, and one-dash switches orvex does not know are ignored.
+  -o, --output FILE   where to write (default orvex.png), by its extension:
+                      .png (or none) PNG pictures; .gif one animated GIF that
+                      loops forever; .mp4 (H.264) or .webm (VP9) one video;
+                      .stl, .obj (with FILE.mtl), .ply, .glb (binary glTF) or
+                      .3mf a 3D model; .svg or .pdf a vector figure.
+                      Other extensions are refused. Written whole or not at
+                      all (a sequence of frames together), through a symlink;
+                      never over a device, directory, FIFO or the model's own
+                      files. A picture needing more than about 3 GiB (--size
+                      times --aa across at 14 bytes a pixel, plus 110 a pixel
+                      for .webm, 28 for .mp4) is refused
+  --size N            width and height in pixels (default: the Width setting);
+                      even for a video
+  --turn ANGLES       one rotation increment: six angles in radians (or in
+                      degrees with a deg suffix, as 45deg) for the planes
+                      xy,xz,yz,xw,yw,zw. Turns are applied in order from
+                      the start-up view, as the viewer applies drag events.
+                      A left drag moving the pointer dx pixels right and dy down
+                      is 0,-0.005dx,0.005dy,0,0,0; another button's drag is
+                      0,0,0,-0.005dx,0.005dy,0.
+  --repeat N          apply the preceding --turn N times (default 1), as a spin
+                      applies it once per frame; 0 skips it. All turns together,
+                      with one a frame after the first, apply at most 1000000
+                      increments
+  --frames N          N pictures of a spin (1 to 9999): the view above, then the
+                      last --turn applied once more for each next one. PNG
+                      frames are numbered: FILE-0001.png, FILE-0002.png, ...
+  --spin PLANES       with --frames N: a seamless loop, one whole turn in each
+                      named plane (xw, or xw,yz for a double rotation) spread
+                      over the N frames, starting from the turned view
+  --fps N             frames a second of a GIF or video (default 25, at most 100;
+                      a GIF at most 50, whole centiseconds that keep the total)
+)";
+
+// How the cells, edges and vertices are drawn.
+constexpr char kUsageStyles[] = R"(Styles (the default is exactly the viewer's picture):
+  --cells all         draw every cell, not only those facing the viewer in
+                      four-space (--cells facing, the default)
+  --edges             dark lines on the edges of the drawn cells, solid and of one
+                      width, drawn in front of the faces they bound
+  --edge-width PX     the edges' width in pixels of the picture (0.25 to 64;
+                      default one pixel in 300 of --size, at least 1)
+  --wireframe         no faces: every edge of the polytope once, where it
+                      projects (no cell pushed out), with --vertices its dots
+  --opacity A         glass cells: every polygon of the drawn cells, blended
+                      farthest first with opacity A (above 0, at most 1), the
+                      edges over them; --cells all shows the inner cells
+  --extend R          how far cells are pushed out along their normals (0 to 10;
+                      the ExtendRate setting, default 0.06); 0 keeps them joined
+  --vertices          dots on the vertices of the drawn cells
+  --colour-by HOW     polygons: the viewer's colour per polygon count (default);
+                      kind: one colour per combinatorial kind of cell; cell:
+                      every cell its own hue
+  --fit               scale the picture so the drawn polytope fills the frame
+                      (for an animation, every frame of it) with a small margin
+  --zoom F            multiply the scale by F (0.01 to 100), after --fit
+  --aa N              antialias: N x N samples a pixel (1 to 4)
+  --background COLOR  #rrggbb or white, black, grey, lightgrey, darkgrey, navy:
+                      the background and the colour cells fade to with depth;
+                      transparent: a PNG with alpha, cells fading out instead
+)";
+
+// What the viewer itself cannot show: projections, sections, facing.
+constexpr char kUsageExtensions[] = R"(Extensions (the viewer itself always projects orthographically):
+  --projection KIND   ortho: drop w (default, the viewer's picture);
+                      perspective: central projection from the eye on the
+                      viewing axis at w = D; stereographic: from the far pole of
+                      the unit 3-sphere, so the facing half fills the unit ball;
+                      cells through that pole are left out; schlegel: the
+                      Schlegel diagram, every cell drawn in perspective from
+                      just beyond the pole cell, which frames all the others
+                      (its polygons left open; cells not pushed out)
+  --pole cell N       with schlegel: the pole cell, the Nth in the model's
+                      files from 1 (default: the cell facing the viewer); with
+                      stereographic: turn the projection's pole through cell N
+  --distance D        the perspective eye's w, greater than 1 (default 3)
+  --section W         draw the cross-section of the turned polytope with the
+                      hyperplane w = W (view coordinates, after every turn)
+                      instead of the projection, and print
+                      "section w=W: V vertices, E edges, F faces"; faces in
+                      --colour-by's colours, --edges and --vertices drawn
+  --section-to W2     with --frames N: a sweep, N pictures with w stepping evenly
+                      from W to W2, the view held where the turns left it
+  --sweep N           N sections evenly spaced strictly between the least and
+                      the greatest w of the polytope's vertices, numbered as
+                      --frames numbers them: never an empty picture
+  --section-normal A,B,C,D
+                      cut by the hyperplane A·x + B·y + C·z + D·w = W in the
+                      model file's own coordinates instead: the view starts
+                      from a frame whose w axis is that normal, then turns;
+                      W and W2 are in the model's units
+  --facing KIND       before any --turn, turn the view so that the centre of a
+                      cell, the centre of a polygon, the midpoint of an edge or
+                      a vertex lies on the positive w axis; of them, the one
+                      nearest in direction to the start-up view's w axis,
+                      the first in the model's files among equals. With
+                      --sweep: the cell-, face-, edge- or vertex-first sweep
+  --label             with --section or --sweep: write w and the counts into
+                      the picture's top left corner
+  --view oblique      start from the explorer's opening view, turned so the
+                      first picture shows depth, before --facing and --turn
+                      (--view start, the default: the viewer's start-up view)
+)";
+
+// 3D models, vector figures, failures and where models are found.
+constexpr char kUsageModelsAndFigures[] = R"(3D models (-o FILE.stl, .obj, .ply, .glb, .3mf) hold the scene as drawn: every
+drawn cell a closed solid in its colour (always solid cells, whatever FillType;
+no clip plane), with --section W the cut as one solid. Coordinates are the
+scene's (x right, y up, z towards the viewer), centred, in millimetres:
+  --print-size MM     the model's longest side (default 100)
+  --struts            the drawn edges as round bars and the vertices as balls
+                      (1.5 times as thick), separate overlapping parts that a
+                      slicer joins; with a picture output, a picture of them
+  --strut-radius MM   the bars' radius (default 1% of the print size)
+Vector figures (-o FILE.svg, .pdf) draw the picture's view --size points across:
+the same camera, fit, light, fog and background, polygons painted back to front,
+edges and vertices over them. --aa has no effect on them.
+  --label             with --section: write the section's line into the figure
+  --help, --version
+On a bad option, a model that cannot be loaded or no usable OpenGL, prints one
+line on stderr, writes nothing and exits with status 1.
+Models are looked up in the DataDir setting, by default )";
+
+}  // namespace
+
 std::string renderUsageText(const std::string& defaultDataDir) {
-  return "usage: orvex-render [MODEL] [-h|-s] [-c] [-o FILE] [--size N]\n"
-         "                    [--turn XY,XZ,YZ,XW,YW,ZW [--repeat N]]... [--frames N]\n"
-         "                    [--spin PLANES] [--fps N] [--projection KIND [--distance D]]\n"
-         "                    [--section W [--section-to W2 --frames N] | --sweep N]\n"
-         "                    [--section-normal A,B,C,D]\n"
-         "                    [--facing cell|face|edge|vertex] [--view oblique]\n"
-         "                    [--cells all] [--edges] [--vertices] [--colour-by HOW]\n"
-         "                    [--wireframe] [--opacity A] [--edge-width PX] [--extend R]\n"
-         "                    [--fit] [--zoom F] [--aa N] [--background COLOR] [--label]\n"
-         "                    [--pole cell N] [--print-size MM] [--struts [--strut-radius MM]]\n"
-         "Draws the picture the orvex viewer shows, without a window, into a PNG file,\n"
-         "an animated GIF or a video; or writes the scene as a 3D model or a vector figure.\n"
-         "Reads orvex.cfg from the current directory and takes MODEL, -h, -s, -c and\n"
-         "-n TITLE (ignored) exactly as orvex does: a one-dash switch is judged by its\n"
-         "second letter, and one-dash switches orvex does not know are ignored.\n"
-         "  -o, --output FILE   where to write (default orvex.png), by its extension:\n"
-         "                      .png (or none) PNG pictures; .gif one animated GIF that\n"
-         "                      loops forever; .mp4 (H.264) or .webm (VP9) one video;\n"
-         "                      .stl, .obj (with FILE.mtl), .ply, .glb (binary glTF) or\n"
-         "                      .3mf a 3D model; .svg or .pdf a vector figure.\n"
-         "                      Other extensions are refused. Written whole or not at\n"
-         "                      all (a sequence of frames together), through a symlink;\n"
-         "                      never over a device, directory, FIFO or the model's own\n"
-         "                      files. A picture needing more than about 3 GiB (--size\n"
-         "                      times --aa across at 14 bytes a pixel, plus 110 a pixel\n"
-         "                      for .webm, 28 for .mp4) is refused\n"
-         "  --size N            width and height in pixels (default: the Width setting);\n"
-         "                      even for a video\n"
-         "  --turn ANGLES       one rotation increment: six angles in radians (or in\n"
-         "                      degrees with a deg suffix, as 45deg) for the planes\n"
-         "                      xy,xz,yz,xw,yw,zw. Turns are applied in order from\n"
-         "                      the start-up view, as the viewer applies drag events.\n"
-         "                      A left drag moving the pointer dx pixels right and dy down\n"
-         "                      is 0,-0.005dx,0.005dy,0,0,0; another button's drag is\n"
-         "                      0,0,0,-0.005dx,0.005dy,0.\n"
-         "  --repeat N          apply the preceding --turn N times (default 1), as a spin\n"
-         "                      applies it once per frame; 0 skips it. All turns together,\n"
-         "                      with one a frame after the first, apply at most 1000000\n"
-         "                      increments\n"
-         "  --frames N          N pictures of a spin (1 to 9999): the view above, then the\n"
-         "                      last --turn applied once more for each next one. PNG\n"
-         "                      frames are numbered: FILE-0001.png, FILE-0002.png, ...\n"
-         "  --spin PLANES       with --frames N: a seamless loop, one whole turn in each\n"
-         "                      named plane (xw, or xw,yz for a double rotation) spread\n"
-         "                      over the N frames, starting from the turned view\n"
-         "  --fps N             frames a second of a GIF or video (default 25, at most 100;\n"
-         "                      a GIF at most 50, whole centiseconds that keep the total)\n"
-         "Styles (the default is exactly the viewer's picture):\n"
-         "  --cells all         draw every cell, not only those facing the viewer in\n"
-         "                      four-space (--cells facing, the default)\n"
-         "  --edges             dark lines on the edges of the drawn cells, solid and of one\n"
-         "                      width, drawn in front of the faces they bound\n"
-         "  --edge-width PX     the edges' width in pixels of the picture (0.25 to 64;\n"
-         "                      default one pixel in 300 of --size, at least 1)\n"
-         "  --wireframe         no faces: every edge of the polytope once, where it\n"
-         "                      projects (no cell pushed out), with --vertices its dots\n"
-         "  --opacity A         glass cells: every polygon of the drawn cells, blended\n"
-         "                      farthest first with opacity A (above 0, at most 1), the\n"
-         "                      edges over them; --cells all shows the inner cells\n"
-         "  --extend R          how far cells are pushed out along their normals (0 to 10;\n"
-         "                      the ExtendRate setting, default 0.06); 0 keeps them joined\n"
-         "  --vertices          dots on the vertices of the drawn cells\n"
-         "  --colour-by HOW     polygons: the viewer's colour per polygon count (default);\n"
-         "                      kind: one colour per combinatorial kind of cell; cell:\n"
-         "                      every cell its own hue\n"
-         "  --fit               scale the picture so the drawn polytope fills the frame\n"
-         "                      (for an animation, every frame of it) with a small margin\n"
-         "  --zoom F            multiply the scale by F (0.01 to 100), after --fit\n"
-         "  --aa N              antialias: N x N samples a pixel (1 to 4)\n"
-         "  --background COLOR  #rrggbb or white, black, grey, lightgrey, darkgrey, navy:\n"
-         "                      the background and the colour cells fade to with depth;\n"
-         "                      transparent: a PNG with alpha, cells fading out instead\n"
-         "Extensions (the viewer itself always projects orthographically):\n"
-         "  --projection KIND   ortho: drop w (default, the viewer's picture);\n"
-         "                      perspective: central projection from the eye on the\n"
-         "                      viewing axis at w = D; stereographic: from the far pole of\n"
-         "                      the unit 3-sphere, so the facing half fills the unit ball;\n"
-         "                      cells through that pole are left out; schlegel: the\n"
-         "                      Schlegel diagram, every cell drawn in perspective from\n"
-         "                      just beyond the pole cell, which frames all the others\n"
-         "                      (its polygons left open; cells not pushed out)\n"
-         "  --pole cell N       with schlegel: the pole cell, the Nth in the model's\n"
-         "                      files from 1 (default: the cell facing the viewer); with\n"
-         "                      stereographic: turn the projection's pole through cell N\n"
-         "  --distance D        the perspective eye's w, greater than 1 (default 3)\n"
-         "  --section W         draw the cross-section of the turned polytope with the\n"
-         "                      hyperplane w = W (view coordinates, after every turn)\n"
-         "                      instead of the projection, and print\n"
-         "                      \"section w=W: V vertices, E edges, F faces\"; faces in\n"
-         "                      --colour-by's colours, --edges and --vertices drawn\n"
-         "  --section-to W2     with --frames N: a sweep, N pictures with w stepping evenly\n"
-         "                      from W to W2, the view held where the turns left it\n"
-         "  --sweep N           N sections evenly spaced strictly between the least and\n"
-         "                      the greatest w of the polytope's vertices, numbered as\n"
-         "                      --frames numbers them: never an empty picture\n"
-         "  --section-normal A,B,C,D\n"
-         "                      cut by the hyperplane A·x + B·y + C·z + D·w = W in the\n"
-         "                      model file's own coordinates instead: the view starts\n"
-         "                      from a frame whose w axis is that normal, then turns;\n"
-         "                      W and W2 are in the model's units\n"
-         "  --facing KIND       before any --turn, turn the view so that the centre of a\n"
-         "                      cell, the centre of a polygon, the midpoint of an edge or\n"
-         "                      a vertex lies on the positive w axis; of them, the one\n"
-         "                      nearest in direction to the start-up view's w axis,\n"
-         "                      the first in the model's files among equals. With\n"
-         "                      --sweep: the cell-, face-, edge- or vertex-first sweep\n"
-         "  --label             with --section or --sweep: write w and the counts into\n"
-         "                      the picture's top left corner\n"
-         "  --view oblique      start from the explorer's opening view, turned so the\n"
-         "                      first picture shows depth, before --facing and --turn\n"
-         "                      (--view start, the default: the viewer's start-up view)\n"
-         "3D models (-o FILE.stl, .obj, .ply, .glb, .3mf) hold the scene as drawn: every\n"
-         "drawn cell a closed solid in its colour (always solid cells, whatever FillType;\n"
-         "no clip plane), with --section W the cut as one solid. Coordinates are the\n"
-         "scene's (x right, y up, z towards the viewer), centred, in millimetres:\n"
-         "  --print-size MM     the model's longest side (default 100)\n"
-         "  --struts            the drawn edges as round bars and the vertices as balls\n"
-         "                      (1.5 times as thick), separate overlapping parts that a\n"
-         "                      slicer joins; with a picture output, a picture of them\n"
-         "  --strut-radius MM   the bars' radius (default 1% of the print size)\n"
-         "Vector figures (-o FILE.svg, .pdf) draw the picture's view --size points across:\n"
-         "the same camera, fit, light, fog and background, polygons painted back to front,\n"
-         "edges and vertices over them. --aa has no effect on them.\n"
-         "  --label             with --section: write the section's line into the figure\n"
-         "  --help, --version\n"
-         "On a bad option, a model that cannot be loaded or no usable OpenGL, prints one\n"
-         "line on stderr, writes nothing and exits with status 1.\n"
-         "Models are looked up in the DataDir setting, by default " +
+  return std::string(kUsageRunAndTurns) + kUsageStyles + kUsageExtensions + kUsageModelsAndFigures +
          defaultDataDir + "\n";
 }
 

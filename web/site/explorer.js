@@ -1,6 +1,9 @@
 // The explorer page: loading models, the controls and keys, drawing each frame, the state
 // kept in the address, opening one's own files, the gallery, the sweep, recording and the
 // downloads. What it shows of a model or the scene, and its menus, the program gives.
+// In this order: the state; the model shown; loading; settings, the section and the
+// address; drawing; taking it away (pictures, models, videos); pointer input; controls and
+// keys; the gallery; start.
 'use strict';
 
 (() => {
