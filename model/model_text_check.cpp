@@ -9,6 +9,12 @@
 
 #include "base/printable.h"
 
+// Without a floating-point from_chars in the standard library (the browser build's),
+// fast_float's, which reads the same numbers to the same doubles.
+#if !defined(__cpp_lib_to_chars) && defined(ORVEX_FAST_FLOAT)
+#include <fast_float/fast_float.h>
+#endif
+
 namespace orvex::model {
 namespace {
 
@@ -76,6 +82,21 @@ bool parseReal(const std::string& token, double* v, bool* plain) {
   const std::from_chars_result read = std::from_chars(token.data(), last, quick);
   if (read.ec == std::errc() && read.ptr == last) {
     if (!std::isfinite(quick)) return false;
+    *v = quick;
+    return true;
+  }
+#elif defined(ORVEX_FAST_FLOAT)
+  // fast_float takes no leading '+' either, but reads a value out of range as infinity
+  // or zero without a word: only normal values and true zeros are taken here, the rest
+  // left to strtod as above (a subnormal too, which the stream reader may refuse).
+  double quick = 0.0;
+  const char* last = token.data() + token.size();
+  const fast_float::from_chars_result read = fast_float::from_chars(token.data(), last, quick);
+  const size_t mantissaEnd = token.find_first_of("eE");
+  const bool zeroDigits = token.find_first_of("123456789") >=
+                          (mantissaEnd == std::string::npos ? token.size() : mantissaEnd);
+  if (read.ec == std::errc() && read.ptr == last &&
+      (std::isnormal(quick) || (quick == 0.0 && zeroDigits))) {
     *v = quick;
     return true;
   }
