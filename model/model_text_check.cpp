@@ -1,5 +1,6 @@
 #include "model/model_text_check.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -71,9 +72,11 @@ bool parseInt(const std::string& token, long* v) {
 // and inf are refused because the model reader does not take them. *plain is cleared
 // when the token was not read by from_chars.
 bool parseReal(const std::string& token, double* v, bool* plain) {
-  if (token.empty() || token.find_first_not_of("0123456789+-.eE") != std::string::npos) {
-    return false;
-  }
+  // A loop, not find_first_not_of, which searches the set for every character.
+  auto numeric = [](char c) {
+    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
+  };
+  if (token.empty() || !std::all_of(token.begin(), token.end(), numeric)) return false;
 #if defined(__cpp_lib_to_chars)
   // from_chars reads the same numbers to the same doubles as strtod, faster; a leading
   // '+' and a value out of range, which it does not take, are left to strtod.
@@ -92,11 +95,16 @@ bool parseReal(const std::string& token, double* v, bool* plain) {
   double quick = 0.0;
   const char* last = token.data() + token.size();
   const fast_float::from_chars_result read = fast_float::from_chars(token.data(), last, quick);
-  const size_t mantissaEnd = token.find_first_of("eE");
-  const bool zeroDigits = token.find_first_of("123456789") >=
-                          (mantissaEnd == std::string::npos ? token.size() : mantissaEnd);
+  // A zero from digits that are all zeros, not a value too small for a double.
+  auto zeroDigits = [&token] {
+    for (char c : token) {
+      if (c == 'e' || c == 'E') break;
+      if (c >= '1' && c <= '9') return false;
+    }
+    return true;
+  };
   if (read.ec == std::errc() && read.ptr == last &&
-      (std::isnormal(quick) || (quick == 0.0 && zeroDigits))) {
+      (std::isnormal(quick) || (quick == 0.0 && zeroDigits()))) {
     *v = quick;
     return true;
   }
