@@ -5,7 +5,7 @@
 
 (() => {
   const DEFAULT_TURN = [0, 0.45, 0.3, 0.35, 0.25, 0];  // an oblique first view, with depth
-  const DEFAULT_MODEL = 'c8';
+  const DEFAULT_MODEL = 'c8';  // index.html's head asks for its files too
   const SWEEP_SECONDS = 4;  // one way across, at spin speed 1
   // The single-file explorer's own copies of the site's files, by their paths.
   const offline = window.ORVEX_OFFLINE || null;
@@ -76,13 +76,21 @@
     } catch (e) { /* no such folder yet */ }
   }
 
+  /// The answer to the page head's request for path, once, or a new request.
+  function takeEarly(path) {
+    const early = window.orvexEarly && window.orvexEarly[path];
+    if (!early) return fetch(path);
+    delete window.orvexEarly[path];
+    return early;
+  }
+
   /// The response to path, checked; offline, the single file's own copy.
   async function fetchFile(path) {
     if (offline && path in offline.files) return null;
     if (fromDisk) {
       throw new Error(`${path} is not inside this file: serve the explorer's folder for every model`);
     }
-    const response = await fetch(path);
+    const response = await takeEarly(path);
     if (!response.ok) throw new Error(`${path}: ${response.status} ${response.statusText}`);
     return response;
   }
@@ -690,7 +698,7 @@
 
   /// The program, its WebAssembly from the download the page's head started, if it did.
   function startProgram() {
-    const early = !offline && window.orvexWasm;
+    const early = !offline && takeEarly('orvex.wasm');
     return createOrvex(early ? {
       instantiateWasm(imports, receive) {
         // A server that calls it something other than application/wasm gets a second,
@@ -729,8 +737,7 @@
               '(python3 -m http.server in it, or ./orvex-dev.sh web) and open the address.');
       return;
     }
-    // The first model's files are asked for at once, beside the program and the tables,
-    // before anything else: the page's head started the program's own download.
+    // The first model's files, the program and the tables: the page's head asked for them.
     const first = new URLSearchParams(location.hash.slice(1)).get('model') || DEFAULT_MODEL;
     const files = fetchModel(first);
     files.catch(() => {});  // reported when it is shown
