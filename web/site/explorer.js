@@ -377,14 +377,7 @@
   // ---- drawing ----
 
   function resize() {
-    const dpr = window.devicePixelRatio || 1;
-    const w = Math.max(1, Math.round(canvas.clientWidth * dpr));
-    const h = Math.max(1, Math.round(canvas.clientHeight * dpr));
-    if (canvas.width !== w || canvas.height !== h) {
-      canvas.width = w;
-      canvas.height = h;
-      dirty = true;
-    }
+    if (OrvexGl.fitCanvas(canvas)) dirty = true;
   }
 
   function frameFloats() {
@@ -742,7 +735,8 @@
     const files = fetchModel(first);
     files.catch(() => {});  // reported when it is shown
     const tables = [fetchText('polytopes.tsv'), fetchText('kinds.tsv').catch(() => '')];
-    // Sized before its context is made: resized after, its buffers would be made again.
+    // Sized before its context is made (by the page, as a rule): resized after, its
+    // buffers would be made again.
     resize();
     try {
       OrvexGl.context(canvas);

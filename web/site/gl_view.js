@@ -73,6 +73,18 @@ const OrvexGl = (() => {
     return made;
   }
 
+  /// Sets the canvas's drawing buffer to its size on the screen in device pixels; true
+  /// when that changed it.
+  function fitCanvas(canvas) {
+    const dpr = window.devicePixelRatio || 1;
+    const w = Math.max(1, Math.round(canvas.clientWidth * dpr));
+    const h = Math.max(1, Math.round(canvas.clientHeight * dpr));
+    if (canvas.width === w && canvas.height === h) return false;
+    canvas.width = w;
+    canvas.height = h;
+    return true;
+  }
+
   /// The canvas's WebGL context, or an error naming what is missing.
   function context(canvas) {
     const gl = canvas.getContext('webgl', { antialias: false, alpha: false, depth: true });
@@ -202,5 +214,5 @@ const OrvexGl = (() => {
       return most > 0 ? 0.92 / most : 1;
     }
   }
-  return { View, context };
+  return { View, context, fitCanvas };
 })();
