@@ -708,8 +708,8 @@
   /// The explorer in the program, its view and the controls it fills, from the tables.
   function setUp(table, kinds) {
     ex = M._ox_create();
-    // The shaders compile in the GPU process while the first model loads.
-    gl = new OrvexGl.View(canvas, JSON.parse(M.UTF8ToString(M._ox_scene(ex))));
+    // As a rule the page made it already; the shaders compile while the model loads.
+    gl = OrvexGl.view(canvas, JSON.parse(M.UTF8ToString(M._ox_scene(ex))));
     menus = JSON.parse(M.UTF8ToString(M._ox_menus(ex)));
     fillMenu(ui.colour, menus.colour);
     fillMenu(ui.projection, menus.projection);

@@ -214,5 +214,23 @@ const OrvexGl = (() => {
       return most > 0 ? 0.92 / most : 1;
     }
   }
-  return { View, context, fitCanvas };
+  let prepared = null;
+
+  /// Makes the view of canvas and scene ahead of need, while the page waits for other
+  /// things; see view.
+  function prepare(canvas, scene) {
+    prepared = new View(canvas, scene);
+  }
+
+  /// A view of canvas and scene: the one prepared, if it was made for them.
+  function view(canvas, scene) {
+    const early = prepared;
+    prepared = null;
+    if (early && early.canvas === canvas && JSON.stringify(early.scene) === JSON.stringify(scene)) {
+      return early;
+    }
+    return new View(canvas, scene);
+  }
+
+  return { View, context, fitCanvas, prepare, view };
 })();
