@@ -579,6 +579,13 @@
   }
 
   function wireControls() {
+    wireSettings();
+    wireButtons();
+    wirePage();
+  }
+
+  /// The boxes, menus and sliders.
+  function wireSettings() {
     for (const box of [ui.frames, ui.clip, ui.allcells, ui.edges, ui.vertices, ui.section, ui.colour,
                        ui.pause, ui.speed, ui.wireframe]) {
       box.addEventListener('change', () => { applySettings(); saveHash(); });
@@ -602,6 +609,9 @@
       if (!ui.model.value.startsWith('opened:')) loadLibraryModel(ui.model.value);
     });
     $('open').addEventListener('change', (e) => { open(e.target.files); e.target.value = ''; });
+  }
+
+  function wireButtons() {
     document.querySelectorAll('[data-face]').forEach((b) =>
       b.addEventListener('click', () => face(Number(b.dataset.face))));
     $('reset').addEventListener('click', reset);
@@ -619,6 +629,10 @@
     $('search').addEventListener('input', () => {
       $('galleryCount').textContent = `${OrvexLibrary.filterGallery($('galleryGrid'), $('search').value)} models`;
     });
+  }
+
+  /// The keys, the window's size and address, focus, and files dropped on the page.
+  function wirePage() {
     // A control used hands the keys back to the view: a menu or a button kept focused
     // would take H, S and the arrows for itself.
     $('panel').addEventListener('change', (e) => { if (e.target !== $('open')) e.target.blur(); });
