@@ -89,25 +89,21 @@ bool parseReal(const std::string& token, double* v, bool* plain) {
     return true;
   }
 #elif defined(ORVEX_FAST_FLOAT)
-  // fast_float takes no leading '+' either, but reads a value out of range as infinity
-  // or zero without a word: only normal values and true zeros are taken here, the rest
-  // left to strtod as above (a subnormal too, which the stream reader may refuse).
+  // The browser's stream reader (libc++), unlike the native one, fails at a value out of
+  // range (1e-400, a subnormal) and then reads no more, so the values read here are the
+  // ones kept: fast_float's (out of range, zero or infinity, as the native reader has
+  // them), or for a leading '+', which it does not take, strtod's.
   double quick = 0.0;
   const char* last = token.data() + token.size();
   const fast_float::from_chars_result read = fast_float::from_chars(token.data(), last, quick);
-  // A zero from digits that are all zeros, not a value too small for a double.
-  auto zeroDigits = [&token] {
-    for (char c : token) {
-      if (c == 'e' || c == 'E') break;
-      if (c >= '1' && c <= '9') return false;
-    }
-    return true;
-  };
-  if (read.ec == std::errc() && read.ptr == last &&
-      (std::isnormal(quick) || (quick == 0.0 && zeroDigits()))) {
-    *v = quick;
-    return true;
+  if (read.ec != std::errc() || read.ptr != last) {
+    char* end = nullptr;
+    quick = std::strtod(token.c_str(), &end);
+    if (end != token.c_str() + token.size()) return false;
   }
+  if (!std::isfinite(quick)) return false;
+  *v = quick;
+  return true;
 #endif
   *plain = false;
   char* end = nullptr;

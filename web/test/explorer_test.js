@@ -24,9 +24,10 @@ function check(ok, what, detail) {
   if (!ok) failures++;
 }
 
-function render(args, file) {
+/// orvex-render's picture into file; cwd holds the orvex.cfg it reads, if any.
+function render(args, file, cwd) {
   return execFileSync(path.join(bin, 'orvex-render'), [...args, '--size', String(SIZE), '-o', file],
-                      { encoding: 'utf8' });
+                      { encoding: 'utf8', cwd });
 }
 
 async function capture(page, file) {
@@ -34,12 +35,12 @@ async function capture(page, file) {
   fs.writeFileSync(file, Buffer.from(data.split(',')[1], 'base64'));
 }
 
-/// The page's picture against orvex-render's with the given arguments.
-async function samePicture(page, what, renderArgs) {
+/// The page's picture against orvex-render's with the given arguments (run in cwd).
+async function samePicture(page, what, renderArgs, cwd) {
   const mine = path.join(work, `${what.replace(/\W+/g, '_')}-web.png`);
   const theirs = path.join(work, `${what.replace(/\W+/g, '_')}-render.png`);
   await capture(page, mine);
-  render(renderArgs, theirs);
+  render(renderArgs, theirs, cwd);
   const diff = spawnSync(path.join(bin, 'orvex-image-diff'), [mine, theirs], { encoding: 'utf8' });
   check(diff.status === 0, what, (diff.stdout + diff.stderr).trim());
 }
@@ -100,6 +101,32 @@ async function pictures(browser, url, errors) {
     await samePicture(page, `${fingers.length}-finger drag on c24`, ['c24', '--turn', TURN, '--turn', turn]);
     await page.close();
   }
+  await numberForms(browser, url, errors);
+}
+
+/// One's own 16-cell with its numbers in every form the readers take: exponents, signs,
+/// points without digits before them, digits beyond a double's, and values out of range
+/// (1e-400, a subnormal) that the native reader takes as they come, and so must the page.
+async function numberForms(browser, url, errors) {
+  const dir = path.join(work, 'forms');
+  fs.mkdirSync(dir);
+  const write = (name, text) => fs.writeFileSync(path.join(dir, name), text);
+  write('forms.poi', '8 0e0\n0 -0 1e-400 +1\n.0 0.0e0 1.0000000000000000000000000000000000000001 0\n' +
+        '0 10e-1 -0.0 1e-310\n+1.0 0 0 0\n-1 0 0 0\n0 -1 0 0\n0 0 -1E0 0\n0 0 0 -1\nforms.nor\n');
+  write('fforms.cel', fs.readFileSync(path.join(site, 'models', 'fc16.cel')));
+  const halves = { '0.5': ['+.5', '5e-1', '0.50000000000000000000000000001', '0.5E0'],
+                   '-0.5': ['-.5', '-5E-1', '-0.4999999999999999999999999999999999', '-50e-2'] };
+  let k = 0;
+  write('forms.nor', fs.readFileSync(path.join(site, 'models', 'c16.nor'), 'utf8')
+    .replace(/-?0\.5\b/g, (half) => halves[half][k++ % 4]));
+  write('orvex.cfg', `DataDir ${dir}\n`);
+  const page = await openPage(browser, url, 'model=c8', SIZE, SIZE, errors);
+  await page.setInputFiles('#open', ['forms.poi', 'fforms.cel', 'forms.nor'].map((f) => path.join(dir, f)));
+  await page.evaluate(() => window.orvexExplorer.opened());
+  check(await page.evaluate(() => window.orvexExplorer.current()) === 'forms', 'a 16-cell in every number form opens',
+        await page.textContent('#message'));
+  await samePicture(page, 'numbers in every form', ['forms', '--turn', TURN], dir);
+  await page.close();
 }
 
 /// The style controls: the separation slider and the Schlegel diagram from the menu change
