@@ -83,8 +83,21 @@ async function pictures(browser, url, errors) {
                               ['model=c24&wireframe', ['c24', '--wireframe']]]) {
     const page = await openPage(browser, url, hash, SIZE, SIZE, errors);
     await samePicture(page, `first frame ${args.join(' ')}`, [...args, '--turn', TURN]);
+    if (args[0] === 'c120') {
+      // What the first frame does not wait for is there when the page is ready.
+      const [info, menu] = [await page.textContent('#info'), await page.inputValue('#model')];
+      check(info.startsWith('c120: 600 vertices') && menu === 'c120' && page.url().includes('rotation='),
+            'the info line, the menu and the address after the first frame', `${info} | ${menu} | ${page.url()}`);
+    }
     await page.close();
   }
+  // Edges after another model is loaded (here by a new address): its own outlines, not the
+  // last model's.
+  const switched = await openPage(browser, url, 'model=c8&edges', SIZE, SIZE, errors);
+  await switched.evaluate((turn) => { location.hash = `model=c24&edges&turn=${turn}`; }, TURN);
+  await switched.waitForFunction(() => window.orvexExplorer.current() === 'c24');
+  await samePicture(switched, 'edges after loading c24', ['c24', '--edges', '--turn', TURN]);
+  await switched.close();
   // 40 pixels left with the left button: +0.2 in xz; 40 down with the right: +0.2 in yw.
   for (const [button, to, turn] of [['left', [160, 200], '0,0.2,0,0,0,0'],
                                     ['right', [200, 240], '0,0,0,0,0.2,0']]) {
