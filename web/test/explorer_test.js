@@ -139,6 +139,17 @@ async function numberForms(browser, url, errors) {
   check(await page.evaluate(() => window.orvexExplorer.current()) === 'forms', 'a 16-cell in every number form opens',
         await page.textContent('#message'));
   await samePicture(page, 'numbers in every form', ['forms', '--turn', TURN], dir);
+  // A number that only begins well, and one too large for a double, are refused by name.
+  for (const [bad, line] of [['1.0.5', 2], ['1e', 3], ['-1e999', 9]]) {
+    const lines = fs.readFileSync(path.join(dir, 'forms.poi'), 'utf8').split('\n');
+    lines[line - 1] = lines[line - 1].replace(/\S+$/, bad);
+    write('bad.poi', lines.join('\n'));
+    write('fbad.cel', fs.readFileSync(path.join(dir, 'fforms.cel')));
+    await page.setInputFiles('#open', ['bad.poi', 'fbad.cel', 'forms.nor'].map((f) => path.join(dir, f)));
+    await page.evaluate(() => window.orvexExplorer.opened());
+    const said = await page.textContent('#message');
+    check(said === `bad.poi: '${bad}' on line ${line} is not a number (a coordinate)`, `'${bad}' refused`, said);
+  }
   await page.close();
 }
 
