@@ -29,7 +29,7 @@ struct Explorer {
 
   std::unique_ptr<model::Model> model;
   model::Vec3List projected;
-  std::vector<int> kinds;  // the kind of every cell, once info has been asked for
+  std::vector<int> kinds;         // the kind of every cell, once info has been asked for
   render::CellOutlines outlines;  // see cellOutlines
   bool outlinesFound = false;
   render::CellPalette palette;
