@@ -17,8 +17,8 @@ PACKAGES=(
   libassimp-dev lib3mf-dev libcairo2-dev admesh librsvg2-bin poppler-utils
   dpkg-dev file lintian desktop-file-utils
 )
-# The explorer: emcc for the site, python3 to serve it, Chromium for its tests.
-WEB_PACKAGES=(emscripten python3)
+# The explorer: emcc and fast_float for the site, python3 to serve it, Chromium for its tests.
+WEB_PACKAGES=(emscripten libfast-float-dev python3)
 WEB_TEST_PACKAGES=(chromium)
 
 as_root() {

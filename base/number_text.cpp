@@ -6,6 +6,13 @@
 #include <cstdlib>
 #include <string>
 
+// Without a floating-point from_chars in the standard library (the browser build's),
+// fast_float's, which reads the same numbers to the same doubles, where strtod there works
+// in software long doubles.
+#if !defined(__cpp_lib_to_chars) && defined(ORVEX_FAST_FLOAT)
+#include <fast_float/fast_float.h>
+#endif
+
 namespace orvex::base {
 
 std::optional<long> wholeInteger(std::string_view token, int base) {
@@ -25,8 +32,13 @@ std::optional<double> plainReal(std::string_view token) {
   const std::from_chars_result read = std::from_chars(token.data(), last, v);
   // from_chars also takes "inf" and "nan", which are no plain decimal.
   if (read.ec == std::errc() && read.ptr == last && std::isfinite(v)) return v;
+#elif defined(ORVEX_FAST_FLOAT)
+  double v = 0.0;
+  const char* last = token.data() + token.size();
+  const fast_float::from_chars_result read = fast_float::from_chars(token.data(), last, v);
+  if (read.ec == std::errc() && read.ptr == last && std::isfinite(v)) return v;
 #else
-  (void)token;  // without from_chars, every real is left to strtod
+  (void)token;  // without either, every real is left to strtod
 #endif
   return std::nullopt;
 }

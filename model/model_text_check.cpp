@@ -1,14 +1,13 @@
 #include "model/model_text_check.h"
 
-#include <cerrno>
-#include <charconv>
+#include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "base/number_text.h"
 #include "base/printable.h"
+
 
 namespace orvex::model {
 namespace {
@@ -60,17 +59,24 @@ bool parseInt(const std::string& token, long* v) {
 // and inf are refused because the model reader does not take them. *plain is cleared
 // when the token is not a plain decimal (a leading '+', a value out of range).
 bool parseReal(const std::string& token, double* v, bool* plain) {
-  if (token.empty() || token.find_first_not_of("0123456789+-.eE") != std::string::npos) {
-    return false;
-  }
+  // A loop, not find_first_not_of, which searches the set for every character.
+  auto numeric = [](char c) {
+    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
+  };
+  if (token.empty() || !std::all_of(token.begin(), token.end(), numeric)) return false;
   if (const std::optional<double> quick = base::plainReal(token)) {
     *v = *quick;
     return true;
   }
-  *plain = false;
   const std::optional<double> r = base::wholeReal(token);
   if (!r) return false;
   *v = *r;
+#if !defined(__EMSCRIPTEN__)
+  *plain = false;
+#endif
+  // The browser's stream reader (libc++), unlike the native one, fails at a value out of
+  // range (1e-400, a subnormal) and then reads no more, so there the values read here are
+  // always the ones kept.
   return true;
 }
 

@@ -11,7 +11,9 @@ namespace orvex::model {
 /// What checkVertexText read, for a loader that takes it instead of reading the text a
 /// second time: the vertices (with the header), filled as Vec4Table::read fills them
 /// whenever every real is plain, which from_chars reads whole to the same double as the
-/// stream reader; and the word after them.
+/// stream reader (in the browser build always: there they are the native reader's values,
+/// which its own stream reader does not give for a value out of range); and the word after
+/// them.
 struct CheckedVertices {
   Vec4Table* vertices = nullptr;
   bool plain = false;

@@ -41,8 +41,11 @@ def main(page_dir, site_dir, program, models, out, *names):
 
     def inline(match):
         src = match.group(1)
-        text = read(program) if src == 'orvex.js' else read(os.path.join(page_dir, src))
-        return script(text)
+        if src == 'orvex.js':
+            return script(read(program))
+        # The scripts made by the build (the scene) are in the site only.
+        made = not os.path.exists(os.path.join(page_dir, src))
+        return script(read(os.path.join(site_dir if made else page_dir, src)))
 
     data = 'window.ORVEX_OFFLINE = ' + json.dumps({'files': files}, separators=(',', ':')) + ';'
     body = re.sub(r'<script src="([^"]+)"></script>', lambda m: inline(m), page)

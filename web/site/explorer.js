@@ -8,7 +8,7 @@
 
 (() => {
   const DEFAULT_TURN = [0, 0.45, 0.3, 0.35, 0.25, 0];  // an oblique first view, with depth
-  const DEFAULT_MODEL = 'c8';
+  const DEFAULT_MODEL = 'c8';  // index.html's head asks for its files too
   const SWEEP_SECONDS = 4;  // one way across, at spin speed 1
   // The single-file explorer's own copies of the site's files, by their paths.
   const offline = window.ORVEX_OFFLINE || null;
@@ -36,6 +36,7 @@
   let sectionW = 0;
   let loading = 0;     // counts loads so that only the latest one shows
   let fitPending = false;  // fit once the model is shown
+  let starting = true;  // until the first model's first frame
   // For the tests and the benchmark: frames drawn, when the first was, the time in the
   // cell walk, and the last frame's triangles.
   const stats = { frames: 0, firstFrameAt: 0, walkMs: 0, triangles: 0 };
@@ -78,28 +79,58 @@
     } catch (e) { /* no such folder yet */ }
   }
 
-  async function fetchText(path) {
-    if (offline && path in offline.files) return offline.files[path];
+  /// The answer to the page head's request for path, once, or a new request.
+  function takeEarly(path) {
+    const early = window.orvexEarly && window.orvexEarly[path];
+    if (!early) return fetch(path);
+    delete window.orvexEarly[path];
+    return early;
+  }
+
+  /// The response to path, checked; offline, the single file's own copy.
+  async function fetchFile(path) {
+    if (offline && path in offline.files) return null;
     if (fromDisk) {
       throw new Error(`${path} is not inside this file: serve the explorer's folder for every model`);
     }
-    const response = await fetch(path);
+    const response = await takeEarly(path);
     if (!response.ok) throw new Error(`${path}: ${response.status} ${response.statusText}`);
-    return response.text();
+    return response;
   }
 
-  // The vertex file names the normals file in its last word.
-  const normalsWord = (poi) => poi.trim().split(/\s+/).pop();
+  async function fetchText(path) {
+    const response = await fetchFile(path);
+    return response ? response.text() : offline.files[path];
+  }
 
-  /// The texts of a library model's three files.
+  // A model file's bytes go to the program as they came: decoded to text and encoded
+  // again, a big one takes a while.
+  async function fetchBytes(path) {
+    const response = await fetchFile(path);
+    return response ? new Uint8Array(await response.arrayBuffer())
+                    : new TextEncoder().encode(offline.files[path]);
+  }
+
+  /// The vertex file's last word, which names the normals file: found from the end, as
+  /// the program reads words, between ASCII white space.
+  function normalsWord(poi) {
+    const space = (b) => b === 32 || (b >= 9 && b <= 13);
+    let end = poi.length;
+    while (end > 0 && space(poi[end - 1])) --end;
+    let start = end;
+    while (start > 0 && !space(poi[start - 1])) --start;
+    return new TextDecoder().decode(poi.subarray(start, end));
+  }
+
+  /// The bytes of a library model's three files.
   async function fetchModel(name) {
     // NAME.nor, the usual normals file, is asked for at once beside the other two.
-    const guess = fetchText(`models/${name}.nor`);
+    const guess = fetchBytes(`models/${name}.nor`);
     guess.catch(() => {});
-    const [poi, cel] = await Promise.all([fetchText(`models/${name}.poi`),
-                                          fetchText(`models/f${name}.cel`)]);
+    const [poi, cel] = await Promise.all([fetchBytes(`models/${name}.poi`),
+                                          fetchBytes(`models/f${name}.cel`)]);
     const word = normalsWord(poi);
-    return { poi, cel, nor: await (word === `${name}.nor` ? guess : fetchText(`models/${word}`)) };
+    return { poi, cel, word, nor: await (word === `${name}.nor` ? guess : fetchBytes(`models/${word}`)) };
   }
 
   /// Shows library model name, from files already asked for when given.
@@ -111,13 +142,13 @@
         throw new Error(fromDisk && offline ? 'it is not inside this file: serve the explorer\'s folder for every model'
                                             : 'there is no model of that name in the library');
       }
-      const { poi, cel, nor } = await (files || fetchModel(name));
+      const { poi, cel, word, nor } = await (files || fetchModel(name));
       if (ticket !== loading) return;
       const dir = '/library';
       clearDir(dir);
       write(dir, `${name}.poi`, poi);
       write(dir, `f${name}.cel`, cel);
-      write(dir, normalsWord(poi), nor);
+      write(dir, word, nor);
       const ok = M.ccall('ox_load', 'number', ['number', 'string', 'string'], [ex, dir, name]);
       clearDir(dir);
       if (!ok) throw new Error(M.UTF8ToString(M._ox_text(ex)).split(dir + '/').join(''));
@@ -156,13 +187,19 @@
     openedShown = fromFile;
     markOpened(fromFile ? name : null);
     if (!fromFile) ui.model.value = name;
-    showInfo();
     sectionRange();
     dirty = true;
     if (fitPending) {
       fitPending = false;
       fit();
     }
+    // The page's first model is drawn before the rest is filled in (see start).
+    if (!starting) besideThePicture();
+  }
+
+  /// The info line and the address of the model shown.
+  function besideThePicture() {
+    showInfo();
     saveHash();
   }
 
@@ -205,7 +242,7 @@
       }
       const name = pois[0].name.replace(/\.poi$/i, '');
       for (const f of files) write(dir, f.name, new Uint8Array(await f.arrayBuffer()));
-      const word = normalsWord(await pois[0].text());
+      const word = normalsWord(new Uint8Array(await pois[0].arrayBuffer()));
       for (const needed of [`f${name}.cel`, word]) {
         if (!files.some((f) => f.name === needed)) {
           throw new Error(`${needed} is missing: open it together with ${name}.poi`);
@@ -343,14 +380,7 @@
   // ---- drawing ----
 
   function resize() {
-    const dpr = window.devicePixelRatio || 1;
-    const w = Math.max(1, Math.round(canvas.clientWidth * dpr));
-    const h = Math.max(1, Math.round(canvas.clientHeight * dpr));
-    if (canvas.width !== w || canvas.height !== h) {
-      canvas.width = w;
-      canvas.height = h;
-      dirty = true;
-    }
+    if (OrvexGl.fitCanvas(canvas)) dirty = true;
   }
 
   function frameFloats() {
@@ -552,6 +582,13 @@
   }
 
   function wireControls() {
+    wireSettings();
+    wireButtons();
+    wirePage();
+  }
+
+  /// The boxes, menus and sliders.
+  function wireSettings() {
     for (const box of [ui.frames, ui.clip, ui.allcells, ui.edges, ui.vertices, ui.section, ui.colour,
                        ui.pause, ui.speed, ui.wireframe]) {
       box.addEventListener('change', () => { applySettings(); saveHash(); });
@@ -575,6 +612,9 @@
       if (!ui.model.value.startsWith('opened:')) loadLibraryModel(ui.model.value);
     });
     $('open').addEventListener('change', (e) => { open(e.target.files); e.target.value = ''; });
+  }
+
+  function wireButtons() {
     document.querySelectorAll('[data-face]').forEach((b) =>
       b.addEventListener('click', () => face(Number(b.dataset.face))));
     $('reset').addEventListener('click', reset);
@@ -592,6 +632,10 @@
     $('search').addEventListener('input', () => {
       $('galleryCount').textContent = `${OrvexLibrary.filterGallery($('galleryGrid'), $('search').value)} models`;
     });
+  }
+
+  /// The keys, the window's size and address, focus, and files dropped on the page.
+  function wirePage() {
     // A control used hands the keys back to the view: a menu or a button kept focused
     // would take H, S and the arrows for itself.
     $('panel').addEventListener('change', (e) => { if (e.target !== $('open')) e.target.blur(); });
@@ -662,30 +706,10 @@
     input.value = String(value);
   }
 
-  async function start() {
-    // On a small screen the picture comes first; T or the button shows the controls.
-    if (window.innerWidth < 640) togglePanel();
-    if (fromDisk && !offline) {
-      message('Opened from disk, this page cannot load its program and models. Open ' +
-              'orvex-explorer.html beside it, which works from disk, or serve this folder ' +
-              '(python3 -m http.server in it, or ./orvex-dev.sh web) and open the address.');
-      return;
-    }
-    // The first model's files are asked for at once, beside the program and the tables,
-    // before anything else: the page's head started the program's own download.
-    const hash = new URLSearchParams(location.hash.slice(1));
-    const first = hash.get('model') || DEFAULT_MODEL;
-    const files = fetchModel(first);
-    files.catch(() => {});  // reported when it is shown
-    const tables = [fetchText('polytopes.tsv'), fetchText('kinds.tsv').catch(() => '')];
-    try {
-      OrvexGl.context(canvas);
-    } catch (e) {
-      message(e.message);
-      return;
-    }
-    const early = !offline && window.orvexWasm;
-    const program = createOrvex(early ? {
+  /// The program, its WebAssembly from the download the page's head started, if it did.
+  function startProgram() {
+    const early = !offline && takeEarly('orvex.wasm');
+    return createOrvex(early ? {
       instantiateWasm(imports, receive) {
         // A server that calls it something other than application/wasm gets a second,
         // plain download.
@@ -696,15 +720,13 @@
           .catch((e) => message(`The explorer cannot start: ${e.message}`));
         return {};
       } } : {});
-    let table, kinds;
-    try {
-      [M, table, kinds] = await Promise.all([program, ...tables]);
-    } catch (e) {
-      message(`The explorer cannot start: ${e.message}`);
-      return;
-    }
+  }
+
+  /// The explorer in the program, its view and the controls it fills, from the tables.
+  function setUp(table, kinds) {
     ex = M._ox_create();
-    gl = new OrvexGl.View(canvas, JSON.parse(M.UTF8ToString(M._ox_scene(ex))));
+    // As a rule the page made it already; the shaders compile while the model loads.
+    gl = OrvexGl.view(canvas, JSON.parse(M.UTF8ToString(M._ox_scene(ex))));
     menus = JSON.parse(M.UTF8ToString(M._ox_menus(ex)));
     fillMenu(ui.colour, menus.colour);
     fillMenu(ui.projection, menus.projection);
@@ -712,9 +734,41 @@
     fillSlider(ui.extend, menus.extend);
     library = OrvexLibrary.parse(table, kinds)
       .filter((r) => !(offline && fromDisk) || `models/${r.name}.poi` in offline.files);
-    OrvexLibrary.fillPicker(ui.model, library);
     wireControls();
     OrvexPointer.attach(canvas, POINTER);
+  }
+
+  async function start() {
+    // On a small screen the picture comes first; T or the button shows the controls.
+    if (window.innerWidth < 640) togglePanel();
+    if (fromDisk && !offline) {
+      message('Opened from disk, this page cannot load its program and models. Open ' +
+              'orvex-explorer.html beside it, which works from disk, or serve this folder ' +
+              '(python3 -m http.server in it, or ./orvex-dev.sh web) and open the address.');
+      return;
+    }
+    // The first model's files, the program and the tables: the page's head asked for them.
+    const first = new URLSearchParams(location.hash.slice(1)).get('model') || DEFAULT_MODEL;
+    const files = fetchModel(first);
+    files.catch(() => {});  // reported when it is shown
+    const tables = [fetchText('polytopes.tsv'), fetchText('kinds.tsv').catch(() => '')];
+    // Sized before its context is made (by the page, as a rule): resized after, its
+    // buffers would be made again.
+    resize();
+    try {
+      OrvexGl.context(canvas);
+    } catch (e) {
+      message(e.message);
+      return;
+    }
+    let table, kinds;
+    try {
+      [M, table, kinds] = await Promise.all([startProgram(), ...tables]);
+    } catch (e) {
+      message(`The explorer cannot start: ${e.message}`);
+      return;
+    }
+    setUp(table, kinds);
     const { model, opened } = readHash();
     await loadLibraryModel(model, model === first ? files : null);
     if (opened) {
@@ -722,6 +776,16 @@
               `again. Showing ${current}.`);
     }
     requestAnimationFrame(tick);
+    // After the first frame (drawn by tick, called first in this animation frame), what
+    // it need not wait for: the model menu, whose many entries take a while to lay out,
+    // the info line and the address.
+    await new Promise((resolve) => requestAnimationFrame(resolve));
+    starting = false;
+    OrvexLibrary.fillPicker(ui.model, library);
+    if (current) {
+      if (!openedShown) ui.model.value = current;
+      besideThePicture();
+    }
   }
 
   // For the page's tests and benchmark: the picture as PNG data, the counters.

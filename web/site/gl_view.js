@@ -66,14 +66,23 @@ const OrvexGl = (() => {
     }`;
   }
 
-  function compile(gl, type, source) {
-    const shader = gl.createShader(type);
-    gl.shaderSource(shader, source);
-    gl.compileShader(shader);
-    if (!gl.getShaderParameter(shader, gl.COMPILE_STATUS)) {
-      throw new Error('shader: ' + gl.getShaderInfoLog(shader));
-    }
-    return shader;
+  function shader(gl, type, source) {
+    const made = gl.createShader(type);
+    gl.shaderSource(made, source);
+    gl.compileShader(made);
+    return made;
+  }
+
+  /// Sets the canvas's drawing buffer to its size on the screen in device pixels; true
+  /// when that changed it.
+  function fitCanvas(canvas) {
+    const dpr = window.devicePixelRatio || 1;
+    const w = Math.max(1, Math.round(canvas.clientWidth * dpr));
+    const h = Math.max(1, Math.round(canvas.clientHeight * dpr));
+    if (canvas.width === w && canvas.height === h) return false;
+    canvas.width = w;
+    canvas.height = h;
+    return true;
   }
 
   /// The canvas's WebGL context, or an error naming what is missing.
@@ -83,37 +92,53 @@ const OrvexGl = (() => {
     return gl;
   }
 
+  const ATTRIBUTES = ['aPos', 'aNormal', 'aColour'];
+
   class View {
-    /// scene: the program's scene (ox_scene).
+    /// scene: the program's scene (ox_scene). The shaders compile in the GPU process from
+    /// here on, while the page does other work: nothing here waits for them.
     constructor(canvas, scene) {
       const gl = context(canvas);
       this.gl = gl;
       this.canvas = canvas;
       this.scene = scene;
       const program = gl.createProgram();
-      gl.attachShader(program, compile(gl, gl.VERTEX_SHADER, vertexSource(scene)));
-      gl.attachShader(program, compile(gl, gl.FRAGMENT_SHADER, fragmentSource(scene)));
+      this.shaders = [shader(gl, gl.VERTEX_SHADER, vertexSource(scene)),
+                      shader(gl, gl.FRAGMENT_SHADER, fragmentSource(scene))];
+      this.shaders.forEach((s) => gl.attachShader(program, s));
+      // Placed before the link, not asked for after it, which would wait for it.
+      ATTRIBUTES.forEach((name, i) => gl.bindAttribLocation(program, i, name));
       gl.linkProgram(program);
-      if (!gl.getProgramParameter(program, gl.LINK_STATUS)) {
-        throw new Error('shader: ' + gl.getProgramInfoLog(program));
-      }
-      gl.useProgram(program);
-      this.uniforms = {};
-      for (const name of ['uScale', 'uLit', 'uClip', 'uPointSize', 'uAlpha']) {
-        this.uniforms[name] = gl.getUniformLocation(program, name);
-      }
+      this.program = program;
+      this.uniforms = null;  // asked for at the first frame
       this.buffer = gl.createBuffer();
       gl.bindBuffer(gl.ARRAY_BUFFER, this.buffer);
       const stride = scene.floatsPerVertex * 4;
-      ['aPos', 'aNormal', 'aColour'].forEach((name, i) => {
-        const at = gl.getAttribLocation(program, name);
-        gl.enableVertexAttribArray(at);
-        gl.vertexAttribPointer(at, 3, gl.FLOAT, false, stride, 12 * i);
+      ATTRIBUTES.forEach((name, i) => {
+        gl.enableVertexAttribArray(i);
+        gl.vertexAttribPointer(i, 3, gl.FLOAT, false, stride, 12 * i);
       });
       gl.enable(gl.DEPTH_TEST);
       gl.depthFunc(gl.LESS);
       const c = scene.clearColour;
       gl.clearColor(c[0], c[1], c[2], 1);
+      gl.flush();  // the GPU process starts on the shaders now
+    }
+
+    /// The linked program in use and its uniforms, at the first frame; throws the
+    /// compiler's words if the shaders failed.
+    use() {
+      if (this.uniforms) return;
+      const gl = this.gl;
+      if (!gl.getProgramParameter(this.program, gl.LINK_STATUS)) {
+        const log = this.shaders.map((s) => gl.getShaderInfoLog(s)).join(' ').trim();
+        throw new Error('shader: ' + (log || gl.getProgramInfoLog(this.program)));
+      }
+      gl.useProgram(this.program);
+      this.uniforms = {};
+      for (const name of ['uScale', 'uLit', 'uClip', 'uPointSize', 'uAlpha']) {
+        this.uniforms[name] = gl.getUniformLocation(this.program, name);
+      }
     }
 
     /// The x and y scale of the projection: the scene's field across the window's shorter
@@ -128,6 +153,7 @@ const OrvexGl = (() => {
     /// lines, f.points of points and f.bands of the edges' bands (triangles); the
     /// triangles blend at f.opacity, below 1 in the order given and hiding nothing.
     draw(f, zoom, clip) {
+      this.use();
       const gl = this.gl;
       gl.viewport(0, 0, this.canvas.width, this.canvas.height);
       gl.clear(gl.COLOR_BUFFER_BIT | gl.DEPTH_BUFFER_BIT);
@@ -188,5 +214,23 @@ const OrvexGl = (() => {
       return most > 0 ? 0.92 / most : 1;
     }
   }
-  return { View, context };
+  let prepared = null;
+
+  /// Makes the view of canvas and scene ahead of need, while the page waits for other
+  /// things; see view.
+  function prepare(canvas, scene) {
+    prepared = new View(canvas, scene);
+  }
+
+  /// A view of canvas and scene: the one prepared, if it was made for them.
+  function view(canvas, scene) {
+    const early = prepared;
+    prepared = null;
+    if (early && early.canvas === canvas && JSON.stringify(early.scene) === JSON.stringify(scene)) {
+      return early;
+    }
+    return new View(canvas, scene);
+  }
+
+  return { View, context, fitCanvas, prepare, view };
 })();

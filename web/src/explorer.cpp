@@ -40,8 +40,9 @@ bool Explorer::load(const std::string& dir, const std::string& name, std::string
   }
   model = std::move(next);
   projected.resize(model->vertices->count);
-  kinds = render::cellKinds(*model);
-  outlines = render::findCellOutlines(*model);
+  // The kinds and outlines when first asked for: the first picture needs neither.
+  kinds.clear();
+  outlinesFound = false;
   palette = render::makeCellPalette(*model, colourBy);
   pole = -1;  // its polygons were the last model's
   return true;
@@ -116,7 +117,7 @@ void Explorer::build() {
       }
       if (wireframe) {
         settings.allCells = true;
-        render::drawWireframe(*model, *v, settings, outlines, vertices, &projected, lines);
+        render::drawWireframe(*model, *v, settings, cellOutlines(), vertices, &projected, lines);
       } else {
         if (opacity < 1.0) {
           // Behind glass the far side of every cell shows.
@@ -128,11 +129,22 @@ void Explorer::build() {
         } else {
           render::drawCells(*model, *v, render::kEye, settings, &projected, &sink);
         }
-        render::drawOutlines(*model, *v, settings, projected, outlines, edges, vertices, lines);
+        if (edges || vertices) {
+          render::drawOutlines(*model, *v, settings, projected, cellOutlines(), edges, vertices,
+                               lines);
+        }
       }
     }
   }
   sink.gather(&buffer, &triangleVertices, &lineVertices, &pointVertices, &bandVertices);
+}
+
+const render::CellOutlines& Explorer::cellOutlines() {
+  if (!outlinesFound) {
+    outlines = render::findCellOutlines(*model);
+    outlinesFound = true;
+  }
+  return outlines;
 }
 
 std::string Explorer::measures() const {
@@ -157,8 +169,9 @@ std::string Explorer::measures() const {
   return "[[\"volume\",\"" + volume + "\"],[\"dihedral\",\"" + angles + "\"]]";
 }
 
-std::string Explorer::info() const {
+std::string Explorer::info() {
   if (!model) return "{}";
+  if (kinds.empty()) kinds = render::cellKinds(*model);
   std::set<std::pair<int, int>> edgeSet;
   for (int f = 0; f < model->polygons->count; ++f) {
     const model::IndexList& p = (*model->polygons)[f];

@@ -29,8 +29,9 @@ struct Explorer {
 
   std::unique_ptr<model::Model> model;
   model::Vec3List projected;
-  std::vector<int> kinds;  // the kind of every cell
-  render::CellOutlines outlines;
+  std::vector<int> kinds;         // the kind of every cell, once info has been asked for
+  render::CellOutlines outlines;  // see cellOutlines
+  bool outlinesFound = false;
   render::CellPalette palette;
 
   view4d::OrthoProjector rotation;
@@ -88,9 +89,11 @@ struct Explorer {
   const view4d::Transform4& view();
   /// Builds the frame into buffer.
   void build();
+  /// The model's cell outlines, found at the first call after a load.
+  const render::CellOutlines& cellOutlines();
   /// V, E, F, C and the cells by kind in words ("120 dodecahedra"), as JSON:
   /// {"V":..,"E":..,"F":..,"C":..,"cells":".."}.
-  std::string info() const;
+  std::string info();
   /// orvex-gen info's volume and dihedral angles of the model, as JSON pairs of label and
   /// value; apart from info, since for a big model they take a while.
   std::string measures() const;

@@ -24,9 +24,10 @@ function check(ok, what, detail) {
   if (!ok) failures++;
 }
 
-function render(args, file) {
+/// orvex-render's picture into file; cwd holds the orvex.cfg it reads, if any.
+function render(args, file, cwd) {
   return execFileSync(path.join(bin, 'orvex-render'), [...args, '--size', String(SIZE), '-o', file],
-                      { encoding: 'utf8' });
+                      { encoding: 'utf8', cwd });
 }
 
 async function capture(page, file) {
@@ -34,12 +35,12 @@ async function capture(page, file) {
   fs.writeFileSync(file, Buffer.from(data.split(',')[1], 'base64'));
 }
 
-/// The page's picture against orvex-render's with the given arguments.
-async function samePicture(page, what, renderArgs) {
+/// The page's picture against orvex-render's with the given arguments (run in cwd).
+async function samePicture(page, what, renderArgs, cwd) {
   const mine = path.join(work, `${what.replace(/\W+/g, '_')}-web.png`);
   const theirs = path.join(work, `${what.replace(/\W+/g, '_')}-render.png`);
   await capture(page, mine);
-  render(renderArgs, theirs);
+  render(renderArgs, theirs, cwd);
   const diff = spawnSync(path.join(bin, 'orvex-image-diff'), [mine, theirs], { encoding: 'utf8' });
   check(diff.status === 0, what, (diff.stdout + diff.stderr).trim());
 }
@@ -82,8 +83,21 @@ async function pictures(browser, url, errors) {
                               ['model=c24&wireframe', ['c24', '--wireframe']]]) {
     const page = await openPage(browser, url, hash, SIZE, SIZE, errors);
     await samePicture(page, `first frame ${args.join(' ')}`, [...args, '--turn', TURN]);
+    if (args[0] === 'c120') {
+      // What the first frame does not wait for is there when the page is ready.
+      const [info, menu] = [await page.textContent('#info'), await page.inputValue('#model')];
+      check(info.startsWith('c120: 600 vertices') && menu === 'c120' && page.url().includes('rotation='),
+            'the info line, the menu and the address after the first frame', `${info} | ${menu} | ${page.url()}`);
+    }
     await page.close();
   }
+  // Edges after another model is loaded (here by a new address): its own outlines, not the
+  // last model's.
+  const switched = await openPage(browser, url, 'model=c8&edges', SIZE, SIZE, errors);
+  await switched.evaluate((turn) => { location.hash = `model=c24&edges&turn=${turn}`; }, TURN);
+  await switched.waitForFunction(() => window.orvexExplorer.current() === 'c24');
+  await samePicture(switched, 'edges after loading c24', ['c24', '--edges', '--turn', TURN]);
+  await switched.close();
   // 40 pixels left with the left button: +0.2 in xz; 40 down with the right: +0.2 in yw.
   for (const [button, to, turn] of [['left', [160, 200], '0,0.2,0,0,0,0'],
                                     ['right', [200, 240], '0,0,0,0,0.2,0']]) {
@@ -100,6 +114,43 @@ async function pictures(browser, url, errors) {
     await samePicture(page, `${fingers.length}-finger drag on c24`, ['c24', '--turn', TURN, '--turn', turn]);
     await page.close();
   }
+  await numberForms(browser, url, errors);
+}
+
+/// One's own 16-cell with its numbers in every form the readers take: exponents, signs,
+/// points without digits before them, digits beyond a double's, and values out of range
+/// (1e-400, a subnormal) that the native reader takes as they come, and so must the page.
+async function numberForms(browser, url, errors) {
+  const dir = path.join(work, 'forms');
+  fs.mkdirSync(dir);
+  const write = (name, text) => fs.writeFileSync(path.join(dir, name), text);
+  write('forms.poi', '8 0e0\n0 -0 1e-400 +1\n.0 0.0e0 1.0000000000000000000000000000000000000001 0\n' +
+        '0 10e-1 -0.0 1e-310\n+1.0 0 0 0\n-1 0 0 0\n0 -1 0 0\n0 0 -1E0 0\n0 0 0 -1\nforms.nor\n');
+  write('fforms.cel', fs.readFileSync(path.join(site, 'models', 'fc16.cel')));
+  const halves = { '0.5': ['+.5', '5e-1', '0.50000000000000000000000000001', '0.5E0'],
+                   '-0.5': ['-.5', '-5E-1', '-0.4999999999999999999999999999999999', '-50e-2'] };
+  let k = 0;
+  write('forms.nor', fs.readFileSync(path.join(site, 'models', 'c16.nor'), 'utf8')
+    .replace(/-?0\.5\b/g, (half) => halves[half][k++ % 4]));
+  write('orvex.cfg', `DataDir ${dir}\n`);
+  const page = await openPage(browser, url, 'model=c8', SIZE, SIZE, errors);
+  await page.setInputFiles('#open', ['forms.poi', 'fforms.cel', 'forms.nor'].map((f) => path.join(dir, f)));
+  await page.evaluate(() => window.orvexExplorer.opened());
+  check(await page.evaluate(() => window.orvexExplorer.current()) === 'forms', 'a 16-cell in every number form opens',
+        await page.textContent('#message'));
+  await samePicture(page, 'numbers in every form', ['forms', '--turn', TURN], dir);
+  // A number that only begins well, and one too large for a double, are refused by name.
+  for (const [bad, line] of [['1.0.5', 2], ['1e', 3], ['-1e999', 9]]) {
+    const lines = fs.readFileSync(path.join(dir, 'forms.poi'), 'utf8').split('\n');
+    lines[line - 1] = lines[line - 1].replace(/\S+$/, bad);
+    write('bad.poi', lines.join('\n'));
+    write('fbad.cel', fs.readFileSync(path.join(dir, 'fforms.cel')));
+    await page.setInputFiles('#open', ['bad.poi', 'fbad.cel', 'forms.nor'].map((f) => path.join(dir, f)));
+    await page.evaluate(() => window.orvexExplorer.opened());
+    const said = await page.textContent('#message');
+    check(said === `bad.poi: '${bad}' on line ${line} is not a number (a coordinate)`, `'${bad}' refused`, said);
+  }
+  await page.close();
 }
 
 /// The style controls: the separation slider and the Schlegel diagram from the menu change
