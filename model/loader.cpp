@@ -88,6 +88,26 @@ bool loadModel(const std::string& dataDir, const std::string& name, Model* model
 
 bool loadModelFrom(const TextSource& source, const std::string& dataDir, const std::string& name,
                    Model* model, Vec3List* projectedVertices, std::string* error) {
+  if (!readModelFrom(source, dataDir, name, model, projectedVertices, error)) return false;
+  // Incidence runs on the normals as written: their lengths scale its tolerance.
+  Vec4Table& vertices = *model->vertices;
+  Vec4Table& normals = *model->cellNormals;
+  model->cellVertices.reset();
+  model->cellVertices = std::make_unique<IndexListArray>();
+  deriveCellVertices(normals, vertices, model->cellVertices.get());
+  model->cellPolygons.reset();
+  model->cellPolygons = std::make_unique<IndexListArray>();
+  deriveCellPolygons(*model->polygons, *model->cellVertices, 0, model->cellPolygons.get());
+  model->cellClosed = closedCells(*model->cellPolygons, *model->polygons);
+
+  for (int c = 0; c < normals.count; ++c) {
+    normals[c].scale(1.0 / std::sqrt(dot(normals[c], normals[c])));
+  }
+  return true;
+}
+
+bool readModelFrom(const TextSource& source, const std::string& dataDir, const std::string& name,
+                   Model* model, Vec3List* projectedVertices, std::string* error) {
   std::string text, problem;
 
   const std::string vertexPath = vertexFilePath(dataDir, name);
@@ -168,19 +188,6 @@ bool loadModelFrom(const TextSource& source, const std::string& dataDir, const s
   model->scale = std::sqrt(squared);
 
   projectedVertices->resize(vertices.count);
-
-  // Incidence runs on the normals as written: their lengths scale its tolerance.
-  model->cellVertices.reset();
-  model->cellVertices = std::make_unique<IndexListArray>();
-  deriveCellVertices(*model->cellNormals, vertices, model->cellVertices.get());
-  model->cellPolygons.reset();
-  model->cellPolygons = std::make_unique<IndexListArray>();
-  deriveCellPolygons(*model->polygons, *model->cellVertices, 0, model->cellPolygons.get());
-  model->cellClosed = closedCells(*model->cellPolygons, *model->polygons);
-
-  for (int c = 0; c < normals.count; ++c) {
-    normals[c].scale(1.0 / std::sqrt(dot(normals[c], normals[c])));
-  }
   return true;
 }
 
