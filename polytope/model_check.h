@@ -33,7 +33,8 @@ constexpr double kRequiredMargin = 2 * model::kIncidenceTolerance;
 /// tolerance, so that no catalogue model sits anywhere near the rule's edge.
 constexpr double kLibraryMargin = 1e-3;
 
-/// Loads model `name` from dataDir with model::loadModel and checks: every polygon has
+/// Reads model `name` from dataDir as model::loadModel does, derives its incidence by the
+/// viewer's rule on the normals as written, and checks: every polygon has
 /// three or more distinct vertices and is flat and convex in boundary order, and lies
 /// in exactly two cells; V - E + F - C = 0; every cell spans three dimensions, has its
 /// polygons closing up with no two neighbours in one plane, a normal pointing away from
@@ -46,8 +47,7 @@ bool checkModel(const std::string& dataDir, const std::string& name, ModelReport
                 std::string* error, double requiredMargin = kRequiredMargin);
 
 /// checkModel with the files' texts from source, so that a model is checked in memory,
-/// exactly as the viewer would load it, before anything is written. source is called from
-/// two threads at once.
+/// exactly as the viewer would load it, before anything is written.
 bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
                     const std::string& name, ModelReport* report, std::string* error,
                     double requiredMargin = kRequiredMargin);
