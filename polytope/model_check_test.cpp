@@ -204,7 +204,11 @@ TEST(ModelWriterTest, FormatsRealsAsTheShortestOfPrintfsFifteenToSeventeenDigits
   std::vector<double> values = {0.1,     -0.5,   1.0,     123456789012345.0, 1e15,    1e14,
                                 9.99e14, 1e-4,   9.9e-5,  1e-5,              0.00012, 1e22,
                                 1e-300,  1e300,  DBL_MIN, DBL_MAX,           4.9e-324, 2.2e-310,
-                                -0.0,    1.0 / 3, 2.0 / 3, 0.3};
+                                -0.0,    1.0 / 3, 2.0 / 3, 0.3,
+                                // Exact decimals one digit past the shortest's, ending in 5:
+                                // ties that the nearest 16 or 17 digits could break either way.
+                                0.123455047607421875, 8.0000152587890625, 123456789012345.125,
+                                1000000000000000.25, std::ldexp(1.0, -70), std::ldexp(1.0, -1000)};
   for (int e = -60; e <= 60; ++e) {
     values.push_back(std::ldexp(1.0, e));
     values.push_back(std::nextafter(std::ldexp(1.0, e), 0.0));
