@@ -174,27 +174,35 @@ bool lengthsAsLoaded(Polytope* p, std::vector<double>* lengths, std::string* pro
 // The normals, the most numbers, are formatted in two halves at once.
 void formatModel(const std::string& name, const Polytope& p, const std::vector<double>& lengths,
                  std::string* vertexText, std::string* polygonText, std::string* normalText) {
+  // Room for the longest rows: what is never written is never touched, so it costs no
+  // memory, and no text is copied as it grows. Half 0 ends as the whole text.
+  constexpr size_t kLongestRow = 4 * 25;
+  const int cells = p.cells();
   std::string halves[2];
-  inTwoHalves(p.cells(), [&](int begin, int end) {
+  halves[0] = std::to_string(cells) + " 0\n";
+  halves[0].reserve(halves[0].size() + kLongestRow * cells);
+  halves[1].reserve(kLongestRow * (cells - cells / 2));
+  inTwoHalves(cells, [&](int begin, int end) {
     std::string& text = halves[begin == 0 ? 0 : 1];
     for (int c = begin; c < end; ++c) {
       appendRow(&text, (lengths[c] / length(p.normals[c])) * p.normals[c]);
     }
   });
-  *normalText = std::to_string(p.normals.size()) + " 0\n";
-  normalText->reserve(normalText->size() + halves[0].size() + halves[1].size());
-  for (std::string& half : halves) {
-    *normalText += half;
-    std::string().swap(half);
-  }
+  halves[0] += halves[1];
+  std::string().swap(halves[1]);
+  *normalText = std::move(halves[0]);
 
   std::string& vertices = *vertexText;
   vertices = std::to_string(p.vertices.size()) + " 0\n";
+  vertices.reserve(vertices.size() + kLongestRow * p.vertices.size() + name.size() + 8);
   for (const Vec4& v : p.vertices) appendRow(&vertices, v);
   vertices += name + ".nor\n";
 
   std::string& polygons = *polygonText;
   polygons = std::to_string(p.polygons.size()) + "\n";
+  size_t numbers = 0;
+  for (const auto& polygon : p.polygons) numbers += polygon.size() + 1;
+  polygons.reserve(polygons.size() + 12 * numbers + p.polygons.size());
   char number[16];
   auto appendNumber = [&polygons, &number](size_t n) {
     polygons.append(number, std::to_chars(number, number + sizeof number, n).ptr - number);
