@@ -224,6 +224,34 @@ void refitMergedNormals(const std::vector<Vec4>& points, std::vector<Facet>* fac
   }
 }
 
+// Whether the directions clearly span four-space, as linearRank(directions, 1e-11) == 4
+// would find: the smallest eigenvalue of their Gram matrix is at least its determinant
+// over the cube of its trace, so a determinant above 1e-12 trace^4 (ten times the most
+// its rounding can add) puts that eigenvalue above 1e-13 trace, where neither the
+// threshold (1e-22) nor the eigen-solver's rounding (about 1e-15 trace) can reach it.
+// False says only that it is not clear.
+bool clearlySpanFour(const std::vector<Vec4>& directions) {
+  double m[4][4] = {};
+  for (const Vec4& d : directions) {
+    for (int i = 0; i < 4; ++i) {
+      for (int j = 0; j <= i; ++j) m[i][j] += d[i] * d[j];
+    }
+  }
+  const double trace = m[0][0] + m[1][1] + m[2][2] + m[3][3];
+  // Cholesky: the determinant is the product of the pivots.
+  double det = 1.0;
+  for (int k = 0; k < 4; ++k) {
+    const double pivot = m[k][k];
+    if (!(pivot > 0.0)) return false;
+    det *= pivot;
+    for (int i = k + 1; i < 4; ++i) {
+      const double f = m[i][k] / pivot;
+      for (int j = k + 1; j <= i; ++j) m[i][j] -= f * m[j][k];
+    }
+  }
+  return std::isfinite(trace) && det > 1e-12 * (trace * trace) * (trace * trace);
+}
+
 // The corners' numbers among points, ascending; renumber gives each point's corner
 // number or -1. A point is a corner when the normals of its cells span four-space; a
 // point inside an edge, a polygon or a cell, which a merge can leave among a facet's
@@ -248,7 +276,8 @@ std::vector<int> findCorners(int n, const std::vector<Facet>& facets, std::vecto
     for (int v = begin; v < end; ++v) {
       around.clear();
       for (int k = start[v]; k < start[v + 1]; ++k) around.push_back(facets[cellsOf[k]].normal);
-      corner[v] = around.size() >= 4 && linearRank(around, 1e-11) == 4;
+      corner[v] =
+          around.size() >= 4 && (clearlySpanFour(around) || linearRank(around, 1e-11) == 4);
     }
   });
   renumber->assign(n, -1);
@@ -267,6 +296,16 @@ std::vector<int> findCorners(int n, const std::vector<Facet>& facets, std::vecto
 // when they do not make one polygon.
 std::vector<int> joinRidges(const std::vector<const Ridge*>& triangles,
                             const std::vector<int>& renumber, std::string* problem) {
+  if (triangles.size() == 1) {
+    // One triangle (its vertices ascending) is its own boundary, walked from its least
+    // vertex to the next, as the walk below would.
+    std::vector<int> polygon;
+    for (int v : triangles[0]->vertices) {
+      if (renumber[v] >= 0) polygon.push_back(renumber[v]);
+    }
+    if (polygon.size() < 3) *problem = "meet in fewer than three corners";
+    return polygon;
+  }
   // Sorted lists rather than maps: the same order, without an allocation per entry.
   std::vector<std::pair<int, int>> edges;
   for (const Ridge* r : triangles) {
