@@ -46,6 +46,23 @@ void collectFacets(qhT* qh, std::vector<Facet>* facets, std::vector<int>* number
   }
 }
 
+// Each ridge of met (ridges as met from their facets, some twice) once, as first met.
+void keepFirstMeetings(const std::vector<Ridge>& met, std::vector<Ridge>* ridges) {
+  std::vector<int> order(met.size());
+  for (size_t i = 0; i < met.size(); ++i) order[i] = static_cast<int>(i);
+  std::sort(order.begin(), order.end(), [&met](int a, int b) {
+    const std::array<int, 3>&p = met[a].vertices, &q = met[b].vertices;
+    return std::tie(p[0], p[1], p[2], a) < std::tie(q[0], q[1], q[2], b);
+  });
+  std::vector<char> first(met.size(), 0);
+  for (size_t k = 0; k < order.size(); ++k) {
+    first[order[k]] = k == 0 || met[order[k]].vertices != met[order[k - 1]].vertices;
+  }
+  for (size_t i = 0; i < met.size(); ++i) {
+    if (first[i]) ridges->push_back(met[i]);
+  }
+}
+
 // The ridges between facets, each once. False for anything but a triangle of given
 // points between two listed facets: a qhull state this code does not know is refused
 // rather than guessed at.
@@ -100,19 +117,7 @@ bool collectRidges(qhT* qh, int count, const std::vector<int>& number,
     }
     if (!ok) return false;
   }
-  std::vector<int> order(met.size());
-  for (size_t i = 0; i < met.size(); ++i) order[i] = static_cast<int>(i);
-  std::sort(order.begin(), order.end(), [&met](int a, int b) {
-    const std::array<int, 3>&p = met[a].vertices, &q = met[b].vertices;
-    return std::tie(p[0], p[1], p[2], a) < std::tie(q[0], q[1], q[2], b);
-  });
-  std::vector<char> first(met.size(), 0);
-  for (size_t k = 0; k < order.size(); ++k) {
-    first[order[k]] = k == 0 || met[order[k]].vertices != met[order[k - 1]].vertices;
-  }
-  for (size_t i = 0; i < met.size(); ++i) {
-    if (first[i]) ridges->push_back(met[i]);
-  }
+  keepFirstMeetings(met, ridges);
   return ok;
 }
 
@@ -291,6 +296,26 @@ std::vector<int> findCorners(int n, const std::vector<Facet>& facets, std::vecto
   return corners;
 }
 
+// The boundary as one cycle from the least vertex, next holding each vertex with each of
+// its two neighbours, side by side; empty when the edges make more than one cycle.
+std::vector<int> walkBoundary(const std::vector<std::pair<int, int>>& next, int boundaryEdges) {
+  auto around = [&next](int v) {
+    return &*std::lower_bound(next.begin(), next.end(), v,
+                              [](const std::pair<int, int>& l, int u) { return l.first < u; });
+  };
+  std::vector<int> cycle;
+  int previous = -1, at = next[0].first;
+  do {
+    cycle.push_back(at);
+    const std::pair<int, int>* two = around(at);
+    int step = two[0].second != previous ? two[0].second : two[1].second;
+    previous = at;
+    at = step;
+  } while (at != cycle[0] && static_cast<int>(cycle.size()) <= boundaryEdges);
+  if (static_cast<int>(cycle.size()) != boundaryEdges) cycle.clear();
+  return cycle;
+}
+
 // One polygon where two cells meet: the union of qhull's ridge triangles between them,
 // whose edges used once form its boundary, in corner numbers. Empty with problem set
 // when they do not make one polygon.
@@ -341,21 +366,8 @@ std::vector<int> joinRidges(const std::vector<const Ridge*>& triangles,
   }
   if (next.empty()) *problem = "meet in no polygon";
   if (!problem->empty()) return {};
-  // Every vertex now has exactly two neighbours, side by side in next.
-  auto around = [&next](int v) {
-    return &*std::lower_bound(next.begin(), next.end(), v,
-                              [](const std::pair<int, int>& l, int u) { return l.first < u; });
-  };
-  std::vector<int> cycle;
-  int previous = -1, at = next[0].first;
-  do {
-    cycle.push_back(at);
-    const std::pair<int, int>* two = around(at);
-    int step = two[0].second != previous ? two[0].second : two[1].second;
-    previous = at;
-    at = step;
-  } while (at != cycle[0] && static_cast<int>(cycle.size()) <= boundaryEdges);
-  if (static_cast<int>(cycle.size()) != boundaryEdges) {
+  std::vector<int> cycle = walkBoundary(next, boundaryEdges);
+  if (cycle.empty()) {
     *problem = "meet in more than one polygon";
     return {};
   }
