@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <sstream>
@@ -500,6 +502,28 @@ bool checkLoaded(const model::Model& m, const std::vector<CellSearch>& found,
   return true;
 }
 
+// The vertices of model name as the loader will hold them (read, then scaled so that
+// vertex 0 has length 1) into *vertices, grouped for the search; null when the file
+// cannot be read so.
+std::unique_ptr<model::VertexTree> treeOfVertexFile(const model::TextSource& source,
+                                                    const std::string& dataDir,
+                                                    const std::string& name,
+                                                    model::Vec4Table* vertices) {
+  std::string text, problem;
+  int count = 0;
+  model::CheckedVertices checked;
+  checked.vertices = vertices;
+  if (!source(model::vertexFilePath(dataDir, name), &text) ||
+      !model::checkVertexText(text, &count, &problem, &checked) || !checked.plain) {
+    return nullptr;
+  }
+  const double squared = dot((*vertices)[0], (*vertices)[0]);
+  if (!(squared > 0.0 && std::isfinite(squared))) return nullptr;
+  const double s = 1.0 / std::sqrt(squared);
+  for (int i = 0; i < vertices->count; ++i) (*vertices)[i].scale(s);
+  return std::make_unique<model::VertexTree>(*vertices);
+}
+
 }  // namespace
 
 std::string describeKinds(const std::map<std::string, int>& kinds) {
@@ -578,15 +602,26 @@ bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
                     double requiredMargin) {
   model::Model m;
   model::Vec3List projected;
-  // The viewer's own reading, which leaves the normals as written; the incidence is then
-  // derived here by the viewer's rule, in one search per cell that measures its margin too.
-  if (!model::readModelFrom(source, dataDir, name, &m, &projected, error)) return false;
-  std::vector<CellSearch> found;
-  {
-    const model::VertexTree tree(*m.vertices);
-    m.cellVertices = std::make_unique<model::IndexListArray>();
-    searchCells(*m.cellNormals, tree, m.cellVertices.get(), &found);
+  // The viewer's own reading, which leaves the normals as written, on this thread; on
+  // the other, the vertices read and scaled as the loader will hold them, and grouped for
+  // the search. The grouping is kept only if the loader's vertices are the same to the bit.
+  bool loaded = false;
+  model::Vec4Table early;
+  std::unique_ptr<model::VertexTree> tree;
+  together([&] { loaded = model::readModelFrom(source, dataDir, name, &m, &projected, error); },
+           [&] { tree = treeOfVertexFile(source, dataDir, name, &early); });
+  if (!loaded) return false;
+  const model::Vec4Table& vertices = *m.vertices;
+  if (!tree || early.count != vertices.count ||
+      std::memcmp(early.data.get(), vertices.data.get(), sizeof(Vec4) * vertices.count) != 0) {
+    tree = std::make_unique<model::VertexTree>(vertices);
   }
+  // The incidence derived here by the viewer's rule, in one search per cell that measures
+  // its margin too.
+  std::vector<CellSearch> found;
+  m.cellVertices = std::make_unique<model::IndexListArray>();
+  searchCells(*m.cellNormals, *tree, m.cellVertices.get(), &found);
+  tree.reset();
   m.cellPolygons = std::make_unique<model::IndexListArray>();
   model::deriveCellPolygons(*m.polygons, *m.cellVertices, 0, m.cellPolygons.get());
   return checkLoaded(m, found, name, requiredMargin, report, error);

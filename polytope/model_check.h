@@ -47,7 +47,8 @@ bool checkModel(const std::string& dataDir, const std::string& name, ModelReport
                 std::string* error, double requiredMargin = kRequiredMargin);
 
 /// checkModel with the files' texts from source, so that a model is checked in memory,
-/// exactly as the viewer would load it, before anything is written.
+/// exactly as the viewer would load it, before anything is written. source is called from
+/// two threads at once.
 bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
                     const std::string& name, ModelReport* report, std::string* error,
                     double requiredMargin = kRequiredMargin);

@@ -259,6 +259,38 @@ bool writeModel(const std::string& dir, const std::string& name, Polytope polyto
   return writeModel(dir, name, std::move(polytope), options, error);
 }
 
+namespace {
+
+// The vertices as written: centred and scaled (unless keepCoordinates), a farthest one
+// first (putFarthestFirst, order as there). False with writeModel's message when the
+// viewer could not scale by vertex 0.
+bool placeVertices(const std::string& name, bool keepCoordinates, Polytope* polytope,
+                   std::vector<int>* order, std::string* error) {
+  if (!keepCoordinates) {
+    normalize(polytope);
+    // Rounding noise about the centre is written as 0, so it neither shows nor carries a
+    // sign; it is done before anything is measured, so the files hold what was checked.
+    for (Vec4& v : polytope->vertices) {
+      for (int k = 0; k < 4; ++k) {
+        if (std::fabs(v[k]) < 1e-15) v[k] = 0.0;
+      }
+    }
+  }
+  putFarthestFirst(polytope, order);
+  // The viewer scales by vertex 0's length, from its square: as given, that must be a
+  // number, or every check would judge a model of zeros or infinities.
+  const double squared = dot(polytope->vertices[0], polytope->vertices[0]);
+  if (keepCoordinates && !(squared > 0.0 && std::isfinite(squared))) {
+    *error = "not writing " + name + ": its farthest vertex is " +
+             (squared > 0.0 ? "too far from the origin" : "at the origin or too near it") +
+             " for the viewer to scale by its length; write it without --keep-coordinates";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool modelFiles(const std::string& dir, const std::string& name, Polytope polytope,
                 const WriteOptions& options, std::vector<model::OutputFile>* out,
                 std::string* error) {
@@ -267,27 +299,8 @@ bool modelFiles(const std::string& dir, const std::string& name, Polytope polyto
     *error = "not writing " + name + ": it has no vertices";
     return false;
   }
-  if (!options.keepCoordinates) {
-    normalize(&polytope);
-    // Rounding noise about the centre is written as 0, so it neither shows nor carries a
-    // sign; it is done before anything is measured, so the files hold what was checked.
-    for (Vec4& v : polytope.vertices) {
-      for (int k = 0; k < 4; ++k) {
-        if (std::fabs(v[k]) < 1e-15) v[k] = 0.0;
-      }
-    }
-  }
   std::vector<int> order;
-  putFarthestFirst(&polytope, &order);
-  // The viewer scales by vertex 0's length, from its square: as given, that must be a
-  // number, or every check below would judge a model of zeros or infinities.
-  const double squared = dot(polytope.vertices[0], polytope.vertices[0]);
-  if (options.keepCoordinates && !(squared > 0.0 && std::isfinite(squared))) {
-    *error = "not writing " + name + ": its farthest vertex is " +
-             (squared > 0.0 ? "too far from the origin" : "at the origin or too near it") +
-             " for the viewer to scale by its length; write it without --keep-coordinates";
-    return false;
-  }
+  if (!placeVertices(name, options.keepCoordinates, &polytope, &order, error)) return false;
   std::vector<double> lengths;
   std::string problem;
   if (!lengthsAsLoaded(&polytope, &lengths, &problem)) {
