@@ -278,23 +278,24 @@ void searchCell(const Vec4& n, const model::VertexTree& tree, double reach, Scra
   *found = {h, next, strict};
 }
 
-// Every cell searched (searchCell) in the two halves the cell checks use. Each half
-// reaches below each cell as far as the smallest margin it has met so far (and at least
-// the tolerance): a cell with a smaller margin is measured exactly, one without cannot
-// lower the smallest, and up to a half's first faulty cell every margin before it is at
-// least the required one, so that cell's fault is found as a search of all would find it.
+// Every cell searched (searchCell), in two halves at once. Each reaches below its cell as
+// far as the smallest margin met so far in its half, and at least the required margin
+// and the tolerance: a margin below that reach is measured exactly, so every fault is
+// found as a search of all vertices would find it, and a cell whose margin is not cannot
+// lower the smallest, whichever cells came before it.
 void searchCells(const model::Vec4Table& normals, const model::VertexTree& tree,
-                 model::IndexListArray* cellVertices, std::vector<CellSearch>* found) {
+                 double requiredMargin, model::IndexListArray* cellVertices,
+                 std::vector<CellSearch>* found) {
   const int C = normals.count;
   cellVertices->resize(C);
   found->assign(C, CellSearch());
+  const double least = std::max(requiredMargin, model::kIncidenceTolerance);
   inTwoHalves(C, [&](int begin, int end) {
     Scratch scratch;
     double smallest = INFINITY;
     for (int c = begin; c < end; ++c) {
-      const double reach = std::max(smallest, model::kIncidenceTolerance);
       CellSearch& f = (*found)[c];
-      searchCell(normals[c], tree, reach, &scratch, &f, &(*cellVertices)[c]);
+      searchCell(normals[c], tree, std::max(smallest, least), &scratch, &f, &(*cellVertices)[c]);
       smallest = std::min(smallest, f.support - f.next);
     }
   });
@@ -382,10 +383,9 @@ bool checkClosure(const model::Model& m, int c, int sides[64], int* maxSides, Sc
       *maxSides = std::max(*maxSides, p.count);
     }
   }
-  std::stable_sort(uses.begin(), uses.end(), [](const std::pair<Edge, int>& a,
-                                                const std::pair<Edge, int>& b) {
-    return a.first < b.first;
-  });
+  // The cell lists its polygons ascending, so sorting by polygon too keeps them in the
+  // order it lists them.
+  std::sort(uses.begin(), uses.end());
   for (size_t k = 0; k < uses.size();) {
     const Edge edge = uses[k].first;
     size_t same = k;
@@ -620,7 +620,7 @@ bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
   // its margin too.
   std::vector<CellSearch> found;
   m.cellVertices = std::make_unique<model::IndexListArray>();
-  searchCells(*m.cellNormals, *tree, m.cellVertices.get(), &found);
+  searchCells(*m.cellNormals, *tree, requiredMargin, m.cellVertices.get(), &found);
   tree.reset();
   m.cellPolygons = std::make_unique<model::IndexListArray>();
   model::deriveCellPolygons(*m.polygons, *m.cellVertices, 0, m.cellPolygons.get());

@@ -170,36 +170,29 @@ bool lengthsAsLoaded(Polytope* p, std::vector<double>* lengths, std::string* pro
   return ok;
 }
 
-// The files' texts: vertices, polygons and normals, each normal at its written length.
-// The normals, the most numbers, are formatted in two halves at once.
-void formatModel(const std::string& name, const Polytope& p, const std::vector<double>& lengths,
-                 std::string* vertexText, std::string* polygonText, std::string* normalText) {
-  // Room for the longest rows: what is never written is never touched, so it costs no
-  // memory, and no text is copied as it grows. Half 0 ends as the whole text.
-  constexpr size_t kLongestRow = 4 * 25;
-  const int cells = p.cells();
-  std::string halves[2];
-  halves[0] = std::to_string(cells) + " 0\n";
-  halves[0].reserve(halves[0].size() + kLongestRow * cells);
-  halves[1].reserve(kLongestRow * (cells - cells / 2));
-  inTwoHalves(cells, [&](int begin, int end) {
-    std::string& text = halves[begin == 0 ? 0 : 1];
-    for (int c = begin; c < end; ++c) {
-      appendRow(&text, (lengths[c] / length(p.normals[c])) * p.normals[c]);
-    }
-  });
-  halves[0] += halves[1];
-  std::string().swap(halves[1]);
-  *normalText = std::move(halves[0]);
+// Room for the longest rows: what is never written is never touched, so it costs no
+// memory, and no text is copied as it grows.
+constexpr size_t kLongestRow = 4 * 25;
 
-  std::string& vertices = *vertexText;
-  vertices = std::to_string(p.vertices.size()) + " 0\n";
+// The rows of the normals of cells [begin, end), each at its written length.
+void appendNormals(const Polytope& p, const std::vector<double>& lengths, int begin, int end,
+                   std::string* text) {
+  text->reserve(text->size() + kLongestRow * (end - begin));
+  for (int c = begin; c < end; ++c) {
+    appendRow(text, (lengths[c] / length(p.normals[c])) * p.normals[c]);
+  }
+}
+
+std::string vertexFileText(const std::string& name, const Polytope& p) {
+  std::string vertices = std::to_string(p.vertices.size()) + " 0\n";
   vertices.reserve(vertices.size() + kLongestRow * p.vertices.size() + name.size() + 8);
   for (const Vec4& v : p.vertices) appendRow(&vertices, v);
   vertices += name + ".nor\n";
+  return vertices;
+}
 
-  std::string& polygons = *polygonText;
-  polygons = std::to_string(p.polygons.size()) + "\n";
+std::string polygonFileText(const Polytope& p) {
+  std::string polygons = std::to_string(p.polygons.size()) + "\n";
   size_t numbers = 0;
   for (const auto& polygon : p.polygons) numbers += polygon.size() + 1;
   polygons.reserve(polygons.size() + 12 * numbers + p.polygons.size());
@@ -213,6 +206,29 @@ void formatModel(const std::string& name, const Polytope& p, const std::vector<d
     for (int v : polygon) appendNumber(static_cast<size_t>(v) + 1);
     polygons += '\n';
   }
+  return polygons;
+}
+
+// The files' texts: vertices, polygons and normals, each normal at its written length,
+// made on two threads: the first normals and the vertices on one, the polygons (whose
+// numbers cost little) and the other normals on the other, so the rows split about evenly.
+void formatModel(const std::string& name, const Polytope& p, const std::vector<double>& lengths,
+                 std::string* vertexText, std::string* polygonText, std::string* normalText) {
+  const int cells = p.cells();
+  const int split = std::max(0, (cells - static_cast<int>(p.vertices.size())) / 2);
+  std::string rest;
+  together(
+      [&] {
+        *normalText = std::to_string(cells) + " 0\n";
+        normalText->reserve(normalText->size() + kLongestRow * cells);
+        appendNormals(p, lengths, 0, split, normalText);
+        *vertexText = vertexFileText(name, p);
+      },
+      [&] {
+        *polygonText = polygonFileText(p);
+        appendNormals(p, lengths, split, cells, &rest);
+      });
+  *normalText += rest;
 }
 
 }  // namespace
