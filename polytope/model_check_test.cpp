@@ -264,6 +264,41 @@ TEST(ModelCheckTest, MeasuresIncidenceWithTheNormalsAsWritten) {
   EXPECT_NE(error.find(" from its hyperplane; the viewer's incidence rule needs 2e-05"),
             std::string::npos)
       << error;
+
+  // The check's search reaches below each cell only as far as it must: its smallest
+  // margin is still exactly the one over every cell and every vertex, on a hull whose
+  // cells' margins all differ and some of whose normals are written longer.
+  std::mt19937 random(7);
+  std::normal_distribution<double> gauss;
+  std::vector<Vec4> cloud;
+  for (int i = 0; i < 400; ++i) {
+    const Vec4 v(gauss(random), gauss(random), gauss(random), gauss(random));
+    cloud.push_back((1.0 / length(v)) * v);
+  }
+  ASSERT_TRUE(convexHull(cloud, &hull, &error)) << error;
+  ASSERT_TRUE(writeModel(scratch.path(), "cloud", hull, &error)) << error;
+  ASSERT_TRUE(checkModel(scratch.path(), "cloud", &report, &error)) << error;
+  model::Model m;
+  model::Vec3List projected;
+  ASSERT_TRUE(model::loadModel(scratch.path(), "cloud", &m, &projected, &error)) << error;
+  model::Vec4Table written;
+  std::istringstream text(testing::readText(model::normalsFilePath(scratch.path(), "cloud.nor")));
+  written.read(text);
+  double smallest = INFINITY;
+  bool lengthened = false;
+  for (int c = 0; c < written.count; ++c) {
+    const Vec4& n = written[c];
+    lengthened = lengthened || length(n) > 1.0 + 1e-9;
+    double h = -INFINITY, next = -INFINITY;
+    for (int i = 0; i < m.vertices->count; ++i) h = std::max(h, dot(n, (*m.vertices)[i]));
+    for (int i = 0; i < m.vertices->count; ++i) {
+      const double d = dot(n, (*m.vertices)[i]);
+      if (d <= h - 0.5 * model::kIncidenceTolerance) next = std::max(next, d);
+    }
+    smallest = std::min(smallest, h - next);
+  }
+  EXPECT_TRUE(lengthened);
+  EXPECT_EQ(report.smallestMargin, smallest);
 }
 
 // Every writer gives each cell the vertices of its polygons under the viewer's own rule,
