@@ -40,6 +40,7 @@ void collectFacets(qhT* qh, std::vector<Facet>* facets, std::vector<int>* number
     (*number)[facet->id] = static_cast<int>(facets->size());
     Facet f;
     vertexT *vertex, **vertexp;
+    f.vertices.reserve(qh_setsize(qh, facet->vertices));
     FOREACHvertex_(facet->vertices) f.vertices.push_back(qh_pointid(qh, vertex->point));
     f.normal = Vec4(facet->normal[0], facet->normal[1], facet->normal[2], facet->normal[3]);
     facets->push_back(std::move(f));
@@ -325,6 +326,7 @@ std::vector<int> joinRidges(const std::vector<const Ridge*>& triangles,
     // One triangle (its vertices ascending) is its own boundary, walked from its least
     // vertex to the next, as the walk below would.
     std::vector<int> polygon;
+    polygon.reserve(3);
     for (int v : triangles[0]->vertices) {
       if (renumber[v] >= 0) polygon.push_back(renumber[v]);
     }
@@ -372,6 +374,7 @@ std::vector<int> joinRidges(const std::vector<const Ridge*>& triangles,
     return {};
   }
   std::vector<int> polygon;
+  polygon.reserve(cycle.size());
   for (int v : cycle) {
     if (renumber[v] >= 0) polygon.push_back(renumber[v]);
   }
@@ -409,6 +412,7 @@ bool hullWith(const Prepared& prepared, const char* merge, Polytope* out, std::s
   }
   for (const Facet& f : facets) {
     std::vector<int> own;
+    own.reserve(f.vertices.size());
     for (int v : f.vertices) {
       if (renumber[v] >= 0) own.push_back(renumber[v]);
     }

@@ -502,6 +502,29 @@ bool checkLoaded(const model::Model& m, const std::vector<CellSearch>& found,
   return true;
 }
 
+// cellPolygons as the loader derives them from cellVertices (model::deriveCellPolygons),
+// for the two halves of the cells at once. Each half sizes its own marks, which decides
+// nothing: a vertex beyond them is on none of that half's cells.
+void derivePolygonsInHalves(const model::IndexListArray& polygons,
+                            model::IndexListArray* cellVertices,
+                            model::IndexListArray* cellPolygons) {
+  const int C = cellVertices->count, middle = C / 2;
+  model::IndexListArray vertices[2], found[2];
+  vertices[0].resize(middle);
+  vertices[1].resize(C - middle);
+  for (int c = 0; c < C; ++c) {
+    vertices[c < middle ? 0 : 1][c < middle ? c : c - middle] = std::move((*cellVertices)[c]);
+  }
+  together([&] { model::deriveCellPolygons(polygons, vertices[0], 0, &found[0]); },
+           [&] { model::deriveCellPolygons(polygons, vertices[1], 0, &found[1]); });
+  cellPolygons->resize(C);
+  for (int c = 0; c < C; ++c) {
+    const int half = c < middle ? 0 : 1, at = c < middle ? c : c - middle;
+    (*cellVertices)[c] = std::move(vertices[half][at]);
+    (*cellPolygons)[c] = std::move(found[half][at]);
+  }
+}
+
 // The vertices of model name as the loader will hold them (read, then scaled so that
 // vertex 0 has length 1) into *vertices, grouped for the search; null when the file
 // cannot be read so.
@@ -623,7 +646,7 @@ bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
   searchCells(*m.cellNormals, *tree, requiredMargin, m.cellVertices.get(), &found);
   tree.reset();
   m.cellPolygons = std::make_unique<model::IndexListArray>();
-  model::deriveCellPolygons(*m.polygons, *m.cellVertices, 0, m.cellPolygons.get());
+  derivePolygonsInHalves(*m.polygons, m.cellVertices.get(), m.cellPolygons.get());
   return checkLoaded(m, found, name, requiredMargin, report, error);
 }
 
