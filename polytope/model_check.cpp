@@ -136,10 +136,14 @@ std::vector<int> earlierTwins(const std::vector<int>& start, const std::vector<i
     for (int e = k; e < end; ++e) order.push_back(keyed[e].second);
     k = end;
     if (order.size() == 1) continue;
+    // Equal lists end up side by side, the earliest first.
     std::sort(order.begin(), order.end(), less);
+    int first = order[0];
     for (size_t e = 1; e < order.size(); ++e) {
       if (same(order[e], order[e - 1])) {
-        twin[order[e]] = twin[order[e - 1]] >= 0 ? twin[order[e - 1]] : order[e - 1];
+        twin[order[e]] = first;
+      } else {
+        first = order[e];
       }
     }
   }

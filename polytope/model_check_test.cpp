@@ -182,6 +182,10 @@ TEST(ModelCheckTest, WriterWritesOnlyWhatPassesAndKeepsTheOldModelOnRefusal) {
       EXPECT_EQ(testing::readText(scratch.file(files[i])), before[i]) << files[i];
     }
   }
+  // The writer refuses a name that is no plain file name itself, not only the command line.
+  EXPECT_FALSE(writeModel(scratch.path(), "../t", testing::wythoffOf("B4", "1000"), &error));
+  EXPECT_EQ(error.substr(0, 29), "model name '../t' must be a p");
+  EXPECT_EQ(scratch.entries(), files);
   ModelReport report;
   EXPECT_TRUE(checkModel(scratch.path(), "t", &report, &error)) << error;
 }
