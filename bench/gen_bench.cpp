@@ -187,7 +187,7 @@ double hullCommand(const std::string& file, const std::string& dir) {
   polytope::Polytope p;
   std::string error;
   if (!polytope::readPointsFile(file, &points, &error) || !polytope::convexHull(points, &p, &error) ||
-      !polytope::writeModel(dir, "versus-qhull", p, &error)) {
+      !polytope::writeModel(dir, "versus-qhull", std::move(p), &error)) {
     std::fprintf(stderr, "orvex-gen-bench: %s\n", error.c_str());
     return -1.0;
   }

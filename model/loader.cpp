@@ -197,6 +197,17 @@ void deriveIncidence(Model* model) {
 
 bool loadModelFrom(const TextSource& source, const std::string& dataDir, const std::string& name,
                    Model* model, Vec3List* projectedVertices, std::string* error) {
+  if (!readModelFrom(source, dataDir, name, model, projectedVertices, error)) return false;
+  deriveIncidence(model);
+  Vec4Table& normals = *model->cellNormals;
+  for (int c = 0; c < normals.count; ++c) {
+    normals[c].scale(1.0 / std::sqrt(dot(normals[c], normals[c])));
+  }
+  return true;
+}
+
+bool readModelFrom(const TextSource& source, const std::string& dataDir, const std::string& name,
+                   Model* model, Vec3List* projectedVertices, std::string* error) {
   const std::string vertexPath = vertexFilePath(dataDir, name);
   int vertexCount = 0;
   std::string normalsWord;
@@ -208,19 +219,15 @@ bool loadModelFrom(const TextSource& source, const std::string& dataDir, const s
   if (!readNormalsFile(source, normalsPath, model, error)) return false;
 
   Vec4Table& vertices = *model->vertices;
-  Vec4Table& normals = *model->cellNormals;
-  if (!checkScalableLengths(vertices, normals, vertexPath, normalsPath, error)) return false;
+  if (!checkScalableLengths(vertices, *model->cellNormals, vertexPath, normalsPath, error)) {
+    return false;
+  }
   const double squared = dot(vertices[0], vertices[0]);
   const double s = 1.0 / std::sqrt(squared);
   if (!checkDrawableAfterScaling(vertices, s, vertexPath, error)) return false;
   for (int i = 0; i < vertices.count; ++i) vertices[i].scale(s);
   model->scale = std::sqrt(squared);
-
   projectedVertices->resize(vertices.count);
-  deriveIncidence(model);
-  for (int c = 0; c < normals.count; ++c) {
-    normals[c].scale(1.0 / std::sqrt(dot(normals[c], normals[c])));
-  }
   return true;
 }
 

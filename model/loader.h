@@ -46,4 +46,10 @@ using TextSource = std::function<bool(const std::string& path, std::string* text
 bool loadModelFrom(const TextSource& source, const std::string& dataDir, const std::string& name,
                    Model* model, Vec3List* projectedVertices, std::string* error);
 
+/// loadModelFrom without the incidence: the files read and checked, the vertices scaled
+/// and *projectedVertices sized, but cellVertices, cellPolygons and cellClosed left as
+/// they were and the normals as written, for a caller that derives the incidence itself.
+bool readModelFrom(const TextSource& source, const std::string& dataDir, const std::string& name,
+                   Model* model, Vec3List* projectedVertices, std::string* error);
+
 }  // namespace orvex::model

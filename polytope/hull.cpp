@@ -40,9 +40,27 @@ void collectFacets(qhT* qh, std::vector<Facet>* facets, std::vector<int>* number
     (*number)[facet->id] = static_cast<int>(facets->size());
     Facet f;
     vertexT *vertex, **vertexp;
+    f.vertices.reserve(qh_setsize(qh, facet->vertices));
     FOREACHvertex_(facet->vertices) f.vertices.push_back(qh_pointid(qh, vertex->point));
     f.normal = Vec4(facet->normal[0], facet->normal[1], facet->normal[2], facet->normal[3]);
     facets->push_back(std::move(f));
+  }
+}
+
+// Each ridge of met (ridges as met from their facets, some twice) once, as first met.
+void keepFirstMeetings(const std::vector<Ridge>& met, std::vector<Ridge>* ridges) {
+  std::vector<int> order(met.size());
+  for (size_t i = 0; i < met.size(); ++i) order[i] = static_cast<int>(i);
+  std::sort(order.begin(), order.end(), [&met](int a, int b) {
+    const std::array<int, 3>&p = met[a].vertices, &q = met[b].vertices;
+    return std::tie(p[0], p[1], p[2], a) < std::tie(q[0], q[1], q[2], b);
+  });
+  std::vector<char> first(met.size(), 0);
+  for (size_t k = 0; k < order.size(); ++k) {
+    first[order[k]] = k == 0 || met[order[k]].vertices != met[order[k - 1]].vertices;
+  }
+  for (size_t i = 0; i < met.size(); ++i) {
+    if (first[i]) ridges->push_back(met[i]);
   }
 }
 
@@ -100,19 +118,7 @@ bool collectRidges(qhT* qh, int count, const std::vector<int>& number,
     }
     if (!ok) return false;
   }
-  std::vector<int> order(met.size());
-  for (size_t i = 0; i < met.size(); ++i) order[i] = static_cast<int>(i);
-  std::sort(order.begin(), order.end(), [&met](int a, int b) {
-    const std::array<int, 3>&p = met[a].vertices, &q = met[b].vertices;
-    return std::tie(p[0], p[1], p[2], a) < std::tie(q[0], q[1], q[2], b);
-  });
-  std::vector<char> first(met.size(), 0);
-  for (size_t k = 0; k < order.size(); ++k) {
-    first[order[k]] = k == 0 || met[order[k]].vertices != met[order[k - 1]].vertices;
-  }
-  for (size_t i = 0; i < met.size(); ++i) {
-    if (first[i]) ridges->push_back(met[i]);
-  }
+  keepFirstMeetings(met, ridges);
   return ok;
 }
 
@@ -224,6 +230,34 @@ void refitMergedNormals(const std::vector<Vec4>& points, std::vector<Facet>* fac
   }
 }
 
+// Whether the directions clearly span four-space, as linearRank(directions, 1e-11) == 4
+// would find: the smallest eigenvalue of their Gram matrix is at least its determinant
+// over the cube of its trace, so a determinant above 1e-12 trace^4 (ten times the most
+// its rounding can add) puts that eigenvalue above 1e-13 trace, where neither the
+// threshold (1e-22) nor the eigen-solver's rounding (about 1e-15 trace) can reach it.
+// False says only that it is not clear.
+bool clearlySpanFour(const std::vector<Vec4>& directions) {
+  double m[4][4] = {};
+  for (const Vec4& d : directions) {
+    for (int i = 0; i < 4; ++i) {
+      for (int j = 0; j <= i; ++j) m[i][j] += d[i] * d[j];
+    }
+  }
+  const double trace = m[0][0] + m[1][1] + m[2][2] + m[3][3];
+  // Cholesky: the determinant is the product of the pivots.
+  double det = 1.0;
+  for (int k = 0; k < 4; ++k) {
+    const double pivot = m[k][k];
+    if (!(pivot > 0.0)) return false;
+    det *= pivot;
+    for (int i = k + 1; i < 4; ++i) {
+      const double f = m[i][k] / pivot;
+      for (int j = k + 1; j <= i; ++j) m[i][j] -= f * m[j][k];
+    }
+  }
+  return std::isfinite(trace) && det > 1e-12 * (trace * trace) * (trace * trace);
+}
+
 // The corners' numbers among points, ascending; renumber gives each point's corner
 // number or -1. A point is a corner when the normals of its cells span four-space; a
 // point inside an edge, a polygon or a cell, which a merge can leave among a facet's
@@ -248,7 +282,8 @@ std::vector<int> findCorners(int n, const std::vector<Facet>& facets, std::vecto
     for (int v = begin; v < end; ++v) {
       around.clear();
       for (int k = start[v]; k < start[v + 1]; ++k) around.push_back(facets[cellsOf[k]].normal);
-      corner[v] = around.size() >= 4 && linearRank(around, 1e-11) == 4;
+      corner[v] =
+          around.size() >= 4 && (clearlySpanFour(around) || linearRank(around, 1e-11) == 4);
     }
   });
   renumber->assign(n, -1);
@@ -262,11 +297,42 @@ std::vector<int> findCorners(int n, const std::vector<Facet>& facets, std::vecto
   return corners;
 }
 
+// The boundary as one cycle from the least vertex, next holding each vertex with each of
+// its two neighbours, side by side; empty when the edges make more than one cycle.
+std::vector<int> walkBoundary(const std::vector<std::pair<int, int>>& next, int boundaryEdges) {
+  auto around = [&next](int v) {
+    return &*std::lower_bound(next.begin(), next.end(), v,
+                              [](const std::pair<int, int>& l, int u) { return l.first < u; });
+  };
+  std::vector<int> cycle;
+  int previous = -1, at = next[0].first;
+  do {
+    cycle.push_back(at);
+    const std::pair<int, int>* two = around(at);
+    int step = two[0].second != previous ? two[0].second : two[1].second;
+    previous = at;
+    at = step;
+  } while (at != cycle[0] && static_cast<int>(cycle.size()) <= boundaryEdges);
+  if (static_cast<int>(cycle.size()) != boundaryEdges) cycle.clear();
+  return cycle;
+}
+
 // One polygon where two cells meet: the union of qhull's ridge triangles between them,
 // whose edges used once form its boundary, in corner numbers. Empty with problem set
 // when they do not make one polygon.
 std::vector<int> joinRidges(const std::vector<const Ridge*>& triangles,
                             const std::vector<int>& renumber, std::string* problem) {
+  if (triangles.size() == 1) {
+    // One triangle (its vertices ascending) is its own boundary, walked from its least
+    // vertex to the next, as the walk below would.
+    std::vector<int> polygon;
+    polygon.reserve(3);
+    for (int v : triangles[0]->vertices) {
+      if (renumber[v] >= 0) polygon.push_back(renumber[v]);
+    }
+    if (polygon.size() < 3) *problem = "meet in fewer than three corners";
+    return polygon;
+  }
   // Sorted lists rather than maps: the same order, without an allocation per entry.
   std::vector<std::pair<int, int>> edges;
   for (const Ridge* r : triangles) {
@@ -302,25 +368,13 @@ std::vector<int> joinRidges(const std::vector<const Ridge*>& triangles,
   }
   if (next.empty()) *problem = "meet in no polygon";
   if (!problem->empty()) return {};
-  // Every vertex now has exactly two neighbours, side by side in next.
-  auto around = [&next](int v) {
-    return &*std::lower_bound(next.begin(), next.end(), v,
-                              [](const std::pair<int, int>& l, int u) { return l.first < u; });
-  };
-  std::vector<int> cycle;
-  int previous = -1, at = next[0].first;
-  do {
-    cycle.push_back(at);
-    const std::pair<int, int>* two = around(at);
-    int step = two[0].second != previous ? two[0].second : two[1].second;
-    previous = at;
-    at = step;
-  } while (at != cycle[0] && static_cast<int>(cycle.size()) <= boundaryEdges);
-  if (static_cast<int>(cycle.size()) != boundaryEdges) {
+  std::vector<int> cycle = walkBoundary(next, boundaryEdges);
+  if (cycle.empty()) {
     *problem = "meet in more than one polygon";
     return {};
   }
   std::vector<int> polygon;
+  polygon.reserve(cycle.size());
   for (int v : cycle) {
     if (renumber[v] >= 0) polygon.push_back(renumber[v]);
   }
@@ -358,6 +412,7 @@ bool hullWith(const Prepared& prepared, const char* merge, Polytope* out, std::s
   }
   for (const Facet& f : facets) {
     std::vector<int> own;
+    own.reserve(f.vertices.size());
     for (int v : f.vertices) {
       if (renumber[v] >= 0) own.push_back(renumber[v]);
     }

@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <sstream>
@@ -31,18 +33,30 @@ namespace {
 // digits.
 constexpr double kFlat = 5e-6;
 
-std::vector<Vec4> cornersOf(const model::IndexList& list, const model::Vec4Table& vertices) {
+// Scratch lists each half of the work keeps, so that no cell or polygon allocates.
+struct Scratch {
+  std::vector<std::pair<int, double>> near;
+  std::vector<int> ints;
   std::vector<Vec4> corners;
-  for (int i = 0; i < list.count; ++i) corners.push_back(vertices[list[i]]);
-  return corners;
+  std::vector<std::pair<std::pair<int, int>, int>> uses;
+};
+
+void gatherCorners(const model::IndexList& list, const model::Vec4Table& vertices,
+                   std::vector<Vec4>* corners) {
+  corners->clear();
+  for (int i = 0; i < list.count; ++i) corners->push_back(vertices[list[i]]);
 }
 
 // Empty when the polygon is flat, convex and simple in the order given; else the problem.
-std::string polygonProblem(const model::IndexList& polygon, const model::Vec4Table& vertices) {
+std::string polygonProblem(const model::IndexList& polygon, const model::Vec4Table& vertices,
+                           Scratch* scratch) {
   if (polygon.count < 3) return "has fewer than 3 vertices";
-  std::set<int> distinct(polygon.data.get(), polygon.data.get() + polygon.count);
-  if (static_cast<int>(distinct.size()) != polygon.count) return "repeats a vertex";
-  std::vector<Vec4> corners = cornersOf(polygon, vertices);
+  std::vector<int>& sorted = scratch->ints;
+  sorted.assign(polygon.data.get(), polygon.data.get() + polygon.count);
+  std::sort(sorted.begin(), sorted.end());
+  if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) return "repeats a vertex";
+  std::vector<Vec4>& corners = scratch->corners;
+  gatherCorners(polygon, vertices, &corners);
   if (polygon.count == 3) {
     // A triangle is flat and convex; it only must not be a line.
     const Vec4 a = corners[1] - corners[0], b = corners[2] - corners[0];
@@ -72,24 +86,6 @@ std::string polygonProblem(const model::IndexList& polygon, const model::Vec4Tab
   }
   if (std::fabs(std::fabs(turning) - 2 * M_PI) > 1e-6) return "winds around more than once";
   return "";
-}
-
-// The normals exactly as the file holds them; the loader scales its copy to length 1.
-bool readWrittenNormals(const model::TextSource& source, const std::string& dataDir,
-                        const std::string& name, model::Vec4Table* normals) {
-  std::string text, problem;
-  int count = 0;
-  model::CheckedVertices checked;
-  if (!source(model::vertexFilePath(dataDir, name), &text) ||
-      !model::checkVertexText(text, &count, &problem, &checked) ||
-      !source(model::normalsFilePath(dataDir, checked.word), &text)) {
-    return false;
-  }
-  bool plain = false;
-  if (model::checkNormalsText(text, &problem, normals, &plain) && plain) return true;
-  std::istringstream normalsFile(text);
-  normals->read(normalsFile);
-  return static_cast<bool>(normalsFile);
 }
 
 // Polygons closer than this to sharing a plane, for the loaded model (circumradius
@@ -125,13 +121,34 @@ std::vector<int> earlierTwins(const std::vector<int>& start, const std::vector<i
     return std::equal(values.data() + start[a], values.data() + start[a + 1],
                       values.data() + start[b], values.data() + start[b + 1]);
   };
-  std::vector<int> order(count);
-  for (int i = 0; i < count; ++i) order[i] = i;
-  std::sort(order.begin(), order.end(), less);
-  std::vector<int> twin(count, -1);
-  for (int k = 1; k < count; ++k) {
-    if (same(order[k], order[k - 1])) {
-      twin[order[k]] = twin[order[k - 1]] >= 0 ? twin[order[k - 1]] : order[k - 1];
+  // Sorted by a hash of their entries first, so that only lists with equal hashes, twins
+  // almost always, are compared entry by entry.
+  std::vector<std::pair<uint64_t, int>> keyed(count);
+  for (int i = 0; i < count; ++i) {
+    uint64_t h = 1469598103934665603ull ^ static_cast<uint64_t>(start[i + 1] - start[i]);
+    for (int k = start[i]; k < start[i + 1]; ++k) {
+      h = (h ^ static_cast<uint32_t>(values[k])) * 1099511628211ull;
+    }
+    keyed[i] = {h, i};
+  }
+  std::sort(keyed.begin(), keyed.end());
+  std::vector<int> twin(count, -1), order;
+  for (int k = 0; k < count;) {
+    int end = k + 1;
+    while (end < count && keyed[end].first == keyed[k].first) ++end;
+    order.clear();
+    for (int e = k; e < end; ++e) order.push_back(keyed[e].second);
+    k = end;
+    if (order.size() == 1) continue;
+    // Equal lists end up side by side, the earliest first.
+    std::sort(order.begin(), order.end(), less);
+    int first = order[0];
+    for (size_t e = 1; e < order.size(); ++e) {
+      if (same(order[e], order[e - 1])) {
+        twin[order[e]] = first;
+      } else {
+        first = order[e];
+      }
     }
   }
   return twin;
@@ -159,8 +176,9 @@ bool checkPolygons(const model::Model& m, const Fail& fail, int* edges) {
   std::string problems[2];
   inTwoHalves(F, [&](int begin, int end) {
     const int half = begin == 0 ? 0 : 1;
+    Scratch scratch;
     for (int f = begin; f < end; ++f) {
-      problems[half] = polygonProblem(polygons[f], *m.vertices);
+      problems[half] = polygonProblem(polygons[f], *m.vertices, &scratch);
       if (!problems[half].empty()) {
         firstFault[half] = f;
         return;
@@ -212,39 +230,97 @@ bool checkPolygonCells(const model::Model& m, int E, const Fail& fail) {
   return true;
 }
 
+// What the incidence search found on one cell, with its normal as written.
+struct CellSearch {
+  double support = 0.0;      // the greatest product: the viewer's supportValue
+  double next = -INFINITY;   // the greatest product below the band (see searchCell)
+  int strict = 0;            // the vertices in the band: within half the tolerance of support
+};
+
+// One search of the vertices for the cell with normal n, for what both the viewer's rule
+// and the check ask: *own gets the viewer's vertices (products within the tolerance of
+// the greatest, ascending: the same doubles decide as in the loader), *found the
+// greatest product, the count in the band and the greatest product below it. Groups whose
+// bound lies reach or more below the greatest product are passed over: reach is at least
+// the tolerance, so *own is whole, and found->next is exact when it lies less than reach
+// below the greatest, and lies at least reach below it otherwise.
+void searchCell(const Vec4& n, const model::VertexTree& tree, double reach, Scratch* scratch,
+                CellSearch* found, model::IndexList* own) {
+  const double tolerance = model::kIncidenceTolerance;
+  const double *x = tree.x.data(), *y = tree.y.data(), *z = tree.z.data(), *w = tree.w.data();
+  const int* number = tree.number.data();
+  std::vector<std::pair<int, double>>& near = scratch->near;
+  near.clear();
+  double h = -INFINITY, next = -INFINITY;
+  tree.visit(
+      n, [&](double bound) { return h - bound >= reach; },
+      [&](int begin, int end) {
+        // The products in the loader's order, so the doubles are the viewer's.
+        for (int i = begin; i < end; ++i) {
+          const double d = n.x * x[i] + n.y * y[i] + n.z * z[i] + n.w * w[i];
+          h = d > h ? d : h;
+          // h only grows, so a product this far below it now stays that far below.
+          if (h - d < reach) {
+            near.emplace_back(number[i], d);
+          } else {
+            next = std::max(next, d);
+          }
+        }
+      });
+  const double band = h - 0.5 * tolerance;
+  std::vector<int>& on = scratch->ints;
+  on.clear();
+  int strict = 0;
+  for (const auto& [i, d] : near) {
+    if (std::fabs(h - d) < tolerance) on.push_back(i);
+    if (d > band) {
+      ++strict;
+    } else {
+      next = std::max(next, d);
+    }
+  }
+  std::sort(on.begin(), on.end());
+  model::IndexList list(static_cast<int>(on.size()));
+  for (int j = 0; j < list.count; ++j) list[j] = on[j];
+  *own = std::move(list);
+  *found = {h, next, strict};
+}
+
+// Every cell searched (searchCell), in two halves at once. Each reaches below its cell as
+// far as the smallest margin met so far in its half, and at least the required margin
+// and the tolerance: a margin below that reach is measured exactly, so every fault is
+// found as a search of all vertices would find it, and a cell whose margin is not cannot
+// lower the smallest, whichever cells came before it.
+void searchCells(const model::Vec4Table& normals, const model::VertexTree& tree,
+                 double requiredMargin, model::IndexListArray* cellVertices,
+                 std::vector<CellSearch>* found) {
+  const int C = normals.count;
+  cellVertices->resize(C);
+  found->assign(C, CellSearch());
+  const double least = std::max(requiredMargin, model::kIncidenceTolerance);
+  inTwoHalves(C, [&](int begin, int end) {
+    Scratch scratch;
+    double smallest = INFINITY;
+    for (int c = begin; c < end; ++c) {
+      CellSearch& f = (*found)[c];
+      searchCell(normals[c], tree, std::max(smallest, least), &scratch, &f, &(*cellVertices)[c]);
+      smallest = std::min(smallest, f.support - f.next);
+    }
+  });
+}
+
+// "cell 12", made only for a message.
+std::string cellName(int c) { return "cell " + std::to_string(c); }
+
 // The cell's incidence as written: the viewer's vertices are exactly its polygons'
 // vertices, all within half the tolerance of the hyperplane (the rule on the normal as
 // written, whose length scales it), and every other vertex at least requiredMargin below.
-bool checkIncidence(const model::Model& m, const Vec4& n, int c, const model::VertexTree& tree,
-                    double requiredMargin, double* support, double* margin, const Fail& fail) {
-  const std::string cell = "cell " + std::to_string(c);
+bool checkIncidence(const model::Model& m, const Vec4& n, int c, const CellSearch& found,
+                    double requiredMargin, Scratch* scratch, double* margin, const Fail& fail) {
   const model::Vec4Table& vertices = *m.vertices;
-  const int V = vertices.count;
-  // The products in the loader's order, so the doubles are the viewer's.
-  auto product = [&n](const Vec4& v) { return n.x * v.x + n.y * v.y + n.z * v.z + n.w * v.w; };
   const model::IndexList& own = (*m.cellVertices)[c];
-  // The viewer's own vertices hold the greatest product: the rule always keeps it.
-  double h = -INFINITY;
-  for (int i = 0; i < own.count; ++i) h = std::max(h, product(vertices[own[i]]));
-  // Vertices in the band count as on, the others' greatest product is the next layer. A
-  // group of vertices whose bound is at most the band and below the next layer found so
-  // far changes neither, so it is passed over. The nearest vertex is looked up only for a
-  // message.
-  const double band = h - 0.5 * model::kIncidenceTolerance;
-  const double *x = tree.x.data(), *y = tree.y.data(), *z = tree.z.data(), *w = tree.w.data();
-  double next = -INFINITY;
-  int strict = 0;
-  tree.visit(
-      n, [&](double bound) { return bound <= band && bound < next; },
-      [&](int begin, int end) {
-        for (int i = begin; i < end; ++i) {
-          const double d = n.x * x[i] + n.y * y[i] + n.z * z[i] + n.w * w[i];
-          strict += d > band;
-          next = std::max(next, d > band ? -INFINITY : d);
-        }
-      });
-  *support = h;
-  std::vector<int> used;
+  std::vector<int>& used = scratch->ints;
+  used.clear();
   const model::IndexList& polygons = (*m.cellPolygons)[c];
   for (int i = 0; i < polygons.count; ++i) {
     const model::IndexList& p = (*m.polygons)[polygons[i]];
@@ -253,20 +329,21 @@ bool checkIncidence(const model::Model& m, const Vec4& n, int c, const model::Ve
   std::sort(used.begin(), used.end());
   for (int i = 0; i < own.count; ++i) {
     if (!std::binary_search(used.begin(), used.end(), own[i])) {
-      return fail(cell + ": the viewer's incidence rule puts vertex " + std::to_string(own[i]) +
-                  " on it, but none of its polygons uses it");
+      return fail(cellName(c) + ": the viewer's incidence rule puts vertex " +
+                  std::to_string(own[i]) + " on it, but none of its polygons uses it");
     }
   }
-  if (own.count != strict) {
-    return fail(cell + ": the viewer's incidence rule finds " + std::to_string(own.count) +
-                " vertices, but " + std::to_string(strict) + " lie on its hyperplane");
+  if (own.count != found.strict) {
+    return fail(cellName(c) + ": the viewer's incidence rule finds " + std::to_string(own.count) +
+                " vertices, but " + std::to_string(found.strict) + " lie on its hyperplane");
   }
-  *margin = h - next;
+  *margin = found.support - found.next;
   if (*margin < requiredMargin) {
+    auto product = [&n](const Vec4& v) { return n.x * v.x + n.y * v.y + n.z * v.z + n.w * v.w; };
     int nearest = 0;
-    while (nearest < V && product(vertices[nearest]) != next) ++nearest;
-    return fail(cell + ": vertex " + std::to_string(nearest) + " lies only " + shortReal(*margin) +
-                " from its hyperplane; the viewer's incidence rule needs " +
+    while (nearest < vertices.count && product(vertices[nearest]) != found.next) ++nearest;
+    return fail(cellName(c) + ": vertex " + std::to_string(nearest) + " lies only " +
+                shortReal(*margin) + " from its hyperplane; the viewer's incidence rule needs " +
                 shortReal(requiredMargin));
   }
   return true;
@@ -300,11 +377,12 @@ double offPlane(const model::Vec4Table& vertices, const Edge& edge, const model:
 
 // The cell's polygons close up, each edge shared by exactly two, and no two that share an
 // edge lie in one plane. sides counts its polygons by their number of sides.
-bool checkClosure(const model::Model& m, int c, int sides[64], int* maxSides, const Fail& fail) {
-  const std::string cell = "cell " + std::to_string(c);
+bool checkClosure(const model::Model& m, int c, int sides[64], int* maxSides, Scratch* scratch,
+                  const Fail& fail) {
   const model::IndexList& own = (*m.cellPolygons)[c];
   // Each edge with the polygons that use it, in the order the cell lists them.
-  std::vector<std::pair<Edge, int>> uses;
+  std::vector<std::pair<Edge, int>>& uses = scratch->uses;
+  uses.clear();
   for (int i = 0; i < own.count; ++i) {
     const model::IndexList& p = (*m.polygons)[own[i]];
     for (int k = 0; k < p.count; ++k) uses.push_back({edgeOf(p[k], p[(k + 1) % p.count]), own[i]});
@@ -313,24 +391,24 @@ bool checkClosure(const model::Model& m, int c, int sides[64], int* maxSides, co
       *maxSides = std::max(*maxSides, p.count);
     }
   }
-  std::stable_sort(uses.begin(), uses.end(), [](const std::pair<Edge, int>& a,
-                                                const std::pair<Edge, int>& b) {
-    return a.first < b.first;
-  });
-  std::vector<int> users;
+  // The cell lists its polygons ascending, so sorting by polygon too keeps them in the
+  // order it lists them.
+  std::sort(uses.begin(), uses.end());
   for (size_t k = 0; k < uses.size();) {
     const Edge edge = uses[k].first;
-    users.clear();
-    for (; k < uses.size() && uses[k].first == edge; ++k) users.push_back(uses[k].second);
-    if (users.size() != 2) {
-      return fail(cell + ": its polygons do not close up at edge " + std::to_string(edge.first) +
-                  "-" + std::to_string(edge.second));
+    size_t same = k;
+    while (same < uses.size() && uses[same].first == edge) ++same;
+    if (same - k != 2) {
+      return fail(cellName(c) + ": its polygons do not close up at edge " +
+                  std::to_string(edge.first) + "-" + std::to_string(edge.second));
     }
+    const int first = uses[k].second, second = uses[k + 1].second;
+    k = same;
     const double farthest =
-        offPlane(*m.vertices, edge, (*m.polygons)[users[0]], (*m.polygons)[users[1]]);
+        offPlane(*m.vertices, edge, (*m.polygons)[first], (*m.polygons)[second]);
     if (farthest < kCoplanar) {
-      return fail(cell + ": polygons " + std::to_string(users[0]) + " and " +
-                  std::to_string(users[1]) + " meet at edge " + std::to_string(edge.first) + "-" +
+      return fail(cellName(c) + ": polygons " + std::to_string(first) + " and " +
+                  std::to_string(second) + " meet at edge " + std::to_string(edge.first) + "-" +
                   std::to_string(edge.second) + " in one plane, so they are one face split");
     }
   }
@@ -340,57 +418,53 @@ bool checkClosure(const model::Model& m, int c, int sides[64], int* maxSides, co
 // The checks on cell c of a model as the viewer loaded it, n its normal as written and
 // twin the first cell before it with the same vertices (or -1); *kind names it.
 bool checkCell(const model::Model& m, const Vec4& n, int c, const Vec4& centre,
-               const model::VertexTree& tree, int twin, double requiredMargin, const Fail& fail,
-               double* margin, std::string* kind) {
-  const std::string cell = "cell " + std::to_string(c);
-  const model::Vec4Table& vertices = *m.vertices;
-  double h = 0.0;
-  if (!checkIncidence(m, n, c, tree, requiredMargin, &h, margin, fail)) return false;
-  const model::IndexList& own = (*m.cellVertices)[c];
-  if (affineRank(cornersOf(own, vertices), kCoplanar) < 3) {
-    return fail(cell + " does not span three dimensions");
+               const CellSearch& found, int twin, double requiredMargin, Scratch* scratch,
+               const Fail& fail, double* margin, std::string* kind) {
+  if (!checkIncidence(m, n, c, found, requiredMargin, scratch, margin, fail)) return false;
+  const double h = found.support;
+  gatherCorners((*m.cellVertices)[c], *m.vertices, &scratch->corners);
+  if (affineRank(scratch->corners, kCoplanar) < 3) {
+    return fail(cellName(c) + " does not span three dimensions");
   }
-  if (!(dot(n, centre) < h - kFlat * length(n))) return fail(cell + ": its normal points inward");
-  if (twin >= 0) return fail(cell + " has the same vertices as cell " + std::to_string(twin));
+  if (!(dot(n, centre) < h - kFlat * length(n))) {
+    return fail(cellName(c) + ": its normal points inward");
+  }
+  if (twin >= 0) return fail(cellName(c) + " has the same vertices as cell " + std::to_string(twin));
   int sides[64] = {};
   int maxSides = 3;
-  if (!checkClosure(m, c, sides, &maxSides, fail)) return false;
+  if (!checkClosure(m, c, sides, &maxSides, scratch, fail)) return false;
   *kind = cellKindName(sides, maxSides);
   if (kind->empty()) *kind = std::to_string((*m.cellPolygons)[c].count) + "-face";
   return true;
 }
 
-// The checks on a model as the viewer loaded it; written holds its normals as written.
-bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const std::string& name,
-                 double requiredMargin, ModelReport* report, std::string* error) {
-  const Fail fail{name, error};
-  int E = 0;
-  if (!checkPolygons(m, fail, &E)) return false;
-  if (!checkPolygonCells(m, E, fail)) return false;
-
+// Each cell checked (checkCell), in two halves at once; each half stops at its first
+// fault, and the first half's fault, if any, is the first of all. margins and kindOf get
+// each cell's.
+bool checkCells(const model::Model& m, const std::vector<CellSearch>& found,
+                const std::string& name, double requiredMargin, std::vector<double>* margins,
+                std::vector<std::string>* kindOf, std::string* error) {
   const model::Vec4Table& vertices = *m.vertices;
   const Vec4 centre =
       centroid(std::vector<Vec4>(vertices.data.get(), vertices.data.get() + vertices.count));
-  const model::VertexTree tree(vertices);
-  const int C = written.count;
+  const int C = m.cellNormals->count;
   std::vector<int> twins;
   {
     std::vector<int> start, values;
     flatten(*m.cellVertices, false, &start, &values);
     twins = earlierTwins(start, values);
   }
-  // The cells in two halves at once; each half stops at its first fault, and the first
-  // half's fault, if any, is the first of all.
-  std::vector<double> margins(C);
-  std::vector<std::string> kindOf(C);
+  margins->assign(C, 0.0);
+  kindOf->assign(C, std::string());
   std::string problems[2];
   int firstFault[2] = {C, C};
   inTwoHalves(C, [&](int begin, int end) {
     const int half = begin == 0 ? 0 : 1;
     const Fail halfFail{name, &problems[half]};
+    Scratch scratch;
     for (int c = begin; c < end; ++c) {
-      if (!checkCell(m, written[c], c, centre, tree, twins[c], requiredMargin, halfFail,
-                     &margins[c], &kindOf[c])) {
+      if (!checkCell(m, (*m.cellNormals)[c], c, centre, found[c], twins[c], requiredMargin,
+                     &scratch, halfFail, &(*margins)[c], &(*kindOf)[c])) {
         firstFault[half] = c;
         return;
       }
@@ -402,22 +476,83 @@ bool checkLoaded(const model::Model& m, const model::Vec4Table& written, const s
       return false;
     }
   }
+  return true;
+}
+
+// The checks on a model as the viewer loaded it, with its normals as written and found
+// the search of each cell.
+bool checkLoaded(const model::Model& m, const std::vector<CellSearch>& found,
+                 const std::string& name, double requiredMargin, ModelReport* report,
+                 std::string* error) {
+  const Fail fail{name, error};
+  int E = 0;
+  if (!checkPolygons(m, fail, &E)) return false;
+  if (!checkPolygonCells(m, E, fail)) return false;
+  std::vector<double> margins;
+  std::vector<std::string> kindOf;
+  if (!checkCells(m, found, name, requiredMargin, &margins, &kindOf, error)) return false;
+  const int C = m.cellNormals->count;
   std::map<std::string, int> kinds;
   double smallest = INFINITY;
   for (int c = 0; c < C; ++c) {
     smallest = std::min(smallest, margins[c]);
     ++kinds[kindOf[c]];
   }
-  report->vertices = vertices.count;
+  report->vertices = m.vertices->count;
   report->edges = E;
   report->polygons = m.polygons->count;
-  report->cells = written.count;
+  report->cells = C;
   report->cellKinds = describeKinds(kinds);
   report->kindCounts.assign(kinds.begin(), kinds.end());
   std::stable_sort(report->kindCounts.begin(), report->kindCounts.end(),
                    [](const auto& a, const auto& b) { return a.second > b.second; });
   report->smallestMargin = smallest;
   return true;
+}
+
+// cellPolygons as the loader derives them from cellVertices (model::deriveCellPolygons),
+// for the two halves of the cells at once. Each half sizes its own marks, which decides
+// nothing: a vertex beyond them is on none of that half's cells.
+void derivePolygonsInHalves(const model::IndexListArray& polygons,
+                            model::IndexListArray* cellVertices,
+                            model::IndexListArray* cellPolygons) {
+  const int C = cellVertices->count, middle = C / 2;
+  model::IndexListArray vertices[2], found[2];
+  vertices[0].resize(middle);
+  vertices[1].resize(C - middle);
+  for (int c = 0; c < C; ++c) {
+    vertices[c < middle ? 0 : 1][c < middle ? c : c - middle] = std::move((*cellVertices)[c]);
+  }
+  together([&] { model::deriveCellPolygons(polygons, vertices[0], 0, &found[0]); },
+           [&] { model::deriveCellPolygons(polygons, vertices[1], 0, &found[1]); });
+  cellPolygons->resize(C);
+  for (int c = 0; c < C; ++c) {
+    const int half = c < middle ? 0 : 1, at = c < middle ? c : c - middle;
+    (*cellVertices)[c] = std::move(vertices[half][at]);
+    (*cellPolygons)[c] = std::move(found[half][at]);
+  }
+}
+
+// The vertices of model name as the loader will hold them (read, then scaled so that
+// vertex 0 has length 1) into *vertices, grouped for the search; null when the file
+// cannot be read so.
+std::unique_ptr<model::VertexTree> treeOfVertexFile(const model::TextSource& source,
+                                                    const std::string& dataDir,
+                                                    const std::string& name,
+                                                    model::Vec4Table* vertices) {
+  std::string text, problem;
+  int count = 0;
+  model::CheckedVertices checked;
+  checked.vertices = vertices;
+  if (!source(model::vertexFilePath(dataDir, name), &text) ||
+      !model::checkVertexText(text, &count, &problem, &checked) || !checked.plain) {
+    return nullptr;
+  }
+  const double squared = dot((*vertices)[0], (*vertices)[0]);
+  if (!(squared > 0.0 && std::isfinite(squared))) return nullptr;
+  const double s = 1.0 / std::sqrt(squared);
+  for (int i = 0; i < vertices->count; ++i) (*vertices)[i].scale(s);
+  return std::make_unique<model::VertexTree>(*vertices);
 }
 
 }  // namespace
@@ -498,23 +633,33 @@ bool checkModelFrom(const model::TextSource& source, const std::string& dataDir,
                     double requiredMargin) {
   model::Model m;
   model::Vec3List projected;
-  model::Vec4Table written;
-  bool loaded = false, read = false;
-  // The viewer's loader on this thread; the second reading of the normals, which needs
-  // nothing from it, on the other.
-  together([&] { loaded = model::loadModelFrom(source, dataDir, name, &m, &projected, error); },
-           [&] { read = readWrittenNormals(source, dataDir, name, &written); });
+  // The viewer's own reading, which leaves the normals as written, on this thread; on
+  // the other, the vertices read and scaled as the loader will hold them, and grouped for
+  // the search. The grouping is kept only if the loader's vertices are the same to the bit.
+  bool loaded = false;
+  model::Vec4Table early;
+  std::unique_ptr<model::VertexTree> tree;
+  together([&] { loaded = model::readModelFrom(source, dataDir, name, &m, &projected, error); },
+           [&] { tree = treeOfVertexFile(source, dataDir, name, &early); });
   if (!loaded) return false;
-  if (!read || written.count != m.cellNormals->count) {
-    *error = name + ": cannot read the normals a second time";
-    return false;
+  const model::Vec4Table& vertices = *m.vertices;
+  if (!tree || early.count != vertices.count ||
+      std::memcmp(early.data.get(), vertices.data.get(), sizeof(Vec4) * vertices.count) != 0) {
+    tree = std::make_unique<model::VertexTree>(vertices);
   }
-  return checkLoaded(m, written, name, requiredMargin, report, error);
+  // The incidence derived here by the viewer's rule, in one search per cell that measures
+  // its margin too.
+  std::vector<CellSearch> found;
+  m.cellVertices = std::make_unique<model::IndexListArray>();
+  searchCells(*m.cellNormals, *tree, requiredMargin, m.cellVertices.get(), &found);
+  tree.reset();
+  m.cellPolygons = std::make_unique<model::IndexListArray>();
+  derivePolygonsInHalves(*m.polygons, m.cellVertices.get(), m.cellPolygons.get());
+  return checkLoaded(m, found, name, requiredMargin, report, error);
 }
 
 bool checkModel(const std::string& dataDir, const std::string& name, ModelReport* report,
                 std::string* error, double requiredMargin) {
-  // Read on two threads at once (checkModelFrom).
   std::mutex refusing;
   std::string refusal;
   auto fromDisk = [&](const std::string& path, std::string* text) {

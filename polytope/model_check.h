@@ -33,7 +33,8 @@ constexpr double kRequiredMargin = 2 * model::kIncidenceTolerance;
 /// tolerance, so that no catalogue model sits anywhere near the rule's edge.
 constexpr double kLibraryMargin = 1e-3;
 
-/// Loads model `name` from dataDir with model::loadModel and checks: every polygon has
+/// Reads model `name` from dataDir as model::loadModel does, derives its incidence by the
+/// viewer's rule on the normals as written, and checks: every polygon has
 /// three or more distinct vertices and is flat and convex in boundary order, and lies
 /// in exactly two cells; V - E + F - C = 0; every cell spans three dimensions, has its
 /// polygons closing up with no two neighbours in one plane, a normal pointing away from

@@ -182,6 +182,10 @@ TEST(ModelCheckTest, WriterWritesOnlyWhatPassesAndKeepsTheOldModelOnRefusal) {
       EXPECT_EQ(testing::readText(scratch.file(files[i])), before[i]) << files[i];
     }
   }
+  // The writer refuses a name that is no plain file name itself, not only the command line.
+  EXPECT_FALSE(writeModel(scratch.path(), "../t", testing::wythoffOf("B4", "1000"), &error));
+  EXPECT_EQ(error.substr(0, 29), "model name '../t' must be a p");
+  EXPECT_EQ(scratch.entries(), files);
   ModelReport report;
   EXPECT_TRUE(checkModel(scratch.path(), "t", &report, &error)) << error;
 }
@@ -204,7 +208,11 @@ TEST(ModelWriterTest, FormatsRealsAsTheShortestOfPrintfsFifteenToSeventeenDigits
   std::vector<double> values = {0.1,     -0.5,   1.0,     123456789012345.0, 1e15,    1e14,
                                 9.99e14, 1e-4,   9.9e-5,  1e-5,              0.00012, 1e22,
                                 1e-300,  1e300,  DBL_MIN, DBL_MAX,           4.9e-324, 2.2e-310,
-                                -0.0,    1.0 / 3, 2.0 / 3, 0.3};
+                                -0.0,    1.0 / 3, 2.0 / 3, 0.3,
+                                // Exact decimals one digit past the shortest's, ending in 5:
+                                // ties that the nearest 16 or 17 digits could break either way.
+                                0.123455047607421875, 8.0000152587890625, 123456789012345.125,
+                                1000000000000000.25, std::ldexp(1.0, -70), std::ldexp(1.0, -1000)};
   for (int e = -60; e <= 60; ++e) {
     values.push_back(std::ldexp(1.0, e));
     values.push_back(std::nextafter(std::ldexp(1.0, e), 0.0));
@@ -260,6 +268,41 @@ TEST(ModelCheckTest, MeasuresIncidenceWithTheNormalsAsWritten) {
   EXPECT_NE(error.find(" from its hyperplane; the viewer's incidence rule needs 2e-05"),
             std::string::npos)
       << error;
+
+  // The check's search reaches below each cell only as far as it must: its smallest
+  // margin is still exactly the one over every cell and every vertex, on a hull whose
+  // cells' margins all differ and some of whose normals are written longer.
+  std::mt19937 random(7);
+  std::normal_distribution<double> gauss;
+  std::vector<Vec4> cloud;
+  for (int i = 0; i < 400; ++i) {
+    const Vec4 v(gauss(random), gauss(random), gauss(random), gauss(random));
+    cloud.push_back((1.0 / length(v)) * v);
+  }
+  ASSERT_TRUE(convexHull(cloud, &hull, &error)) << error;
+  ASSERT_TRUE(writeModel(scratch.path(), "cloud", hull, &error)) << error;
+  ASSERT_TRUE(checkModel(scratch.path(), "cloud", &report, &error)) << error;
+  model::Model m;
+  model::Vec3List projected;
+  ASSERT_TRUE(model::loadModel(scratch.path(), "cloud", &m, &projected, &error)) << error;
+  model::Vec4Table written;
+  std::istringstream text(testing::readText(model::normalsFilePath(scratch.path(), "cloud.nor")));
+  written.read(text);
+  double smallest = INFINITY;
+  bool lengthened = false;
+  for (int c = 0; c < written.count; ++c) {
+    const Vec4& n = written[c];
+    lengthened = lengthened || length(n) > 1.0 + 1e-9;
+    double h = -INFINITY, next = -INFINITY;
+    for (int i = 0; i < m.vertices->count; ++i) h = std::max(h, dot(n, (*m.vertices)[i]));
+    for (int i = 0; i < m.vertices->count; ++i) {
+      const double d = dot(n, (*m.vertices)[i]);
+      if (d <= h - 0.5 * model::kIncidenceTolerance) next = std::max(next, d);
+    }
+    smallest = std::min(smallest, h - next);
+  }
+  EXPECT_TRUE(lengthened);
+  EXPECT_EQ(report.smallestMargin, smallest);
 }
 
 // Every writer gives each cell the vertices of its polygons under the viewer's own rule,

@@ -21,36 +21,39 @@ namespace orvex::polytope {
 namespace {
 
 void appendRow(std::string* out, const Vec4& v) {
-  *out += formatReal(v.x);
-  *out += ' ';
-  *out += formatReal(v.y);
-  *out += ' ';
-  *out += formatReal(v.z);
-  *out += ' ';
-  *out += formatReal(v.w);
-  *out += '\n';
+  char row[4 * 32];
+  char* at = row;
+  for (int k = 0; k < 4; ++k) {
+    at += writeReal(v[k], at);
+    *at++ = k < 3 ? ' ' : '\n';
+  }
+  out->append(row, at - row);
 }
 
 #if defined(__cpp_lib_to_chars)
-// The number of significant digits in the shortest decimal that reads back as v, 0 when
-// v is not a normal double; when it is at most 15, text receives v as %.15g writes it.
-int shortestDigits(double v, char* text) {
+// The shortest decimal that reads back as v: its digits (no trailing zeros) and the
+// exponent of the first, as a count of digits; 0 when v is not a normal double.
+int shortestDigits(double v, char digits[20], int* exponent) {
   if (!(std::fabs(v) >= DBL_MIN) || !std::isfinite(v)) return 0;
   char form[32];
   char* end = std::to_chars(form, form + sizeof form, v, std::chars_format::scientific).ptr;
   *end = '\0';
   // form is "-d.ddde-XX": the digits, then the exponent of the first.
   const char* p = form + (v < 0);
-  char digits[20];
   int count = 0;
   for (; *p != 'e'; ++p) {
     if (*p != '.') digits[count++] = *p;
   }
-  if (count > 15) return count;
-  const int exponent = std::atoi(p + 1);
-  char* out = text;
-  if (v < 0) *out++ = '-';
-  if (exponent >= -4 && exponent < 15) {
+  *exponent = std::atoi(p + 1);
+  return count;
+}
+
+// The digits set out as printf's %.<precision>g sets out a value with exactly those
+// significant digits; returns the length written to out.
+int layOut(bool negative, const char* digits, int count, int exponent, int precision, char* out) {
+  char* start = out;
+  if (negative) *out++ = '-';
+  if (exponent >= -4 && exponent < precision) {
     // Fixed: the point after digit exponent + 1, zeros before or after as needed.
     if (exponent < 0) {
       *out++ = '0';
@@ -72,12 +75,66 @@ int shortestDigits(double v, char* text) {
     }
     out += std::snprintf(out, 8, "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
   }
-  *out = '\0';
-  return count;
+  return static_cast<int>(out - start);
+}
+
+// Whether the shortest digits of v, when there are 16 or 17 of them, are what %.16g or
+// %.17g gives. Those round v to the nearest, and the shortest digits are the nearest that
+// read back, so the two differ only at a tie, which needs v's exact decimal to end one
+// digit later (v a multiple of 2^-25, the coarsest such a decimal can be, below 1e15), or
+// for 16 digits when v is a power of two, whose lower neighbour is nearer.
+bool shortestIsPrintfs(double v, int count) {
+  if (!(std::fabs(v) < 1e15)) return false;
+  const double scaled = std::ldexp(v, 25);
+  if (scaled == std::trunc(scaled)) return false;
+  int exponent = 0;
+  return count == 17 || std::fabs(std::frexp(v, &exponent)) != 0.5;
 }
 #endif
 
 }  // namespace
+
+int writeReal(double v, char* text) {
+  if (v == 0.0) {
+    text[0] = '0';
+    return 1;
+  }
+#if defined(__cpp_lib_to_chars)
+  // Up to 15 shortest digits are what %.15g gives (for a normal double they lie within
+  // half an ulp of v, far inside half a step of the fifteenth digit); 16 or 17 are what
+  // %.16g or %.17g gives but at the ties shortestIsPrintfs rules out, and fewer than 16 or
+  // 17 would have done.
+  char digits[20];
+  int exponent = 0;
+  const int shortest = shortestDigits(v, digits, &exponent);
+  if (shortest > 0 && shortest <= 15) return layOut(v < 0, digits, shortest, exponent, 15, text);
+  if (shortest > 0 && shortestIsPrintfs(v, shortest)) {
+    return layOut(v < 0, digits, shortest, exponent, shortest, text);
+  }
+  // Formatted and read as printf's %.*g and strtod do, several times faster.
+  char* end = text;
+  for (int digits = std::max(15, shortest); digits <= 17; ++digits) {
+    end = std::to_chars(text, text + 31, v, std::chars_format::general, digits).ptr;
+    double back = 0.0;
+    const std::from_chars_result read = std::from_chars(text, end, back);
+    if (read.ec == std::errc() && back == v) break;
+  }
+  *end = '\0';
+  return static_cast<int>(end - text);
+#else
+  int length = 0;
+  for (int digits = 15; digits <= 17; ++digits) {
+    length = std::snprintf(text, 32, "%.*g", digits, v);
+    if (std::strtod(text, nullptr) == v) break;
+  }
+  return length;
+#endif
+}
+
+std::string formatReal(double v) {
+  char text[32];
+  return std::string(text, writeReal(v, text));
+}
 
 bool checkModelName(const std::string& name, std::string* error) {
   bool ok = !name.empty() && name[0] != '-' && name != "." && name != "..";
@@ -92,36 +149,6 @@ bool checkModelName(const std::string& name, std::string* error) {
              " bytes long; at most " + std::to_string(kMaxModelName) + " fit a file name";
   }
   return ok;
-}
-
-std::string formatReal(double v) {
-  if (v == 0.0) return "0";
-  // The shortest of 15, 16 or 17 digits that reads back as the same double.
-  char buffer[32];
-#if defined(__cpp_lib_to_chars)
-  // The shortest digits that read back as v tell how many the answer needs. Up to 15 of
-  // them are what %.15g gives (for a normal double they lie within half an ulp of v, far
-  // inside half a step of the fifteenth digit), so they are set out as %g sets them out;
-  // more say that %.15g does not read back, and 17 that %.16g does not either.
-  const int shortest = shortestDigits(v, buffer);
-  if (shortest > 0 && shortest <= 15) return buffer;
-  // Formatted and read as printf's %.*g and strtod do, several times faster.
-  for (int digits = std::max(15, shortest); digits <= 17; ++digits) {
-    char* end =
-        std::to_chars(buffer, buffer + sizeof buffer - 1, v, std::chars_format::general, digits)
-            .ptr;
-    *end = '\0';
-    double back = 0.0;
-    const std::from_chars_result read = std::from_chars(buffer, end, back);
-    if (read.ec == std::errc() && back == v) break;
-  }
-#else
-  for (int digits = 15; digits <= 17; ++digits) {
-    std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
-    if (std::strtod(buffer, nullptr) == v) break;
-  }
-#endif
-  return buffer;
 }
 
 bool writeTextFile(const std::string& path, const std::string& text, std::string* error) {
@@ -143,39 +170,65 @@ bool lengthsAsLoaded(Polytope* p, std::vector<double>* lengths, std::string* pro
   return ok;
 }
 
-// The files' texts: vertices, polygons and normals, each normal at its written length.
-// The normals, the most numbers, are formatted in two halves at once.
-void formatModel(const std::string& name, const Polytope& p, const std::vector<double>& lengths,
-                 std::string* vertexText, std::string* polygonText, std::string* normalText) {
-  std::string halves[2];
-  inTwoHalves(p.cells(), [&](int begin, int end) {
-    std::string& text = halves[begin == 0 ? 0 : 1];
-    for (int c = begin; c < end; ++c) {
-      appendRow(&text, (lengths[c] / length(p.normals[c])) * p.normals[c]);
-    }
-  });
-  *normalText = std::to_string(p.normals.size()) + " 0\n";
-  normalText->reserve(normalText->size() + halves[0].size() + halves[1].size());
-  for (std::string& half : halves) {
-    *normalText += half;
-    std::string().swap(half);
-  }
+// Room for the longest rows: what is never written is never touched, so it costs no
+// memory, and no text is copied as it grows.
+constexpr size_t kLongestRow = 4 * 25;
 
-  std::string& vertices = *vertexText;
-  vertices = std::to_string(p.vertices.size()) + " 0\n";
+// The rows of the normals of cells [begin, end), each at its written length.
+void appendNormals(const Polytope& p, const std::vector<double>& lengths, int begin, int end,
+                   std::string* text) {
+  text->reserve(text->size() + kLongestRow * (end - begin));
+  for (int c = begin; c < end; ++c) {
+    appendRow(text, (lengths[c] / length(p.normals[c])) * p.normals[c]);
+  }
+}
+
+std::string vertexFileText(const std::string& name, const Polytope& p) {
+  std::string vertices = std::to_string(p.vertices.size()) + " 0\n";
+  vertices.reserve(vertices.size() + kLongestRow * p.vertices.size() + name.size() + 8);
   for (const Vec4& v : p.vertices) appendRow(&vertices, v);
   vertices += name + ".nor\n";
+  return vertices;
+}
 
-  std::string& polygons = *polygonText;
-  polygons = std::to_string(p.polygons.size()) + "\n";
+std::string polygonFileText(const Polytope& p) {
+  std::string polygons = std::to_string(p.polygons.size()) + "\n";
+  size_t numbers = 0;
+  for (const auto& polygon : p.polygons) numbers += polygon.size() + 1;
+  polygons.reserve(polygons.size() + 12 * numbers + p.polygons.size());
+  char number[16];
+  auto appendNumber = [&polygons, &number](size_t n) {
+    polygons.append(number, std::to_chars(number, number + sizeof number, n).ptr - number);
+    polygons += ' ';
+  };
   for (const auto& polygon : p.polygons) {
-    polygons += std::to_string(polygon.size()) + ' ';
-    for (int v : polygon) {
-      polygons += std::to_string(v + 1);
-      polygons += ' ';
-    }
+    appendNumber(polygon.size());
+    for (int v : polygon) appendNumber(static_cast<size_t>(v) + 1);
     polygons += '\n';
   }
+  return polygons;
+}
+
+// The files' texts: vertices, polygons and normals, each normal at its written length,
+// made on two threads: the first normals and the vertices on one, the polygons (whose
+// numbers cost little) and the other normals on the other, so the rows split about evenly.
+void formatModel(const std::string& name, const Polytope& p, const std::vector<double>& lengths,
+                 std::string* vertexText, std::string* polygonText, std::string* normalText) {
+  const int cells = p.cells();
+  const int split = std::max(0, (cells - static_cast<int>(p.vertices.size())) / 2);
+  std::string rest;
+  together(
+      [&] {
+        *normalText = std::to_string(cells) + " 0\n";
+        normalText->reserve(normalText->size() + kLongestRow * cells);
+        appendNormals(p, lengths, 0, split, normalText);
+        *vertexText = vertexFileText(name, p);
+      },
+      [&] {
+        *polygonText = polygonFileText(p);
+        appendNormals(p, lengths, split, cells, &rest);
+      });
+  *normalText += rest;
 }
 
 }  // namespace
@@ -222,6 +275,38 @@ bool writeModel(const std::string& dir, const std::string& name, Polytope polyto
   return writeModel(dir, name, std::move(polytope), options, error);
 }
 
+namespace {
+
+// The vertices as written: centred and scaled (unless keepCoordinates), a farthest one
+// first (putFarthestFirst, order as there). False with writeModel's message when the
+// viewer could not scale by vertex 0.
+bool placeVertices(const std::string& name, bool keepCoordinates, Polytope* polytope,
+                   std::vector<int>* order, std::string* error) {
+  if (!keepCoordinates) {
+    normalize(polytope);
+    // Rounding noise about the centre is written as 0, so it neither shows nor carries a
+    // sign; it is done before anything is measured, so the files hold what was checked.
+    for (Vec4& v : polytope->vertices) {
+      for (int k = 0; k < 4; ++k) {
+        if (std::fabs(v[k]) < 1e-15) v[k] = 0.0;
+      }
+    }
+  }
+  putFarthestFirst(polytope, order);
+  // The viewer scales by vertex 0's length, from its square: as given, that must be a
+  // number, or every check would judge a model of zeros or infinities.
+  const double squared = dot(polytope->vertices[0], polytope->vertices[0]);
+  if (keepCoordinates && !(squared > 0.0 && std::isfinite(squared))) {
+    *error = "not writing " + name + ": its farthest vertex is " +
+             (squared > 0.0 ? "too far from the origin" : "at the origin or too near it") +
+             " for the viewer to scale by its length; write it without --keep-coordinates";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool modelFiles(const std::string& dir, const std::string& name, Polytope polytope,
                 const WriteOptions& options, std::vector<model::OutputFile>* out,
                 std::string* error) {
@@ -230,27 +315,8 @@ bool modelFiles(const std::string& dir, const std::string& name, Polytope polyto
     *error = "not writing " + name + ": it has no vertices";
     return false;
   }
-  if (!options.keepCoordinates) {
-    normalize(&polytope);
-    // Rounding noise about the centre is written as 0, so it neither shows nor carries a
-    // sign; it is done before anything is measured, so the files hold what was checked.
-    for (Vec4& v : polytope.vertices) {
-      for (int k = 0; k < 4; ++k) {
-        if (std::fabs(v[k]) < 1e-15) v[k] = 0.0;
-      }
-    }
-  }
   std::vector<int> order;
-  putFarthestFirst(&polytope, &order);
-  // The viewer scales by vertex 0's length, from its square: as given, that must be a
-  // number, or every check below would judge a model of zeros or infinities.
-  const double squared = dot(polytope.vertices[0], polytope.vertices[0]);
-  if (options.keepCoordinates && !(squared > 0.0 && std::isfinite(squared))) {
-    *error = "not writing " + name + ": its farthest vertex is " +
-             (squared > 0.0 ? "too far from the origin" : "at the origin or too near it") +
-             " for the viewer to scale by its length; write it without --keep-coordinates";
-    return false;
-  }
+  if (!placeVertices(name, options.keepCoordinates, &polytope, &order, error)) return false;
   std::vector<double> lengths;
   std::string problem;
   if (!lengthsAsLoaded(&polytope, &lengths, &problem)) {

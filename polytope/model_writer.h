@@ -22,6 +22,8 @@ bool checkModelName(const std::string& name, std::string* error);
 /// A real as the model files hold it: the shortest of %.15g, %.16g and %.17g that reads
 /// back as the same double.
 std::string formatReal(double v);
+/// formatReal into text, which holds at least 32 characters; returns the length written.
+int writeReal(double v, char* text);
 
 /// Writes text to the file at path whole or not at all (model::writeFilesWhole): through a
 /// symlink to the file it names, never over what is not a regular file, and on any
