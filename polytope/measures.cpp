@@ -212,6 +212,64 @@ bool writtenUnit(const std::string& path, double* unit) {
   return *unit > 0.0 && std::isfinite(*unit);
 }
 
+namespace {
+
+// Each polygon's area and plane, once; the kinds of polygon counted.
+std::vector<PolygonShape> measurePolygons(const model::Model& m, double tolerance,
+                                          Measures* out) {
+  std::vector<PolygonShape> shapes(m.polygons->count);
+  std::map<std::string, int> polygonKinds;
+  out->regularPolygons = true;
+  for (int f = 0; f < m.polygons->count; ++f) {
+    shapes[f] = shapeOf(out->points, (*m.polygons)[f], tolerance);
+    out->regularPolygons = out->regularPolygons && shapes[f].regular;
+    ++polygonKinds[polygonKindName((*m.polygons)[f].count, shapes[f].regular)];
+  }
+  out->polygonKinds = byCount(polygonKinds);
+  return shapes;
+}
+
+// A cell's 3-volume is the sum of the cones from its vertex centroid over its polygons;
+// the 4-volume the sum of the cones from the centre over the cells.
+void measureCells(const model::Model& m, const std::vector<PolygonShape>& shapes,
+                  Measures* out) {
+  std::map<std::string, int> cellKinds;
+  std::map<std::string, std::vector<double>> volumesOfKind;
+  out->inradius = INFINITY;
+  for (int c = 0; c < out->cells; ++c) {
+    const model::IndexList& own = (*m.cellVertices)[c];
+    const Vec4& n = (*m.cellNormals)[c];
+    const Vec4 g = centroidOf(out->points, own.data.get(), own.count);
+    const double height = dot(g - out->centre, n);
+    double volume = 0.0;
+    const model::IndexList& polygons = (*m.cellPolygons)[c];
+    for (int i = 0; i < polygons.count; ++i) {
+      const PolygonShape& s = shapes[polygons[i]];
+      // Within the cell's hyperplane: n is unit, and near enough normal to the polygon's
+      // plane that removing it after e1 and e2 leaves the distance to the plane.
+      const Vec4 across = direction(without(n, {s.e1, s.e2}));
+      const double distance = length(without(s.centroid - g, {s.e1, s.e2, across}));
+      volume += s.area * distance / 3.0;
+    }
+    out->cellKindOf.push_back(cellKindOf(m, c));
+    ++cellKinds[out->cellKindOf.back()];
+    volumesOfKind[out->cellKindOf.back()].push_back(volume);
+    out->surface += volume;
+    out->volume += volume * height / 4.0;
+    out->inradius = std::min(out->inradius, height);
+  }
+  if (out->cells == 0) out->inradius = 0.0;
+  out->cellKinds = byCount(cellKinds);
+  const double volumeTolerance = kSameValue * std::pow(out->circumradius, 3);
+  for (const auto& [kind, volumes] : volumesOfKind) {
+    for (const ValueCount& g : countGroups(volumes, volumeTolerance)) {
+      out->cellVolumes.push_back({kind, g.value, g.count});
+    }
+  }
+}
+
+}  // namespace
+
 Measures measureModel(const model::Model& m, double unit) {
   Measures out;
   const model::Vec4Table& loaded = *m.vertices;
@@ -231,53 +289,7 @@ Measures measureModel(const model::Model& m, double unit) {
   findEdges(m, &out);
   out.edges = static_cast<int>(out.edgeList.size());
   measureEdges(&out, tolerance);
-
-  // Each polygon's area and plane, once.
-  std::vector<PolygonShape> shapes(m.polygons->count);
-  std::map<std::string, int> polygonKinds;
-  out.regularPolygons = true;
-  for (int f = 0; f < m.polygons->count; ++f) {
-    shapes[f] = shapeOf(out.points, (*m.polygons)[f], tolerance);
-    out.regularPolygons = out.regularPolygons && shapes[f].regular;
-    ++polygonKinds[polygonKindName((*m.polygons)[f].count, shapes[f].regular)];
-  }
-  out.polygonKinds = byCount(polygonKinds);
-
-  // A cell's 3-volume is the sum of the cones from its vertex centroid over its polygons;
-  // the 4-volume the sum of the cones from the centre over the cells.
-  std::map<std::string, int> cellKinds;
-  std::map<std::string, std::vector<double>> volumesOfKind;
-  out.inradius = INFINITY;
-  for (int c = 0; c < out.cells; ++c) {
-    const model::IndexList& own = (*m.cellVertices)[c];
-    const Vec4& n = (*m.cellNormals)[c];
-    const Vec4 g = centroidOf(out.points, own.data.get(), own.count);
-    const double height = dot(g - out.centre, n);
-    double volume = 0.0;
-    const model::IndexList& polygons = (*m.cellPolygons)[c];
-    for (int i = 0; i < polygons.count; ++i) {
-      const PolygonShape& s = shapes[polygons[i]];
-      // Within the cell's hyperplane: n is unit, and near enough normal to the polygon's
-      // plane that removing it after e1 and e2 leaves the distance to the plane.
-      const Vec4 across = direction(without(n, {s.e1, s.e2}));
-      const double distance = length(without(s.centroid - g, {s.e1, s.e2, across}));
-      volume += s.area * distance / 3.0;
-    }
-    out.cellKindOf.push_back(cellKindOf(m, c));
-    ++cellKinds[out.cellKindOf.back()];
-    volumesOfKind[out.cellKindOf.back()].push_back(volume);
-    out.surface += volume;
-    out.volume += volume * height / 4.0;
-    out.inradius = std::min(out.inradius, height);
-  }
-  if (out.cells == 0) out.inradius = 0.0;
-  out.cellKinds = byCount(cellKinds);
-  const double volumeTolerance = kSameValue * std::pow(out.circumradius, 3);
-  for (const auto& [kind, volumes] : volumesOfKind) {
-    for (const ValueCount& g : countGroups(volumes, volumeTolerance)) {
-      out.cellVolumes.push_back({kind, g.value, g.count});
-    }
-  }
+  measureCells(m, measurePolygons(m, tolerance, &out), &out);
   // Angles within 1e-7 degrees are one angle: far above the rounding of 15-digit files.
   measureDihedralAngles(m, &out, 1e-7);
   return out;
