@@ -77,6 +77,32 @@ const view4d::Transform4& Explorer::view() {
   return *projectedView;
 }
 
+const view4d::Transform4& Explorer::drawnView(render::DrawSettings* settings,
+                                               std::vector<char>* throughPole) {
+  // A model with no cell off the origin has no diagram: drawn as the projection is.
+  const int facing = schlegel ? render::cellFacingViewer(*model, rotation) : -1;
+  if (facing < 0) {
+    const view4d::Transform4& v = view();
+    // The cells through the stereographic pole would wrap round infinity.
+    if (projection == view4d::Projection::kStereographic) {
+      *throughPole = render::cellsThroughPole(*model, v);
+      settings->leftOut = throughPole;
+    }
+    return v;
+  }
+  if (facing != pole) {
+    pole = facing;
+    poleFaces.assign(model->polygons->count, 0);
+    const model::IndexList& shell = (*model->cellPolygons)[pole];
+    for (int j = 0; j < shell.count; ++j) poleFaces[shell[j]] = 1;
+  }
+  render::assignSchlegelView(*model, pole, rotation, &schlegelView);
+  settings->allCells = true;
+  settings->extendRate = 0.0;
+  settings->polygonsLeftOut = &poleFaces;
+  return schlegelView;
+}
+
 void Explorer::build() {
   sink.clear();
   frameOpacity = 1.0f;
@@ -92,29 +118,8 @@ void Explorer::build() {
       render::drawSectionOutlines(section, edges, vertices, lines);
     } else {
       // As orvex-render draws each projection and style.
-      const view4d::Transform4* v = &schlegelView;
       std::vector<char> throughPole;
-      // A model with no cell off the origin has no diagram: drawn as the projection is.
-      const int facing = schlegel ? render::cellFacingViewer(*model, rotation) : -1;
-      if (facing >= 0) {
-        if (facing != pole) {
-          pole = facing;
-          poleFaces.assign(model->polygons->count, 0);
-          const model::IndexList& shell = (*model->cellPolygons)[pole];
-          for (int j = 0; j < shell.count; ++j) poleFaces[shell[j]] = 1;
-        }
-        render::assignSchlegelView(*model, pole, rotation, &schlegelView);
-        settings.allCells = true;
-        settings.extendRate = 0.0;
-        settings.polygonsLeftOut = &poleFaces;
-      } else {
-        v = &view();
-        // The cells through the stereographic pole would wrap round infinity.
-        if (projection == view4d::Projection::kStereographic) {
-          throughPole = render::cellsThroughPole(*model, *v);
-          settings.leftOut = &throughPole;
-        }
-      }
+      const view4d::Transform4* v = &drawnView(&settings, &throughPole);
       if (wireframe) {
         settings.allCells = true;
         render::drawWireframe(*model, *v, settings, cellOutlines(), vertices, &projected, lines);

@@ -89,6 +89,10 @@ struct Explorer {
   const view4d::Transform4& view();
   /// Builds the frame into buffer.
   void build();
+  /// The view the cells are drawn through: the Schlegel diagram's from the cell facing the
+  /// viewer, or the projection's, with what each leaves out set in *settings.
+  const view4d::Transform4& drawnView(render::DrawSettings* settings,
+                                      std::vector<char>* throughPole);
   /// The model's cell outlines, found at the first call after a load.
   const render::CellOutlines& cellOutlines();
   /// V, E, F, C and the cells by kind in words ("120 dodecahedra"), as JSON:
