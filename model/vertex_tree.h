@@ -38,7 +38,7 @@ class VertexTree {
   /// product of n with any of the group's vertices as computed in doubles (x·x + y·y +
   /// z·z + w·w, left to right), or infinite or NaN when none can be given. A group not
   /// skipped is split, or, when it is not split, given to leaf(begin, end). The groups
-  /// with greater bounds tend to come first.
+  /// nearest n in direction tend to come first.
   template <typename Skip, typename Leaf>
   void visit(const Vec4& n, Skip skip, Leaf leaf) const;
 
@@ -70,16 +70,18 @@ class VertexTree {
   Probe probe(const Vec4& n) const;
 
   static double most(double p, double q) { return p > q ? p : q; }
-  static double coneBound(const Probe& p, const Cone& c);
-  // The lesser of a box's bound and the cone's (when cones are used), plus the slack.
-  static double tighter(const Probe& p, double box, const std::vector<Cone>& cones, int at);
-  double nodeBound(const Probe& p, int at) const;
+  static double coneBound(const Probe& p, const Cone& c, double* key);
+  // The lesser of a box's bound and the cone's (when cones are used), plus the slack; and
+  // in *key the order to try groups in (see coneBound).
+  static double tighter(const Probe& p, double box, const std::vector<Cone>& cones, int at,
+                        double* key);
+  double nodeBound(const Probe& p, int at, double* key) const;
   template <typename Skip, typename Leaf>
   void visitFlat(const Probe& p, const Node& node, Skip& skip, Leaf& leaf) const;
 
   // Groups with at most this many leaves have their leaves' bounds found in one plain
   // loop, which costs less than splitting them one at a time.
-  static constexpr int kFlatLeaves = 16;
+  static constexpr int kFlatLeaves = 4;
   // The leaves' boxes side by side, in the order of the tree, and their vertices.
   std::vector<float> leafLo_[4], leafHi_[4];
   std::vector<int> leafBegin_, leafEnd_;
@@ -94,7 +96,11 @@ class VertexTree {
 // For a vertex at angle alpha from the axis, n·v is at most |v| |n| cos(alpha - phi),
 // phi n's angle from the axis: the most over alpha up to theta is |n| when phi is within
 // theta, else at alpha = theta. Rounding is a few ulps of |n| |v|, far inside the slack.
-inline double VertexTree::coneBound(const Probe& p, const Cone& c) {
+// Near n many cones hold it and so share the bound |n| |v|; of those, the one whose axis
+// lies nearest n most likely holds the greatest product, and finding that first lets the
+// search pass over the rest. So *key, the order groups are tried in, is n's product with
+// the axis (scaled as the bound).
+inline double VertexTree::coneBound(const Probe& p, const Cone& c, double* key) {
   const double* m = p.m;
   const double along = m[0] * c.axis[0] + m[1] * c.axis[1] + m[2] * c.axis[2] + m[3] * c.axis[3];
   double across = 0.0;
@@ -106,29 +112,30 @@ inline double VertexTree::coneBound(const Probe& p, const Cone& c) {
   const double best = across * c.cosTheta <= along * c.sinTheta
                           ? p.norm
                           : along * c.cosTheta + across * c.sinTheta;
+  *key = p.factor * (c.radius * along);
   return p.factor * (c.radius * (best > 0.0 ? best : 0.0));
 }
 
 // A NaN box bound stays, so the group is never skipped.
 inline double VertexTree::tighter(const Probe& p, double box, const std::vector<Cone>& cones,
-                                  int at) {
-  if (!p.cones) return box + p.slack;
-  const double c = coneBound(p, cones[at]);
+                                  int at, double* key) {
+  if (!p.cones) return *key = box + p.slack;
+  const double c = coneBound(p, cones[at], key);
   return (c < box ? c : box) + p.slack;
 }
 
-inline double VertexTree::nodeBound(const Probe& p, int at) const {
+inline double VertexTree::nodeBound(const Probe& p, int at, double* key) const {
   const Node& b = nodes[at];
   const Vec4& n = p.n;
   const double box = most(n.x * b.lo[0], n.x * b.hi[0]) + most(n.y * b.lo[1], n.y * b.hi[1]) +
                      most(n.z * b.lo[2], n.z * b.hi[2]) + most(n.w * b.lo[3], n.w * b.hi[3]);
-  return tighter(p, box, cones_, at);
+  return tighter(p, box, cones_, at, key);
 }
 
-// A small group's leaves all at once: their bounds, then the greatest one's leaf first.
+// A small group's leaves all at once: their bounds, then the first in the order of keys.
 template <typename Skip, typename Leaf>
 void VertexTree::visitFlat(const Probe& p, const Node& node, Skip& skip, Leaf& leaf) const {
-  double b[kFlatLeaves] = {};
+  double b[kFlatLeaves] = {}, key[kFlatLeaves] = {};
   const Vec4& n = p.n;
   const int first = node.firstLeaf, count = node.leafCount;
   const float *lx = leafLo_[0].data() + first, *ly = leafLo_[1].data() + first,
@@ -138,10 +145,10 @@ void VertexTree::visitFlat(const Probe& p, const Node& node, Skip& skip, Leaf& l
   for (int j = 0; j < count; ++j) {
     const double box = most(n.x * lx[j], n.x * hx[j]) + most(n.y * ly[j], n.y * hy[j]) +
                        most(n.z * lz[j], n.z * hz[j]) + most(n.w * lw[j], n.w * hw[j]);
-    b[j] = tighter(p, box, leafCones_, first + j);
+    b[j] = tighter(p, box, leafCones_, first + j, &key[j]);
   }
   int best = 0;
-  for (int j = 1; j < count; ++j) best = b[j] > b[best] ? j : best;
+  for (int j = 1; j < count; ++j) best = key[j] > key[best] ? j : best;
   if (!skip(b[best])) leaf(leafBegin_[first + best], leafEnd_[first + best]);
   for (int j = 0; j < count; ++j) {
     if (j != best && !skip(b[j])) leaf(leafBegin_[first + j], leafEnd_[first + j]);
@@ -156,7 +163,8 @@ void VertexTree::visit(const Vec4& n, Skip skip, Leaf leaf) const {
   // group per level plus one.
   std::pair<int, double> stack[64];
   int size = 0;
-  stack[size++] = {0, nodeBound(p, 0)};
+  double key = 0.0;
+  stack[size++] = {0, nodeBound(p, 0, &key)};
   while (size > 0) {
     const auto [at, atBound] = stack[--size];
     if (skip(atBound)) continue;
@@ -165,10 +173,11 @@ void VertexTree::visit(const Vec4& n, Skip skip, Leaf leaf) const {
       visitFlat(p, node, skip, leaf);
       continue;
     }
-    const double l = nodeBound(p, at + 1), r = nodeBound(p, node.second);
-    // The greater bound goes on top; NaN bounds compare false and go first, as they are
-    // never skipped anyway.
-    if (l < r) {
+    double lKey = 0.0, rKey = 0.0;
+    const double l = nodeBound(p, at + 1, &lKey), r = nodeBound(p, node.second, &rKey);
+    // The greater key goes on top; NaN keys compare false and go first, as their bounds
+    // are NaN too and never skipped anyway.
+    if (lKey < rKey) {
       stack[size++] = {at + 1, l};
       stack[size++] = {node.second, r};
     } else {
