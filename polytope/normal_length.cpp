@@ -10,20 +10,47 @@
 namespace orvex::polytope {
 namespace {
 
-// Each vertex's neighbours along polygon edges, ascending and without repeats.
-std::vector<std::vector<int>> edgeNeighbours(const Polytope& p) {
-  std::vector<std::vector<int>> around(p.vertices.size());
+// Each vertex's neighbours along polygon edges, ascending and without repeats: vertex v's
+// are list[start[v]] up to list[start[v + 1]]. Kept side by side in two arrays, as a list
+// per vertex costs an allocation each.
+struct Neighbours {
+  std::vector<int> start, list;
+};
+
+Neighbours edgeNeighbours(const Polytope& p) {
+  const int V = static_cast<int>(p.vertices.size());
+  Neighbours around;
+  std::vector<int>& start = around.start;
+  start.assign(V + 2, 0);
+  for (const std::vector<int>& polygon : p.polygons) {
+    for (size_t i = 0; i < polygon.size(); ++i) {
+      ++start[polygon[i] + 2];
+      ++start[polygon[(i + 1) % polygon.size()] + 2];
+    }
+  }
+  for (int v = 2; v <= V + 1; ++v) start[v] += start[v - 1];
+  std::vector<int>& list = around.list;
+  list.resize(start[V + 1]);
   for (const std::vector<int>& polygon : p.polygons) {
     for (size_t i = 0; i < polygon.size(); ++i) {
       const int a = polygon[i], b = polygon[(i + 1) % polygon.size()];
-      around[a].push_back(b);
-      around[b].push_back(a);
+      list[start[a + 1]++] = b;
+      list[start[b + 1]++] = a;
     }
   }
-  for (std::vector<int>& list : around) {
-    std::sort(list.begin(), list.end());
-    list.erase(std::unique(list.begin(), list.end()), list.end());
+  // Each vertex's list sorted and its repeats dropped, moved down over the room they left.
+  int kept = 0;
+  for (int v = 0; v < V; ++v) {
+    const auto first = list.begin() + start[v], last = list.begin() + start[v + 1];
+    std::sort(first, last);
+    start[v] = kept;
+    for (auto i = first; i != last; ++i) {
+      if (i == first || *i != i[-1]) list[kept++] = *i;
+    }
   }
+  start[V] = kept;
+  start.pop_back();
+  list.resize(kept);
   return around;
 }
 
@@ -32,7 +59,7 @@ std::vector<std::vector<int>> edgeNeighbours(const Polytope& p) {
 bool normalLengths(const Polytope& p, double margin, std::vector<double>* lengths,
                    std::string* error) {
   const double tolerance = model::kIncidenceTolerance;
-  const std::vector<std::vector<int>> around = edgeNeighbours(p);
+  const Neighbours around = edgeNeighbours(p);
   lengths->assign(p.cells(), 1.0);
   // The cells in two halves at once; each half stops at its first fault, and the first
   // half's fault, if any, is the first of all.
@@ -53,7 +80,8 @@ bool normalLengths(const Polytope& p, double margin, std::vector<double>* length
         low = std::min(low, d);
       }
       for (int v : on) {
-        for (int u : around[v]) {
+        for (int k = around.start[v]; k < around.start[v + 1]; ++k) {
+          const int u = around.list[k];
           const double d = dot(n, p.vertices[u]);
           if (!own[u] && d > next) {
             next = d;
