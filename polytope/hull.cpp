@@ -48,17 +48,22 @@ void collectFacets(qhT* qh, std::vector<Facet>* facets, std::vector<int>* number
 }
 
 // Each ridge of met (ridges as met from their facets, some twice) once, as first met.
-void keepFirstMeetings(const std::vector<Ridge>& met, std::vector<Ridge>* ridges) {
-  std::vector<int> order(met.size());
-  for (size_t i = 0; i < met.size(); ++i) order[i] = static_cast<int>(i);
+// Only those marked in twice can be met twice, so only they are sorted to find repeats.
+void keepFirstMeetings(const std::vector<Ridge>& met, const std::vector<char>& twice,
+                       std::vector<Ridge>* ridges) {
+  std::vector<int> order;
+  for (size_t i = 0; i < met.size(); ++i) {
+    if (twice[i]) order.push_back(static_cast<int>(i));
+  }
   std::sort(order.begin(), order.end(), [&met](int a, int b) {
     const std::array<int, 3>&p = met[a].vertices, &q = met[b].vertices;
     return std::tie(p[0], p[1], p[2], a) < std::tie(q[0], q[1], q[2], b);
   });
-  std::vector<char> first(met.size(), 0);
-  for (size_t k = 0; k < order.size(); ++k) {
-    first[order[k]] = k == 0 || met[order[k]].vertices != met[order[k - 1]].vertices;
+  std::vector<char> first(met.size(), 1);
+  for (size_t k = 1; k < order.size(); ++k) {
+    first[order[k]] = met[order[k]].vertices != met[order[k - 1]].vertices;
   }
+  ridges->reserve(met.size());
   for (size_t i = 0; i < met.size(); ++i) {
     if (first[i]) ridges->push_back(met[i]);
   }
@@ -69,14 +74,21 @@ void keepFirstMeetings(const std::vector<Ridge>& met, std::vector<Ridge>* ridges
 // rather than guessed at.
 bool collectRidges(qhT* qh, int count, const std::vector<int>& number,
                    const std::vector<Facet>& facets, std::vector<Ridge>* ridges) {
-  // Every ridge is met from both its facets; the first meeting is kept.
+  // Every ridge is met from both its facets; the first meeting is kept. One between two
+  // simplicial facets is met once only (see below), so only the others are marked twice.
   std::vector<Ridge> met;
+  std::vector<char> twice;
+  met.reserve(2 * facets.size());
+  twice.reserve(2 * facets.size());
   bool ok = true;
-  auto addRidge = [&](int f, int g, std::array<int, 3> triangle) {
+  auto addRidge = [&](int f, int g, std::array<int, 3> triangle, bool maybeTwice) {
     for (int v : triangle) ok = ok && v >= 0 && v < count;
     ok = ok && f >= 0 && g >= 0;
     std::sort(triangle.begin(), triangle.end());
-    if (ok) met.push_back({{f, g}, triangle});
+    if (ok) {
+      met.push_back({{f, g}, triangle});
+      twice.push_back(maybeTwice);
+    }
   };
   facetT* facet;
   FORALLfacets {
@@ -99,7 +111,7 @@ bool collectRidges(qhT* qh, int count, const std::vector<int>& number,
         for (int i = 0, j = 0; i < 4; ++i) {
           if (i != k) triangle[j++] = v[i];
         }
-        addRidge(f, g, triangle);
+        addRidge(f, g, triangle, !neighbor->simplicial);
         ++k;
       }
     } else {
@@ -113,12 +125,12 @@ bool collectRidges(qhT* qh, int count, const std::vector<int>& number,
           ++j;
         }
         ok = ok && j == 3;
-        addRidge(number[ridge->top->id], number[ridge->bottom->id], triangle);
+        addRidge(number[ridge->top->id], number[ridge->bottom->id], triangle, true);
       }
     }
     if (!ok) return false;
   }
-  keepFirstMeetings(met, ridges);
+  keepFirstMeetings(met, twice, ridges);
   return ok;
 }
 

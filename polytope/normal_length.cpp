@@ -38,15 +38,21 @@ Neighbours edgeNeighbours(const Polytope& p) {
       list[start[b + 1]++] = a;
     }
   }
-  // Each vertex's list sorted and its repeats dropped, moved down over the room they left.
+  // Each vertex's repeats dropped (an edge lies in several polygons), moved down over the
+  // room they left, then the few left sorted.
+  std::vector<int> seenBy(V, -1);
   int kept = 0;
   for (int v = 0; v < V; ++v) {
-    const auto first = list.begin() + start[v], last = list.begin() + start[v + 1];
-    std::sort(first, last);
+    const int first = start[v], last = start[v + 1];
     start[v] = kept;
-    for (auto i = first; i != last; ++i) {
-      if (i == first || *i != i[-1]) list[kept++] = *i;
+    for (int i = first; i < last; ++i) {
+      const int u = list[i];
+      if (seenBy[u] != v) {
+        seenBy[u] = v;
+        list[kept++] = u;
+      }
     }
+    std::sort(list.begin() + start[v], list.begin() + kept);
   }
   start[V] = kept;
   start.pop_back();
