@@ -17,6 +17,17 @@ namespace orvex::base {
 
 std::optional<long> wholeInteger(std::string_view token, int base) {
   if (token.empty()) return std::nullopt;
+  // Most tokens are a few decimal digits, which read the same in base 0 and 10 when the
+  // first is not 0 (an octal lead) and fit any long; they are read here without a copy.
+  if ((base == 0 || base == 10) && token.size() <= 9 && token[0] >= '1' && token[0] <= '9') {
+    long v = 0;
+    bool digits = true;
+    for (char c : token) {
+      digits = digits && c >= '0' && c <= '9';
+      v = 10 * v + (c - '0');
+    }
+    if (digits) return v;
+  }
   const std::string text(token);  // strtol needs the NUL its token may lack
   errno = 0;
   char* end = nullptr;

@@ -72,6 +72,7 @@ TEST(NumberTextTest, ReadsWholeTokensOrNothingAtEveryEdge) {
       {"010", 10, 10},       {"0x1f", 0, 31},       {"0x1f", 10, std::nullopt},
       {"", 10, std::nullopt}, {"4.0", 10, std::nullopt}, {"9223372036854775808", 10, std::nullopt},
       {"9223372036854775807", 10, 9223372036854775807L},   {"1\0"s, 10, std::nullopt},
+      {"999999999", 0, 999999999}, {"19a", 0, std::nullopt}, {"19", 16, 25},
   };
   for (const Integer& i : integers) {
     SCOPED_TRACE("'" + i.token + "' base " + std::to_string(i.base));

@@ -106,48 +106,35 @@ struct Fail {
 };
 
 // For each of count lists, the first one before it with the same entries in the same order,
-// or -1: what a map from lists to their first number finds, without a map. The lists are
-// entries [start[i], start[i + 1]) of values.
+// or -1. The lists are entries [start[i], start[i + 1]) of values.
 std::vector<int> earlierTwins(const std::vector<int>& start, const std::vector<int>& values) {
   const int count = static_cast<int>(start.size()) - 1;
-  auto less = [&](int a, int b) {
-    const int *p = values.data() + start[a], *pEnd = values.data() + start[a + 1];
-    const int *q = values.data() + start[b], *qEnd = values.data() + start[b + 1];
-    if (std::lexicographical_compare(p, pEnd, q, qEnd)) return true;
-    if (std::lexicographical_compare(q, qEnd, p, pEnd)) return false;
-    return a < b;
-  };
   auto same = [&](int a, int b) {
     return std::equal(values.data() + start[a], values.data() + start[a + 1],
                       values.data() + start[b], values.data() + start[b + 1]);
   };
-  // Sorted by a hash of their entries first, so that only lists with equal hashes, twins
-  // almost always, are compared entry by entry.
-  std::vector<std::pair<uint64_t, int>> keyed(count);
+  // A table of each content's first list, found by a hash of the entries, in the lists'
+  // order: a list meets only earlier ones, and of equal ones only the first is kept.
+  size_t size = 2;
+  while (size < 2 * static_cast<size_t>(count)) size *= 2;
+  std::vector<int> table(size, -1);
+  std::vector<uint64_t> hashOf(count);
+  std::vector<int> twin(count, -1);
   for (int i = 0; i < count; ++i) {
     uint64_t h = 1469598103934665603ull ^ static_cast<uint64_t>(start[i + 1] - start[i]);
     for (int k = start[i]; k < start[i + 1]; ++k) {
       h = (h ^ static_cast<uint32_t>(values[k])) * 1099511628211ull;
     }
-    keyed[i] = {h, i};
-  }
-  std::sort(keyed.begin(), keyed.end());
-  std::vector<int> twin(count, -1), order;
-  for (int k = 0; k < count;) {
-    int end = k + 1;
-    while (end < count && keyed[end].first == keyed[k].first) ++end;
-    order.clear();
-    for (int e = k; e < end; ++e) order.push_back(keyed[e].second);
-    k = end;
-    if (order.size() == 1) continue;
-    // Equal lists end up side by side, the earliest first.
-    std::sort(order.begin(), order.end(), less);
-    int first = order[0];
-    for (size_t e = 1; e < order.size(); ++e) {
-      if (same(order[e], order[e - 1])) {
-        twin[order[e]] = first;
-      } else {
-        first = order[e];
+    hashOf[i] = h;
+    for (size_t slot = (h ^ (h >> 29)) & (size - 1);; slot = (slot + 1) & (size - 1)) {
+      const int j = table[slot];
+      if (j < 0) {
+        table[slot] = i;
+        break;
+      }
+      if (hashOf[j] == h && same(i, j)) {
+        twin[i] = j;
+        break;
       }
     }
   }

@@ -44,7 +44,11 @@ int shortestDigits(double v, char digits[20], int* exponent) {
   for (; *p != 'e'; ++p) {
     if (*p != '.') digits[count++] = *p;
   }
-  *exponent = std::atoi(p + 1);
+  // The exponent: a sign and at least two digits.
+  const bool negative = *++p == '-';
+  int e = 0;
+  for (++p; *p; ++p) e = 10 * e + (*p - '0');
+  *exponent = negative ? -e : e;
   return count;
 }
 
