@@ -31,13 +31,22 @@ struct Ridge {
   std::array<int, 3> vertices;
 };
 
-// The facets, numbered in qhull's order; number maps qhull's facet ids to them.
-void collectFacets(qhT* qh, std::vector<Facet>* facets, std::vector<int>* number) {
-  // Facet ids are below qh->facet_id, so a plain table numbers the facets.
+// The facets numbered in qhull's order: number maps qhull's facet ids to them. Facet ids
+// are below qh->facet_id, so a plain table numbers the facets. Returns the count.
+int numberFacets(qhT* qh, std::vector<int>* number) {
   number->assign(qh->facet_id, -1);
+  int count = 0;
   facetT* facet;
   FORALLfacets {
-    (*number)[facet->id] = static_cast<int>(facets->size());
+    (*number)[facet->id] = count++;
+  }
+  return count;
+}
+
+// The facets in qhull's order, with their vertices as qhull lists them.
+void collectFacets(qhT* qh, std::vector<Facet>* facets) {
+  facetT* facet;
+  FORALLfacets {
     Facet f;
     vertexT *vertex, **vertexp;
     f.vertices.reserve(qh_setsize(qh, facet->vertices));
@@ -71,15 +80,15 @@ void keepFirstMeetings(const std::vector<Ridge>& met, const std::vector<char>& t
 
 // The ridges between facets, each once. False for anything but a triangle of given
 // points between two listed facets: a qhull state this code does not know is refused
-// rather than guessed at.
-bool collectRidges(qhT* qh, int count, const std::vector<int>& number,
-                   const std::vector<Facet>& facets, std::vector<Ridge>* ridges) {
+// rather than guessed at. It only reads qhull's hull, so collectFacets can run alongside.
+bool collectRidges(qhT* qh, int count, const std::vector<int>& number, int facetCount,
+                   std::vector<Ridge>* ridges) {
   // Every ridge is met from both its facets; the first meeting is kept. One between two
   // simplicial facets is met once only (see below), so only the others are marked twice.
   std::vector<Ridge> met;
   std::vector<char> twice;
-  met.reserve(2 * facets.size());
-  twice.reserve(2 * facets.size());
+  met.reserve(2 * static_cast<size_t>(facetCount));
+  twice.reserve(2 * static_cast<size_t>(facetCount));
   bool ok = true;
   auto addRidge = [&](int f, int g, std::array<int, 3> triangle, bool maybeTwice) {
     for (int v : triangle) ok = ok && v >= 0 && v < count;
@@ -95,8 +104,12 @@ bool collectRidges(qhT* qh, int count, const std::vector<int>& number,
     const int f = number[facet->id];
     if (facet->simplicial) {
       // A simplicial facet keeps its ridges implicit: neighbour k is across from vertex k.
-      const std::vector<int>& v = facets[f].vertices;
-      if (v.size() != 4 || qh_setsize(qh, facet->neighbors) != 4) return false;
+      if (qh_setsize(qh, facet->vertices) != 4 || qh_setsize(qh, facet->neighbors) != 4) {
+        return false;
+      }
+      int v[4], corner = 0;
+      vertexT *vertex, **vertexp;
+      FOREACHvertex_(facet->vertices) v[corner++] = qh_pointid(qh, vertex->point);
       facetT *neighbor, **neighborp;
       int k = 0;
       FOREACHneighbor_(facet) {
@@ -153,8 +166,14 @@ bool runQhull(const std::vector<Vec4>& points, const char* merge, std::vector<Fa
                             nullptr, messages);
   if (status == 0) {
     std::vector<int> number;
-    collectFacets(qh, facets, &number);
-    if (!collectRidges(qh, static_cast<int>(points.size()), number, *facets, ridges)) status = -1;
+    const int facetCount = numberFacets(qh, &number);
+    bool ridgesKnown = false;
+    together([&] { collectFacets(qh, facets); },
+             [&] {
+               ridgesKnown = collectRidges(qh, static_cast<int>(points.size()), number,
+                                           facetCount, ridges);
+             });
+    if (!ridgesKnown) status = -1;
   }
   qh_freeqhull(qh, !qh_ALL);
   int curlong = 0, totlong = 0;
