@@ -11,10 +11,10 @@ namespace orvex::polytope {
 namespace {
 
 // Each vertex's neighbours along polygon edges, ascending and without repeats: vertex v's
-// are list[start[v]] up to list[start[v + 1]]. Kept side by side in two arrays, as a list
+// are list[start[v]] up to list[end[v]]. Kept side by side in a few arrays, as a list
 // per vertex costs an allocation each.
 struct Neighbours {
-  std::vector<int> start, list;
+  std::vector<int> start, end, list;
 };
 
 Neighbours edgeNeighbours(const Polytope& p) {
@@ -38,25 +38,24 @@ Neighbours edgeNeighbours(const Polytope& p) {
       list[start[b + 1]++] = a;
     }
   }
-  // Each vertex's repeats dropped (an edge lies in several polygons), moved down over the
-  // room they left, then the few left sorted.
-  std::vector<int> seenBy(V, -1);
-  int kept = 0;
-  for (int v = 0; v < V; ++v) {
-    const int first = start[v], last = start[v + 1];
-    start[v] = kept;
-    for (int i = first; i < last; ++i) {
-      const int u = list[i];
-      if (seenBy[u] != v) {
-        seenBy[u] = v;
-        list[kept++] = u;
+  // Each vertex's repeats dropped (an edge lies in several polygons), the rest moved to
+  // the front of its room and sorted; the vertices in two halves at once.
+  around.end.resize(V);
+  inTwoHalves(V, [&](int begin, int finish) {
+    std::vector<int> seenBy(V, -1);
+    for (int v = begin; v < finish; ++v) {
+      int kept = start[v];
+      for (int i = start[v]; i < start[v + 1]; ++i) {
+        const int u = list[i];
+        if (seenBy[u] != v) {
+          seenBy[u] = v;
+          list[kept++] = u;
+        }
       }
+      std::sort(list.begin() + start[v], list.begin() + kept);
+      around.end[v] = kept;
     }
-    std::sort(list.begin() + start[v], list.begin() + kept);
-  }
-  start[V] = kept;
-  start.pop_back();
-  list.resize(kept);
+  });
   return around;
 }
 
@@ -86,7 +85,7 @@ bool normalLengths(const Polytope& p, double margin, std::vector<double>* length
         low = std::min(low, d);
       }
       for (int v : on) {
-        for (int k = around.start[v]; k < around.start[v + 1]; ++k) {
+        for (int k = around.start[v]; k < around.end[v]; ++k) {
           const int u = around.list[k];
           const double d = dot(n, p.vertices[u]);
           if (!own[u] && d > next) {
