@@ -424,6 +424,14 @@ TEST(RenderToolTest, SectionsPrintTheirCountsAndSweepWithTheViewHeld) {
   r = runProgram(render({"c8", "--size", "64", "--section-normal", "0,0,0,2", "--section", "1"}),
                  dir.path());
   EXPECT_EQ(r.out, "section w=1: 8 vertices, 12 edges, 6 faces\n") << r.err;
+  // A sweep's end is in the same units: 0.8 along (0,0,0,2) is w = 0.4, inside the cube.
+  r = runProgram(render({"c8", "--size", "64", "--section-normal", "0,0,0,2", "--section", "0",
+                         "--section-to", "0.8", "--frames", "2", "-o", "along.png"}),
+                 dir.path());
+  EXPECT_EQ(r.out,
+            "section w=0: 8 vertices, 12 edges, 6 faces\n"
+            "section w=0.8: 8 vertices, 12 edges, 6 faces\n")
+      << r.err;
   const offscreen::RgbImage miss = load(dir.file("miss.png"));
   EXPECT_EQ(std::count(miss.pixels.begin(), miss.pixels.end(), 153), 64 * 64 * 3)
       << "a miss is the grey background only";
