@@ -82,6 +82,17 @@ TEST(ModelCheckTest, FindsEachKindOfFault) {
     EXPECT_EQ(t.check(), "t: polygon 1 repeats polygon 0");
   }
   {
+    SpoiledTesseract t;  // a polygon again at the end, its corners the other way round
+    std::istringstream in(t.line("cel", 6));
+    int n, a, b, c, d;
+    in >> n >> a >> b >> c >> d;
+    const std::string reversed = "4 " + std::to_string(d) + " " + std::to_string(c) + " " +
+                                 std::to_string(b) + " " + std::to_string(a) + "\n";
+    t.edit("cel", "24\n", "25\n");
+    t.edit("cel", t.line("cel", 24) + "\n", t.line("cel", 24) + "\n" + reversed);
+    EXPECT_EQ(t.check(), "t: polygon 24 repeats polygon 5");
+  }
+  {
     SpoiledTesseract t;  // corners out of boundary order
     std::istringstream in(t.line("cel", 1));
     int n, a, b, c, d;
