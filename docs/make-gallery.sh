@@ -48,8 +48,9 @@ draw tesseract-stereographic.png "The tesseract in stereographic projection" \
   --aa 2 --size 260 --background white
 # A section one can read: each face in its cell's colour, the edges, w and the counts.
 draw c24-section.png "A section of the 24-cell, labelled" \
-  c24 --section 0.3 --colour-by cell --edges --label --turn 0,0.3,0.2,0.5,0,0 --aa 2 \
-  --size 260 --background white
+  c24 --colour-by cell --edges --label --turn 0,0.3,0.2,0.5,0,0 --aa 2 --size 260 \
+  --background white --section \
+  0.3
 # Each kind of cell its own colour: cuboctahedra, truncated tetrahedra, hexagonal and
 # triangular prisms (by polygon count two of them would share one colour).
 draw runcitruncated-5-cell-kinds.png "The runcitruncated 5-cell, each kind of cell its own colour" \
